@@ -1,0 +1,78 @@
+#include "app/navigation.h"
+
+#include "platform/platform.h"
+
+namespace tomelet {
+
+int16_t shown_paragraph = 2;
+int16_t current_paragraph = 2;
+int32_t on_current_page = 1;
+int32_t pending_screen = 3;
+int32_t page_rebuild = 1;
+page_link next_link = {LINK_NONE, 0};
+page_link prev_link = {LINK_NONE, 0};
+int32_t choice_taken = 0;
+int32_t inventory_shown = 0;
+int32_t sounds_shown = 0;
+int32_t sound_checkbox = 0;
+char input_text[INPUT_TEXT_SIZE] = "";
+int32_t scroll_origin = 0;
+int32_t page_height = 0;
+int32_t scroll_max = 400;
+
+namespace {
+
+void repaint() {
+    plat_window_invalidate();
+    plat_window_update();
+}
+
+}  // namespace
+
+void navigation_reset() {
+    shown_paragraph = 2;
+    current_paragraph = 2;
+    on_current_page = 1;
+    pending_screen = 3;
+    page_rebuild = 1;
+    next_link = {LINK_NONE, 0};
+    prev_link = {LINK_NONE, 0};
+    choice_taken = 0;
+    inventory_shown = 0;
+    sounds_shown = 0;
+    sound_checkbox = 0;
+    input_text[0] = '\0';
+    scroll_origin = 0;
+    page_height = 0;
+    scroll_max = 400;
+}
+
+void show_screen(int32_t number) {
+    pending_screen = number;
+    page_rebuild = 1;
+    scroll_origin = 0;
+    repaint();
+}
+
+void show_paragraph(int16_t paragraph) {
+    on_current_page = 0;
+    scroll_origin = 0;
+    shown_paragraph = paragraph;
+    page_rebuild = 1;
+    repaint();
+}
+
+void goto_paragraph(int16_t paragraph, int32_t mode) {
+    if (mode == GOTO_TAKE_UP || (mode == GOTO_FOLLOW && on_current_page == 1)) {
+        current_paragraph = paragraph;
+        shown_paragraph = paragraph;
+        on_current_page = 1;
+        scroll_origin = 0;
+        page_rebuild = 1;
+        repaint();
+        return;
+    }
+    show_paragraph(paragraph);
+}
+
+}  // namespace tomelet

@@ -1,0 +1,29 @@
+// Paragraph assembly: a paragraph's words joined into its marked-up text.
+#pragma once
+
+#include <cstdint>
+
+namespace tomelet {
+
+// Bytes of the paragraph text buffer, and the most characters of text it
+// may hold.
+constexpr int32_t PARAGRAPH_TEXT_SIZE = 3320;
+constexpr int32_t PARAGRAPH_TEXT_LIMIT = 3316;
+
+// Appended after every word.
+extern const char word_separator[2];
+
+// The paragraph text buffer, filled only by assemble_paragraph.
+extern char paragraph_text[PARAGRAPH_TEXT_SIZE];
+
+// Fills `destination` (PARAGRAPH_TEXT_SIZE bytes) with paragraph n's words,
+// each followed by one space.  A number without a paragraph (chunk -1, or
+// outside the index) shows "Paragraph %d does not exist" and leaves the
+// destination as it was.  A paragraph whose text would pass
+// PARAGRAPH_TEXT_LIMIT characters shows "%d is Too many words" (with its
+// word count) once and keeps only the words that fit whole: assembly stops
+// at the first word that would pass the limit, so nothing is written
+// beyond the buffer.
+void assemble_paragraph(int32_t n, char* destination);
+
+}  // namespace tomelet

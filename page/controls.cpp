@@ -1,0 +1,181 @@
+#include "page/controls.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/window.h"
+#include "book/book.h"
+#include "page/display_list.h"
+#include "page/painter.h"
+
+namespace tomelet {
+
+edit_box_entry edit_boxes[CONTROL_TABLE_SIZE];
+plat_control edit_box_windows[CONTROL_TABLE_SIZE];
+int16_t edit_box_count = 0;
+button_entry buttons[CONTROL_TABLE_SIZE];
+plat_control button_windows[CONTROL_TABLE_SIZE];
+int16_t button_count = 0;
+
+// Both tables hold 100 entries.  The markup makes at most 99 hotwords a
+// page, but the screens add their own buttons, so every creation checks:
+// a control that would not fit in its table is not created, nothing is
+// appended to the page, and the creator gets 0, an id that no command
+// carries.
+
+namespace {
+
+int32_t client_width() { return client_origin.right - client_origin.left; }
+
+// The slot after the last entry is cleared so that a stale handle is never
+// taken for a live one; there is no slot after the hundredth.
+void clear_next(plat_control* windows, int16_t count) {
+    if (count < CONTROL_TABLE_SIZE) windows[count] = nullptr;
+}
+
+}  // namespace
+
+int32_t make_edit_box(int32_t n) {
+    if (edit_box_count >= CONTROL_TABLE_SIZE) return 0;
+    // The commit buffer takes 199 characters; a longer limit would be cut
+    // there anyway.
+    if (n > EDIT_BOX_MAX_LENGTH) n = EDIT_BOX_MAX_LENGTH;
+    if (n < 0) n = 0;
+    const int16_t index = edit_box_count;
+    edit_box_entry& entry = edit_boxes[index];
+    int32_t width = 2 * n * avg_char_width + 2;
+    if (width > client_width()) width = client_width();
+    entry.width = static_cast<int16_t>(width);
+    entry.height = static_cast<int16_t>(base_line_height * 3 / 2);
+    entry.x = client_origin.left;
+    entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
+    entry.maximum_length = static_cast<int16_t>(n);
+
+    const int32_t id = EDIT_BOX_ID_BASE + index;
+    plat_control_spec spec{PLAT_EDIT_BOX, id, "", entry.x, entry.y, entry.width, entry.height, n, nullptr};
+    plat_control box = plat_control_create(spec);
+    edit_box_windows[index] = box;
+    cursor_y += entry.height + 1;
+    if (box != nullptr) {
+        plat_control_show(box, false);
+    } else {
+        plat_message_box(false, "Null Edit Box", "Bad Edit Box", PLAT_BOX_OK);
+    }
+    page_control_item(ITEM_EDIT_BOX, index);
+    ++edit_box_count;
+    clear_next(edit_box_windows, edit_box_count);
+    return id;
+}
+
+void make_text_button(const char* label, int32_t id) {
+    if (button_count >= CONTROL_TABLE_SIZE) return;
+    const int16_t index = button_count;
+    button_entry& entry = buttons[index];
+    size_t n = std::strlen(label);
+    if (n > BUTTON_LABEL_SIZE - 1) n = BUTTON_LABEL_SIZE - 1;
+    std::memcpy(entry.label, label, n);
+    entry.label[n] = '\0';
+
+    const bool hotword = id >= BUTTON_ID_BASE;
+    const plat_font font = (build_bold != 0 || !hotword) ? bold_font : normal_font;
+    const plat_size extent = plat_text_extent(font, entry.label, static_cast<int32_t>(n));
+    const int32_t measured = extent.cx > 3 * static_cast<int32_t>(n) ? extent.cx : 3 * static_cast<int32_t>(n);
+    entry.bitmap = nullptr;
+    entry.width = static_cast<int16_t>(measured + 12);
+    entry.height = static_cast<int16_t>(extent.cy + 4);
+    entry.x = client_origin.left;
+    entry.label_length = static_cast<int16_t>(n);
+    entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
+    entry.bold = build_bold;
+
+    plat_control_spec spec{hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON,
+                           id,
+                           hotword ? "" : entry.label,
+                           entry.x,
+                           entry.y,
+                           entry.width,
+                           entry.height,
+                           0,
+                           nullptr};
+    plat_control button = plat_control_create(spec);
+    button_windows[index] = button;
+    cursor_y += entry.height + 1;
+    if (button != nullptr) {
+        plat_control_show(button, false);
+    } else {
+        char caption[32];
+        std::snprintf(caption, sizeof caption, " Error %x", static_cast<unsigned>(plat_last_error()));
+        plat_message_box(false, "Could not create button", caption, PLAT_BOX_OK);
+        plat_window_post_close();
+    }
+    page_control_item(ITEM_BUTTON, index);
+    ++button_count;
+    clear_next(button_windows, button_count);
+}
+
+int32_t make_hotword_button(const char* label) {
+    if (button_count >= CONTROL_TABLE_SIZE) return 0;
+    const int32_t id = BUTTON_ID_BASE + button_count;
+    make_text_button(label, id);
+    return id;
+}
+
+// A picture whose bitmap cannot be loaded or read gets the width of the
+// text line (as an unreadable inline picture does) and the height of a line
+// of the default font.
+void make_picture_button(int32_t number, int32_t id) {
+    if (button_count >= CONTROL_TABLE_SIZE) return;
+    const int16_t index = button_count;
+    button_entry& entry = buttons[index];
+    const picture_row* picture = picture_at(number);
+    plat_bitmap bitmap = picture != nullptr ? plat_bitmap_load(picture->resource) : nullptr;
+    plat_size size{right_edge - client_origin.left, base_line_height};
+    if (bitmap == nullptr || !plat_bitmap_size(bitmap, &size)) {
+        size = plat_size{right_edge - client_origin.left, base_line_height};
+    }
+    entry.bitmap = bitmap;
+    entry.width = static_cast<int16_t>(size.cx);
+    entry.height = static_cast<int16_t>(size.cy);
+    entry.x = client_origin.left;
+    entry.label_length = 0;
+    entry.label[0] = '\0';
+    entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
+    entry.bold = build_bold;
+
+    plat_control_spec spec{PLAT_PICTURE_BUTTON, id, "", entry.x, entry.y, entry.width, entry.height, 0, bitmap};
+    button_windows[index] = plat_control_create(spec);
+    cursor_y += entry.height + 1;
+    page_control_item(ITEM_BUTTON, index);
+    ++button_count;
+    clear_next(button_windows, button_count);
+}
+
+int32_t make_hotword_picture(int32_t number) {
+    if (button_count >= CONTROL_TABLE_SIZE) return 0;
+    const int32_t id = BUTTON_ID_BASE + button_count;
+    make_picture_button(number, id);
+    return id;
+}
+
+void destroy_page_controls() {
+    for (int32_t i = 0; i < CONTROL_TABLE_SIZE; ++i) {
+        if (button_windows[i] != nullptr) {
+            plat_control_destroy(button_windows[i]);
+            button_windows[i] = nullptr;
+        }
+        if (i < button_count && buttons[i].bitmap != nullptr) {
+            plat_bitmap_free(buttons[i].bitmap);
+            buttons[i].bitmap = nullptr;
+        }
+    }
+    for (int32_t i = 0; i < CONTROL_TABLE_SIZE; ++i) {
+        if (edit_box_windows[i] != nullptr) {
+            plat_control_destroy(edit_box_windows[i]);
+            edit_box_windows[i] = nullptr;
+        }
+    }
+    button_count = 0;
+    edit_box_count = 0;
+}
+
+}  // namespace tomelet

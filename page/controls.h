@@ -1,0 +1,66 @@
+// The controls set into a page's text: hotword buttons, picture buttons,
+// text-entry boxes and the screens' push buttons and check box.  Each
+// creation records the control in one of two fixed tables and appends its
+// item to the page display list, so the control stands in the text where it
+// was made.  All of them are destroyed at the next rebuild.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace tomelet {
+
+constexpr int32_t CONTROL_TABLE_SIZE = 100;
+constexpr int32_t EDIT_BOX_ID_BASE = 4000;
+constexpr int32_t BUTTON_ID_BASE = 5000;
+constexpr int32_t BUTTON_LABEL_SIZE = 200;
+// The commit buffer of an input is 200 bytes, so no box takes more than 199.
+constexpr int32_t EDIT_BOX_MAX_LENGTH = 199;
+
+struct edit_box_entry {
+    int16_t width;
+    int16_t height;
+    int16_t y;
+    int32_t x;
+    int16_t maximum_length;
+};
+
+struct button_entry {
+    int16_t width;
+    int16_t height;
+    int16_t y;
+    int32_t x;
+    int16_t label_length;
+    uint8_t bold;
+    plat_bitmap bitmap;  // picture buttons: owned until the next rebuild
+    char label[BUTTON_LABEL_SIZE];
+};
+
+extern edit_box_entry edit_boxes[CONTROL_TABLE_SIZE];
+extern plat_control edit_box_windows[CONTROL_TABLE_SIZE];
+extern int16_t edit_box_count;
+extern button_entry buttons[CONTROL_TABLE_SIZE];
+extern plat_control button_windows[CONTROL_TABLE_SIZE];
+extern int16_t button_count;
+
+// Creates a text-entry box for at most n characters; returns its id
+// (4000 + index), or 0 when the table is full.
+int32_t make_edit_box(int32_t n);
+// Creates a labelled button with the given id: a push button below 5000, an
+// owner-drawn hotword from 5000.
+void make_text_button(const char* label, int32_t id);
+// make_text_button (label, 5000 + button count); returns that id, or 0 when
+// the table is full.
+int32_t make_hotword_button(const char* label);
+// Creates an owner-drawn button showing picture `number` of the catalogue.
+void make_picture_button(int32_t number, int32_t id);
+// make_picture_button (number, 5000 + button count); returns that id, or 0
+// when the table is full.
+int32_t make_hotword_picture(int32_t number);
+
+// Destroys every control of both tables, frees the picture buttons'
+// bitmaps and empties the tables (the first step of a rebuild).
+void destroy_page_controls();
+
+}  // namespace tomelet

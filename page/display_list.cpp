@@ -1,0 +1,134 @@
+#include "page/display_list.h"
+
+#include <cstring>
+
+#include "book/book.h"
+#include "platform/platform.h"
+
+namespace tomelet {
+
+page_item page_items[PAGE_ITEMS_SIZE];
+int16_t page_item_count = 0;
+char page_text[PAGE_TEXT_SIZE];
+int16_t page_text_used = 0;
+uint8_t build_bold = 0;
+
+namespace {
+
+constexpr char PAGE_OVERFLOW[] = "Page buffer Overflow";
+
+// The next free item, or nullptr when the list is full.  A full list is
+// reported like a full page text: "Page buffer Overflow", once for every
+// refused item, and the page is built on without it.
+page_item* next_item() {
+    if (page_item_count >= PAGE_ITEMS_SIZE) {
+        show_error(PAGE_OVERFLOW);
+        return nullptr;
+    }
+    page_item* item = &page_items[page_item_count++];
+    item->value = 0;
+    item->inline_flag = 0;
+    item->text = nullptr;
+    return item;
+}
+
+void add_marker(int32_t kind) {
+    if (page_item* item = next_item()) item->kind = kind;
+}
+
+}  // namespace
+
+void page_clear() {
+    page_item_count = 0;
+    page_text_used = 0;
+}
+
+void page_add_text(const char* text, int32_t kind) {
+    const size_t length = std::strlen(text);
+    if (static_cast<size_t>(page_text_used) + length >= static_cast<size_t>(PAGE_TEXT_SIZE)) {
+        show_error(PAGE_OVERFLOW);
+        return;
+    }
+    if (page_item_count > 0 && page_items[page_item_count - 1].kind == kind) {
+        std::memcpy(page_text + page_text_used - 1, text, length + 1);
+        page_text_used = static_cast<int16_t>(page_text_used + length);
+        return;
+    }
+    page_item* item = next_item();
+    if (item == nullptr) return;
+    std::memcpy(page_text + page_text_used, text, length + 1);
+    item->kind = kind;
+    item->text = page_text + page_text_used;
+    page_text_used = static_cast<int16_t>(page_text_used + length + 1);
+}
+
+void page_text_item(const char* text) { page_add_text(text, ITEM_TEXT); }
+
+void page_title(const char* text) { page_add_text(text, ITEM_TITLE); }
+
+int32_t page_flush_words(char* buffer) {
+    const auto length = static_cast<int32_t>(std::strlen(buffer));
+    page_text_item(buffer);
+    buffer[0] = '\0';
+    return length;
+}
+
+void page_line_break() { add_marker(ITEM_BREAK); }
+
+void page_paragraph_break() { add_marker(ITEM_PARAGRAPH_BREAK); }
+
+void page_tab() { add_marker(ITEM_TAB); }
+
+void page_bold_on() {
+    build_bold = 1;
+    add_marker(ITEM_BOLD_ON);
+}
+
+void page_bold_off() {
+    build_bold = 0;
+    add_marker(ITEM_BOLD_OFF);
+}
+
+// Only the codes 0, 1 and 2 make alignment items; any other code would make
+// an item of another kind (2 + code), so it is ignored.
+void page_align(int32_t code) {
+    if (code < 0 || code > 2) return;
+    add_marker(ITEM_ALIGN_LEFT + code);
+}
+
+// A picture number outside the catalogue places nothing.
+void page_picture(int32_t number, uint8_t inline_flag) {
+    const picture_row* picture = picture_at(number);
+    if (picture == nullptr) return;
+    if (page_item* item = next_item()) {
+        item->kind = ITEM_PICTURE;
+        item->value = static_cast<int16_t>(picture->resource);
+        item->inline_flag = inline_flag;
+    }
+}
+
+void page_picture_resource(int32_t resource) {
+    if (page_item* item = next_item()) {
+        item->kind = ITEM_PICTURE;
+        item->value = static_cast<int16_t>(resource);
+        item->inline_flag = 1;
+    }
+}
+
+void page_control_item(int32_t kind, int16_t index) {
+    if (page_item* item = next_item()) {
+        item->kind = kind;
+        item->value = index;
+    }
+}
+
+void show_error(const char* text) {
+    char message[100];
+    size_t length = std::strlen(text);
+    if (length > sizeof message - 1) length = sizeof message - 1;
+    std::memcpy(message, text, length);
+    message[length] = '\0';
+    plat_message_box(false, message, nullptr, PLAT_BOX_OK);
+}
+
+}  // namespace tomelet

@@ -1,0 +1,73 @@
+// The page display list: every page, story paragraph or built-in screen, is
+// first built as a flat list of items (text runs, layout markers, pictures,
+// controls) and only then laid out and painted.
+#pragma once
+
+#include <cstdint>
+
+namespace tomelet {
+
+enum page_item_kind : int32_t {
+    ITEM_TEXT = 1,
+    ITEM_ALIGN_LEFT = 2,
+    ITEM_ALIGN_CENTRE = 3,
+    ITEM_ALIGN_RIGHT = 4,
+    ITEM_BOLD_ON = 5,
+    ITEM_BOLD_OFF = 6,
+    ITEM_PARAGRAPH_BREAK = 8,
+    ITEM_BREAK = 9,
+    ITEM_TAB = 10,
+    ITEM_TITLE = 12,
+    ITEM_PICTURE = 13,
+    ITEM_EDIT_BOX = 14,
+    ITEM_BUTTON = 15,
+};
+
+struct page_item {
+    int32_t kind;
+    int16_t value;    // picture: bitmap resource; edit box / button: table index
+    uint8_t inline_flag;  // picture: 1 stays in the line, 0 ends it
+    const char* text;     // text and title: NUL-terminated, inside page_text
+};
+
+constexpr int32_t PAGE_ITEMS_SIZE = 400;
+constexpr int32_t PAGE_TEXT_SIZE = 3717;
+
+extern page_item page_items[PAGE_ITEMS_SIZE];
+extern int16_t page_item_count;
+extern char page_text[PAGE_TEXT_SIZE];
+extern int16_t page_text_used;
+// The bold state at build time (set by page_bold_on, cleared by
+// page_bold_off); button creation reads it.
+extern uint8_t build_bold;
+
+// Empties the list (the painter does it at the start of every rebuild).
+void page_clear();
+
+// Appends a text-bearing item (ITEM_TEXT or ITEM_TITLE), merging it into
+// the preceding item when that item has the same kind.  A text that does
+// not fit shows "Page buffer Overflow" and is dropped.
+void page_add_text(const char* text, int32_t kind);
+void page_text_item(const char* text);
+void page_title(const char* text);
+// Emits `buffer` as text, empties it and returns the length it had.
+int32_t page_flush_words(char* buffer);
+void page_line_break();
+void page_paragraph_break();
+void page_tab();
+void page_bold_on();
+void page_bold_off();
+void page_align(int32_t code);
+// Picture `number` of the picture catalogue (its resource number is stored).
+void page_picture(int32_t number, uint8_t inline_flag);
+// A bitmap resource by its own number, inline.
+void page_picture_resource(int32_t resource);
+// Appends an ITEM_EDIT_BOX or ITEM_BUTTON with the control's table index.
+void page_control_item(int32_t kind, int16_t index);
+
+// The engine's one way of reporting a problem: the text (cut to 99
+// characters) in a message box with no owner, the system's default caption
+// and an OK button.  The caller goes on once it is dismissed.
+void show_error(const char* text);
+
+}  // namespace tomelet

@@ -1,0 +1,26 @@
+// Game state operations: the random numbers, restart points, answers and the
+// resolution of the reader's choice.
+#pragma once
+
+#include <cstdint>
+
+namespace tomelet {
+
+extern uint32_t random_state;
+extern uint8_t random_seeded;
+
+// 0 to 32767; seeds itself from the tick count at its first use.
+int32_t story_random();
+// Saves restart point k: set, the shown paragraph as its target, and a
+// snapshot of every variable's flag and value.
+void take_restart_snapshot(int32_t k);
+void clear_story_variables();
+void clear_restart_points();
+// 0 when a and b are equal once blanks are left out and lower-case letters
+// are taken as capitals; otherwise the difference of the first differing
+// characters.  1 when b is null.
+int32_t compare_answer(const char* a, const char* b);
+// Carries out the choice of the page's hotword record with control id key.
+void resolve_choice(int16_t key, const char* typed_text);
+
+}  // namespace tomelet

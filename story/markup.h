@@ -1,0 +1,39 @@
+// The markup interpreter: runs one paragraph's marked-up text into the page
+// display list, its controls and hotword records, and the story's state.
+#pragma once
+
+#include <cstdint>
+
+namespace tomelet {
+
+enum scan_states : int32_t {
+    SCAN_TEXT = 0,
+    SCAN_TAG = 1,
+    SCAN_SKIP = 2,
+    SCAN_GAP = 3,
+};
+
+constexpr int32_t PENDING_WORDS_SIZE = 300;
+// A run at a space longer than this is emitted early.
+constexpr int32_t PENDING_FLUSH_LENGTH = 150;
+
+extern int32_t scan_state;
+extern int16_t scan_position;
+extern char pending_words[PENDING_WORDS_SIZE];
+extern int16_t pending_length;
+extern uint8_t hold_words;
+extern uint8_t last_condition;
+
+// Interprets one NUL-terminated marked-up text.
+void run_paragraph(const char* text);
+
+// Runs the tag in tag_buffer; false means: skip what follows, up to the
+// next `}`.
+bool run_tag();
+
+// Plays sound n of the sound catalogue if the sound switch is on.
+void play_sound(int32_t n);
+// Stops whatever sound is playing.
+void stop_sound();
+
+}  // namespace tomelet

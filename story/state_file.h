@@ -1,0 +1,38 @@
+// The state file: the reader's place, the variables, the restart points and
+// the sound switch, kept between runs in one fixed record, and held open
+// exclusively for the whole run so that a second copy cannot start.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace tomelet {
+
+constexpr uint32_t STATE_MAGIC = 1344;
+// Field offsets of the state record.
+constexpr int32_t STATE_PLACE = 0;
+constexpr int32_t STATE_SOUND_SWITCH = 2;
+constexpr int32_t STATE_MAGIC_OFFSET = 28;
+constexpr int32_t STATE_SLOTS = 32;
+constexpr int32_t STATE_SLOT_SIZE = 16;
+constexpr int32_t STATE_SLOT_VALUE = 4;
+constexpr int32_t STATE_SLOT_FLAG = 5;
+
+// "VBQ2CorvinAshby.dat": the window class name followed by ".dat".
+extern const char state_file_name[];
+extern plat_file state_file;
+
+// Opens or creates the state file exclusively; false on failure.
+bool open_state_file();
+// Reads the record into the game state; returns the paragraph to start at
+// (2 when there is no usable record).
+int16_t load_state();
+// Writes the game state into the record and the record to the file, then
+// closes it.
+void save_state();
+// The sound switch of the record in memory: 0 off, anything else on.
+uint8_t sound_switch();
+void set_sound_switch(uint8_t on);
+
+}  // namespace tomelet

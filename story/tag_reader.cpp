@@ -1,0 +1,235 @@
+#include "story/tag_reader.h"
+
+#include <cstring>
+
+namespace tomelet {
+
+char tag_buffer[TAG_BUFFER_SIZE];
+int16_t tag_length = 0;
+int16_t tag_cursor = 0;
+
+namespace {
+
+// The character at the cursor; the end of the tag for a cursor that is out
+// of the buffer (it never is, but nothing here trusts it).
+char at_cursor() {
+    if (tag_cursor < 0 || tag_cursor >= TAG_BUFFER_SIZE) return '\0';
+    return tag_buffer[tag_cursor];
+}
+
+void pass_over(char c) {
+    if (at_cursor() == c) ++tag_cursor;
+}
+
+bool at_end() { return at_cursor() == '\0'; }
+
+// "Skip a space": only the character right after the tag letter counts.
+void skip_space_after_letter() {
+    tag_cursor = 1;
+    if (tag_buffer[1] == ' ') tag_cursor = 2;
+}
+
+// A hotword's label (cursor just past the opening quote) or picture, then
+// its target.
+void read_hotword(tag_arguments* t, bool labelled) {
+    t->makes_hotword = true;
+    t->labelled = labelled;
+    if (labelled) {
+        t->label_length = copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
+    } else {
+        pass_over('$');
+        t->picture = read_number();
+    }
+    pass_over(' ');
+    t->target1 = static_cast<int16_t>(read_number());
+}
+
+// The hotword form of M, g, m, N, Q, R and r: a quote opens a label,
+// anything else is a picture number.
+void read_label_or_picture(tag_arguments* t) {
+    if (at_cursor() == '"') {
+        ++tag_cursor;
+        read_hotword(t, true);
+    } else {
+        read_hotword(t, false);
+    }
+}
+
+// The chances and targets of L and d; the cursor is just past the label's
+// opening quote.
+void read_chances(tag_arguments* t) {
+    t->makes_hotword = true;
+    t->labelled = true;
+    t->label_length = copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
+    skip_to('(');
+    t->chances[0] = static_cast<int8_t>(read_number());
+    t->bands = 1;
+    pass_over(')');
+    pass_over(' ');
+    t->target1 = static_cast<int16_t>(read_number());
+    pass_over(' ');
+    int16_t* band_targets[MAX_BANDS] = {&t->target1, &t->target2, &t->target3};
+    for (int32_t band = 1; band < MAX_BANDS && at_cursor() == '('; ++band) {
+        ++tag_cursor;
+        t->chances[band] = static_cast<int8_t>(read_number());
+        t->bands = band + 1;
+        pass_over(')');
+        pass_over(' ');
+        *band_targets[band] = static_cast<int16_t>(read_number());
+        pass_over(' ');
+    }
+    t->default_target = static_cast<int16_t>(read_number());
+}
+
+// The answers and targets of S; the cursor is just past the first `(`.
+void read_answers(tag_arguments* t) {
+    t->makes_hotword = true;
+    t->label_length = 0;
+    int16_t* band_targets[MAX_BANDS] = {&t->target1, &t->target2, &t->target3};
+    int32_t stored = copy_until(')', t->answers[0], ANSWER_SIZE, &t->answer_source_lengths[0]);
+    t->longest = stored;
+    t->bands = 1;
+    pass_over(')');
+    pass_over(' ');
+    t->target1 = static_cast<int16_t>(read_number());
+    pass_over(' ');
+    for (int32_t band = 1; band < MAX_BANDS && at_cursor() == '('; ++band) {
+        ++tag_cursor;
+        stored = copy_until(')', t->answers[band], ANSWER_SIZE, &t->answer_source_lengths[band]);
+        if (stored > t->longest) t->longest = stored;
+        t->bands = band + 1;
+        pass_over(')');
+        pass_over(' ');
+        *band_targets[band] = static_cast<int16_t>(read_number());
+        pass_over(' ');
+    }
+    t->default_target = static_cast<int16_t>(read_number());
+}
+
+}  // namespace
+
+void tag_load(const char* text) {
+    size_t n = std::strlen(text);
+    if (n > TAG_BUFFER_SIZE - 1) n = TAG_BUFFER_SIZE - 1;
+    std::memcpy(tag_buffer, text, n);
+    tag_buffer[n] = '\0';
+    tag_length = static_cast<int16_t>(n);
+    tag_cursor = 1;
+}
+
+int32_t read_number() {
+    if (at_end()) return 0;
+    uint32_t value = 0;
+    bool negative = false;
+    for (char c = at_cursor(); c != '\0'; c = at_cursor()) {
+        if (c >= '0' && c <= '9') {
+            value = value * 10u + static_cast<uint32_t>(c - '0');
+        } else if (c == '-') {
+            negative = true;
+        } else if (c != '+') {
+            break;
+        }
+        ++tag_cursor;
+    }
+    if (negative) value = 0u - value;
+    return static_cast<int32_t>(value);
+}
+
+void skip_to(char ch) {
+    for (char c = at_cursor(); c != '\0'; c = at_cursor()) {
+        ++tag_cursor;
+        if (c == ch) return;
+    }
+}
+
+int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
+    int32_t stored = 0;
+    int32_t source = 0;
+    for (char c = at_cursor(); c != '\0'; c = at_cursor()) {
+        ++tag_cursor;
+        if (c == close) break;
+        if (stored < size - 1) dest[stored++] = c;
+        ++source;
+    }
+    dest[stored] = '\0';
+    if (source_length != nullptr) *source_length = source;
+    return stored;
+}
+
+void parse_tag(tag_arguments* t) {
+    *t = tag_arguments{};
+    t->letter = tag_buffer[0];
+    tag_cursor = 1;
+    switch (t->letter) {
+        case 'A':
+        case 'V':
+        case 'v':
+        case 'W':
+        case 'n':
+        case 'p':
+            skip_space_after_letter();
+            t->number = read_number();
+            break;
+        case 'M':
+        case 'g':
+        case 'm':
+            skip_space_after_letter();
+            read_label_or_picture(t);
+            break;
+        case 'N':
+        case 'Q':
+            skip_to('%');
+            t->number = read_number();
+            pass_over(' ');
+            t->immediate = at_end();
+            if (!t->immediate) read_label_or_picture(t);
+            break;
+        case 'R':
+        case 'r':
+            skip_to('%');
+            t->number = read_number();
+            pass_over(' ');
+            if (t->letter == 'R' && at_cursor() == '%') {
+                ++tag_cursor;
+                t->value_form = VALUE_VARIABLE;
+                t->value_number = read_number();
+            } else if (t->letter == 'R' && at_cursor() == 'z') {
+                ++tag_cursor;
+                t->value_form = VALUE_RANDOM;
+            } else {
+                t->value_form = VALUE_NUMBER;
+                t->value_number = static_cast<int16_t>(read_number());
+            }
+            pass_over(' ');
+            t->immediate = at_end();
+            if (!t->immediate) read_label_or_picture(t);
+            break;
+        case 'l':
+            skip_to('%');
+            t->number = read_number();
+            break;
+        case 's':
+            skip_to('*');
+            t->number = read_number();
+            break;
+        case 'u':
+            skip_to('*');
+            t->number = read_number();
+            skip_to('"');
+            read_hotword(t, true);
+            break;
+        case 'L':
+        case 'd':
+            skip_to('"');
+            read_chances(t);
+            break;
+        case 'S':
+            skip_to('(');
+            read_answers(t);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace tomelet

@@ -1,0 +1,128 @@
+#include "book/assemble.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "book/book.h"
+#include "platform/headless/headless.h"
+#include "tests/support/memory_book.h"
+
+namespace tomelet {
+namespace {
+
+using testing::memory_book;
+using testing::memory_book_spec;
+
+class AssembleTest : public ::testing::Test {
+protected:
+    void SetUp() override { headless::reset(); }
+
+    static memory_book_spec small_spec() {
+        memory_book_spec spec;
+        spec.paragraph_count = 12;
+        spec.paragraphs[2] = "<H> Day<J> Some words and more words <G>";
+        spec.paragraphs[3] = "x";
+        spec.paragraphs[8] = "";
+        spec.paragraphs[9] = "";
+        return spec;
+    }
+
+    std::string last_message() const {
+        const int32_t n = headless::message_count();
+        return n == 0 ? std::string() : std::string(headless::message(n - 1).text);
+    }
+};
+
+TEST_F(AssembleTest, JoinsWordsEachFollowedByOneSpace) {
+    memory_book book(small_spec());
+    book.use();
+    assemble_paragraph(2, paragraph_text);
+    EXPECT_STREQ(paragraph_text, "<H> Day<J> Some words and more words <G> ");
+    assemble_paragraph(3, paragraph_text);
+    EXPECT_STREQ(paragraph_text, "x ");
+    EXPECT_EQ(std::strlen(paragraph_text), 2u);
+    EXPECT_EQ(headless::message_count(), 0);
+}
+
+TEST_F(AssembleTest, EmptyParagraphAssemblesToEmptyString) {
+    memory_book book(small_spec());
+    book.use();
+    std::strcpy(paragraph_text, "previous");
+    assemble_paragraph(8, paragraph_text);
+    EXPECT_STREQ(paragraph_text, "");
+    EXPECT_EQ(headless::message_count(), 0);
+}
+
+TEST_F(AssembleTest, MissingOrOutOfRangeParagraphIsReportedAndBufferKept) {
+    memory_book book(small_spec());
+    book.use();
+    for (int n : {1, 0, -5, 13, 32767}) {
+        std::strcpy(paragraph_text, "kept");
+        headless::clear_messages();
+        assemble_paragraph(n, paragraph_text);
+        EXPECT_STREQ(paragraph_text, "kept") << n;
+        ASSERT_EQ(headless::message_count(), 1) << n;
+        EXPECT_EQ(last_message(), "Paragraph " + std::to_string(n) + " does not exist");
+        EXPECT_TRUE(headless::message(0).default_caption);
+        EXPECT_FALSE(headless::message(0).owned);
+    }
+}
+
+TEST_F(AssembleTest, SameWordIsOnePoolEntryWithinAChunkOnly) {
+    memory_book_spec spec = small_spec();
+    spec.chunk_per_paragraph = true;
+    spec.paragraphs[4] = "words words";
+    memory_book book(spec);
+    book.use();
+    const book_tables* b = book.tables();
+    const paragraph_row& row = b->paragraph_index[4];
+    EXPECT_EQ(b->chunk_table[row.chunk].sequence[row.first], b->chunk_table[row.chunk].sequence[row.first + 1]);
+    EXPECT_NE(b->paragraph_index[2].chunk, row.chunk);
+}
+
+// A text of exactly the limit assembles whole; one more character is
+// reported with the paragraph's word count, and nothing is written past
+// the limit.
+TEST_F(AssembleTest, LengthLimit) {
+    memory_book_spec spec = small_spec();
+    // 3316 characters: 828 words of three letters and a space (3312) and one
+    // of three (4 with its space).
+    std::string at_limit;
+    for (int i = 0; i < 829; ++i) at_limit += "abc ";
+    ASSERT_EQ(at_limit.size(), 3316u);
+    spec.paragraphs[4] = at_limit;
+    spec.paragraphs[5] = at_limit + "z";
+    memory_book book(spec);
+    book.use();
+
+    assemble_paragraph(4, paragraph_text);
+    EXPECT_EQ(std::strlen(paragraph_text), 3316u);
+    EXPECT_EQ(headless::message_count(), 0);
+
+    std::memset(paragraph_text, '#', sizeof paragraph_text);
+    assemble_paragraph(5, paragraph_text);
+    ASSERT_EQ(headless::message_count(), 1);
+    EXPECT_EQ(last_message(), "830 is Too many words");
+    EXPECT_EQ(std::strlen(paragraph_text), 3316u);
+    EXPECT_EQ(paragraph_text[3317], '#');
+}
+
+TEST_F(AssembleTest, AParagraphFarOverTheLimitNeverOverrunsTheBuffer) {
+    memory_book_spec spec = small_spec();
+    std::string huge;
+    for (int i = 0; i < 2000; ++i) huge += "abcdefgh ";
+    spec.paragraphs[6] = huge;
+    memory_book book(spec);
+    book.use();
+    char guarded[PARAGRAPH_TEXT_SIZE + 16];
+    std::memset(guarded, '#', sizeof guarded);
+    assemble_paragraph(6, guarded);
+    EXPECT_EQ(headless::message_count(), 1);
+    EXPECT_LE(std::strlen(guarded), static_cast<size_t>(PARAGRAPH_TEXT_LIMIT));
+    for (size_t i = PARAGRAPH_TEXT_SIZE; i < sizeof guarded; ++i) EXPECT_EQ(guarded[i], '#');
+}
+
+}  // namespace
+}  // namespace tomelet

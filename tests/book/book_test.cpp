@@ -1,0 +1,75 @@
+#include "book/book.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/memory_book.h"
+
+namespace tomelet {
+namespace {
+
+using testing::memory_book;
+using testing::memory_book_spec;
+
+memory_book_spec catalogue_spec() {
+    memory_book_spec spec;
+    spec.pictures = {{1100, 159, 134}, {1717, 141, 130}, {1735, 130, 157}};
+    spec.sounds = {"TUBE_TRAIN", "LUGER", "PISTOL_LUGER"};
+    spec.variables = {{"Day", {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}, 28},
+                      {"Empty", {}, 29}};
+    spec.restart_points = {{"Monday", 402}, {"Tuesday", 402}};
+    return spec;
+}
+
+TEST(BookTest, LookupsStayInsideTheirTables) {
+    memory_book book(catalogue_spec());
+    book.use();
+    ASSERT_NE(picture_at(0), nullptr);
+    EXPECT_EQ(picture_at(0)->resource, 1100);
+    EXPECT_EQ(picture_at(2)->resource, 1735);
+    EXPECT_EQ(picture_at(3), nullptr);
+    EXPECT_EQ(picture_at(-1), nullptr);
+    EXPECT_STREQ(sound_name(0), "TUBE_TRAIN");
+    EXPECT_STREQ(sound_name(2), "PISTOL_LUGER");
+    EXPECT_EQ(sound_name(3), nullptr);
+    EXPECT_EQ(variable_at(2), nullptr);
+    EXPECT_EQ(restart_point_at(2), nullptr);
+    EXPECT_EQ(restart_snapshot(2), nullptr);
+    EXPECT_EQ(paragraph_at(0), nullptr);
+    EXPECT_EQ(paragraph_at(21), nullptr);
+}
+
+TEST(BookTest, ValueNamesOnlyBelowTheValueCount) {
+    memory_book book(catalogue_spec());
+    book.use();
+    EXPECT_STREQ(value_name(variable_at(0), 5), "Saturday");
+    EXPECT_EQ(value_name(variable_at(0), 6), nullptr);
+    EXPECT_EQ(value_name(variable_at(0), 255), nullptr);
+    EXPECT_EQ(value_name(variable_at(1), 0), nullptr);
+    EXPECT_EQ(value_name(nullptr, 0), nullptr);
+}
+
+TEST(BookTest, UsingABookResetsItsLiveState) {
+    memory_book book(catalogue_spec());
+    book.use();
+    variable_at(0)->value = 3;
+    variable_at(1)->flag = 1;
+    restart_point_at(1)->set = 1;
+    restart_point_at(1)->paragraph = 77;
+    restart_snapshot(1)[3] = 9;
+    the_book->state_record[40] = 5;
+    book.use();
+    EXPECT_EQ(variable_at(0)->value, 0);
+    EXPECT_EQ(variable_at(1)->flag, 0);
+    EXPECT_EQ(restart_point_at(1)->set, 0);
+    EXPECT_EQ(restart_point_at(1)->paragraph, 402);
+    EXPECT_EQ(restart_snapshot(1)[3], 0);
+    EXPECT_EQ(the_book->state_record[40], 0);
+}
+
+TEST(BookTest, StateRecordSizeOfTheFullBook) {
+    EXPECT_EQ(state_record_size(116, 5), 3056);
+    EXPECT_EQ(state_record_size(0, 0), 35);
+}
+
+}  // namespace
+}  // namespace tomelet

@@ -1,0 +1,133 @@
+#include "page/display_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/headless/headless.h"
+#include "tests/support/memory_book.h"
+
+namespace tomelet {
+namespace {
+
+class DisplayListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        headless::reset();
+        page_clear();
+    }
+};
+
+TEST_F(DisplayListTest, ConsecutiveTextsMergeIntoOneItem) {
+    page_text_item("abc");
+    page_text_item("de");
+    ASSERT_EQ(page_item_count, 1);
+    EXPECT_EQ(page_items[0].kind, ITEM_TEXT);
+    EXPECT_STREQ(page_items[0].text, "abcde");
+    EXPECT_EQ(page_text_used, 6);
+}
+
+TEST_F(DisplayListTest, AnyOtherItemBetweenTextsKeepsThemApart) {
+    page_text_item("abc");
+    page_bold_on();
+    page_text_item("de");
+    ASSERT_EQ(page_item_count, 3);
+    EXPECT_STREQ(page_items[0].text, "abc");
+    EXPECT_EQ(page_items[1].kind, ITEM_BOLD_ON);
+    EXPECT_STREQ(page_items[2].text, "de");
+    EXPECT_EQ(page_text_used, 7);
+}
+
+TEST_F(DisplayListTest, TitlesMergeWithTitlesOnly) {
+    page_text_item("text");
+    page_title("Ti");
+    page_title("tle");
+    ASSERT_EQ(page_item_count, 2);
+    EXPECT_EQ(page_items[1].kind, ITEM_TITLE);
+    EXPECT_STREQ(page_items[1].text, "Title");
+}
+
+TEST_F(DisplayListTest, EmptyTextStillMakesAnItem) {
+    page_tab();
+    page_text_item("");
+    ASSERT_EQ(page_item_count, 2);
+    EXPECT_EQ(page_items[1].kind, ITEM_TEXT);
+    EXPECT_STREQ(page_items[1].text, "");
+    EXPECT_EQ(page_text_used, 1);
+}
+
+TEST_F(DisplayListTest, PageTextLimit) {
+    // 3716 bytes used fit (3715 characters and a NUL); one more is refused.
+    std::string big(3700, 'a');
+    page_text_item(big.c_str());
+    page_bold_on();
+    page_text_item(std::string(14, 'b').c_str());  // used: 3701 + 15 = 3716
+    EXPECT_EQ(page_text_used, 3716);
+    EXPECT_EQ(headless::message_count(), 0);
+    page_text_item("c");  // 3716 + 1 = 3717: refused
+    EXPECT_EQ(page_text_used, 3716);
+    ASSERT_EQ(headless::message_count(), 1);
+    EXPECT_STREQ(headless::message(0).text, "Page buffer Overflow");
+    page_bold_off();
+    page_text_item("");  // 3716 + 0 fits: an empty item
+    EXPECT_EQ(page_text_used, 3717);
+    EXPECT_EQ(headless::message_count(), 1);
+}
+
+TEST_F(DisplayListTest, ItemLimitRefusesAndReports) {
+    for (int i = 0; i < PAGE_ITEMS_SIZE; ++i) page_line_break();
+    EXPECT_EQ(page_item_count, PAGE_ITEMS_SIZE);
+    EXPECT_EQ(headless::message_count(), 0);
+    page_tab();
+    page_text_item("x");
+    EXPECT_EQ(page_item_count, PAGE_ITEMS_SIZE);
+    EXPECT_EQ(page_text_used, 0);
+    EXPECT_EQ(headless::message_count(), 2);
+}
+
+TEST_F(DisplayListTest, MarkersAndPictures) {
+    testing::memory_book_spec spec;
+    spec.pictures = {{1100, 1, 1}, {1735, 1, 1}};
+    testing::memory_book book(spec);
+    book.use();
+    page_align(1);
+    page_align(3);  // not an alignment: nothing
+    page_picture(1, 0);
+    page_picture(2, 1);  // outside the catalogue: nothing
+    page_picture_resource(1107);
+    page_paragraph_break();
+    ASSERT_EQ(page_item_count, 4);
+    EXPECT_EQ(page_items[0].kind, ITEM_ALIGN_CENTRE);
+    EXPECT_EQ(page_items[1].kind, ITEM_PICTURE);
+    EXPECT_EQ(page_items[1].value, 1735);
+    EXPECT_EQ(page_items[1].inline_flag, 0);
+    EXPECT_EQ(page_items[2].value, 1107);
+    EXPECT_EQ(page_items[2].inline_flag, 1);
+    EXPECT_EQ(page_items[3].kind, ITEM_PARAGRAPH_BREAK);
+}
+
+TEST_F(DisplayListTest, BoldSwitchesTrackTheBuildState) {
+    page_bold_on();
+    EXPECT_EQ(build_bold, 1);
+    page_bold_off();
+    EXPECT_EQ(build_bold, 0);
+}
+
+TEST_F(DisplayListTest, FlushWordsEmitsAndEmptiesTheBuffer) {
+    char buffer[16] = "two words ";
+    EXPECT_EQ(page_flush_words(buffer), 10);
+    EXPECT_STREQ(buffer, "");
+    EXPECT_STREQ(page_items[0].text, "two words ");
+}
+
+TEST_F(DisplayListTest, ShowErrorCutsTextTo99Characters) {
+    std::string long_text(150, 'e');
+    show_error(long_text.c_str());
+    ASSERT_EQ(headless::message_count(), 1);
+    EXPECT_EQ(std::string(headless::message(0).text), std::string(99, 'e'));
+    EXPECT_TRUE(headless::message(0).default_caption);
+    EXPECT_EQ(headless::message(0).buttons, PLAT_BOX_OK);
+}
+
+}  // namespace
+}  // namespace tomelet
