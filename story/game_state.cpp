@@ -1,0 +1,227 @@
+#include "story/game_state.h"
+
+#include "app/navigation.h"
+#include "book/book.h"
+#include "platform/platform.h"
+#include "story/hotwords.h"
+
+namespace tomelet {
+
+uint32_t random_state = 1;
+uint8_t random_seeded = 0;
+
+namespace {
+
+// The generator: state = state * 214013 + 2531011 (mod 2^32), giving bits
+// 16 to 30 of the new state.
+constexpr uint32_t RANDOM_MULTIPLIER = 214013u;
+constexpr uint32_t RANDOM_INCREMENT = 2531011u;
+// The tick count is divided by this before it seeds the generator.
+constexpr uint32_t RANDOM_SEED_DIVISOR = 60u;
+
+constexpr int32_t LUCK_SIDES = 20;     // L: a roll of 1 to 20
+constexpr int32_t PERCENT_SIDES = 100; // d: a roll of 1 to 100
+
+// A target is the paragraph number minus one; following it adds the one.
+// Worked out in 32 bits and cut to 16 so that the largest target wraps
+// instead of overflowing; such a paragraph does not exist and the painter
+// says so.
+int16_t paragraph_of(int32_t target) {
+    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(target + 1)));
+}
+
+void follow(int16_t target, int32_t mode) { goto_paragraph(paragraph_of(target), mode); }
+
+char as_capital(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+int32_t signed_byte(char c) { return static_cast<int32_t>(static_cast<int8_t>(c)); }
+
+// compare_answer over texts that may fill their whole buffer without a NUL:
+// reaching a limit counts as the end of that text.  A null text is empty.
+int32_t compare_bounded(const char* a, int32_t a_limit, const char* b, int32_t b_limit) {
+    int32_t i = 0;
+    int32_t j = 0;
+    for (;;) {
+        while (i < a_limit && a[i] == ' ') ++i;
+        while (j < b_limit && b[j] == ' ') ++j;
+        const char ca = i < a_limit ? a[i] : '\0';
+        const char cb = j < b_limit ? b[j] : '\0';
+        if (ca == '\0' || cb == '\0') return signed_byte(ca) - signed_byte(cb);
+        const char ua = as_capital(ca);
+        const char ub = as_capital(cb);
+        if (ua != ub) return signed_byte(ua) - signed_byte(ub);
+        ++i;
+        ++j;
+    }
+}
+
+constexpr int32_t NO_LIMIT = INT32_MAX;
+
+// The typed text against one accepted answer (answer first).  Answers sit
+// in fixed fields, so the comparison stops at the field's end whatever the
+// field holds.
+bool answer_matches(const char (&answer)[ANSWER_SIZE], const char* typed) {
+    if (typed == nullptr) return false;
+    return compare_bounded(answer, ANSWER_SIZE, typed, NO_LIMIT) == 0;
+}
+
+void restore_restart_point(int32_t k) {
+    const uint8_t* snapshot = restart_snapshot(k);
+    if (snapshot == nullptr) return;
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        the_book->variable_catalogue[i].flag = snapshot[2 * i];
+        the_book->variable_catalogue[i].value = snapshot[2 * i + 1];
+    }
+}
+
+void resolve_luck(const hotword& h) {
+    const int32_t roll = story_random() % LUCK_SIDES + 1;
+    const int32_t chance = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(h.value)));
+    follow(roll <= chance ? h.target1 : h.default_target, GOTO_FOLLOW);
+}
+
+void resolve_percent(const hotword& h) {
+    const int32_t roll = story_random() % PERCENT_SIDES + 1;
+    const int32_t chance1 = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(h.value)));
+    // The bands are running sums; a band the tag does not give holds 0 and
+    // so never matches.
+    int16_t target = h.default_target;
+    if (roll <= chance1) {
+        target = h.target1;
+    } else if (roll <= h.chance2) {
+        target = h.target2;
+    } else if (roll <= h.chance3) {
+        target = h.target3;
+    }
+    follow(target, GOTO_FOLLOW);
+}
+
+void resolve_answer(const hotword& h, const char* typed) {
+    // An empty or blank commit (or no text at all) never matches an answer.
+    if (typed == nullptr || compare_answer(typed, " ") == 0) {
+        follow(h.default_target, GOTO_FOLLOW);
+        return;
+    }
+    int16_t target = h.default_target;
+    if (answer_matches(h.answer1, typed)) {
+        target = h.target1;
+    } else if (answer_matches(h.answer2, typed)) {
+        target = h.target2;
+    } else if (answer_matches(h.answer3, typed)) {
+        target = h.target3;
+    }
+    follow(target, GOTO_FOLLOW);
+}
+
+}  // namespace
+
+int32_t story_random() {
+    if (random_seeded == 0) {
+        random_state = plat_tick_count() / RANDOM_SEED_DIVISOR;
+        random_seeded = 1;
+    }
+    random_state = random_state * RANDOM_MULTIPLIER + RANDOM_INCREMENT;
+    return static_cast<int32_t>((random_state >> 16) & 0x7FFFu);
+}
+
+void take_restart_snapshot(int32_t k) {
+    restart_point* point = restart_point_at(k);
+    uint8_t* snapshot = restart_snapshot(k);
+    // A restart point outside the book's table is ignored.
+    if (point == nullptr || snapshot == nullptr) return;
+    point->set = 1;
+    point->paragraph = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(shown_paragraph - 1)));
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        snapshot[2 * i] = the_book->variable_catalogue[i].flag;
+        snapshot[2 * i + 1] = the_book->variable_catalogue[i].value;
+    }
+}
+
+void clear_story_variables() {
+    if (the_book == nullptr) return;
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        the_book->variable_catalogue[i].value = 0;
+        the_book->variable_catalogue[i].flag = 0;
+    }
+}
+
+void clear_restart_points() {
+    if (the_book == nullptr) return;
+    // Only the set fields: the paragraphs and snapshots stay until a point
+    // is saved again.
+    for (int32_t k = 0; k < the_book->restart_point_count; ++k) the_book->restart_points[k].set = 0;
+}
+
+int32_t compare_answer(const char* a, const char* b) {
+    if (b == nullptr) return 1;
+    // A null a is taken as an empty text.
+    if (a == nullptr) a = "";
+    return compare_bounded(a, NO_LIMIT, b, NO_LIMIT);
+}
+
+void resolve_choice(int16_t key, const char* typed_text) {
+    int32_t count = hotword_count;
+    if (count > HOTWORDS_SIZE) count = HOTWORDS_SIZE;
+    const hotword* found = nullptr;
+    for (int32_t r = 0; r < count; ++r) {
+        if (hotwords[r].control_id == key) {
+            found = &hotwords[r];
+            break;
+        }
+    }
+    if (found == nullptr) return;
+    const hotword& h = *found;
+
+    // N, Q and R name a variable and u a restart point.  An index outside
+    // the book's tables (no book makes one) changes nothing: for N, Q and R
+    // the target is still followed; a u without its restart point has no
+    // paragraph to lead to, so the choice then leads nowhere, like a key
+    // without a record.
+    switch (h.kind) {
+        case 'L':
+            resolve_luck(h);
+            return;
+        case 'd':
+            resolve_percent(h);
+            return;
+        case 'S':
+            resolve_answer(h, typed_text);
+            return;
+        case 'N':
+        case 'Q':
+        case 'R': {
+            variable_row* variable = variable_at(h.index);
+            if (variable != nullptr) {
+                if (h.kind == 'N') {
+                    variable->flag = 1;
+                } else if (h.kind == 'Q') {
+                    variable->flag = 0;
+                } else {
+                    variable->value = static_cast<uint8_t>(static_cast<uint32_t>(h.value));
+                }
+            }
+            follow(h.target1, GOTO_FOLLOW);
+            return;
+        }
+        case 'g':
+            follow(h.target1, GOTO_LOOK_UP);
+            return;
+        case 'm':
+            follow(h.target1, GOTO_TAKE_UP);
+            return;
+        case 'u': {
+            const restart_point* point = restart_point_at(h.index);
+            if (point == nullptr) return;
+            restore_restart_point(h.index);
+            follow(point->paragraph, GOTO_TAKE_UP);
+            return;
+        }
+        default:
+            follow(h.target1, GOTO_FOLLOW);
+            return;
+    }
+}
+
+}  // namespace tomelet

@@ -1,0 +1,135 @@
+#include "story/state_file.h"
+
+#include <cstring>
+
+#include "app/navigation.h"
+#include "book/book.h"
+
+namespace tomelet {
+
+const char state_file_name[] = "VBQ2CorvinAshby.dat";
+plat_file state_file = nullptr;
+
+namespace {
+
+// The paragraph a run starts at when the file holds no usable place.
+constexpr int16_t FIRST_PAGE = 2;
+
+// Whether open_state_file found the file or created it new.
+bool state_file_existed = false;
+
+int32_t record_size() {
+    return state_record_size(the_book->variable_count, the_book->restart_point_count);
+}
+
+// Where the snapshots and the set fields lie: after the variable slots.
+int32_t snapshots_offset() { return STATE_SLOTS + STATE_SLOT_SIZE * the_book->variable_count; }
+int32_t snapshots_size() { return 2 * the_book->variable_count * the_book->restart_point_count; }
+int32_t set_fields_offset() { return snapshots_offset() + snapshots_size(); }
+
+// The record is little-endian whatever the machine.
+int16_t get_int16(const uint8_t* p) {
+    return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
+}
+
+uint32_t get_uint32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void put_int16(uint8_t* p, int16_t v) {
+    const auto u = static_cast<uint16_t>(v);
+    p[0] = static_cast<uint8_t>(u & 0xFFu);
+    p[1] = static_cast<uint8_t>(u >> 8);
+}
+
+void put_uint32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v & 0xFFu);
+    p[1] = static_cast<uint8_t>((v >> 8) & 0xFFu);
+    p[2] = static_cast<uint8_t>((v >> 16) & 0xFFu);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+// Takes the variables, the snapshots and the set fields from the record,
+// as stored (a value beyond its variable's value names is kept; the value
+// names are only ever looked up through value_name, which refuses it).
+void take_game_state(const uint8_t* record) {
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
+        the_book->variable_catalogue[i].value = slot[STATE_SLOT_VALUE];
+        the_book->variable_catalogue[i].flag = slot[STATE_SLOT_FLAG];
+    }
+    std::memcpy(the_book->restart_snapshots, record + snapshots_offset(), static_cast<size_t>(snapshots_size()));
+    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
+        the_book->restart_points[k].set = record[set_fields_offset() + k];
+    }
+}
+
+}  // namespace
+
+bool open_state_file() {
+    bool existed = false;
+    state_file = plat_file_open_exclusive(state_file_name, &existed);
+    state_file_existed = existed;
+    return state_file != nullptr;
+}
+
+int16_t load_state() {
+    if (the_book == nullptr) return FIRST_PAGE;
+    uint8_t* record = the_book->state_record;
+    const int32_t size = record_size();
+    std::memset(record, 0, static_cast<size_t>(size));
+
+    // A new file, or none at all (the file could not be opened): the record
+    // starts empty with the sound on, and so does the story.
+    if (state_file == nullptr || !state_file_existed) {
+        record[STATE_SOUND_SWITCH] = 1;
+        return FIRST_PAGE;
+    }
+
+    // Whatever arrives stays in the record and is written back at exit, so
+    // a short or foreign file keeps its sound switch and reserved bytes.
+    const int32_t got = plat_file_read(state_file, record, size);
+    if (got < size) return FIRST_PAGE;
+    if (get_uint32(record + STATE_MAGIC_OFFSET) != STATE_MAGIC) return FIRST_PAGE;
+
+    take_game_state(record);
+    const int16_t place = get_int16(record + STATE_PLACE);
+    if (place < 1 || place > the_book->paragraph_count) return FIRST_PAGE;
+    return place;
+}
+
+void save_state() {
+    if (the_book == nullptr) return;
+    uint8_t* record = the_book->state_record;
+    put_int16(record + STATE_PLACE, current_paragraph);
+    put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
+        slot[STATE_SLOT_VALUE] = the_book->variable_catalogue[i].value;
+        slot[STATE_SLOT_FLAG] = the_book->variable_catalogue[i].flag;
+    }
+    std::memcpy(record + snapshots_offset(), the_book->restart_snapshots, static_cast<size_t>(snapshots_size()));
+    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
+        record[set_fields_offset() + k] = the_book->restart_points[k].set;
+    }
+    // Write errors at exit are not reported: there is nobody left to tell.
+    // The handle is dropped once closed, so a second save writes nothing
+    // and never closes a handle twice.
+    if (state_file == nullptr) return;
+    plat_file_write_at_start(state_file, record, record_size());
+    plat_file_close(state_file);
+    state_file = nullptr;
+}
+
+uint8_t sound_switch() {
+    if (the_book == nullptr) return 0;
+    return the_book->state_record[STATE_SOUND_SWITCH];
+}
+
+void set_sound_switch(uint8_t on) {
+    if (the_book == nullptr) return;
+    the_book->state_record[STATE_SOUND_SWITCH] = on;
+}
+
+}  // namespace tomelet

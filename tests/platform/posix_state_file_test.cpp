@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tomelet {
+namespace {
+
+constexpr char NAME[] = "state.dat";
+
+class PosixStateFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tomelet-posix-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        old_dir_ = std::filesystem::current_path();
+        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        old_mask_ = umask(022);
+    }
+
+    void TearDown() override {
+        plat_file_close(file_);
+        umask(old_mask_);
+        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
+        std::filesystem::remove_all(dir_);
+    }
+
+    static void write(const char* name, const std::string& text) {
+        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+
+    static std::string read(const char* name) {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Tries the open in a child process: its exit code is 0 when the open
+    // failed, 1 when it succeeded.
+    static int open_in_child() {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            bool existed = false;
+            const plat_file f = plat_file_open_exclusive(NAME, &existed);
+            _exit(f == nullptr ? 0 : 1);
+        }
+        int status = 0;
+        if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+        return WEXITSTATUS(status);
+    }
+
+    plat_file file_ = nullptr;
+    std::string dir_;
+    std::filesystem::path old_dir_;
+    mode_t old_mask_ = 0;
+};
+
+TEST_F(PosixStateFile, CreatesANewFileUnderItsName) {
+    bool existed = true;
+    file_ = plat_file_open_exclusive(NAME, &existed);
+    ASSERT_NE(file_, nullptr);
+    EXPECT_FALSE(existed);
+    struct stat st {};
+    ASSERT_EQ(lstat(NAME, &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    EXPECT_EQ(st.st_size, 0);
+    char buffer[4];
+    EXPECT_EQ(plat_file_read(file_, buffer, 4), 0);
+    EXPECT_TRUE(plat_file_write_at_start(file_, "abc", 3));
+    EXPECT_EQ(read(NAME), "abc");
+}
+
+TEST_F(PosixStateFile, ReadsFromTheStartAndWritesAtTheStartWithoutTruncating) {
+    write(NAME, "0123456789");
+    bool existed = false;
+    file_ = plat_file_open_exclusive(NAME, &existed);
+    ASSERT_NE(file_, nullptr);
+    EXPECT_TRUE(existed);
+    char buffer[32] = {};
+    EXPECT_EQ(plat_file_read(file_, buffer, 4), 4);
+    EXPECT_EQ(std::string(buffer, 4), "0123");
+    EXPECT_EQ(plat_file_read(file_, buffer, 32), 6);  // what is left
+    EXPECT_EQ(std::string(buffer, 6), "456789");
+    EXPECT_TRUE(plat_file_write_at_start(file_, "ab", 2));
+    EXPECT_EQ(read(NAME), "ab23456789");
+    plat_file_close(file_);
+    file_ = nullptr;
+}
+
+TEST_F(PosixStateFile, HeldFileRefusesEveryOtherOpenUntilClosed) {
+    file_ = plat_file_open_exclusive(NAME, nullptr);
+    ASSERT_NE(file_, nullptr);
+    bool existed = false;
+    EXPECT_EQ(plat_file_open_exclusive(NAME, &existed), nullptr);
+    EXPECT_EQ(open_in_child(), 0);
+
+    plat_file_close(file_);
+    file_ = nullptr;
+    EXPECT_EQ(open_in_child(), 1);
+    file_ = plat_file_open_exclusive(NAME, &existed);
+    EXPECT_NE(file_, nullptr);
+    EXPECT_TRUE(existed);
+}
+
+TEST_F(PosixStateFile, ReadOnlyFileIsRefused) {
+    write(NAME, "keep");
+    ASSERT_EQ(chmod(NAME, 0444), 0);
+    bool existed = true;
+    EXPECT_EQ(plat_file_open_exclusive(NAME, &existed), nullptr);
+    EXPECT_FALSE(existed);
+    EXPECT_EQ(read(NAME), "keep");
+}
+
+TEST_F(PosixStateFile, SymbolicLinksAreNeverFollowed) {
+    write("target.dat", "keep");
+    ASSERT_EQ(symlink("target.dat", NAME), 0);
+    EXPECT_EQ(plat_file_open_exclusive(NAME, nullptr), nullptr);
+    EXPECT_EQ(read("target.dat"), "keep");
+
+    // A link to nowhere does not create its target either.
+    ASSERT_EQ(unlink(NAME), 0);
+    ASSERT_EQ(symlink("absent.dat", NAME), 0);
+    EXPECT_EQ(plat_file_open_exclusive(NAME, nullptr), nullptr);
+    EXPECT_FALSE(std::filesystem::exists("absent.dat"));
+}
+
+TEST_F(PosixStateFile, OnlyAPlainFileIsOpened) {
+    ASSERT_EQ(mkdir(NAME, 0755), 0);
+    EXPECT_EQ(plat_file_open_exclusive(NAME, nullptr), nullptr);
+    ASSERT_EQ(rmdir(NAME), 0);
+    ASSERT_EQ(mkfifo(NAME, 0644), 0);
+    EXPECT_EQ(plat_file_open_exclusive(NAME, nullptr), nullptr);
+}
+
+TEST_F(PosixStateFile, ADirectoryThatRefusesTheNewFileFailsTheOpen) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into any directory";
+    ASSERT_EQ(chmod(".", 0555), 0);
+    EXPECT_EQ(plat_file_open_exclusive(NAME, nullptr), nullptr);
+}
+
+TEST_F(PosixStateFile, NullAndClosedHandlesAreIgnored) {
+    char buffer[4];
+    EXPECT_EQ(plat_file_read(nullptr, buffer, 4), 0);
+    EXPECT_FALSE(plat_file_write_at_start(nullptr, "x", 1));
+    plat_file_close(nullptr);
+
+    const plat_file f = plat_file_open_exclusive(NAME, nullptr);
+    ASSERT_NE(f, nullptr);
+    plat_file_close(f);
+    // The same handle again: it no longer names a file.
+    EXPECT_FALSE(plat_file_write_at_start(f, "x", 1));
+    plat_file_close(f);
+    EXPECT_EQ(read(NAME), "");
+}
+
+}  // namespace
+}  // namespace tomelet
