@@ -38,7 +38,7 @@ void read_hotword(tag_arguments* t, bool labelled) {
         t->label_length = copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
     } else {
         pass_over('$');
-        t->picture = read_number();
+        t->picture = static_cast<int16_t>(read_number());
     }
     pass_over(' ');
     t->target1 = static_cast<int16_t>(read_number());
@@ -168,7 +168,7 @@ void parse_tag(tag_arguments* t) {
         case 'n':
         case 'p':
             skip_space_after_letter();
-            t->number = read_number();
+            t->number = static_cast<int16_t>(read_number());
             break;
         case 'M':
         case 'g':
@@ -179,7 +179,7 @@ void parse_tag(tag_arguments* t) {
         case 'N':
         case 'Q':
             skip_to('%');
-            t->number = read_number();
+            t->number = static_cast<int16_t>(read_number());
             pass_over(' ');
             t->immediate = at_end();
             if (!t->immediate) read_label_or_picture(t);
@@ -187,12 +187,12 @@ void parse_tag(tag_arguments* t) {
         case 'R':
         case 'r':
             skip_to('%');
-            t->number = read_number();
+            t->number = static_cast<int16_t>(read_number());
             pass_over(' ');
             if (t->letter == 'R' && at_cursor() == '%') {
                 ++tag_cursor;
                 t->value_form = VALUE_VARIABLE;
-                t->value_number = read_number();
+                t->value_number = static_cast<int16_t>(read_number());
             } else if (t->letter == 'R' && at_cursor() == 'z') {
                 ++tag_cursor;
                 t->value_form = VALUE_RANDOM;
@@ -206,15 +206,15 @@ void parse_tag(tag_arguments* t) {
             break;
         case 'l':
             skip_to('%');
-            t->number = read_number();
+            t->number = static_cast<int16_t>(read_number());
             break;
         case 's':
             skip_to('*');
-            t->number = read_number();
+            t->number = static_cast<int16_t>(read_number());
             break;
         case 'u':
             skip_to('*');
-            t->number = read_number();
+            t->number = static_cast<int16_t>(read_number());
             skip_to('"');
             read_hotword(t, true);
             break;

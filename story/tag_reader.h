@@ -53,7 +53,8 @@ enum tag_value_form : int32_t {
 struct tag_arguments {
     char letter;
     // A, V, v, W: the number; n, p: the target; N, Q, R, r, l: the variable;
-    // s, u: the restart point.
+    // s, u: the restart point.  Like every number of a tag (but the
+    // chances), it is kept as the low 16 bits of what was written, signed.
     int32_t number;
     // N, Q, R, r: true when the tag ends after its value, so it acts at
     // once instead of making a hotword.

@@ -1,0 +1,239 @@
+#include "story/evaluator.h"
+
+#include "book/book.h"
+#include "page/display_list.h"
+#include "story/tag_reader.h"
+
+namespace tomelet {
+
+// A condition is evaluated straight from the tag's text with two small
+// stacks.  Operands: a bottom slot (level 0) and ten levels; operators: ten
+// levels, each remembering the parenthesis depth it was pushed at.  Only the
+// characters ( ) % 0-9 = x y X ! & | mean anything; everything else is
+// passed over.
+//
+// Text that does not follow the grammar (unbalanced parentheses, digits
+// before any `%`, chains longer than the stacks) is still read to its end:
+// a push on a full stack shows the overflow message and stores nothing, a
+// pop from an empty one shows its message and reads level 1 as it stands,
+// and a variable number outside the catalogue reads as value 0, flag 0.
+// The result is then whatever the stacks yield.
+
+namespace {
+
+constexpr int32_t STACK_LEVELS = 10;
+
+enum operand_kind : uint8_t {
+    OPERAND_RESULT = 0,
+    OPERAND_VARIABLE = 1,  // the value is a variable number
+    OPERAND_LITERAL = 2,
+};
+
+struct operand {
+    int16_t value;
+    uint8_t kind;
+};
+
+struct pending_operator {
+    char op;
+    int16_t depth;
+};
+
+// Level 0 of the operands is the bottom slot: never pushed or popped, it
+// takes digits that arrive while the stack is empty and is what an empty
+// stack yields.  It keeps its content from one evaluation to the next.
+operand operands[STACK_LEVELS + 1];
+int16_t operand_count = 0;
+pending_operator operators[STACK_LEVELS + 1];  // level 0 unused
+int16_t operator_count = 0;
+int16_t depth = 0;
+bool right_side = false;
+
+char at(int32_t position) {
+    if (position < 0 || position >= TAG_BUFFER_SIZE) return '\0';
+    return tag_buffer[position];
+}
+
+operand& top_operand() { return operands[operand_count]; }
+
+void push_operand(int16_t value, uint8_t kind) {
+    if (operand_count >= STACK_LEVELS) {
+        show_error("Operands stack overflow");
+        return;
+    }
+    ++operand_count;
+    operands[operand_count] = operand{value, kind};
+    if (operand_count == STACK_LEVELS) show_error("Operands stack overflow");
+}
+
+void push_operator(char op) {
+    if (operator_count >= STACK_LEVELS) {
+        show_error("Operators stack overflow");
+        return;
+    }
+    ++operator_count;
+    operators[operator_count] = pending_operator{op, depth};
+    if (operator_count == STACK_LEVELS) show_error("Operators stack overflow");
+}
+
+const variable_row* variable(int16_t n) { return variable_at(n); }
+
+uint8_t variable_value(int16_t n) {
+    const variable_row* row = variable(n);
+    return row != nullptr ? row->value : 0;
+}
+
+uint8_t variable_flag(int16_t n) {
+    const variable_row* row = variable(n);
+    return row != nullptr ? row->flag : 0;
+}
+
+operand pop_operand() {
+    if (operand_count <= 0) {
+        show_error("Can't remove an operand from an empty stack!");
+        return operands[1];
+    }
+    return operands[operand_count--];
+}
+
+int16_t pop_operand_raw() { return pop_operand().value; }
+
+int16_t pop_operand_value() {
+    const operand entry = pop_operand();
+    if (entry.kind == OPERAND_VARIABLE) return variable_value(entry.value);
+    return entry.value;
+}
+
+void pop_operator() {
+    if (operator_count <= 0) {
+        show_error("Can't remove an operator from an empty stack!");
+        return;
+    }
+    --operator_count;
+}
+
+bool top_operator_at_depth() { return operator_count > 0 && operators[operator_count].depth == depth; }
+
+// value * 10 + digit, wrapping modulo 2^16 and read back as signed.
+int16_t add_digit(int16_t value, char digit) {
+    const auto wide = static_cast<uint32_t>(static_cast<uint16_t>(value)) * 10u + static_cast<uint32_t>(digit - '0');
+    return static_cast<int16_t>(static_cast<uint16_t>(wide));
+}
+
+// `)`: evaluate the comparison or flag test pushed at this depth, leave the
+// depth, then apply the negations and connectives pushed at the outer one.
+void close_group() {
+    if (top_operator_at_depth()) {
+        const char op = operators[operator_count].op;
+        if (op == '=' || op == 'x' || op == 'y') {
+            pop_operator();
+            const int32_t right = pop_operand_value();
+            const int32_t left = variable_value(pop_operand_raw());
+            const bool result = op == '=' ? left == right : op == 'x' ? left > right : left < right;
+            push_operand(result ? 1 : 0, OPERAND_RESULT);
+        } else if (op == 'X') {
+            pop_operator();
+            const int16_t n = pop_operand_raw();
+            push_operand(variable_flag(n), OPERAND_RESULT);
+        }
+    }
+    --depth;
+    while (top_operator_at_depth()) {
+        const char op = operators[operator_count].op;
+        if (op == '!') {
+            pop_operator();
+            operand& top = top_operand();
+            top.value = top.value == 0 ? 1 : 0;
+        } else if (op == '&' || op == '|') {
+            pop_operator();
+            const auto right = static_cast<uint8_t>(pop_operand_raw());
+            const auto left = static_cast<uint8_t>(pop_operand_raw());
+            const bool result = op == '&' ? (left != 0 && right != 0) : (left != 0 || right != 0);
+            push_operand(result ? 1 : 0, OPERAND_RESULT);
+        } else {
+            break;
+        }
+    }
+}
+
+// Short-circuit: pass over the right-hand group unread.  Counting
+// parentheses from the current depth, stop on the `)` that brings the count
+// back to it (the main loop then reads that `)`), or at the end of the text.
+void skip_right_group() {
+    int32_t count = depth;
+    for (char c = at(tag_cursor); c != '\0'; c = at(tag_cursor)) {
+        if (c == '(') {
+            ++count;
+        } else if (c == ')') {
+            --count;
+            if (count == depth) return;
+        }
+        ++tag_cursor;
+    }
+}
+
+}  // namespace
+
+uint8_t evaluate_condition() {
+    operand_count = 0;
+    operator_count = 0;
+    depth = 0;
+    right_side = false;
+    tag_cursor = 1;
+    if (at(0) == '\0') return static_cast<uint8_t>(operands[0].value);
+    if (at(1) == ' ') tag_cursor = 2;
+
+    for (char c = at(tag_cursor); c != '\0'; c = at(tag_cursor)) {
+        ++tag_cursor;
+        switch (c) {
+            case '(':
+                ++depth;
+                break;
+            case '%':
+                if (right_side) {
+                    top_operand().kind = OPERAND_VARIABLE;
+                } else {
+                    push_operand(0, OPERAND_VARIABLE);
+                }
+                break;
+            case '=':
+            case 'x':
+            case 'y':
+                push_operator(c);
+                push_operand(0, OPERAND_LITERAL);
+                right_side = true;
+                break;
+            case 'X':
+            case '!':
+                push_operator(c);
+                break;
+            case '&':
+                if (top_operand().value != 0) {
+                    push_operator(c);
+                } else {
+                    skip_right_group();
+                }
+                break;
+            case '|':
+                if (top_operand().value == 0) {
+                    push_operator(c);
+                } else {
+                    skip_right_group();
+                }
+                break;
+            case ')':
+                close_group();
+                break;
+            default:
+                if (c >= '0' && c <= '9') {
+                    operand& top = top_operand();
+                    top.value = add_digit(top.value, c);
+                    right_side = false;
+                }
+                break;
+        }
+    }
+    return static_cast<uint8_t>(top_operand().value);
+}
+
+}  // namespace tomelet

@@ -1,0 +1,365 @@
+#include "story/markup.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/navigation.h"
+#include "book/assemble.h"
+#include "book/book.h"
+#include "page/display_list.h"
+#include "platform/platform.h"
+#include "story/evaluator.h"
+#include "story/game_state.h"
+#include "story/hotwords.h"
+#include "story/state_file.h"
+#include "story/tag_reader.h"
+
+namespace tomelet {
+
+int32_t scan_state = SCAN_GAP;
+int16_t scan_position = 0;
+char pending_words[PENDING_WORDS_SIZE];
+int16_t pending_length = 0;
+uint8_t hold_words = 0;
+uint8_t last_condition = 1;
+
+// Limits.  pending_words holds at most 299 characters and tag_buffer 399.
+// A character (or a piece of text) that would pass them is not stored: the
+// message is shown with the length the text would have had, once for each
+// refused piece, and the rest of the paragraph is read on.  A hotword tag
+// met when all 100 records are in use makes neither a record nor a control
+// (its other effects, such as a restart point's name after its button,
+// still happen), and the tag still ends with "Hotwords structure array
+// overflow".
+
+namespace {
+
+void show_number_message(const char* format, int32_t number) {
+    char message[100];
+    std::snprintf(message, sizeof message, format, static_cast<int>(number));
+    show_error(message);
+}
+
+void empty_pending() {
+    pending_words[0] = '\0';
+    pending_length = 0;
+}
+
+// Appends `first` and then `second` to pending_words.  When the result
+// would be 300 characters or more, what fits is kept and "%d is Too many
+// letters in word" is shown with the length the text would have had.
+void append_pending(const char* first, const char* second = "") {
+    int32_t length = pending_length;
+    int32_t wanted = length;
+    const char* pieces[2] = {first, second};
+    for (const char* piece : pieces) {
+        for (const char* c = piece; *c != '\0'; ++c) {
+            ++wanted;
+            if (length < PENDING_WORDS_SIZE - 1) pending_words[length++] = *c;
+        }
+    }
+    pending_words[length] = '\0';
+    pending_length = static_cast<int16_t>(length);
+    if (wanted >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", wanted);
+}
+
+void append_text_character(char c) {
+    const char piece[2] = {c, '\0'};
+    append_pending(piece);
+}
+
+// "Check the run": a run longer than 150 characters that has just taken a
+// space is emitted early (with its trailing space).  The display list joins
+// consecutive text pieces, so the page is the same.
+void check_run() {
+    if (hold_words == 0 && pending_length > PENDING_FLUSH_LENGTH) {
+        page_flush_words(pending_words);
+        empty_pending();
+    }
+}
+
+void begin_tag() {
+    if (hold_words == 0) {
+        if (pending_length > 0) page_flush_words(pending_words);
+        empty_pending();
+    }
+    tag_buffer[0] = '\0';
+    tag_length = 0;
+    scan_state = SCAN_TAG;
+}
+
+void append_tag_character(char c) {
+    if (tag_length < TAG_BUFFER_SIZE - 1) {
+        tag_buffer[tag_length] = c;
+        ++tag_length;
+        tag_buffer[tag_length] = '\0';
+        return;
+    }
+    show_number_message("%d is Too many letters in command", tag_length + 1);
+}
+
+// Text shown by a tag: kept in pending_words while a title is collected,
+// otherwise emitted at once.
+void show_text(const char* text) {
+    if (hold_words != 0) {
+        append_pending(text);
+    } else {
+        page_text_item(text);
+    }
+}
+
+int32_t value_count_of(const variable_row* row) { return row != nullptr ? row->value_count : 0; }
+int32_t value_of(const variable_row* row) { return row != nullptr ? row->value : 0; }
+
+// The value an R or r tag assigns, worked out when the page is built.
+// Clamped to the variable's values: at most count - 1 and, where the
+// arithmetic would give less, 0.  So a negative plain number stores 0, and
+// a variable with no values (or a number outside the catalogue) gets 0.
+int32_t assignment_value(const tag_arguments& tag, const variable_row* row) {
+    const int32_t count = value_count_of(row);
+    int32_t x = 0;
+    if (tag.value_form == VALUE_VARIABLE) {
+        x = value_of(variable_at(tag.value_number));
+    } else if (tag.value_form == VALUE_RANDOM) {
+        x = story_random();
+        if (count != 0) x %= count;
+    } else {
+        x = static_cast<int16_t>(tag.value_number);
+        if (tag.letter == 'r') {
+            x += value_of(row);
+            if (x < 0) x = 0;
+        }
+    }
+    if (x > count - 1) x = count - 1;
+    if (x < 0) x = 0;
+    return x;
+}
+
+// The record at hotword_count exists: fewer than 100 are in use.
+bool record_free() { return hotword_count >= 0 && hotword_count < HOTWORDS_SIZE; }
+
+hotword& next_record() { return hotwords[hotword_count]; }
+
+// Starts the next record with its kind (and index) and has the builder
+// fill it; the tag counts it.  Nothing when every record is in use.
+void add_hotword(const tag_arguments& tag, char kind, int32_t index, void (*build)(const tag_arguments&)) {
+    if (!record_free()) return;
+    hotword& record = next_record();
+    record.kind = kind;
+    record.index = static_cast<int16_t>(index);
+    build(tag);
+    ++hotword_count;
+}
+
+// A variable outside the catalogue is not changed; as a hotword the tag
+// still leads to its target (the click skips the change).
+void set_held_flag(int32_t v, uint8_t flag) {
+    if (variable_row* row = variable_at(v)) row->flag = flag;
+}
+
+// N and Q: the held flag at once, or a hotword that sets it when clicked.
+void run_flag_tag(const tag_arguments& tag, uint8_t flag) {
+    if (tag.immediate) {
+        set_held_flag(tag.number, flag);
+    } else {
+        add_hotword(tag, tag.letter, tag.number, make_hotword);
+    }
+}
+
+void run_assignment(const tag_arguments& tag) {
+    variable_row* row = variable_at(tag.number);
+    const int32_t x = assignment_value(tag, row);
+    if (tag.immediate) {
+        // x lies in 0 .. count - 1, so it fits the 8-bit value.
+        if (row != nullptr) row->value = static_cast<uint8_t>(x);
+        return;
+    }
+    if (!record_free()) return;
+    next_record().value = x;
+    add_hotword(tag, 'R', tag.number, make_hotword);
+}
+
+// u: a button for a restart point that has been saved, followed by the
+// point's name.  False (skip the block) when it has not been saved, or
+// when there is no such point.
+bool run_restart_use(const tag_arguments& tag) {
+    const restart_point* point = restart_point_at(tag.number);
+    if (point == nullptr || point->set == 0) return false;
+    add_hotword(tag, 'u', tag.number, make_hotword);
+    append_pending(point->name != nullptr ? point->name : "", word_separator);
+    return true;
+}
+
+// l: the name of the variable's current value.  A variable outside the
+// catalogue, or a value at or above its count (a loaded file may hold any
+// byte), shows nothing.
+void run_value_name(const tag_arguments& tag) {
+    const variable_row* row = variable_at(tag.number);
+    if (row == nullptr) return;
+    const char* name = value_name(row, row->value);
+    if (name != nullptr) show_text(name);
+}
+
+void set_link(page_link& link, int32_t target) { link = page_link{LINK_PARAGRAPH, static_cast<int16_t>(target)}; }
+
+}  // namespace
+
+// A sound number outside the catalogue plays nothing.
+void play_sound(int32_t n) {
+    if (sound_switch() == 0) return;
+    const char* name = sound_name(n);
+    if (name != nullptr) plat_play_sound(name);
+}
+
+void stop_sound() { plat_stop_sound(); }
+
+bool run_tag() {
+    if (record_free()) {
+        next_record().control_id = 0;
+        next_record().target1 = 0;
+    }
+    tag_cursor = 1;
+    tag_arguments tag;
+    parse_tag(&tag);
+
+    switch (tag.letter) {
+        case 'A':
+            play_sound(tag.number);
+            break;
+        case 'B':
+            page_bold_on();
+            break;
+        case 'C':
+            stop_sound();
+            break;
+        case 'D':
+            page_bold_off();
+            break;
+        case 'E':
+            return last_condition == 0;
+        case 'H':
+            hold_words = 1;
+            break;
+        case 'J':
+            hold_words = 0;
+            page_title(pending_words);
+            empty_pending();
+            break;
+        case 'L':
+        case 'd':
+            add_hotword(tag, tag.letter, 0, make_chance_button);
+            break;
+        case 'M':
+        case 'g':
+        case 'm':
+            add_hotword(tag, tag.letter, 0, make_hotword);
+            break;
+        case 'N':
+            run_flag_tag(tag, 1);
+            break;
+        case 'Q':
+            run_flag_tag(tag, 0);
+            break;
+        case 'o':
+            if (last_condition != 0) return false;
+            [[fallthrough]];
+        case 'O':
+            last_condition = evaluate_condition();
+            return last_condition != 0;
+        case 'P':
+            page_paragraph_break();
+            break;
+        case 'R':
+        case 'r':
+            run_assignment(tag);
+            break;
+        case 'S':
+            add_hotword(tag, 'S', 0, make_answer_field);
+            break;
+        case 'T':
+            page_tab();
+            break;
+        case 'U':
+            page_line_break();
+            break;
+        case 'V':
+            page_picture(tag.number, 0);
+            break;
+        case 'v':
+            page_picture(tag.number, 1);
+            break;
+        case 'W':
+            page_align(tag.number);
+            break;
+        case 'a':
+            show_text(word_separator);
+            break;
+        case 'l':
+            run_value_name(tag);
+            break;
+        case 'n':
+            set_link(next_link, tag.number);
+            break;
+        case 'p':
+            set_link(prev_link, tag.number);
+            break;
+        case 's':
+            // A restart point outside the table is not saved.
+            if (restart_point_at(tag.number) != nullptr) take_restart_snapshot(tag.number);
+            break;
+        case 'u':
+            if (!run_restart_use(tag)) return false;
+            break;
+        default:
+            // G, F, I, K, Y, other characters and the empty tag: nothing.
+            break;
+    }
+
+    if (hotword_count >= HOTWORDS_SIZE) show_error("Hotwords structure array overflow");
+    return true;
+}
+
+// The scanner.  Text outside tags collects in pending_words and is emitted
+// when a tag begins (or, at a space, once the run is longer than 150
+// characters); spaces right after a tag or a `}` are dropped; a false
+// condition skips everything up to the next `}`.  Text after the last tag
+// is never emitted.  Only the first 32767 characters of a text are read
+// (a paragraph holds at most 3316).
+void run_paragraph(const char* text) {
+    hotword_count = 0;
+    empty_pending();
+    last_condition = 1;
+    scan_state = SCAN_GAP;
+
+    for (scan_position = 0; text[scan_position] != '\0'; ++scan_position) {
+        const char c = text[scan_position];
+        if (c == '}') {
+            scan_state = SCAN_GAP;
+        } else if (c == '{') {
+            // Dropped wherever it stands.
+        } else if (scan_state == SCAN_SKIP) {
+            // Everything else is skipped up to the next `}`.
+        } else if (c == '<') {
+            begin_tag();
+        } else if (scan_state == SCAN_TAG) {
+            if (c == '>') {
+                scan_state = run_tag() ? SCAN_GAP : SCAN_SKIP;
+            } else {
+                append_tag_character(c);
+            }
+        } else if (c == '>') {
+            // A `>` outside a tag is ignored.
+        } else if (c == ' ') {
+            if (scan_state == SCAN_TEXT) {
+                append_text_character(c);
+                check_run();
+            }
+        } else {
+            scan_state = SCAN_TEXT;
+            append_text_character(c);
+        }
+        if (scan_position == INT16_MAX) break;
+    }
+}
+
+}  // namespace tomelet

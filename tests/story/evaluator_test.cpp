@@ -1,0 +1,212 @@
+#include "story/evaluator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "story/tag_reader.h"
+#include "tests/story/interpreter_fixture.h"
+
+namespace tomelet {
+namespace {
+
+class EvaluatorTest : public testing::InterpreterTest {
+protected:
+    static int32_t eval(const std::string& condition) {
+        tag_load(("O " + condition).c_str());
+        return evaluate_condition();
+    }
+    static int32_t count_of(const std::string& text) {
+        int32_t n = 0;
+        for (int32_t i = 0; i < message_count(); ++i) n += message(i) == text ? 1 : 0;
+        return n;
+    }
+};
+
+TEST_F(EvaluatorTest, WorkedExample) {
+    set_value(19, 1);
+    set_value(51, 3);
+    EXPECT_EQ(eval("(%19 y 2) & !(%51 = 0)"), 1);
+    set_value(19, 3);
+    EXPECT_EQ(eval("(%19 y 2) & !(%51 = 0)"), 0);
+    set_value(19, 1);
+    set_value(51, 0);
+    EXPECT_EQ(eval("(%19 y 2) & !(%51 = 0)"), 0);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(EvaluatorTest, ComparisonsAgainstLiteralsAndVariables) {
+    set_value(51, 0);
+    EXPECT_EQ(eval("(%51 = 0)"), 1);
+    EXPECT_EQ(eval("(%51=0)"), 1);  // blanks mean nothing
+    set_value(51, 38);
+    EXPECT_EQ(eval("(%51 = 0)"), 0);
+    EXPECT_EQ(eval("(%51 = 38)"), 1);
+
+    for (int32_t v = 0; v < 6; ++v) {
+        SCOPED_TRACE(v);
+        set_value(19, v);
+        set_value(104, v);
+        EXPECT_EQ(eval("(%19 y 2)"), v < 2 ? 1 : 0);
+        EXPECT_EQ(eval("(%104 x 3)"), v > 3 ? 1 : 0);
+    }
+
+    set_value(8, 4);
+    set_value(104, 4);
+    EXPECT_EQ(eval("(%8 = %104)"), 1);
+    set_value(104, 5);
+    EXPECT_EQ(eval("(%8 = %104)"), 0);
+    EXPECT_EQ(eval("(%8 y %104)"), 1);
+    EXPECT_EQ(eval("(%104 x %8)"), 1);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(EvaluatorTest, FlagTestsAndNegation) {
+    EXPECT_EQ(eval("(X %98)"), 0);
+    EXPECT_EQ(eval("! (X %98)"), 1);
+    set_flag(98, 1);
+    EXPECT_EQ(eval("(X %98)"), 1);
+    EXPECT_EQ(eval("! (X %98)"), 0);
+    EXPECT_EQ(eval("!(%88 = 0)"), 0);
+    set_value(88, 1);
+    EXPECT_EQ(eval("!(%88 = 0)"), 1);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(EvaluatorTest, ConnectivesApplyLeftToRight) {
+    // (A) | (B) & (C) is ((A or B) and C): with A true and C false it is false.
+    set_value(1, 1);  // A: (%1 = 1) true
+    set_value(2, 0);  // B: (%2 = 1) false
+    set_value(4, 0);  // C: (%4 = 1) false
+    EXPECT_EQ(eval("(%1 = 1) | (%2 = 1) & (%4 = 1)"), 0);
+    set_value(4, 1);
+    EXPECT_EQ(eval("(%1 = 1) | (%2 = 1) & (%4 = 1)"), 1);
+
+    set_value(104, 0);
+    set_value(19, 2);
+    EXPECT_EQ(eval("((%104 y 1) | (%104 x 3) ) & (%19 y 5)"), 1);
+    set_value(104, 2);
+    EXPECT_EQ(eval("((%104 y 1) | (%104 x 3) ) & (%19 y 5)"), 0);
+    set_value(104, 5);
+    set_value(19, 5);
+    EXPECT_EQ(eval("((%104 y 1) | (%104 x 3) ) & (%19 y 5)"), 0);
+
+    // A chain of six terms.
+    EXPECT_EQ(eval("(%10 = 0) & (%11 = 0) & (%12 = 0) & (%13 = 0) & (%14 = 0) & (%15 = 0)"), 1);
+    set_value(15, 1);
+    EXPECT_EQ(eval("(%10 = 0) & (%11 = 0) & (%12 = 0) & (%13 = 0) & (%14 = 0) & (%15 = 0)"), 0);
+    EXPECT_EQ(eval("(%10 = 1) | (%11 = 1) | (%12 = 1) | (%13 = 1) | (%14 = 1) | (%15 = 1)"), 1);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(EvaluatorTest, ShortCircuitLeavesTheRightGroupUnread) {
+    // Read, the right-hand group would overflow the operator stack.
+    const std::string crowded = "(!!!!!!!!!!!(%21 = 0))";
+    set_value(20, 1);
+    EXPECT_EQ(eval("(%20 = 0) & " + crowded), 0);
+    EXPECT_EQ(eval("(%20 = 1) | " + crowded), 1);
+    EXPECT_EQ(message_count(), 0);
+    eval("(%20 = 1) & " + crowded);  // not skipped: the group is read
+    EXPECT_GT(count_of("Operators stack overflow"), 0);
+}
+
+TEST_F(EvaluatorTest, LiteralsAreSixteenBitSigned) {
+    for (int32_t v : {0, 1, 255}) {
+        set_value(5, v);
+        EXPECT_EQ(eval("(%5 y 300)"), 1);
+        EXPECT_EQ(eval("(%5 = 300)"), 0);
+    }
+    set_value(5, 1);
+    EXPECT_EQ(eval("(%5 = 65537)"), 1);  // 65537 wraps to 1
+    set_value(5, 0);
+    EXPECT_EQ(eval("(%5 x 40000)"), 1);  // 40000 wraps to -25536
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(EvaluatorTest, VariablesOutsideTheCatalogueReadAsZero) {
+    EXPECT_EQ(eval("(%500 = 0)"), 1);
+    EXPECT_EQ(eval("(%500 x 0)"), 0);
+    EXPECT_EQ(eval("(X %500)"), 0);
+    EXPECT_EQ(eval("(%1 = %999)"), 1);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(EvaluatorTest, StackLimits) {
+    std::string nine;
+    for (int i = 1; i <= 9; ++i) nine += " %" + std::to_string(i);
+    eval(nine);
+    EXPECT_EQ(message_count(), 0);
+    eval(nine + " %10");
+    EXPECT_EQ(count_of("Operands stack overflow"), 1);
+    clear_messages();
+    // Pushes on a full stack show the message and store nothing.
+    eval(nine + " %10 %11 %12 %13");
+    EXPECT_EQ(count_of("Operands stack overflow"), 4);
+    clear_messages();
+
+    eval("!!!!!!!!!");
+    EXPECT_EQ(message_count(), 0);
+    eval("!!!!!!!!!!");
+    EXPECT_EQ(count_of("Operators stack overflow"), 1);
+    clear_messages();
+    eval(std::string(30, '!'));
+    EXPECT_EQ(count_of("Operators stack overflow"), 21);
+    clear_messages();
+
+    eval("=)");
+    EXPECT_EQ(count_of("Can't remove an operand from an empty stack!"), 1);
+}
+
+TEST_F(EvaluatorTest, BottomSlotTakesStrayDigitsAndIsKept) {
+    // Earlier evaluations may have left anything in the bottom slot: a
+    // negation closed with an empty stack turns it into 0 or 1.
+    if (eval("!()") != 0) eval("!()");
+    EXPECT_EQ(eval(""), 0);
+    EXPECT_EQ(eval("7"), 7);
+    tag_load("O");
+    EXPECT_EQ(evaluate_condition(), 7);  // an empty condition yields the bottom slot
+    EXPECT_EQ(eval(""), 7);
+    EXPECT_EQ(eval("3"), 73);  // digits keep accumulating into it
+    EXPECT_EQ(eval("(%1 = 0)"), 1);
+    EXPECT_EQ(eval(")"), 73);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(EvaluatorTest, MalformedTextTerminatesWithinItsStacks) {
+    const char* texts[] = {"((((((((((((((((((((", "))))))))))))))))))))", "12345%", "%%%%%%%%%%%%%%%%%%%%%",
+                           "(= = = = = = = = = = = =)", "&&&&&&&&&&&&&&", "||||||||||||", "(%1 = (%2 = 0))",
+                           "(X)(X)(X)(X)(X)(X)(X)(X)(X)(X)(X)(X)", "%1 = = = x y )))))))))))"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        eval(text);
+    }
+    std::string chain = "(%1 = 0)";
+    for (int i = 0; i < 40; ++i) chain += " & (%1 = 0)";
+    EXPECT_EQ(eval(chain), 1);
+    std::string nested;
+    for (int i = 0; i < 30; ++i) nested += "!(";
+    nested += "%1 = 0";
+    for (int i = 0; i < 30; ++i) nested += ")";
+    eval(nested);
+
+    // Random text over the significant characters: every run ends, and the
+    // sanitizer build checks that no stack is left.
+    const char alphabet[] = "()%0123456789=xyX!&| ";
+    uint32_t seed = 12345;
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        seed = seed * 1103515245u + 12345u;
+        const uint32_t length = (seed >> 16) % 398;
+        for (uint32_t i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+        }
+        tag_load(("O" + text).c_str());
+        evaluate_condition();
+        clear_messages();
+    }
+}
+
+}  // namespace
+}  // namespace tomelet

@@ -1,0 +1,101 @@
+#include "tests/story/interpreter_fixture.h"
+
+#include "app/navigation.h"
+#include "book/book.h"
+#include "page/controls.h"
+#include "page/display_list.h"
+#include "platform/headless/headless.h"
+#include "story/game_state.h"
+#include "story/hotwords.h"
+#include "story/markup.h"
+#include "story/tag_reader.h"
+
+namespace tomelet::testing {
+
+namespace {
+
+void name_values(memory_variable& v, std::vector<std::string> values) { v.values = std::move(values); }
+
+std::vector<std::string> prefixed(const std::string& prefix, int n) {
+    std::vector<std::string> out;
+    for (int i = 0; i < n; ++i) out.push_back(prefix + std::to_string(i));
+    return out;
+}
+
+}  // namespace
+
+memory_book_spec interpreter_book_shape() {
+    memory_book_spec shape;
+    shape.paragraph_count = 500;
+    shape.variables = numbered_variables(116, 2);
+    name_values(shape.variables[3], {});
+    name_values(shape.variables[5], prefixed("c", 6));
+    name_values(shape.variables[8], prefixed("p", 6));
+    name_values(shape.variables[19], {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});
+    name_values(shape.variables[40], {std::string(200, 'a'), std::string(200, 'b')});
+    name_values(shape.variables[104], {"early", "morning", "lunch time", "afternoon", "evening", "night"});
+    name_values(shape.variables[110], prefixed("l", 3));
+    name_values(shape.variables[115], {"no", "yes"});
+    for (uint16_t i = 0; i < 40; ++i) shape.pictures.push_back(picture_row{static_cast<uint16_t>(1700 + i), 20, 10});
+    shape.sounds = {"CLOCK", "DOOR", "RAIN", "BELL"};
+    for (const char* name : {"First", "Second", "Third", "Fourth", "Fifth"}) {
+        shape.restart_points.push_back(memory_restart_point{name, 402});
+    }
+    return shape;
+}
+
+void InterpreterTest::SetUp() {
+    headless::reset();
+    for (uint16_t i = 0; i < 40; ++i) headless::set_bitmap_size(static_cast<uint16_t>(1700 + i), 20, 10);
+    book = std::make_unique<memory_book>(interpreter_book_shape());
+    book->use();
+    destroy_page_controls();
+    page_clear();
+    build_bold = 0;
+    navigation_reset();
+    hotword_count = 0;
+    hold_words = 0;
+    random_state = 1;
+    random_seeded = 1;
+}
+
+void InterpreterTest::run(const std::string& text) { run_paragraph(text.c_str()); }
+
+bool InterpreterTest::tag(const std::string& text) {
+    tag_load(text.c_str());
+    return run_tag();
+}
+
+int32_t InterpreterTest::item_count() { return page_item_count; }
+
+int32_t InterpreterTest::item_kind(int32_t i) {
+    return i >= 0 && i < page_item_count ? page_items[i].kind : -1;
+}
+
+std::string InterpreterTest::item_text(int32_t i) {
+    if (i < 0 || i >= page_item_count || page_items[i].text == nullptr) return "<no text>";
+    return page_items[i].text;
+}
+
+int32_t InterpreterTest::message_count() { return headless::message_count(); }
+
+std::string InterpreterTest::message(int32_t i) { return headless::message(i).text; }
+
+std::string InterpreterTest::last_message() {
+    const int32_t n = headless::message_count();
+    return n == 0 ? std::string() : message(n - 1);
+}
+
+void InterpreterTest::clear_messages() { headless::clear_messages(); }
+
+void InterpreterTest::set_value(int32_t v, int32_t value) {
+    variable_at(v)->value = static_cast<uint8_t>(value);
+}
+
+void InterpreterTest::set_flag(int32_t v, int32_t flag) { variable_at(v)->flag = static_cast<uint8_t>(flag); }
+
+int32_t InterpreterTest::value(int32_t v) { return variable_at(v)->value; }
+
+int32_t InterpreterTest::flag(int32_t v) { return variable_at(v)->flag; }
+
+}  // namespace tomelet::testing

@@ -1,0 +1,487 @@
+#include "story/markup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/navigation.h"
+#include "book/book.h"
+#include "page/controls.h"
+#include "page/display_list.h"
+#include "platform/headless/headless.h"
+#include "story/game_state.h"
+#include "story/hotwords.h"
+#include "story/state_file.h"
+#include "tests/story/interpreter_fixture.h"
+
+namespace tomelet {
+namespace {
+
+class MarkupTest : public testing::InterpreterTest {
+protected:
+    // The page as one line per item: kind, then the text of text items.
+    static std::string page() {
+        std::string out;
+        for (int32_t i = 0; i < item_count(); ++i) {
+            switch (item_kind(i)) {
+                case ITEM_TEXT: out += "T[" + item_text(i) + "]"; break;
+                case ITEM_TITLE: out += "H[" + item_text(i) + "]"; break;
+                case ITEM_BOLD_ON: out += "B"; break;
+                case ITEM_BOLD_OFF: out += "D"; break;
+                case ITEM_PARAGRAPH_BREAK: out += "P"; break;
+                case ITEM_BREAK: out += "U"; break;
+                case ITEM_TAB: out += "Tab"; break;
+                case ITEM_ALIGN_LEFT: out += "W0"; break;
+                case ITEM_ALIGN_CENTRE: out += "W1"; break;
+                case ITEM_ALIGN_RIGHT: out += "W2"; break;
+                case ITEM_PICTURE:
+                    out += "V" + std::to_string(page_items[i].value) + (page_items[i].inline_flag ? "i" : "");
+                    break;
+                case ITEM_BUTTON: out += "Btn" + std::to_string(page_items[i].value); break;
+                case ITEM_EDIT_BOX: out += "Box" + std::to_string(page_items[i].value); break;
+                default: out += "?"; break;
+            }
+            out += " ";
+        }
+        return out;
+    }
+    static int32_t count_of(const std::string& text) {
+        int32_t n = 0;
+        for (int32_t i = 0; i < message_count(); ++i) n += message(i) == text ? 1 : 0;
+        return n;
+    }
+};
+
+// ---- the scanner -----------------------------------------------------------
+
+TEST_F(MarkupTest, WorkedRuns) {
+    run("<Y><H>Day<J> <F> <G> ");
+    EXPECT_EQ(page(), "H[Day] ");
+
+    SetUp();
+    run("and <M \"Underground\" 748> map.<P> ");
+    EXPECT_EQ(page(), "T[and ] Btn0 T[map.] P ");
+    ASSERT_EQ(hotword_count, 1);
+    EXPECT_EQ(hotwords[0].kind, 'M');
+    EXPECT_EQ(hotwords[0].target1, 748);
+    EXPECT_STREQ(buttons[0].label, "Underground");
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(MarkupTest, TextAfterTheLastTagIsNotShown) {
+    run("some words at the end ");
+    EXPECT_EQ(item_count(), 0);
+    run("<G> trailing words ");
+    EXPECT_EQ(item_count(), 0);
+}
+
+TEST_F(MarkupTest, SpacesAfterTagsAreDroppedAndWordsKeepTheirs) {
+    run("A <B>b<D> c ");
+    EXPECT_EQ(page(), "T[A ] B T[b] D ");
+    SetUp();
+    run("A <B>b<D> c <G> ");
+    EXPECT_EQ(page(), "T[A ] B T[b] D T[c ] ");
+    SetUp();
+    run("x<a>y <G> ");  // the space tag, outside a title
+    EXPECT_EQ(page(), "T[x y ] ");
+    SetUp();
+    run("x <F> y <G> ");  // a letter without meaning still emits the text before it
+    EXPECT_EQ(page(), "T[x y ] ");
+    SetUp();
+    run("x <F>");
+    EXPECT_EQ(page(), "T[x ] ");
+}
+
+TEST_F(MarkupTest, BracesTagsAndStrayCharacters) {
+    run("a{b}c <G> ");  // `{` is dropped, `}` starts a gap
+    EXPECT_EQ(page(), "T[abc ] ");
+    SetUp();
+    run("<M \"a{b\" 3> <G>");  // dropped inside a tag too
+    EXPECT_STREQ(buttons[0].label, "ab");
+    SetUp();
+    run("<M \"x}y <G> ");  // a `}` abandons the unfinished tag
+    EXPECT_EQ(page(), "T[y ] ");
+    EXPECT_EQ(hotword_count, 0);
+    SetUp();
+    run("a > b <> <G> ");  // a `>` outside a tag and the empty tag do nothing
+    EXPECT_EQ(page(), "T[a  b ] ");
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(MarkupTest, ConditionsElseAndElseIf) {
+    const std::string text = "<O (%38 = 1) >{X }<E>{Y }<G>";
+    run(text);
+    EXPECT_EQ(page(), "T[Y ] ");
+    EXPECT_EQ(last_condition, 0);
+    SetUp();
+    set_value(38, 1);
+    run(text);
+    EXPECT_EQ(page(), "T[X ] ");
+    EXPECT_EQ(last_condition, 1);
+
+    // A skipped block runs none of its tags.
+    SetUp();
+    run("<O (%2 = 1)>{<R %5 3><B>text<M \"m\" 3>}<G>");
+    EXPECT_EQ(value(5), 0);
+    EXPECT_EQ(item_count(), 0);
+    EXPECT_EQ(hotword_count, 0);
+
+    // False, true, then a third block skipped without evaluating it: its
+    // condition would show a message if it were evaluated.
+    SetUp();
+    set_value(1, 1);
+    run("<O (%1 = 0)>{a }<o (%1 = 1)>{b }<o =)>{c }<E>{d }<G>");
+    EXPECT_EQ(page(), "T[b ] ");
+    EXPECT_EQ(message_count(), 0);
+    EXPECT_EQ(last_condition, 1);
+    // With the earlier conditions false, the else-if is evaluated.
+    SetUp();
+    run("<O (%1 = 1)>{a }<o =)>{c }<G>");
+    EXPECT_EQ(count_of("Can't remove an operand from an empty stack!"), 1);
+}
+
+TEST_F(MarkupTest, LastConditionStartsTrueOnEveryPage) {
+    run("<O (%1 = 1)>{a }<G>");
+    EXPECT_EQ(last_condition, 0);
+    run("<E>{else }<G>");
+    EXPECT_EQ(page(), "");  // E is false: the new page starts with 1
+}
+
+TEST_F(MarkupTest, TitlesHoldTheirWords) {
+    set_value(19, 5);
+    run("<H>Day <l %19><J>");
+    EXPECT_EQ(page(), "H[Day Saturday] ");
+    SetUp();
+    set_value(19, 2);
+    set_value(104, 2);
+    run("<H><l %19><a><l %104><J>text <G>");
+    EXPECT_EQ(page(), "H[Wednesday lunch time] T[text ] ");
+    // An empty title still makes its item.
+    SetUp();
+    run("<H><J>");
+    EXPECT_EQ(page(), "H[] ");
+    EXPECT_EQ(hold_words, 0);
+}
+
+TEST_F(MarkupTest, HoldWordsIsKeptAcrossPages) {
+    run("<H>abc ");
+    EXPECT_EQ(hold_words, 1);
+    run("def<J>");
+    EXPECT_EQ(page(), "H[def] ");
+}
+
+TEST_F(MarkupTest, LongRunsAreEmittedEarlyWithoutChangingThePage) {
+    const std::string run_151 = std::string(150, 'r') + " ";
+    run(run_151 + "tail ");
+    ASSERT_EQ(item_count(), 1);
+    EXPECT_EQ(item_text(0), run_151);
+    SetUp();
+    run(run_151 + "tail <G>");
+    EXPECT_EQ(page(), "T[" + run_151 + "tail ] ");
+    // A run of 150 characters is not yet emitted.
+    SetUp();
+    run(std::string(149, 'r') + " tail");
+    EXPECT_EQ(item_count(), 0);
+    // While a title is collected nothing is emitted early.
+    SetUp();
+    run("<H>" + run_151 + "tail ");
+    EXPECT_EQ(item_count(), 0);
+}
+
+TEST_F(MarkupTest, LayoutTags) {
+    run("<W 1><T><U><P><V 5><v 6><W 2><W 0><W 7><B><D><G>");
+    EXPECT_EQ(page(), "W1 Tab U P V1705 V1706i W2 W0 B D ");
+    // A picture outside the catalogue places nothing.
+    SetUp();
+    run("<V 40><v -1><G>");
+    EXPECT_EQ(item_count(), 0);
+}
+
+// ---- tags that change the story ---------------------------------------------
+
+TEST_F(MarkupTest, ImmediateFlags) {
+    run("<N %98><N %7 >");
+    EXPECT_EQ(flag(98), 1);
+    EXPECT_EQ(flag(7), 1);
+    run("<Q %98>");
+    EXPECT_EQ(flag(98), 0);
+    EXPECT_EQ(hotword_count, 0);
+    EXPECT_EQ(button_count, 0);
+}
+
+TEST_F(MarkupTest, FlagHotwordsWaitForTheClick) {
+    run("<N %98 \"stethoscope\" 13><Q %7 $2 14><G>");
+    ASSERT_EQ(hotword_count, 2);
+    EXPECT_EQ(hotwords[0].kind, 'N');
+    EXPECT_EQ(hotwords[0].index, 98);
+    EXPECT_EQ(hotwords[0].target1, 13);
+    EXPECT_EQ(hotwords[1].kind, 'Q');
+    EXPECT_EQ(hotwords[1].index, 7);
+    EXPECT_EQ(hotwords[1].target1, 14);
+    EXPECT_EQ(flag(98), 0);
+    EXPECT_STREQ(buttons[0].label, "stethoscope");
+    EXPECT_EQ(buttons[1].label_length, 0);  // a picture button
+}
+
+TEST_F(MarkupTest, AssignmentsClampToTheValues) {
+    run("<R %43 1>");
+    EXPECT_EQ(value(43), 1);
+    run("<R %17 9>");
+    EXPECT_EQ(value(17), 1);  // two values: clamped to 1
+
+    set_value(5, 0);
+    run("<r %5 -1>");
+    EXPECT_EQ(value(5), 0);  // counts down and stops at 0
+    set_value(5, 3);
+    run("<r %5 5>");
+    EXPECT_EQ(value(5), 5);  // six values: stops at the top
+    run("<r %5 -2>");
+    EXPECT_EQ(value(5), 3);
+    set_value(110, 0);
+    for (int i = 0; i < 4; ++i) run("<r %110 1>");
+    EXPECT_EQ(value(110), 2);
+
+    // A negative plain number stores 0 (not its low eight bits).
+    set_value(5, 4);
+    run("<R %5 -3>");
+    EXPECT_EQ(value(5), 0);
+
+    // The value of another variable, clamped.
+    set_value(104, 5);
+    run("<R %8 %104>");
+    EXPECT_EQ(value(8), 5);
+    run("<R %17 %104>");
+    EXPECT_EQ(value(17), 1);
+
+    // Numbers keep their low 16 bits before the clamp.
+    set_value(5, 0);
+    run("<r %5 65537>");
+    EXPECT_EQ(value(5), 1);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(MarkupTest, RandomAssignmentTakesTheValueCount) {
+    // Seeded with 1 the generator gives 41, 18467, 6334.
+    run("<R %5 z>");
+    EXPECT_EQ(value(5), 41 % 6);
+    run("<R %17 z>");
+    EXPECT_EQ(value(17), 18467 % 2);
+    run("<R %19 z \"pick a day\" 30><G>");
+    EXPECT_EQ(hotwords[0].value, 6334 % 6);
+    EXPECT_EQ(value(19), 0);  // assigned only on the click
+}
+
+TEST_F(MarkupTest, VariableWithoutValuesGetsZero) {
+    run("<R %3 z>");
+    EXPECT_EQ(value(3), 0);
+    run("<R %3 2>");
+    EXPECT_EQ(value(3), 0);
+    run("<r %3 4>");
+    EXPECT_EQ(value(3), 0);
+    run("<l %3>x<G>");  // no value name to show
+    EXPECT_EQ(page(), "T[x] ");
+}
+
+TEST_F(MarkupTest, AssignmentHotwordsAreWorkedOutWhenBuilt) {
+    run("<R %17 1 \"label\" 22><R %17 5 \"label\" 22><G>");
+    ASSERT_EQ(hotword_count, 2);
+    EXPECT_EQ(hotwords[0].kind, 'R');
+    EXPECT_EQ(hotwords[0].index, 17);
+    EXPECT_EQ(hotwords[0].value, 1);
+    EXPECT_EQ(hotwords[0].target1, 22);
+    EXPECT_EQ(hotwords[1].value, 1);
+    EXPECT_EQ(value(17), 0);
+
+    SetUp();
+    set_value(5, 2);
+    run("<r %5 1 \"up\" 9><G>");
+    EXPECT_EQ(hotwords[0].kind, 'R');  // r makes records of kind R
+    EXPECT_EQ(hotwords[0].value, 3);
+    set_value(5, 0);
+    resolve_choice(5000, "");
+    EXPECT_EQ(value(5), 3);  // the value of the build, not of the click
+    EXPECT_EQ(current_paragraph, 10);
+}
+
+TEST_F(MarkupTest, ValueNamesAndOutOfRangeValues) {
+    set_value(19, 5);
+    run("It is <l %19>.<G>");
+    EXPECT_EQ(page(), "T[It is Saturday.] ");
+    // A value at or above the count (a loaded file may hold any byte) and a
+    // variable outside the catalogue show nothing.
+    SetUp();
+    set_value(19, 200);
+    run("It is <l %19><l %500><l %-1>.<G>");
+    EXPECT_EQ(page(), "T[It is .] ");
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(MarkupTest, VariablesOutsideTheCatalogueAreLeftAlone) {
+    run("<N %500><Q %-1><R %500 1><r %116 1><R %1 %999><G>");
+    EXPECT_EQ(value(1), 0);  // the value of a variable that does not exist is 0
+    EXPECT_EQ(message_count(), 0);
+    // As hotwords they still lead on; only the assignment is skipped.
+    run("<N %500 \"n\" 3><R %116 4 \"r\" 4><G>");
+    ASSERT_EQ(hotword_count, 2);
+    EXPECT_EQ(hotwords[0].index, 500);
+    EXPECT_EQ(hotwords[1].value, 0);
+}
+
+TEST_F(MarkupTest, OnlyThe32767FirstCharactersAreRead) {
+    run(std::string(32000, ' ') + "<B>");
+    EXPECT_EQ(item_count(), 1);
+    SetUp();
+    run(std::string(40000, ' ') + "<B>");
+    EXPECT_EQ(item_count(), 0);
+}
+
+TEST_F(MarkupTest, LinksTakeTheirTargets) {
+    run("<n 12><p 3><G>");
+    EXPECT_EQ(next_link.kind, LINK_PARAGRAPH);
+    EXPECT_EQ(next_link.target, 12);
+    EXPECT_EQ(prev_link.kind, LINK_PARAGRAPH);
+    EXPECT_EQ(prev_link.target, 3);
+    EXPECT_EQ(item_count(), 0);
+}
+
+TEST_F(MarkupTest, SoundsFollowTheSwitch) {
+    run("<A 3><G>");
+    EXPECT_EQ(headless::sound_count(), 0);
+    set_sound_switch(1);
+    run("<A 3><A  3><A 1><A 4><A -1><C><G>");
+    ASSERT_EQ(headless::sound_count(), 4);
+    EXPECT_STREQ(headless::sound(0), "BELL");
+    EXPECT_STREQ(headless::sound(1), "CLOCK");  // two spaces: the number ends at once
+    EXPECT_STREQ(headless::sound(2), "DOOR");
+    EXPECT_STREQ(headless::sound(3), "");  // the stop
+}
+
+TEST_F(MarkupTest, RestartPointsSaveAndOfferTheirButtons) {
+    shown_paragraph = 7;
+    set_value(4, 1);
+    set_flag(9, 1);
+    run("<s *2><G>");
+    const restart_point* point = restart_point_at(2);
+    EXPECT_EQ(point->set, 1);
+    EXPECT_EQ(point->paragraph, 6);
+    EXPECT_EQ(restart_snapshot(2)[2 * 4 + 1], 1);  // value of 4
+    EXPECT_EQ(restart_snapshot(2)[2 * 9], 1);      // flag of 9
+
+    run("<u *2 \"back to\">{inside }<u *1 \"never\">{hidden }<G>");
+    EXPECT_EQ(page(), "Btn0 T[Third inside ] ");
+    ASSERT_EQ(hotword_count, 1);
+    EXPECT_EQ(hotwords[0].kind, 'u');
+    EXPECT_EQ(hotwords[0].index, 2);
+    EXPECT_STREQ(buttons[0].label, "back to");
+
+    // Points outside the table are neither saved nor offered.
+    SetUp();
+    run("<s *9><s *-1><u *9 \"x\">{hidden }<G>");
+    EXPECT_EQ(item_count(), 0);
+    EXPECT_EQ(hotword_count, 0);
+    EXPECT_EQ(message_count(), 0);
+}
+
+// ---- limits ----------------------------------------------------------------
+
+TEST_F(MarkupTest, RunOf300CharactersIsCut) {
+    run(std::string(305, 'w') + "<G>");
+    ASSERT_EQ(item_count(), 1);
+    EXPECT_EQ(item_text(0), std::string(299, 'w'));
+    EXPECT_EQ(count_of("300 is Too many letters in word"), 6);
+    EXPECT_EQ(message_count(), 6);
+    EXPECT_EQ(pending_length, 0);
+
+    // 299 characters are fine.
+    SetUp();
+    run(std::string(299, 'w') + "<G>");
+    EXPECT_EQ(message_count(), 0);
+    EXPECT_EQ(item_text(0), std::string(299, 'w'));
+
+    // In a title the run may grow through value names and spaces.
+    SetUp();
+    run("<H><l %40><a><l %40><J>");
+    ASSERT_EQ(item_count(), 1);
+    EXPECT_EQ(item_text(0), std::string(200, 'a') + " " + std::string(98, 'a'));
+    EXPECT_EQ(count_of("401 is Too many letters in word"), 1);
+    SetUp();
+    run("<H>" + std::string(299, 't') + "<a><J>");
+    EXPECT_EQ(count_of("300 is Too many letters in word"), 1);
+    EXPECT_EQ(item_text(0), std::string(299, 't'));
+}
+
+TEST_F(MarkupTest, TagOf400CharactersIsCut) {
+    const std::string label(450, 'q');
+    run("<M \"" + label + "\" 5><G>");
+    // 399 characters are kept: the letter, a space, the quote and 396 q.
+    EXPECT_EQ(count_of("400 is Too many letters in command"), 450 + 6 - 399);
+    ASSERT_EQ(hotword_count, 1);
+    EXPECT_EQ(std::string(buttons[0].label), std::string(99, 'q'));
+    EXPECT_EQ(hotwords[0].target1, 0);  // the target was cut off
+
+    SetUp();
+    run("<M \"" + std::string(393, 'q') + "\" 5><G>");  // exactly 399
+    EXPECT_EQ(message_count(), 0);
+    EXPECT_EQ(hotwords[0].target1, 5);
+}
+
+TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
+    std::string text;
+    for (int i = 0; i < 102; ++i) text += "<M \"h\" " + std::to_string(i) + ">";
+    text += "<N %1 \"n\" 5><N %2><R %5 4><B><G>";
+    run(text);
+    EXPECT_EQ(hotword_count, HOTWORDS_SIZE);
+    EXPECT_EQ(button_count, HOTWORDS_SIZE);
+    EXPECT_EQ(hotwords[99].target1, 99);
+    EXPECT_EQ(hotwords[99].control_id, 5099);
+    // After the hundredth record every tag shows the message: the 100th,
+    // 101st and 102nd M, the two N, R, B and G.
+    EXPECT_EQ(count_of("Hotwords structure array overflow"), 3 + 5);
+    // Immediate forms still act.
+    EXPECT_EQ(flag(2), 1);
+    EXPECT_EQ(value(5), 4);
+    EXPECT_EQ(flag(1), 0);
+
+    // 99 records: no message.
+    SetUp();
+    text.clear();
+    for (int i = 0; i < 99; ++i) text += "<L \"h\" (5) 1 2>";
+    run(text + "<G>");
+    EXPECT_EQ(hotword_count, 99);
+    EXPECT_EQ(message_count(), 0);
+}
+
+TEST_F(MarkupTest, FullRecordsStillOfferRestartPointNames) {
+    shown_paragraph = 5;
+    run("<s *0>");
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "<S (a) 1 2>";
+    run(text + "<u *0 \"back\">{}<G>");
+    EXPECT_EQ(hotword_count, HOTWORDS_SIZE);
+    EXPECT_EQ(edit_box_count, HOTWORDS_SIZE);
+    EXPECT_EQ(button_count, 0);
+    EXPECT_EQ(item_text(item_count() - 1), "First ");
+}
+
+TEST_F(MarkupTest, LongAndMalformedTextsStayInTheirBuffers) {
+    // Unclosed tags, stray markers and tags without their markers.
+    const char* texts[] = {
+        "<M", "<M \"", "<L \"x", "<S (", "<N %", "<R %1 %", "<u *", "<s", "<l", "<A", "<O ((((", "<d \"a\" (1) 2 (3",
+        "<S (a) 1 (b) 2 (c) 3 (d) 4 5>", "<L \"a\" (1) 2 (3) 4 (5) 6 (7) 8 9>", "<<<<>>>>{{{{}}}}", "<R>", "<N>",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        SetUp();
+        run(std::string(text) + "<G>");
+        run(text);
+    }
+    // A long paragraph of words and tags.
+    std::string long_text;
+    for (int i = 0; i < 300; ++i) long_text += "word <B>more words<D> ";
+    SetUp();
+    run(long_text + "<G>");
+    EXPECT_EQ(item_count(), PAGE_ITEMS_SIZE);  // the display list refuses the rest
+}
+
+}  // namespace
+}  // namespace tomelet

@@ -1,0 +1,290 @@
+#include "story/tag_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tomelet {
+namespace {
+
+tag_arguments parsed(const std::string& text) {
+    tag_load(text.c_str());
+    tag_arguments t;
+    parse_tag(&t);
+    return t;
+}
+
+TEST(TagReader, ReadNumberTakesSignsAnywhereAndStopsOnOtherCharacters) {
+    tag_load("A+5");
+    EXPECT_EQ(read_number(), 5);
+    tag_load("A-12 x");
+    EXPECT_EQ(read_number(), -12);
+    EXPECT_EQ(tag_cursor, 4);  // on the space
+    tag_load("A1-2");
+    EXPECT_EQ(read_number(), -12);  // a minus anywhere makes it negative
+    tag_load("A12\"x");
+    EXPECT_EQ(read_number(), 12);
+    EXPECT_EQ(tag_buffer[tag_cursor], '"');
+    tag_load("A");
+    EXPECT_EQ(read_number(), 0);
+    EXPECT_EQ(tag_cursor, 1);
+    tag_load("Ax");
+    EXPECT_EQ(read_number(), 0);
+    EXPECT_EQ(tag_cursor, 1);
+    tag_load("A4294967297");  // wraps modulo 2^32
+    EXPECT_EQ(read_number(), 1);
+}
+
+TEST(TagReader, SkipToAndCopyUntilNeverPassTheEndOfTheTag) {
+    tag_load("s no star here");
+    skip_to('*');
+    EXPECT_EQ(tag_cursor, 14);
+    EXPECT_EQ(tag_buffer[tag_cursor], '\0');
+    skip_to('*');
+    EXPECT_EQ(tag_cursor, 14);
+
+    tag_load("s a*b");
+    skip_to('*');
+    EXPECT_EQ(tag_cursor, 4);
+
+    char dest[5];
+    int32_t source = -1;
+    tag_load("M\"abcdefgh\" 3");
+    tag_cursor = 2;
+    EXPECT_EQ(copy_until('"', dest, sizeof dest, &source), 4);
+    EXPECT_STREQ(dest, "abcd");
+    EXPECT_EQ(source, 8);
+    EXPECT_EQ(tag_cursor, 11);  // just past the closing quote
+
+    tag_load("M\"open");
+    tag_cursor = 2;
+    EXPECT_EQ(copy_until('"', dest, sizeof dest, &source), 4);
+    EXPECT_EQ(source, 4);
+    EXPECT_EQ(tag_buffer[tag_cursor], '\0');
+}
+
+TEST(TagReader, TagLoadKeeps399Characters) {
+    const std::string long_tag = "M\"" + std::string(500, 'x');
+    tag_load(long_tag.c_str());
+    EXPECT_EQ(tag_length, 399);
+    EXPECT_EQ(std::string(tag_buffer).size(), 399u);
+}
+
+TEST(TagReader, SingleNumberTagsSkipOneSpaceOnly) {
+    for (const char letter : {'A', 'V', 'v', 'W', 'n', 'p'}) {
+        SCOPED_TRACE(letter);
+        EXPECT_EQ(parsed(std::string(1, letter) + " 3").number, 3);
+        EXPECT_EQ(parsed(std::string(1, letter) + "3").number, 3);
+        EXPECT_EQ(parsed(std::string(1, letter) + "  3").number, 0);  // the number ends at the second space
+        EXPECT_FALSE(parsed(std::string(1, letter) + " 3").makes_hotword);
+    }
+    EXPECT_EQ(parsed("n -7").number, -7);
+    EXPECT_EQ(parsed("A 65539").number, 3);  // the low 16 bits
+}
+
+TEST(TagReader, HotwordLinksWithLabelDollarPictureAndBarePicture) {
+    tag_arguments t = parsed("M \"story?\" 6");
+    EXPECT_TRUE(t.makes_hotword);
+    EXPECT_TRUE(t.labelled);
+    EXPECT_STREQ(t.label, "story?");
+    EXPECT_EQ(t.label_length, 6);
+    EXPECT_EQ(t.target1, 6);
+
+    for (const char* text : {"M $12 40", "g 12 40", "m $12 40"}) {
+        SCOPED_TRACE(text);
+        t = parsed(text);
+        EXPECT_TRUE(t.makes_hotword);
+        EXPECT_FALSE(t.labelled);
+        EXPECT_EQ(t.picture, 12);
+        EXPECT_EQ(t.target1, 40);
+    }
+
+    t = parsed("M \"\" 9");
+    EXPECT_TRUE(t.labelled);
+    EXPECT_STREQ(t.label, "");
+    EXPECT_EQ(t.target1, 9);
+
+    t = parsed("M \"no closing quote 5");  // reading stops at the end of the tag
+    EXPECT_STREQ(t.label, "no closing quote 5");
+    EXPECT_EQ(t.target1, 0);
+    EXPECT_EQ(tag_buffer[tag_cursor], '\0');
+
+    t = parsed("M \"a\" 70000");  // targets keep their low 16 bits
+    EXPECT_EQ(t.target1, static_cast<int16_t>(70000 & 0xFFFF));
+}
+
+TEST(TagReader, LabelsLongerThanTheirFieldAreCut) {
+    const std::string label(150, 'q');
+    tag_arguments t = parsed("M \"" + label + "\" 21");
+    EXPECT_EQ(t.label_length, 99);
+    EXPECT_EQ(t.label_source_length, 150);
+    EXPECT_EQ(std::string(t.label), std::string(99, 'q'));
+    EXPECT_EQ(t.target1, 21);
+}
+
+TEST(TagReader, FlagTagsImmediateOrHotword) {
+    tag_arguments t = parsed("N %98");
+    EXPECT_EQ(t.number, 98);
+    EXPECT_TRUE(t.immediate);
+    EXPECT_FALSE(t.makes_hotword);
+
+    t = parsed("Q %98 ");  // a trailing space still ends the tag
+    EXPECT_TRUE(t.immediate);
+
+    t = parsed("N %98 \"stethoscope\" 13");
+    EXPECT_FALSE(t.immediate);
+    EXPECT_TRUE(t.labelled);
+    EXPECT_STREQ(t.label, "stethoscope");
+    EXPECT_EQ(t.target1, 13);
+
+    t = parsed("Q %4 $7 30");
+    EXPECT_FALSE(t.immediate);
+    EXPECT_FALSE(t.labelled);
+    EXPECT_EQ(t.picture, 7);
+    EXPECT_EQ(t.target1, 30);
+
+    t = parsed("N 5");  // no marker: the number is read from the end
+    EXPECT_EQ(t.number, 0);
+    EXPECT_TRUE(t.immediate);
+
+    EXPECT_EQ(parsed("N %65537").number, 1);  // the low 16 bits
+}
+
+TEST(TagReader, AssignmentValueForms) {
+    tag_arguments t = parsed("R %24 z");
+    EXPECT_EQ(t.number, 24);
+    EXPECT_EQ(t.value_form, VALUE_RANDOM);
+    EXPECT_TRUE(t.immediate);
+
+    t = parsed("R %8 %104");
+    EXPECT_EQ(t.value_form, VALUE_VARIABLE);
+    EXPECT_EQ(t.value_number, 104);
+    EXPECT_TRUE(t.immediate);
+
+    t = parsed("R %43 3");
+    EXPECT_EQ(t.value_form, VALUE_NUMBER);
+    EXPECT_EQ(t.value_number, 3);
+    EXPECT_TRUE(t.immediate);
+
+    t = parsed("r %5 -1");
+    EXPECT_EQ(t.value_form, VALUE_NUMBER);
+    EXPECT_EQ(t.value_number, -1);
+
+    t = parsed("R %17 1 \"label\" 22");
+    EXPECT_FALSE(t.immediate);
+    EXPECT_EQ(t.value_number, 1);
+    EXPECT_STREQ(t.label, "label");
+    EXPECT_EQ(t.target1, 22);
+
+    t = parsed("R %17 z \"pick\" 22");
+    EXPECT_EQ(t.value_form, VALUE_RANDOM);
+    EXPECT_FALSE(t.immediate);
+    EXPECT_STREQ(t.label, "pick");
+
+    t = parsed("R %17 %3 $2 22");
+    EXPECT_EQ(t.value_form, VALUE_VARIABLE);
+    EXPECT_EQ(t.value_number, 3);
+    EXPECT_FALSE(t.labelled);
+    EXPECT_EQ(t.picture, 2);
+
+    // `%m` and `z` belong to R only: r reads a number (here none).
+    t = parsed("r %5 z");
+    EXPECT_EQ(t.value_form, VALUE_NUMBER);
+    EXPECT_EQ(t.value_number, 0);
+    EXPECT_FALSE(t.immediate);
+
+    EXPECT_EQ(parsed("R %1 70000").value_number, static_cast<int16_t>(70000 & 0xFFFF));
+}
+
+TEST(TagReader, ValueNameAndRestartPointTags) {
+    EXPECT_EQ(parsed("l %19").number, 19);
+    EXPECT_EQ(parsed("s *3").number, 3);
+
+    tag_arguments t = parsed("u *2 \"Go back to\"");
+    EXPECT_EQ(t.number, 2);
+    EXPECT_TRUE(t.labelled);
+    EXPECT_STREQ(t.label, "Go back to");
+    EXPECT_EQ(t.target1, 0);
+}
+
+TEST(TagReader, ChanceBandsOneTwoAndThree) {
+    tag_arguments t = parsed("L \"underground\" (5) 148 150");
+    EXPECT_STREQ(t.label, "underground");
+    EXPECT_EQ(t.bands, 1);
+    EXPECT_EQ(t.chances[0], 5);
+    EXPECT_EQ(t.target1, 148);
+    EXPECT_EQ(t.default_target, 150);
+    EXPECT_EQ(t.target2, 0);
+    EXPECT_EQ(t.target3, 0);
+
+    t = parsed("d \"two\" (50) 429 (30) 12 431");
+    EXPECT_EQ(t.bands, 2);
+    EXPECT_EQ(t.chances[1], 30);
+    EXPECT_EQ(t.target2, 12);
+    EXPECT_EQ(t.default_target, 431);
+
+    t = parsed("d \"three\" (50) 1 (30) 2 (20) 3 4");
+    EXPECT_EQ(t.bands, 3);
+    EXPECT_EQ(t.chances[0], 50);
+    EXPECT_EQ(t.chances[1], 30);
+    EXPECT_EQ(t.chances[2], 20);
+    EXPECT_EQ(t.target1, 1);
+    EXPECT_EQ(t.target2, 2);
+    EXPECT_EQ(t.target3, 3);
+    EXPECT_EQ(t.default_target, 4);
+
+    t = parsed("d \"x\" (200) 1 2");  // a chance is its low 8 bits, signed
+    EXPECT_EQ(t.chances[0], static_cast<int8_t>(200 - 256));
+}
+
+TEST(TagReader, AnswerBandsOneTwoAndThree) {
+    tag_arguments t = parsed("S (50 ) 458 (25 ) 459 (33 ) 459 460");
+    EXPECT_EQ(t.bands, 3);
+    EXPECT_STREQ(t.answers[0], "50 ");
+    EXPECT_STREQ(t.answers[1], "25 ");
+    EXPECT_STREQ(t.answers[2], "33 ");
+    EXPECT_EQ(t.target1, 458);
+    EXPECT_EQ(t.target2, 459);
+    EXPECT_EQ(t.target3, 459);
+    EXPECT_EQ(t.default_target, 460);
+    EXPECT_EQ(t.longest, 3);
+
+    t = parsed("S ( 1 ) 466 467");
+    EXPECT_EQ(t.bands, 1);
+    EXPECT_STREQ(t.answers[0], " 1 ");
+    EXPECT_EQ(t.target1, 466);
+    EXPECT_EQ(t.default_target, 467);
+
+    t = parsed("S (BLACKOUT LAMP) 5 (lamp) 6 7");
+    EXPECT_EQ(t.bands, 2);
+    EXPECT_STREQ(t.answers[0], "BLACKOUT LAMP");
+    EXPECT_EQ(t.longest, 13);
+
+    t = parsed("S () 5 6");
+    EXPECT_STREQ(t.answers[0], "");
+    EXPECT_EQ(t.longest, 0);
+
+    const std::string answer(25, 'k');
+    t = parsed("S (" + answer + ") 5 6");
+    EXPECT_EQ(std::string(t.answers[0]), std::string(19, 'k'));
+    EXPECT_EQ(t.answer_source_lengths[0], 25);
+    EXPECT_EQ(t.longest, 19);
+    EXPECT_EQ(t.target1, 5);
+    EXPECT_EQ(t.default_target, 6);
+
+    t = parsed("S (unclosed 5 6");
+    EXPECT_STREQ(t.answers[0], "unclosed 5 6");
+    EXPECT_EQ(t.target1, 0);
+}
+
+TEST(TagReader, OtherLettersReadNothing) {
+    for (const char* text : {"G", "F", "Y", "O (%1 = 0)", "E", ""}) {
+        SCOPED_TRACE(text);
+        tag_arguments t = parsed(text);
+        EXPECT_FALSE(t.makes_hotword);
+        EXPECT_EQ(t.number, 0);
+    }
+}
+
+}  // namespace
+}  // namespace tomelet
