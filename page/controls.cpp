@@ -52,8 +52,8 @@ int32_t make_edit_box(int32_t n) {
     entry.maximum_length = static_cast<int16_t>(n);
 
     const int32_t id = EDIT_BOX_ID_BASE + index;
-    plat_control_spec spec{PLAT_EDIT_BOX, id, "", entry.x, entry.y, entry.width, entry.height, n, nullptr};
-    plat_control box = plat_control_create(spec);
+    plat_control_params params{PLAT_EDIT_BOX, id, "", entry.x, entry.y, entry.width, entry.height, n, nullptr};
+    plat_control box = plat_control_create(params);
     edit_box_windows[index] = box;
     cursor_y += entry.height + 1;
     if (box != nullptr) {
@@ -88,7 +88,7 @@ void make_text_button(const char* label, int32_t id) {
     entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
     entry.bold = build_bold;
 
-    plat_control_spec spec{hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON,
+    plat_control_params params{hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON,
                            id,
                            hotword ? "" : entry.label,
                            entry.x,
@@ -97,7 +97,7 @@ void make_text_button(const char* label, int32_t id) {
                            entry.height,
                            0,
                            nullptr};
-    plat_control button = plat_control_create(spec);
+    plat_control button = plat_control_create(params);
     button_windows[index] = button;
     cursor_y += entry.height + 1;
     if (button != nullptr) {
@@ -142,8 +142,8 @@ void make_picture_button(int32_t number, int32_t id) {
     entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
     entry.bold = build_bold;
 
-    plat_control_spec spec{PLAT_PICTURE_BUTTON, id, "", entry.x, entry.y, entry.width, entry.height, 0, bitmap};
-    button_windows[index] = plat_control_create(spec);
+    plat_control_params params{PLAT_PICTURE_BUTTON, id, "", entry.x, entry.y, entry.width, entry.height, 0, bitmap};
+    button_windows[index] = plat_control_create(params);
     cursor_y += entry.height + 1;
     page_control_item(ITEM_BUTTON, index);
     ++button_count;

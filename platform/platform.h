@@ -115,7 +115,7 @@ enum plat_control_kind : int32_t {
     PLAT_CHECK_BOX = 5,
 };
 
-struct plat_control_spec {
+struct plat_control_params {
     plat_control_kind kind;
     int32_t id;          // the control id its commands carry
     const char* text;    // caption (push button, check box); "" otherwise
@@ -127,7 +127,7 @@ struct plat_control_spec {
 
 // Creates a child control of the main window, visible.  Null on failure
 // (plat_last_error then says why).
-plat_control plat_control_create(const plat_control_spec& spec);
+plat_control plat_control_create(const plat_control_params& params);
 
 // Shows or hides a control (and updates it).
 void plat_control_show(plat_control control, bool shown);

@@ -218,7 +218,7 @@ void plat_bitmap_free(plat_bitmap bitmap) {
     if (bitmap != nullptr) --state.bitmaps_live;
 }
 
-plat_control plat_control_create(const plat_control_spec& spec) {
+plat_control plat_control_create(const plat_control_params& params) {
     if (state.controls_to_fail > 0) {
         --state.controls_to_fail;
         state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
@@ -232,9 +232,9 @@ plat_control plat_control_create(const plat_control_spec& spec) {
     }
     if (slot == state.controls_used) ++state.controls_used;
     headless::control_record& r = state.controls[slot];
-    r.spec = spec;
-    headless::copy_text(r.text, spec.text);
-    r.spec.text = r.text;
+    r.params = params;
+    headless::copy_text(r.text, params.text);
+    r.params.text = r.text;
     r.alive = true;
     r.shown = true;
     r.show_calls = 0;

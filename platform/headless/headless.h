@@ -70,7 +70,7 @@ int32_t bitmaps_loaded();  // currently loaded (loads minus frees)
 
 // ---- controls ----------------------------------------------------------
 struct control_record {
-    plat_control_spec spec;   // as created; spec.text points at `text`
+    plat_control_params params;   // as created; params.text points at `text`
     char text[LOG_TEXT_SIZE];
     bool alive;               // not destroyed
     bool shown;

@@ -13,20 +13,20 @@ namespace tomelet {
 namespace {
 
 using testing::memory_book;
-using testing::memory_book_spec;
+using testing::memory_book_contents;
 
 class AssembleTest : public ::testing::Test {
 protected:
     void SetUp() override { headless::reset(); }
 
-    static memory_book_spec small_spec() {
-        memory_book_spec spec;
-        spec.paragraph_count = 12;
-        spec.paragraphs[2] = "<H> Day<J> Some words and more words <G>";
-        spec.paragraphs[3] = "x";
-        spec.paragraphs[8] = "";
-        spec.paragraphs[9] = "";
-        return spec;
+    static memory_book_contents small_contents() {
+        memory_book_contents contents;
+        contents.paragraph_count = 12;
+        contents.paragraphs[2] = "<H> Day<J> Some words and more words <G>";
+        contents.paragraphs[3] = "x";
+        contents.paragraphs[8] = "";
+        contents.paragraphs[9] = "";
+        return contents;
     }
 
     std::string last_message() const {
@@ -36,7 +36,7 @@ protected:
 };
 
 TEST_F(AssembleTest, JoinsWordsEachFollowedByOneSpace) {
-    memory_book book(small_spec());
+    memory_book book(small_contents());
     book.use();
     assemble_paragraph(2, paragraph_text);
     EXPECT_STREQ(paragraph_text, "<H> Day<J> Some words and more words <G> ");
@@ -47,7 +47,7 @@ TEST_F(AssembleTest, JoinsWordsEachFollowedByOneSpace) {
 }
 
 TEST_F(AssembleTest, EmptyParagraphAssemblesToEmptyString) {
-    memory_book book(small_spec());
+    memory_book book(small_contents());
     book.use();
     std::strcpy(paragraph_text, "previous");
     assemble_paragraph(8, paragraph_text);
@@ -56,7 +56,7 @@ TEST_F(AssembleTest, EmptyParagraphAssemblesToEmptyString) {
 }
 
 TEST_F(AssembleTest, MissingOrOutOfRangeParagraphIsReportedAndBufferKept) {
-    memory_book book(small_spec());
+    memory_book book(small_contents());
     book.use();
     for (int n : {1, 0, -5, 13, 32767}) {
         std::strcpy(paragraph_text, "kept");
@@ -71,10 +71,10 @@ TEST_F(AssembleTest, MissingOrOutOfRangeParagraphIsReportedAndBufferKept) {
 }
 
 TEST_F(AssembleTest, SameWordIsOnePoolEntryWithinAChunkOnly) {
-    memory_book_spec spec = small_spec();
-    spec.chunk_per_paragraph = true;
-    spec.paragraphs[4] = "words words";
-    memory_book book(spec);
+    memory_book_contents contents = small_contents();
+    contents.chunk_per_paragraph = true;
+    contents.paragraphs[4] = "words words";
+    memory_book book(contents);
     book.use();
     const book_tables* b = book.tables();
     const paragraph_row& row = b->paragraph_index[4];
@@ -86,15 +86,15 @@ TEST_F(AssembleTest, SameWordIsOnePoolEntryWithinAChunkOnly) {
 // reported with the paragraph's word count, and nothing is written past
 // the limit.
 TEST_F(AssembleTest, LengthLimit) {
-    memory_book_spec spec = small_spec();
+    memory_book_contents contents = small_contents();
     // 3316 characters: 828 words of three letters and a space (3312) and one
     // of three (4 with its space).
     std::string at_limit;
     for (int i = 0; i < 829; ++i) at_limit += "abc ";
     ASSERT_EQ(at_limit.size(), 3316u);
-    spec.paragraphs[4] = at_limit;
-    spec.paragraphs[5] = at_limit + "z";
-    memory_book book(spec);
+    contents.paragraphs[4] = at_limit;
+    contents.paragraphs[5] = at_limit + "z";
+    memory_book book(contents);
     book.use();
 
     assemble_paragraph(4, paragraph_text);
@@ -110,11 +110,11 @@ TEST_F(AssembleTest, LengthLimit) {
 }
 
 TEST_F(AssembleTest, AParagraphFarOverTheLimitNeverOverrunsTheBuffer) {
-    memory_book_spec spec = small_spec();
+    memory_book_contents contents = small_contents();
     std::string huge;
     for (int i = 0; i < 2000; ++i) huge += "abcdefgh ";
-    spec.paragraphs[6] = huge;
-    memory_book book(spec);
+    contents.paragraphs[6] = huge;
+    memory_book book(contents);
     book.use();
     char guarded[PARAGRAPH_TEXT_SIZE + 16];
     std::memset(guarded, '#', sizeof guarded);

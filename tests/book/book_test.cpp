@@ -8,20 +8,20 @@ namespace tomelet {
 namespace {
 
 using testing::memory_book;
-using testing::memory_book_spec;
+using testing::memory_book_contents;
 
-memory_book_spec catalogue_spec() {
-    memory_book_spec spec;
-    spec.pictures = {{1100, 159, 134}, {1717, 141, 130}, {1735, 130, 157}};
-    spec.sounds = {"TUBE_TRAIN", "LUGER", "PISTOL_LUGER"};
-    spec.variables = {{"Day", {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}, 28},
+memory_book_contents catalogue_contents() {
+    memory_book_contents contents;
+    contents.pictures = {{1100, 159, 134}, {1717, 141, 130}, {1735, 130, 157}};
+    contents.sounds = {"TUBE_TRAIN", "LUGER", "PISTOL_LUGER"};
+    contents.variables = {{"Day", {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}, 28},
                       {"Empty", {}, 29}};
-    spec.restart_points = {{"Monday", 402}, {"Tuesday", 402}};
-    return spec;
+    contents.restart_points = {{"Monday", 402}, {"Tuesday", 402}};
+    return contents;
 }
 
 TEST(BookTest, LookupsStayInsideTheirTables) {
-    memory_book book(catalogue_spec());
+    memory_book book(catalogue_contents());
     book.use();
     ASSERT_NE(picture_at(0), nullptr);
     EXPECT_EQ(picture_at(0)->resource, 1100);
@@ -39,7 +39,7 @@ TEST(BookTest, LookupsStayInsideTheirTables) {
 }
 
 TEST(BookTest, ValueNamesOnlyBelowTheValueCount) {
-    memory_book book(catalogue_spec());
+    memory_book book(catalogue_contents());
     book.use();
     EXPECT_STREQ(value_name(variable_at(0), 5), "Saturday");
     EXPECT_EQ(value_name(variable_at(0), 6), nullptr);
@@ -49,7 +49,7 @@ TEST(BookTest, ValueNamesOnlyBelowTheValueCount) {
 }
 
 TEST(BookTest, UsingABookResetsItsLiveState) {
-    memory_book book(catalogue_spec());
+    memory_book book(catalogue_contents());
     book.use();
     variable_at(0)->value = 3;
     variable_at(1)->flag = 1;

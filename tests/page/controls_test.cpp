@@ -39,9 +39,9 @@ TEST_F(ControlsTest, EditBoxSizeIdAndProvisionalPlace) {
     EXPECT_EQ(cursor_y, 30 + 24 + 1);
     const headless::control_record* r = headless::control_of(edit_box_windows[0]);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->spec.kind, PLAT_EDIT_BOX);
-    EXPECT_EQ(r->spec.id, 4000);
-    EXPECT_EQ(r->spec.max_length, 10);
+    EXPECT_EQ(r->params.kind, PLAT_EDIT_BOX);
+    EXPECT_EQ(r->params.id, 4000);
+    EXPECT_EQ(r->params.max_length, 10);
     EXPECT_FALSE(r->shown);
     ASSERT_EQ(page_item_count, 1);
     EXPECT_EQ(page_items[0].kind, ITEM_EDIT_BOX);
@@ -77,8 +77,8 @@ TEST_F(ControlsTest, ButtonWidthFromTheLabelExtent) {
     EXPECT_EQ(buttons[1].width, 12);
     const headless::control_record* r = headless::control_of(button_windows[0]);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->spec.kind, PLAT_HOTWORD_BUTTON);
-    EXPECT_STREQ(r->spec.text, "");
+    EXPECT_EQ(r->params.kind, PLAT_HOTWORD_BUTTON);
+    EXPECT_STREQ(r->params.text, "");
     EXPECT_FALSE(r->shown);
 }
 
@@ -86,9 +86,9 @@ TEST_F(ControlsTest, ScreenButtonsArePushButtonsWithTheirCaption) {
     make_text_button("INSTRUCTIONS", 513);
     const headless::control_record* r = headless::control_of(button_windows[0]);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->spec.kind, PLAT_PUSH_BUTTON);
-    EXPECT_EQ(r->spec.id, 513);
-    EXPECT_STREQ(r->spec.text, "INSTRUCTIONS");
+    EXPECT_EQ(r->params.kind, PLAT_PUSH_BUTTON);
+    EXPECT_EQ(r->params.id, 513);
+    EXPECT_STREQ(r->params.text, "INSTRUCTIONS");
 }
 
 TEST_F(ControlsTest, LabelIsCutTo199Characters) {
@@ -115,9 +115,9 @@ TEST_F(ControlsTest, FailedTextButtonReportsAndClosesTheProgram) {
 }
 
 TEST_F(ControlsTest, PictureButtonTakesTheBitmapsSizeAndOwnsIt) {
-    testing::memory_book_spec spec;
-    spec.pictures = {{1100, 1, 1}, {1704, 1, 1}};
-    testing::memory_book book(spec);
+    testing::memory_book_contents contents;
+    contents.pictures = {{1100, 1, 1}, {1704, 1, 1}};
+    testing::memory_book book(contents);
     book.use();
     headless::set_bitmap_size(1704, 128, 128);
     EXPECT_EQ(make_hotword_picture(1), 5000);
@@ -128,7 +128,7 @@ TEST_F(ControlsTest, PictureButtonTakesTheBitmapsSizeAndOwnsIt) {
     EXPECT_EQ(headless::bitmaps_loaded(), 1);
     const headless::control_record* r = headless::control_of(button_windows[0]);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->spec.kind, PLAT_PICTURE_BUTTON);
+    EXPECT_EQ(r->params.kind, PLAT_PICTURE_BUTTON);
     EXPECT_TRUE(r->shown);  // picture buttons are not hidden at creation
 
     // A picture without a bitmap takes the text line's width.

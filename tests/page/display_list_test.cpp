@@ -86,9 +86,9 @@ TEST_F(DisplayListTest, ItemLimitRefusesAndReports) {
 }
 
 TEST_F(DisplayListTest, MarkersAndPictures) {
-    testing::memory_book_spec spec;
-    spec.pictures = {{1100, 1, 1}, {1735, 1, 1}};
-    testing::memory_book book(spec);
+    testing::memory_book_contents contents;
+    contents.pictures = {{1100, 1, 1}, {1735, 1, 1}};
+    testing::memory_book book(contents);
     book.use();
     page_align(1);
     page_align(3);  // not an alignment: nothing

@@ -14,10 +14,10 @@ namespace tomelet {
 namespace {
 
 using testing::memory_book;
-using testing::memory_book_spec;
+using testing::memory_book_contents;
 
-memory_book_spec story_spec() {
-    memory_book_spec shape;
+memory_book_contents story_contents() {
+    memory_book_contents shape;
     shape.paragraph_count = 787;
     shape.variables = testing::numbered_variables(116, 6);
     for (const char* day : {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday"}) {
@@ -70,7 +70,7 @@ protected:
 
     variable_row& var(int32_t i) { return the_book->variable_catalogue[i]; }
 
-    memory_book book_{story_spec()};
+    memory_book book_{story_contents()};
 };
 
 TEST_F(GameState, GeneratorSeededWithOneGivesTheKnownSequence) {

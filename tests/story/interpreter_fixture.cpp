@@ -24,8 +24,8 @@ std::vector<std::string> prefixed(const std::string& prefix, int n) {
 
 }  // namespace
 
-memory_book_spec interpreter_book_shape() {
-    memory_book_spec shape;
+memory_book_contents interpreter_book_shape() {
+    memory_book_contents shape;
     shape.paragraph_count = 500;
     shape.variables = numbered_variables(116, 2);
     name_values(shape.variables[3], {});

@@ -23,7 +23,7 @@ namespace tomelet::testing {
 // 40 pictures (resource 1700 + row, each 20 x 10 pixels), four sounds
 // (CLOCK, DOOR, RAIN, BELL) and five restart points (First..Fifth, leading
 // back to target 402).
-memory_book_spec interpreter_book_shape();
+memory_book_contents interpreter_book_shape();
 
 class InterpreterTest : public ::testing::Test {
 protected:

@@ -27,8 +27,8 @@ constexpr int32_t RECORD = 3056;
 constexpr int32_t SNAPSHOTS = 1888;
 constexpr int32_t SET_FIELDS = 3048;
 
-testing::memory_book_spec book_spec() {
-    testing::memory_book_spec shape;
+testing::memory_book_contents book_contents() {
+    testing::memory_book_contents shape;
     shape.paragraph_count = 787;
     shape.variables = testing::numbered_variables(116, 6);
     for (const char* day : {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday"}) {
@@ -125,7 +125,7 @@ protected:
         return true;
     }
 
-    testing::memory_book book_{book_spec()};
+    testing::memory_book book_{book_contents()};
     std::string dir_;
     std::filesystem::path old_dir_;
 };

@@ -17,12 +17,12 @@ std::vector<std::string> split_words(const std::string& text) {
 
 }  // namespace
 
-memory_book::memory_book(memory_book_spec spec) : spec_(std::move(spec)) {
-    index_.assign(static_cast<size_t>(spec_.paragraph_count) + 1, paragraph_row{-1, 0, 0});
+memory_book::memory_book(memory_book_contents contents) : contents_(std::move(contents)) {
+    index_.assign(static_cast<size_t>(contents_.paragraph_count) + 1, paragraph_row{-1, 0, 0});
     std::vector<std::unordered_map<std::string, uint16_t>> offsets;
-    for (const auto& [number, text] : spec_.paragraphs) {
-        if (number < 1 || number > spec_.paragraph_count) continue;
-        if (sequences_.empty() || spec_.chunk_per_paragraph) {
+    for (const auto& [number, text] : contents_.paragraphs) {
+        if (number < 1 || number > contents_.paragraph_count) continue;
+        if (sequences_.empty() || contents_.chunk_per_paragraph) {
             sequences_.emplace_back();
             pools_.emplace_back();
             offsets.emplace_back();
@@ -47,18 +47,18 @@ memory_book::memory_book(memory_book_spec spec) : spec_(std::move(spec)) {
     for (size_t i = 0; i < sequences_.size(); ++i) {
         chunks_.push_back(chunk_row{sequences_[i].data(), pools_[i].c_str()});
     }
-    for (const std::string& name : spec_.sounds) sound_names_.push_back(name.c_str());
-    for (const memory_variable& v : spec_.variables) {
+    for (const std::string& name : contents_.sounds) sound_names_.push_back(name.c_str());
+    for (const memory_variable& v : contents_.variables) {
         std::vector<const char*> names;
         for (const std::string& value : v.values) names.push_back(value.c_str());
         value_names_.push_back(std::move(names));
     }
-    for (size_t i = 0; i < spec_.variables.size(); ++i) {
-        const memory_variable& v = spec_.variables[i];
+    for (size_t i = 0; i < contents_.variables.size(); ++i) {
+        const memory_variable& v = contents_.variables[i];
         variables_.push_back(variable_row{v.name.c_str(), 0, 0, static_cast<uint8_t>(v.values.size()),
                                           v.detail_target, value_names_[i].data()});
     }
-    for (const memory_restart_point& r : spec_.restart_points) {
+    for (const memory_restart_point& r : contents_.restart_points) {
         restarts_.push_back(restart_point{r.name.c_str(), 0, r.paragraph, r.paragraph});
     }
     const auto variable_count = static_cast<int32_t>(variables_.size());
@@ -67,12 +67,12 @@ memory_book::memory_book(memory_book_spec spec) : spec_(std::move(spec)) {
     record_.assign(static_cast<size_t>(state_record_size(variable_count, restart_count)), 0);
     inventory_.assign(static_cast<size_t>(variable_count) + 1, -1);
 
-    tables_.paragraph_count = spec_.paragraph_count;
+    tables_.paragraph_count = contents_.paragraph_count;
     tables_.paragraph_index = index_.data();
     tables_.chunk_count = static_cast<int16_t>(chunks_.size());
     tables_.chunk_table = chunks_.data();
-    tables_.picture_count = static_cast<int16_t>(spec_.pictures.size());
-    tables_.picture_catalogue = spec_.pictures.data();
+    tables_.picture_count = static_cast<int16_t>(contents_.pictures.size());
+    tables_.picture_catalogue = contents_.pictures.data();
     tables_.sound_count = static_cast<int16_t>(sound_names_.size());
     tables_.sound_catalogue = sound_names_.data();
     tables_.variable_count = static_cast<int16_t>(variable_count);
@@ -82,7 +82,7 @@ memory_book::memory_book(memory_book_spec spec) : spec_(std::move(spec)) {
     tables_.restart_snapshots = snapshots_.data();
     tables_.state_record = record_.data();
     tables_.inventory_ids = inventory_.data();
-    tables_.book_info = &spec_.info;
+    tables_.book_info = &contents_.info;
     tables_.resource_count = 0;
     tables_.resources = nullptr;
 }

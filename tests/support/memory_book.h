@@ -24,7 +24,7 @@ struct memory_restart_point {
     int16_t paragraph = 402;
 };
 
-struct memory_book_spec {
+struct memory_book_contents {
     // Rows of the paragraph index: 1..paragraph_count.  Rows without an
     // entry in `paragraphs` have no paragraph (chunk -1); an entry with an
     // empty text is an empty paragraph.
@@ -41,7 +41,7 @@ struct memory_book_spec {
 
 class memory_book {
 public:
-    explicit memory_book(memory_book_spec spec);
+    explicit memory_book(memory_book_contents contents);
     memory_book(const memory_book&) = delete;
     memory_book& operator=(const memory_book&) = delete;
 
@@ -50,7 +50,7 @@ public:
     void use() const;
 
 private:
-    memory_book_spec spec_;
+    memory_book_contents contents_;
     std::vector<std::vector<uint16_t>> sequences_;
     std::vector<std::string> pools_;
     std::vector<chunk_row> chunks_;

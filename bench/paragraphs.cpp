@@ -1,0 +1,73 @@
+// Assembling and running every paragraph of the compiled-in book, as a page
+// build does.  Two benchmarks side by side: the assembly alone, and the
+// assembly followed by the interpreter, both reported per page, so the cost
+// of interpretation over assembly reads off one run.
+#include <benchmark/benchmark.h>
+
+#include "book/assemble.h"
+#include "book/book.h"
+#include "book/compiled_book.h"
+#include "page/controls.h"
+#include "page/display_list.h"
+#include "platform/headless/headless.h"
+#include "story/markup.h"
+
+namespace tomelet {
+namespace {
+
+bool has_text(int32_t n) {
+    const paragraph_row* row = paragraph_at(n);
+    return row != nullptr && row->chunk >= 0 && row->first < row->end;
+}
+
+int64_t page_count() {
+    int64_t pages = 0;
+    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) pages += has_text(n) ? 1 : 0;
+    return pages;
+}
+
+void per_page(benchmark::State& state, int64_t pages) {
+    state.counters["pages"] = static_cast<double>(pages);
+    state.counters["time_per_page"] = benchmark::Counter(
+        static_cast<double>(pages), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_AssembleEveryPage(benchmark::State& state) {
+    headless::reset();
+    book_use(&compiled_book);
+    const int64_t pages = page_count();
+    for (auto _ : state) {
+        for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+            if (!has_text(n)) continue;
+            assemble_paragraph(n, paragraph_text);
+            benchmark::DoNotOptimize(paragraph_text);
+        }
+    }
+    per_page(state, pages);
+}
+BENCHMARK(BM_AssembleEveryPage);
+
+void BM_AssembleAndRunEveryPage(benchmark::State& state) {
+    headless::reset();
+    book_use(&compiled_book);
+    const int64_t pages = page_count();
+    for (auto _ : state) {
+        for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+            if (!has_text(n)) continue;
+            destroy_page_controls();
+            page_clear();
+            assemble_paragraph(n, paragraph_text);
+            run_paragraph(paragraph_text);
+            benchmark::DoNotOptimize(page_items);
+        }
+        headless::clear_messages();
+        headless::clear_sounds();
+    }
+    per_page(state, pages);
+}
+BENCHMARK(BM_AssembleAndRunEveryPage);
+
+}  // namespace
+}  // namespace tomelet
+
+BENCHMARK_MAIN();

@@ -1,0 +1,97 @@
+#include "tests/tools/book_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace tomelet::testing {
+
+book_folder::book_folder() {
+    std::random_device random;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string("tomelet-bookc-") + (test != nullptr ? test->name() : "book") + "-" +
+                             std::to_string(random() % 100000000);
+    path_ = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(path_);
+}
+
+book_folder::~book_folder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void book_folder::write(const std::string& relative, const std::string& content) const {
+    const std::filesystem::path file = path_ / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string book_folder::read(const std::string& relative) const {
+    std::ifstream in(path_ / relative, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string book_folder::name(const std::string& relative) const {
+    return (path_ / relative).lexically_normal().generic_string();
+}
+
+std::string small_catalogue(const std::string& extra) {
+    return R"([book]
+title = "Small Book"
+authors = "Tester"
+opening_picture = 0
+title_picture = 1
+
+[[picture]]
+resource = 1100
+width = 10
+height = 20
+
+[[picture]]
+resource = 1101
+
+[[sound]]
+name = "BELL"
+
+[[variable]]
+name = "Day"
+detail_target = 2
+values = ["Monday", "Tuesday"]
+
+[[variable]]
+name = "Mood"
+values = ["glum", "calm", "merry"]
+
+[[restart_point]]
+name = "Start"
+target = 1
+)" + extra;
+}
+
+std::string two_pages() {
+    return "@ 2\n"
+           "<H>Two<J>Go <M \"on\" 2><G>\n"
+           "@ 3\n"
+           "<H>Three<J>Back <M \"back\" 1><G>\n";
+}
+
+bool reported(const bookc::compile_result& result, const std::string& where, const std::string& what) {
+    for (const bookc::diagnostic& d : result.diagnostics) {
+        const std::string text = d.text();
+        if (text.compare(0, where.size(), where) == 0 && text.find(what) != std::string::npos) return true;
+    }
+    return false;
+}
+
+std::string all_diagnostics(const bookc::compile_result& result) {
+    std::string text;
+    for (const bookc::diagnostic& d : result.diagnostics) text += d.text() + "\n";
+    return text;
+}
+
+}  // namespace tomelet::testing

@@ -1,0 +1,158 @@
+// The book compiler: reads a book source folder (the catalogue book.toml and
+// the paragraph text files), checks it, and produces the book's tables, in
+// memory (for tests and tools) and as generated C++ (for the programs).
+//
+// The compiler reads every tag through the engine's own tag reader and runs
+// every condition through the engine's own evaluator, so a book that
+// compiles means to the reader exactly what it meant to the compiler.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "book/book.h"
+
+namespace tomelet::bookc {
+
+// The largest pool a chunk may hold (its offsets are 16-bit), and the size
+// at which the compiler stops adding paragraphs to a chunk and opens the
+// next one, so that a large book is split into several chunks of moderate
+// size.
+constexpr int32_t POOL_LIMIT = 65536;
+constexpr int32_t CHUNK_TARGET = 24000;
+// More hotword-making tags than this in one paragraph overflow the page's
+// hotword records.
+constexpr int32_t MAX_HOTWORD_TAGS = 99;
+
+struct diagnostic {
+    std::string file;
+    int32_t line = 0;  // 0: the file as a whole
+    bool is_error = true;
+    std::string message;
+
+    // "FILE:LINE: error: MESSAGE" (or "warning"); "FILE: error: ..." when
+    // there is no line.
+    std::string text() const;
+};
+
+// One word chunk as it is stored: its pool of NUL-terminated words in order
+// of first occurrence and its sequence of offsets into the pool.
+struct compiled_chunk {
+    std::string pool;
+    std::vector<uint16_t> sequence;
+    int32_t distinct_words = 0;
+    int32_t paragraphs = 0;
+};
+
+struct compiled_picture {
+    uint16_t resource = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+};
+
+struct compiled_variable {
+    std::string name;
+    int16_t detail_target = 0;
+    std::vector<std::string> values;
+};
+
+struct compiled_restart_point {
+    std::string name;
+    int16_t target = 0;
+};
+
+struct compiled_info {
+    std::string title;
+    std::string copyright;
+    std::string authors;
+    int16_t opening_picture = -1;
+    std::string description;
+    int16_t title_picture = -1;
+    std::string web_site;
+    std::string contact_address;
+    std::string support_address;
+};
+
+// An embedded bitmap (by number) or sound (by name) with its file's bytes.
+struct compiled_resource {
+    bool is_sound = false;
+    std::string name;     // sounds
+    uint16_t number = 0;  // bitmaps
+    std::vector<uint8_t> bytes;
+};
+
+// A compiled book.  All texts are in the reader's 8-bit character set.
+// tables () gives the book as the engine reads it; the record and the live
+// storage it points to belong to this object, which therefore never moves.
+class compiled_book {
+public:
+    compiled_book() = default;
+    compiled_book(const compiled_book&) = delete;
+    compiled_book& operator=(const compiled_book&) = delete;
+
+    int16_t paragraph_count = 0;
+    std::vector<paragraph_row> index;  // paragraph_count + 1 rows; row 0 unused
+    std::vector<compiled_chunk> chunks;
+    std::vector<compiled_picture> pictures;
+    std::vector<std::string> sounds;
+    std::vector<compiled_variable> variables;
+    std::vector<compiled_restart_point> restart_points;
+    compiled_info info;
+    std::vector<compiled_resource> resources;
+
+    // Characters of paragraph n as assembled (each word and one space).
+    int32_t assembled_length(int32_t n) const;
+
+    // The book as the engine reads it, with its own live storage (built on
+    // the first call).  Use it with book_use.
+    const book_tables* tables();
+
+private:
+    struct live_storage;
+    std::shared_ptr<live_storage> live_;
+};
+
+struct compile_result {
+    std::vector<diagnostic> diagnostics;  // in the order found
+    int32_t errors = 0;
+    int32_t warnings = 0;
+    // The book; only when there is no error.
+    std::unique_ptr<compiled_book> book;
+
+    bool ok() const { return errors == 0 && book != nullptr; }
+};
+
+// Compiles the book in `folder`.  Reports every error it finds, not only
+// the first.  Never throws for a faulty book.  Conditions are run through
+// the engine's evaluator with the book's variables at their starting
+// values, so compiling resets the headless back end; the book in use
+// (`the_book`) is left as it was.
+compile_result compile_book(const std::filesystem::path& folder);
+
+// The book's shape, one fact a line (the --stats output).
+std::string stats_text(const compiled_book& book);
+
+// The generated C++ source that defines `const tomelet::book_tables
+// SYMBOL`.
+std::string generate_cpp(const compiled_book& book, const std::string& symbol);
+
+// True when `symbol` can name the generated record (a C++ identifier).
+bool valid_symbol(const std::string& symbol);
+
+// Writes `content` to `path` through a temporary file next to it that is
+// renamed into place, so the file is either replaced whole or left as it
+// was.  False, with a message in *error, on failure.
+bool write_file_atomically(const std::filesystem::path& path, const std::string& content,
+                           std::string* error);
+
+// Converts UTF-8 text to the reader's 8-bit character set (Windows-1252).
+// False, with a message in *error, for invalid UTF-8, a character the set
+// cannot represent, or a control character other than those in
+// `allowed_controls` (for example "\t" for paragraph text).
+bool utf8_to_cp1252(const std::string& text, std::string* out, std::string* error,
+                    const char* allowed_controls = "");
+
+}  // namespace tomelet::bookc

@@ -1,0 +1,435 @@
+// Reading the catalogue, book.toml.
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <map>
+#include <set>
+#include <sstream>
+#include <system_error>
+
+#include <toml++/toml.h>
+
+#include "tools/bookc/source.h"
+
+namespace tomelet::bookc {
+
+namespace {
+
+int32_t line_of(const toml::node& node) { return static_cast<int32_t>(node.source().begin.line); }
+
+bool read_bytes(const std::filesystem::path& path, std::vector<uint8_t>* bytes) {
+    std::error_code failure;
+    if (!std::filesystem::is_regular_file(path, failure)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return false;
+    const std::string text = content.str();
+    bytes->assign(text.begin(), text.end());
+    return true;
+}
+
+// Reads the keys of one table: each known key is handed to its handler,
+// unknown keys and missing required keys are errors.
+class table_reader {
+public:
+    table_reader(const toml::table& table, std::string where, const std::string& file, diagnostics* out)
+        : table_(table), where_(std::move(where)), file_(file), out_(out) {}
+
+    using handler = std::function<void(const toml::node&)>;
+
+    table_reader& key(const std::string& name, bool required, handler read) {
+        keys_.push_back({name, required, std::move(read)});
+        return *this;
+    }
+
+    void run() {
+        std::vector<std::pair<int32_t, std::string>> order;
+        for (auto&& [name, node] : table_) order.push_back({line_of(node), std::string(name.str())});
+        std::sort(order.begin(), order.end());
+        std::set<std::string> seen;
+        for (const auto& key : order) {
+            const int32_t line = key.first;
+            const std::string& name = key.second;
+            const auto known = std::find_if(keys_.begin(), keys_.end(),
+                                            [&name](const entry& e) { return e.name == name; });
+            if (known == keys_.end()) {
+                out_->error(file_, line, "unknown key '" + name + "' in " + where_);
+                continue;
+            }
+            seen.insert(name);
+            known->read(*table_.get(name));
+        }
+        for (const entry& e : keys_) {
+            if (e.required && seen.count(e.name) == 0) {
+                out_->error(file_, line_of(table_), where_ + " lacks the key '" + e.name + "'");
+            }
+        }
+    }
+
+private:
+    struct entry {
+        std::string name;
+        bool required;
+        handler read;
+    };
+    const toml::table& table_;
+    std::string where_;
+    const std::string& file_;
+    diagnostics* out_;
+    std::vector<entry> keys_;
+};
+
+class catalogue_reader {
+public:
+    catalogue_reader(const std::filesystem::path& folder, catalogue* book, diagnostics* out)
+        : folder_(folder), book_(book), out_(out) {}
+
+    void read(const toml::table& root) {
+        table_reader(root, "the catalogue", book_->file, out_)
+            .key("book", true, [&](const toml::node& n) { if (auto* t = table(n, "book")) read_book(*t); })
+            .key("picture", false, [&](const toml::node& n) { each(n, "picture", [&](auto& t) { read_picture(t); }); })
+            .key("bitmap", false, [&](const toml::node& n) { each(n, "bitmap", [&](auto& t) { read_bitmap(t); }); })
+            .key("sound", false, [&](const toml::node& n) { each(n, "sound", [&](auto& t) { read_sound(t); }); })
+            .key("variable", false, [&](const toml::node& n) { each(n, "variable", [&](auto& t) { read_variable(t); }); })
+            .key("restart_point", false,
+                 [&](const toml::node& n) { each(n, "restart_point", [&](auto& t) { read_restart_point(t); }); })
+            .run();
+        if (!text_given_) find_text_files();
+    }
+
+private:
+    const toml::table* table(const toml::node& node, const std::string& name) {
+        const toml::table* t = node.as_table();
+        if (t == nullptr) out_->error(book_->file, line_of(node), "'" + name + "' must be a table: [" + name + "]");
+        return t;
+    }
+
+    void each(const toml::node& node, const std::string& name,
+              const std::function<void(const toml::table&)>& read) {
+        const toml::array* rows = node.as_array();
+        if (rows == nullptr || !rows->is_array_of_tables()) {
+            out_->error(book_->file, line_of(node), "'" + name + "' must be written as [[" + name + "]] tables");
+            return;
+        }
+        for (const toml::node& row : *rows) read(*row.as_table());
+    }
+
+    // A string in the reader's character set; "" (after an error) when the
+    // node is not one.
+    std::string text(const toml::node& node, const std::string& name) {
+        const auto* value = node.as_string();
+        if (value == nullptr) {
+            out_->error(book_->file, line_of(node), "'" + name + "' must be a string");
+            return {};
+        }
+        std::string converted;
+        std::string problem;
+        if (!utf8_to_cp1252(value->get(), &converted, &problem)) {
+            out_->error(book_->file, line_of(node), "'" + name + "': " + problem);
+            return {};
+        }
+        return converted;
+    }
+
+    // An integer within [low, high]; `low` (after an error) otherwise.
+    int64_t integer(const toml::node& node, const std::string& name, int64_t low, int64_t high) {
+        const auto* value = node.as_integer();
+        if (value == nullptr) {
+            out_->error(book_->file, line_of(node), "'" + name + "' must be an integer");
+            return low;
+        }
+        const int64_t n = value->get();
+        if (n < low || n > high) {
+            out_->error(book_->file, line_of(node),
+                        "'" + name + "' is " + std::to_string(n) + ", outside " + std::to_string(low) +
+                            " to " + std::to_string(high));
+            return low;
+        }
+        return n;
+    }
+
+    // A file of the folder, read whole; empty after an error.
+    // A bitmap must start as a BMP file does, a wave as a RIFF WAVE file.
+    std::vector<uint8_t> file(const toml::node& node, const std::string& name, bool wave) {
+        const char* kind = wave ? "wave" : "bitmap";
+        std::vector<uint8_t> bytes;
+        const auto* value = node.as_string();
+        if (value == nullptr) {
+            out_->error(book_->file, line_of(node), "'" + name + "' must be a string");
+            return bytes;
+        }
+        const std::filesystem::path path = folder_ / value->get();
+        if (!read_bytes(path, &bytes)) {
+            out_->error(book_->file, line_of(node), "cannot read the file '" + value->get() + "'");
+            return bytes;
+        }
+        const auto starts = [&](size_t at, const char* word) {
+            const size_t length = std::char_traits<char>::length(word);
+            return bytes.size() >= at + length && std::equal(word, word + length, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        };
+        const bool ok = wave ? starts(0, "RIFF") && starts(8, "WAVE") : starts(0, "BM");
+        if (!ok) {
+            out_->error(book_->file, line_of(node), "'" + value->get() + "' is not a " + kind + " file");
+            bytes.clear();
+        }
+        if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
+            out_->error(book_->file, line_of(node), "'" + value->get() + "' is too large");
+            bytes.clear();
+        }
+        return bytes;
+    }
+
+    int16_t picture_number(const toml::node& node, const std::string& name, int32_t* line) {
+        *line = line_of(node);
+        return static_cast<int16_t>(integer(node, name, -1, std::numeric_limits<int16_t>::max()));
+    }
+
+    void read_book(const toml::table& t) {
+        compiled_info& info = book_->info;
+        table_reader reader(t, "[book]", book_->file, out_);
+        const std::pair<const char*, std::string*> strings[] = {
+            {"title", &info.title},
+            {"authors", &info.authors},
+            {"copyright", &info.copyright},
+            {"description", &info.description},
+            {"web_site", &info.web_site},
+            {"contact_address", &info.contact_address},
+            {"support_address", &info.support_address},
+        };
+        for (const auto& [name, field] : strings) {
+            reader.key(name, field == &info.title, [this, name = std::string(name), field = field](const toml::node& n) {
+                *field = text(n, "book." + name);
+            });
+        }
+        reader
+            .key("opening_picture", false,
+                 [&](const toml::node& n) {
+                     info.opening_picture = picture_number(n, "book.opening_picture", &book_->opening_picture_line);
+                 })
+            .key("title_picture", false,
+                 [&](const toml::node& n) {
+                     info.title_picture = picture_number(n, "book.title_picture", &book_->title_picture_line);
+                 })
+            .key("paragraphs", false,
+                 [&](const toml::node& n) {
+                     book_->paragraph_count_line = line_of(n);
+                     book_->paragraph_count =
+                         static_cast<int32_t>(integer(n, "book.paragraphs", 1, std::numeric_limits<int16_t>::max()));
+                 })
+            .key("text", false, [&](const toml::node& n) { read_text_list(n); })
+            .run();
+    }
+
+    void read_text_list(const toml::node& node) {
+        text_given_ = true;
+        const toml::array* files = node.as_array();
+        if (files == nullptr) {
+            out_->error(book_->file, line_of(node), "'book.text' must be an array of file names");
+            return;
+        }
+        for (const toml::node& entry : *files) {
+            const auto* name = entry.as_string();
+            if (name == nullptr) {
+                out_->error(book_->file, line_of(entry), "'book.text' must hold file names");
+                continue;
+            }
+            book_->text_files.push_back({folder_ / name->get(), display_name(folder_, name->get()), line_of(entry)});
+        }
+    }
+
+    // Without `text`: every *.tml file under text/, in path order.
+    void find_text_files() {
+        const std::filesystem::path root = folder_ / "text";
+        std::error_code failure;
+        if (!std::filesystem::is_directory(root, failure)) return;
+        std::vector<std::filesystem::path> found;
+        for (auto it = std::filesystem::recursive_directory_iterator(root, failure);
+             !failure && it != std::filesystem::recursive_directory_iterator(); it.increment(failure)) {
+            if (it->is_regular_file(failure) && it->path().extension() == ".tml") {
+                found.push_back(it->path().lexically_relative(folder_));
+            }
+        }
+        if (failure) out_->error(display_name(folder_, "text"), 0, "cannot list the folder: " + failure.message());
+        std::sort(found.begin(), found.end(),
+                  [](const auto& a, const auto& b) { return a.generic_string() < b.generic_string(); });
+        for (const auto& relative : found) {
+            book_->text_files.push_back({folder_ / relative, display_name(folder_, relative), 0});
+        }
+    }
+
+    uint16_t resource_number(const toml::node& n, const std::string& name) {
+        return static_cast<uint16_t>(integer(n, name, 0, 65535));
+    }
+
+    void add_bitmap(uint16_t number, std::vector<uint8_t> bytes, int32_t line) {
+        if (!bitmap_lines_.emplace(number, line).second) {
+            out_->error(book_->file, line,
+                        "bitmap " + std::to_string(number) + " already has a file (line " +
+                            std::to_string(bitmap_lines_[number]) + ")");
+            return;
+        }
+        compiled_resource r;
+        r.number = number;
+        r.bytes = std::move(bytes);
+        book_->resources.push_back(std::move(r));
+    }
+
+    void read_picture(const toml::table& t) {
+        compiled_picture row;
+        std::vector<uint8_t> bytes;
+        int32_t file_line = 0;
+        table_reader(t, "[[picture]] " + std::to_string(book_->pictures.size()), book_->file, out_)
+            .key("resource", true, [&](const toml::node& n) { row.resource = resource_number(n, "picture.resource"); })
+            .key("width", false, [&](const toml::node& n) { row.width = static_cast<uint16_t>(integer(n, "picture.width", 0, 65535)); })
+            .key("height", false, [&](const toml::node& n) { row.height = static_cast<uint16_t>(integer(n, "picture.height", 0, 65535)); })
+            .key("file", false,
+                 [&](const toml::node& n) {
+                     file_line = line_of(n);
+                     bytes = file(n, "picture.file", false);
+                 })
+            .run();
+        book_->pictures.push_back(row);
+        if (!bytes.empty()) add_bitmap(row.resource, std::move(bytes), file_line);
+    }
+
+    void read_bitmap(const toml::table& t) {
+        uint16_t number = 0;
+        std::vector<uint8_t> bytes;
+        int32_t file_line = 0;
+        table_reader(t, "[[bitmap]]", book_->file, out_)
+            .key("resource", true, [&](const toml::node& n) { number = resource_number(n, "bitmap.resource"); })
+            .key("file", true,
+                 [&](const toml::node& n) {
+                     file_line = line_of(n);
+                     bytes = file(n, "bitmap.file", false);
+                 })
+            .run();
+        if (!bytes.empty()) add_bitmap(number, std::move(bytes), file_line);
+    }
+
+    void read_sound(const toml::table& t) {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        int32_t name_line = line_of(t);
+        int32_t file_line = 0;
+        table_reader(t, "[[sound]] " + std::to_string(book_->sounds.size()), book_->file, out_)
+            .key("name", true,
+                 [&](const toml::node& n) {
+                     name_line = line_of(n);
+                     name = text(n, "sound.name");
+                     if (n.is_string() && name.empty()) out_->error(book_->file, name_line, "'sound.name' is empty");
+                 })
+            .key("file", false,
+                 [&](const toml::node& n) {
+                     file_line = line_of(n);
+                     bytes = file(n, "sound.file", true);
+                 })
+            .run();
+        book_->sounds.push_back(name);
+        if (bytes.empty()) return;
+        if (!sound_lines_.emplace(name, file_line).second) {
+            out_->error(book_->file, file_line,
+                        "the sound " + name + " already has a file (line " + std::to_string(sound_lines_[name]) + ")");
+            return;
+        }
+        compiled_resource r;
+        r.is_sound = true;
+        r.name = name;
+        r.bytes = std::move(bytes);
+        book_->resources.push_back(std::move(r));
+    }
+
+    void read_variable(const toml::table& t) {
+        // Without a detail_target the variable has no detail page (-1).
+        compiled_variable row;
+        row.detail_target = -1;
+        int32_t target_line = 0;
+        table_reader(t, "[[variable]] " + std::to_string(book_->variables.size()), book_->file, out_)
+            .key("name", true, [&](const toml::node& n) { row.name = text(n, "variable.name"); })
+            .key("detail_target", false,
+                 [&](const toml::node& n) {
+                     target_line = line_of(n);
+                     row.detail_target = static_cast<int16_t>(integer(
+                         n, "variable.detail_target", std::numeric_limits<int16_t>::min(),
+                         std::numeric_limits<int16_t>::max()));
+                 })
+            .key("values", false,
+                 [&](const toml::node& n) {
+                     const toml::array* values = n.as_array();
+                     if (values == nullptr) {
+                         out_->error(book_->file, line_of(n), "'variable.values' must be an array of strings");
+                         return;
+                     }
+                     if (values->size() > 255) {
+                         out_->error(book_->file, line_of(n),
+                                     "a variable has at most 255 values, not " + std::to_string(values->size()));
+                     }
+                     for (const toml::node& value : *values) {
+                         if (row.values.size() == 255) break;
+                         row.values.push_back(text(value, "variable.values"));
+                     }
+                 })
+            .run();
+        book_->variables.push_back(std::move(row));
+        book_->detail_target_lines.push_back(target_line);
+    }
+
+    void read_restart_point(const toml::table& t) {
+        compiled_restart_point row;
+        int32_t target_line = line_of(t);
+        table_reader(t, "[[restart_point]] " + std::to_string(book_->restart_points.size()), book_->file, out_)
+            .key("name", true, [&](const toml::node& n) { row.name = text(n, "restart_point.name"); })
+            .key("target", true,
+                 [&](const toml::node& n) {
+                     target_line = line_of(n);
+                     row.target = static_cast<int16_t>(integer(n, "restart_point.target",
+                                                               std::numeric_limits<int16_t>::min(),
+                                                               std::numeric_limits<int16_t>::max()));
+                 })
+            .run();
+        book_->restart_points.push_back(std::move(row));
+        book_->restart_target_lines.push_back(target_line);
+    }
+
+    std::filesystem::path folder_;
+    catalogue* book_;
+    diagnostics* out_;
+    bool text_given_ = false;
+    std::map<uint16_t, int32_t> bitmap_lines_;
+    std::map<std::string, int32_t> sound_lines_;
+};
+
+}  // namespace
+
+std::string display_name(const std::filesystem::path& folder, const std::filesystem::path& relative) {
+    return (folder / relative).lexically_normal().generic_string();
+}
+
+catalogue read_catalogue(const std::filesystem::path& folder, diagnostics* out) {
+    catalogue book;
+    book.file = display_name(folder, "book.toml");
+    std::ifstream in(folder / "book.toml", std::ios::binary);
+    if (!in) {
+        out->error(book.file, 0, "cannot read the catalogue");
+        return book;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    const std::string text = content.str();
+    toml::table root;
+    try {
+        root = toml::parse(std::string_view(text), std::string_view(book.file));
+    } catch (const toml::parse_error& failure) {
+        out->error(book.file, static_cast<int32_t>(failure.source().begin.line), std::string(failure.description()));
+        return book;
+    }
+    book.readable = true;
+    catalogue_reader(folder, &book, out).read(root);
+    return book;
+}
+
+}  // namespace tomelet::bookc

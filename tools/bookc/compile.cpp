@@ -1,0 +1,195 @@
+// The compiler's driver: catalogue, text, chunks and checks, and the
+// compiled book in memory.
+
+#include <algorithm>
+#include <cstring>
+
+#include "tools/bookc/source.h"
+
+namespace tomelet::bookc {
+
+std::string diagnostic::text() const {
+    std::string where = file;
+    if (line > 0) where += ":" + std::to_string(line);
+    return where + (is_error ? ": error: " : ": warning: ") + message;
+}
+
+void diagnostics::error(const std::string& file, int32_t line, const std::string& message) {
+    list.push_back({file, line, true, message});
+    ++errors;
+}
+
+void diagnostics::warning(const std::string& file, int32_t line, const std::string& message) {
+    list.push_back({file, line, false, message});
+    ++warnings;
+}
+
+int32_t compiled_book::assembled_length(int32_t n) const {
+    if (n < 1 || n > paragraph_count) return 0;
+    const paragraph_row& row = index[static_cast<size_t>(n)];
+    if (row.chunk < 0) return 0;
+    const compiled_chunk& chunk = chunks[static_cast<size_t>(row.chunk)];
+    int32_t length = 0;
+    for (int32_t i = row.first; i < row.end; ++i) {
+        length += static_cast<int32_t>(std::strlen(chunk.pool.c_str() + chunk.sequence[static_cast<size_t>(i)])) + 1;
+    }
+    return length;
+}
+
+// The engine's view of the book: pointer tables into the compiled data and
+// the live storage.  Every array has at least one element, so that no
+// pointer handed to the engine is null.
+struct compiled_book::live_storage {
+    std::vector<chunk_row> chunks;
+    std::vector<picture_row> pictures;
+    std::vector<const char*> sounds;
+    std::vector<std::vector<const char*>> value_names;
+    std::vector<variable_row> variables;
+    std::vector<restart_point> restart_points;
+    std::vector<uint8_t> snapshots;
+    std::vector<uint8_t> state_record;
+    std::vector<int16_t> inventory_ids;
+    book_info_record info{};
+    std::vector<book_resource> resources;
+    book_tables tables{};
+};
+
+const book_tables* compiled_book::tables() {
+    if (live_) return &live_->tables;
+    auto live = std::make_shared<live_storage>();
+    for (const compiled_chunk& c : chunks) live->chunks.push_back({c.sequence.data(), c.pool.c_str()});
+    for (const compiled_picture& p : pictures) live->pictures.push_back({p.resource, p.width, p.height});
+    for (const std::string& s : sounds) live->sounds.push_back(s.c_str());
+    for (const compiled_variable& v : variables) {
+        std::vector<const char*> names;
+        for (const std::string& name : v.values) names.push_back(name.c_str());
+        names.push_back(nullptr);
+        live->value_names.push_back(std::move(names));
+    }
+    for (size_t i = 0; i < variables.size(); ++i) {
+        const compiled_variable& v = variables[i];
+        live->variables.push_back(variable_row{v.name.c_str(), 0, 0, static_cast<uint8_t>(v.values.size()),
+                                               v.detail_target, live->value_names[i].data()});
+    }
+    for (const compiled_restart_point& r : restart_points) {
+        live->restart_points.push_back(restart_point{r.name.c_str(), 0, r.target, r.target});
+    }
+    const auto v = static_cast<int32_t>(variables.size());
+    const auto r = static_cast<int32_t>(restart_points.size());
+    live->snapshots.assign(static_cast<size_t>(std::max(1, v * r * 2)), 0);
+    live->state_record.assign(static_cast<size_t>(state_record_size(v, r)), 0);
+    live->inventory_ids.assign(static_cast<size_t>(std::max(1, v)), -1);
+    live->info = book_info_record{info.title.c_str(),       info.copyright.c_str(),       info.authors.c_str(),
+                                  info.opening_picture,     info.description.c_str(),     info.title_picture,
+                                  info.web_site.c_str(),    info.contact_address.c_str(), info.support_address.c_str()};
+    for (const compiled_resource& res : resources) {
+        live->resources.push_back(book_resource{res.is_sound ? res.name.c_str() : nullptr, res.is_sound ? uint16_t{0} : res.number,
+                                                res.bytes.data(), static_cast<uint32_t>(res.bytes.size())});
+    }
+    // Placeholders, not counted: no table handed over is ever null.
+    live->chunks.push_back({nullptr, nullptr});
+    live->pictures.push_back({0, 0, 0});
+    live->sounds.push_back(nullptr);
+    live->variables.push_back(variable_row{});
+    live->restart_points.push_back(restart_point{});
+    live->resources.push_back(book_resource{});
+
+    book_tables& t = live->tables;
+    t.paragraph_count = paragraph_count;
+    t.paragraph_index = index.data();
+    t.chunk_count = static_cast<int16_t>(chunks.size());
+    t.chunk_table = live->chunks.data();
+    t.picture_count = static_cast<int16_t>(pictures.size());
+    t.picture_catalogue = live->pictures.data();
+    t.sound_count = static_cast<int16_t>(sounds.size());
+    t.sound_catalogue = live->sounds.data();
+    t.variable_count = static_cast<int16_t>(v);
+    t.variable_catalogue = live->variables.data();
+    t.restart_point_count = static_cast<int16_t>(r);
+    t.restart_points = live->restart_points.data();
+    t.restart_snapshots = live->snapshots.data();
+    t.state_record = live->state_record.data();
+    t.inventory_ids = live->inventory_ids.data();
+    t.book_info = &live->info;
+    t.resource_count = static_cast<int32_t>(resources.size());
+    t.resources = live->resources.data();
+    live_ = std::move(live);
+    return &live_->tables;
+}
+
+namespace {
+
+// The catalogue's own references: the book info pictures, the variables'
+// detail pages and the restart points' paragraphs.
+void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diagnostics* out) {
+    const auto picture = [&](int16_t n, int32_t line, const char* what) {
+        if (line == 0 || n == -1) return;  // not given, or no picture
+        if (n < 0 || static_cast<size_t>(n) >= c.pictures.size()) {
+            out->error(c.file, line,
+                       std::string(what) + " " + std::to_string(n) + " is outside the picture catalogue (" +
+                           (c.pictures.empty() ? std::string("it is empty")
+                                               : "0 to " + std::to_string(c.pictures.size() - 1)) +
+                           ")");
+        }
+    };
+    picture(c.info.opening_picture, c.opening_picture_line, "the opening picture");
+    picture(c.info.title_picture, c.title_picture_line, "the title picture");
+    const auto target = [&](int32_t t, int32_t line, const std::string& what) {
+        const int32_t n = t + 1;
+        if (n >= 1 && static_cast<size_t>(n) < has_text.size() && has_text[static_cast<size_t>(n)]) return;
+        out->error(c.file, line,
+                   what + " target " + std::to_string(t) + " leads to paragraph " + std::to_string(n) +
+                       ", which has no text");
+    };
+    for (size_t i = 0; i < c.variables.size(); ++i) {
+        if (c.detail_target_lines[i] == 0) continue;  // no detail page
+        target(c.variables[i].detail_target, c.detail_target_lines[i], "variable " + std::to_string(i) + "'s detail");
+    }
+    for (size_t k = 0; k < c.restart_points.size(); ++k) {
+        target(c.restart_points[k].target, c.restart_target_lines[k], "restart point " + std::to_string(k) + "'s");
+    }
+}
+
+}  // namespace
+
+compile_result compile_book(const std::filesystem::path& folder) {
+    diagnostics out;
+    compile_result result;
+    const catalogue c = read_catalogue(folder, &out);
+    if (c.readable) {
+        const std::vector<source_paragraph> paragraphs = read_paragraphs(c, &out);
+        auto book = std::make_unique<compiled_book>();
+        int32_t count = c.paragraph_count;
+        if (count < 0) {
+            count = 0;
+            for (const source_paragraph& p : paragraphs) count = std::max(count, p.number);
+        }
+        if (c.text_files.empty()) {
+            out.error(c.file, 0, "the book has no text files (list them in book.text, or put *.tml files under text/)");
+        } else if (paragraphs.empty()) {
+            out.error(c.file, 0, "the book has no paragraphs");
+        }
+        book->paragraph_count = static_cast<int16_t>(count);
+        book->pictures = c.pictures;
+        book->sounds = c.sounds;
+        book->variables = c.variables;
+        book->restart_points = c.restart_points;
+        book->info = c.info;
+        book->resources = c.resources;
+
+        std::vector<bool> has_text(static_cast<size_t>(count) + 1, false);
+        for (const source_paragraph& p : paragraphs) {
+            if (p.number >= 1 && p.number <= count && !p.words.empty()) has_text[static_cast<size_t>(p.number)] = true;
+        }
+        check_catalogue(c, has_text, &out);
+        build_chunks(paragraphs, book.get(), &out);
+        check_paragraphs(paragraphs, has_text, book.get(), &out);
+        if (out.errors == 0) result.book = std::move(book);
+    }
+    result.diagnostics = std::move(out.list);
+    result.errors = out.errors;
+    result.warnings = out.warnings;
+    return result;
+}
+
+}  // namespace tomelet::bookc

@@ -1,0 +1,72 @@
+// tomelet-bookc: compiles a book source folder into generated C++.
+
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "tools/bookc/bookc.h"
+
+namespace {
+
+const char usage[] =
+    "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--symbol NAME] [--stats]\n"
+    "\n"
+    "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
+    "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
+    "  --symbol NAME   the name of the generated book record (default compiled_book)\n"
+    "  --stats         print the book's shape, one fact a line\n"
+    "  --help          print this text\n"
+    "Errors and warnings go to standard error; the exit code is 1 when there is\n"
+    "an error, and then nothing is written.\n";
+
+int fail(const std::string& message) {
+    std::cerr << "tomelet-bookc: " << message << "\n" << usage;
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string folder;
+    std::string output;
+    std::string symbol = "compiled_book";
+    bool stats = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << usage;
+            return 0;
+        } else if (arg == "-o" || arg == "--symbol") {
+            if (i + 1 >= argc) return fail(arg + " needs a value");
+            (arg == "-o" ? output : symbol) = argv[++i];
+        } else if (arg == "--stats") {
+            stats = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return fail("unknown option " + arg);
+        } else if (folder.empty()) {
+            folder = arg;
+        } else {
+            return fail("more than one book folder");
+        }
+    }
+    if (folder.empty()) return fail("no book folder");
+    if (!tomelet::bookc::valid_symbol(symbol)) return fail("the symbol '" + symbol + "' is not a C++ name");
+
+    const tomelet::bookc::compile_result result = tomelet::bookc::compile_book(folder);
+    for (const tomelet::bookc::diagnostic& d : result.diagnostics) std::cerr << d.text() << '\n';
+    if (!result.ok()) {
+        std::cerr << "tomelet-bookc: " << result.errors << (result.errors == 1 ? " error" : " errors")
+                  << "; nothing written\n";
+        return 1;
+    }
+    if (!output.empty()) {
+        std::string problem;
+        const std::string code = tomelet::bookc::generate_cpp(*result.book, symbol);
+        if (!tomelet::bookc::write_file_atomically(output, code, &problem)) {
+            std::cerr << "tomelet-bookc: " << problem << '\n';
+            return 1;
+        }
+    }
+    if (stats) std::cout << tomelet::bookc::stats_text(*result.book);
+    return 0;
+}

@@ -1,0 +1,88 @@
+// The book compiler's own view of a book source folder: the catalogue as
+// read from book.toml and the paragraphs as read from the text files, each
+// with the places they were written, for the messages.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/bookc/bookc.h"
+
+namespace tomelet::bookc {
+
+// Collects the messages of one compilation.
+class diagnostics {
+public:
+    void error(const std::string& file, int32_t line, const std::string& message);
+    void warning(const std::string& file, int32_t line, const std::string& message);
+
+    std::vector<diagnostic> list;
+    int32_t errors = 0;
+    int32_t warnings = 0;
+};
+
+// book.toml as read, in the reader's character set.
+struct catalogue {
+    std::string file;  // book.toml as it is named in messages
+    bool readable = false;  // false: the file could not be read or parsed
+
+    compiled_info info;
+    int32_t opening_picture_line = 0;  // 0: not given
+    int32_t title_picture_line = 0;
+
+    int32_t paragraph_count = -1;  // -1: not given
+    int32_t paragraph_count_line = 0;
+
+    struct text_file {
+        std::filesystem::path path;
+        std::string name;   // as named in messages
+        int32_t line = 0;   // its entry in `text`; 0 when found in text/
+    };
+    std::vector<text_file> text_files;
+
+    std::vector<compiled_picture> pictures;
+    std::vector<std::string> sounds;
+    std::vector<compiled_variable> variables;
+    std::vector<int32_t> detail_target_lines;  // one per variable; 0: none given
+    std::vector<compiled_restart_point> restart_points;
+    std::vector<int32_t> restart_target_lines;  // one per restart point
+    std::vector<compiled_resource> resources;
+};
+
+// Reads folder/book.toml and the files it names.
+catalogue read_catalogue(const std::filesystem::path& folder, diagnostics* out);
+
+struct source_word {
+    std::string text;  // in the reader's character set
+    int32_t line = 0;
+};
+
+struct source_paragraph {
+    int32_t number = 0;
+    std::string file;
+    int32_t line = 0;  // of its header
+    std::vector<source_word> words;
+};
+
+// Reads the paragraphs of the catalogue's text files, in file order and
+// then in order within each file.
+std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics* out);
+
+// The messages' name of a file of the folder.
+std::string display_name(const std::filesystem::path& folder, const std::filesystem::path& relative);
+
+// Checks every paragraph's markup against the catalogues.  has_text[n]:
+// paragraph n exists and is not empty.  `book` (catalogues filled in) is
+// made the book in use while conditions are evaluated, and the book in use
+// before is restored afterwards.
+void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std::vector<bool>& has_text,
+                      compiled_book* book, diagnostics* out);
+
+// Groups the paragraphs into chunks and fills the book's index and chunks.
+// False (with the errors reported) when a paragraph cannot fit a chunk.
+bool build_chunks(const std::vector<source_paragraph>& paragraphs, compiled_book* book,
+                  diagnostics* out);
+
+}  // namespace tomelet::bookc

@@ -1,0 +1,132 @@
+// Reading the paragraph text files.
+//
+// A line that starts with `@@` is a comment.  A line that starts with `@`
+// is a paragraph header: `@`, optional blanks, the paragraph number, and
+// then either the end of the line or a blank and a note that is ignored.
+// Every other line is text of the paragraph opened last; its words are
+// separated by any run of blanks, tabs and line breaks.
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <system_error>
+
+#include "tools/bookc/source.h"
+
+namespace tomelet::bookc {
+
+namespace {
+
+bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool digit(char c) { return c >= '0' && c <= '9'; }
+
+struct header {
+    bool ok = false;
+    int64_t number = 0;
+    std::string problem;
+};
+
+header read_header(const std::string& line) {
+    header h;
+    size_t i = 1;
+    while (i < line.size() && blank(line[i])) ++i;
+    if (i == line.size() || !digit(line[i])) {
+        h.problem = "a paragraph header needs a number after '@'";
+        return h;
+    }
+    while (i < line.size() && digit(line[i])) {
+        if (h.number < 1000000) h.number = h.number * 10 + (line[i] - '0');
+        ++i;
+    }
+    if (i < line.size() && !blank(line[i])) {
+        h.problem = "the paragraph number must be followed by a blank or the end of the line";
+        return h;
+    }
+    h.ok = true;
+    return h;
+}
+
+}  // namespace
+
+std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics* out) {
+    std::vector<source_paragraph> paragraphs;
+    std::map<int64_t, std::pair<std::string, int32_t>> written;  // number -> where
+    for (const catalogue::text_file& file : book.text_files) {
+        std::error_code failure;
+        std::ifstream in;
+        if (std::filesystem::is_regular_file(file.path, failure)) in.open(file.path, std::ios::binary);
+        if (!in.is_open() || !in) {
+            if (file.line > 0) {
+                out->error(book.file, file.line, "cannot read the text file '" + file.name + "'");
+            } else {
+                out->error(file.name, 0, "cannot read the text file");
+            }
+            continue;
+        }
+        std::ostringstream content;
+        content << in.rdbuf();
+        std::string text = content.str();
+        if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+
+        source_paragraph* current = nullptr;
+        bool skipping = false;  // after a faulty header, up to the next one
+        bool stray_reported = false;
+        std::istringstream lines(text);
+        std::string line;
+        int32_t line_number = 0;
+        while (std::getline(lines, line)) {
+            ++line_number;
+            if (line.compare(0, 2, "@@") == 0) continue;
+            if (!line.empty() && line[0] == '@') {
+                current = nullptr;
+                skipping = true;
+                const header h = read_header(line);
+                if (!h.ok) {
+                    out->error(file.name, line_number, h.problem);
+                    continue;
+                }
+                const std::string number = std::to_string(h.number);
+                if (h.number < 1 || (book.paragraph_count >= 0 && h.number > book.paragraph_count) ||
+                    h.number > 32767) {
+                    const int64_t top = book.paragraph_count >= 0 ? book.paragraph_count : 32767;
+                    out->error(file.name, line_number,
+                               "paragraph number " + number + " is outside 1 to " + std::to_string(top));
+                    continue;
+                }
+                const auto [before, fresh] = written.emplace(h.number, std::make_pair(file.name, line_number));
+                if (!fresh) {
+                    out->error(file.name, line_number,
+                               "paragraph " + number + " is written twice (first at " + before->second.first + ":" +
+                                   std::to_string(before->second.second) + ")");
+                    continue;
+                }
+                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}});
+                current = &paragraphs.back();
+                skipping = false;
+                continue;
+            }
+            std::string converted;
+            std::string problem;
+            if (!utf8_to_cp1252(line, &converted, &problem, "\t\r")) {
+                out->error(file.name, line_number, problem);
+                continue;
+            }
+            size_t i = 0;
+            while (i < converted.size()) {
+                while (i < converted.size() && blank(converted[i])) ++i;
+                const size_t start = i;
+                while (i < converted.size() && !blank(converted[i])) ++i;
+                if (i == start) break;
+                if (current != nullptr) {
+                    current->words.push_back({converted.substr(start, i - start), line_number});
+                } else if (!skipping && !stray_reported) {
+                    out->error(file.name, line_number, "text before the first paragraph header");
+                    stray_reported = true;
+                }
+            }
+        }
+    }
+    return paragraphs;
+}
+
+}  // namespace tomelet::bookc
