@@ -24,3 +24,16 @@ extern int32_t tab_width;
 extern uint8_t repaint_after;
 
 }  // namespace tomelet
+
+namespace tomelet {
+
+// The WM_PAINT work: rebuilds the page when page_rebuild is set, then lays
+// the whole display list out from scroll_origin, draws it, places the
+// controls and keeps the scroll range in step.
+void paint_page();
+
+// The painter's running bold state (cleared at start-up and by the restart
+// of the story).
+extern uint8_t running_bold;
+
+}  // namespace tomelet

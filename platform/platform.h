@@ -18,10 +18,14 @@ struct plat_control_tag;
 struct plat_font_tag;
 struct plat_bitmap_tag;
 struct plat_file_tag;
+struct plat_canvas_tag;
 using plat_control = plat_control_tag*;
 using plat_font = plat_font_tag*;
 using plat_bitmap = plat_bitmap_tag*;
 using plat_file = plat_file_tag*;
+// A surface to draw on: the main window while it paints, or an owner-drawn
+// button while it is drawn.
+using plat_canvas = plat_canvas_tag*;
 
 struct plat_size {
     int32_t cx;
@@ -68,25 +72,137 @@ void plat_play_sound(const char* name);
 void plat_stop_sound();
 
 // ---------------------------------------------------------------------------
-// The main window
+// Start-up and the main window
 
-// Invalidates the whole main window (with erasing) / paints it at once.
+// The screen's height in pixels, and the pixels per logical inch of its
+// vertical axis.
+int32_t plat_screen_height();
+int32_t plat_pixels_per_inch();
+
+// Looks for the main window of a running copy (by its window class) and
+// brings it to the front, on top of other windows.  False when there is
+// none.
+bool plat_bring_running_copy_to_front();
+
+// Creates the main window: caption `title`, outer size width x height at
+// (x, y) in screen pixels, a caption with system menu and minimize box, a
+// vertical scroll bar, no sizing border, white background and the menu.
+// The engine's on_create runs inside this call.  False on failure.
+bool plat_window_create(const char* title, int32_t x, int32_t y, int32_t width, int32_t height);
+
+// Shows the main window (with the show command the program was given) and
+// paints it.
+void plat_window_show();
+
+// The main window's client rectangle (left and top are 0).
+plat_rect plat_window_client_rect();
+
+// Invalidates the whole main window (with erasing) / paints it at once
+// when it is invalid: the engine's on_paint runs inside plat_window_update.
 void plat_window_invalidate();
 void plat_window_update();
 
 // Posts a close request to the main window: the ordinary way out.
 void plat_window_post_close();
 
+// Ends the message loop once the current message is handled; the program
+// then exits with `code`.
+void plat_quit(int32_t code);
+
+// Posts a vertical scroll request to the main window (keyboard scrolling):
+// the engine's on_vscroll runs for it after the current message.
+void plat_post_vscroll(int32_t request);
+
+// The operating system's version, for the About screen.
+void plat_os_version(int32_t* major, int32_t* minor);
+
+// ---------------------------------------------------------------------------
+// The timer: one per program, on the main window.
+
+// Starts (or restarts) the timer; the engine's on_timer runs every `ms`
+// milliseconds until it is stopped.
+void plat_timer_start(int32_t ms);
+void plat_timer_stop();
+
+// ---------------------------------------------------------------------------
+// The vertical scroll bar of the main window
+
+enum plat_scroll_mask : uint32_t {
+    PLAT_SCROLL_RANGE = 0x01,
+    PLAT_SCROLL_PAGE = 0x02,
+    PLAT_SCROLL_POS = 0x04,
+    PLAT_SCROLL_DISABLE_NO_SCROLL = 0x08,
+    PLAT_SCROLL_TRACK = 0x10,
+};
+
+struct plat_scroll_info {
+    int32_t minimum;
+    int32_t maximum;
+    int32_t page;
+    int32_t position;
+    int32_t track;  // the position while the thumb is dragged
+};
+
+// Sets the fields named by `mask` and redraws the bar.  The position is
+// clamped to minimum .. maximum - max(page - 1, 0).
+void plat_scroll_set(uint32_t mask, const plat_scroll_info& info);
+plat_scroll_info plat_scroll_get();
+
+// Scrolls `area` of the client area by dy pixels (positive: down), moving
+// the child controls with it, invalidating and erasing what is uncovered.
+void plat_scroll_window(int32_t dy, const plat_rect& area);
+
 // The system's code for the last failure of a platform call (shown in
 // hexadecimal by the button-creation failure message).
 uint32_t plat_last_error();
 
 // ---------------------------------------------------------------------------
-// Text measurement and bitmaps
+// Fonts, text and drawing
+
+// A page font: the system's variable-pitch ANSI font with this height
+// (negative: the character height in pixels, as the system takes it) and
+// weight (300 normal, 700 bold).
+plat_font plat_font_create(int32_t height, int32_t weight);
+void plat_font_delete(plat_font font);
+
+struct plat_font_metrics {
+    int32_t height;         // the text metrics' height
+    int32_t average_width;  // the average character width
+};
+
+// The metrics of the window's default font (no font selected).
+plat_font_metrics plat_default_font_metrics();
 
 // The extent of the first n characters of text in a font.  A null font
 // measures in the window's default font.
 plat_size plat_text_extent(plat_font font, const char* text, int32_t n);
+
+// Text format flags; the values are those of the classic desktop API, so
+// the engine's formats (0x824, 0x821, 0x801) carry across.
+enum plat_text_format : uint32_t {
+    PLAT_TEXT_LEFT = 0x000,
+    PLAT_TEXT_CENTER = 0x001,
+    PLAT_TEXT_RIGHT = 0x002,
+    PLAT_TEXT_VCENTER = 0x004,
+    PLAT_TEXT_SINGLE_LINE = 0x020,
+    PLAT_TEXT_NO_PREFIX = 0x800,
+};
+
+// The main window's canvas, from the start to the end of one paint.
+plat_canvas plat_paint_begin();
+void plat_paint_end(plat_canvas canvas);
+
+// Draws the first n characters of text in one line inside rect, clipped to
+// it, in black on the background, positioned by `format`.
+void plat_draw_text(plat_canvas canvas, plat_font font, const char* text, int32_t n, const plat_rect& rect,
+                    uint32_t format);
+
+// Inverts the colours of rect.
+void plat_invert_rect(plat_canvas canvas, const plat_rect& rect);
+
+// Copies a bitmap (width x height of it) with its top-left corner at (x, y).
+void plat_bitmap_draw(plat_canvas canvas, plat_bitmap bitmap, int32_t x, int32_t y, int32_t width,
+                      int32_t height);
 
 // Loads bitmap resource number `resource`; null when there is none.
 plat_bitmap plat_bitmap_load(uint16_t resource);
@@ -113,6 +229,9 @@ enum plat_control_kind : int32_t {
     PLAT_PICTURE_BUTTON = 4,
     // A check box with `text` as its caption that toggles itself.
     PLAT_CHECK_BOX = 5,
+    // A push button of the navigation bar that shows `bitmap` instead of
+    // its caption `text`.
+    PLAT_BAR_BUTTON = 6,
 };
 
 struct plat_control_params {
@@ -134,6 +253,26 @@ void plat_control_show(plat_control control, bool shown);
 
 // Destroys a control (null is ignored).
 void plat_control_destroy(plat_control control);
+
+// Moves and sizes a control; with repaint, it is redrawn at once.
+void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint);
+
+// Gives a control the keyboard focus.
+void plat_control_focus(plat_control control);
+
+// Enables or disables a control.
+void plat_control_enable(plat_control control, bool enabled);
+
+// Sets the image a bar button shows.
+void plat_control_set_image(plat_control control, plat_bitmap bitmap);
+
+// Copies at most size - 1 characters of a control's text, NUL-terminated,
+// into buffer; returns the number copied.
+int32_t plat_control_text(plat_control control, char* buffer, int32_t size);
+
+// A check box's state: ticked or not.
+bool plat_check_box_checked(plat_control control);
+void plat_check_box_set(plat_control control, bool checked);
 
 // ---------------------------------------------------------------------------
 // The state file

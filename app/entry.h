@@ -1,0 +1,69 @@
+// The engine's entry points: what a back end calls.  A back end owns the
+// program's entry and its message loop; it calls app_start before the loop
+// (ending with exit code 1 when it fails), one handler per message of the
+// main window while the loop runs, and app_finish after it.
+#pragma once
+
+#include <cstdint>
+
+#include "book/book.h"
+#include "platform/platform.h"
+
+namespace tomelet {
+
+// Command notification of a text-entry box whose answer is committed (Enter
+// or Tab in the box).
+constexpr int32_t EDIT_COMMIT = 0x501;
+
+// The window class name; the state file's name is it followed by ".dat".
+extern const char window_class_name[];
+
+// Keys the main window scrolls with.
+enum app_key : int32_t {
+    KEY_PRIOR = 0x21,
+    KEY_NEXT = 0x22,
+    KEY_END = 0x23,
+    KEY_HOME = 0x24,
+    KEY_UP = 0x26,
+    KEY_DOWN = 0x28,
+};
+
+// Vertical scroll requests.
+enum scroll_request : int32_t {
+    SCROLL_LINE_UP = 0,
+    SCROLL_LINE_DOWN = 1,
+    SCROLL_PAGE_UP = 2,
+    SCROLL_PAGE_DOWN = 3,
+    SCROLL_THUMB_POSITION = 4,
+    SCROLL_THUMB_TRACK = 5,
+    SCROLL_TOP = 6,
+    SCROLL_BOTTOM = 7,
+    SCROLL_END = 8,
+};
+
+// Start-up with `book` compiled in: the single-instance rule through the
+// state file, the saved place, the window's size, creating and showing the
+// main window.  False when the program must end with exit code 1 (another
+// copy runs, or the state file cannot be opened, or no window).
+bool app_start(const book_tables* book);
+// After the message loop: writes the state file back and closes it.
+void app_finish();
+
+// The main window's messages.
+void on_create();
+void on_destroy();
+void on_size(int32_t client_width, int32_t client_height);
+void on_paint();
+// id: the command id; code: the notification code.  False when the command
+// is not one of the window's (the back end passes it to the default
+// handling).
+bool on_command(int32_t id, int32_t code);
+// True for the six scrolling keys; false for every other key.
+bool on_key(int32_t key);
+void on_vscroll(int32_t request, int32_t track_position);
+void on_timer();
+// An owner-drawn page button with this id is to be drawn into canvas, whose
+// rectangle is rect.  False for ids below 5000.
+bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect);
+
+}  // namespace tomelet
