@@ -30,6 +30,10 @@ enum command_id : int32_t {
 // Point size of both page fonts: 16, or 10 on a screen under 600 pixels.
 extern float font_points;
 
+// The page fonts' creation height at the screen's resolution: minus the
+// pixel height of font_points, rounded half up.
+int32_t page_font_height();
+
 void nav_create();
 void nav_layout(int32_t client_width, int32_t client_height);
 void nav_set_states(bool return_enabled, bool next_enabled, bool previous_enabled);

@@ -1,0 +1,295 @@
+// The main window's messages after start-up: size changes, painting, the
+// command table (menu, navigation bar, the page's own controls), keyboard
+// and bar scrolling, the opening sequence's timer and the owner-drawn
+// hotwords.
+#include <cstdint>
+#include <cstring>
+
+#include "app/entry.h"
+#include "app/navigation.h"
+#include "app/screens.h"
+#include "app/shell.h"
+#include "app/sounds_screen.h"
+#include "app/window.h"
+#include "page/controls.h"
+#include "page/painter.h"
+#include "platform/platform.h"
+#include "story/game_state.h"
+
+namespace tomelet {
+
+namespace {
+
+// The story's fixed pages.
+constexpr int16_t PARAGRAPH_FIRST = 2;
+constexpr int16_t PARAGRAPH_RESTART = 3;
+constexpr int16_t PARAGRAPH_OBJECTIVE = 4;
+constexpr int16_t PARAGRAPH_CREDITS = 5;
+constexpr int16_t PARAGRAPH_INFORMATION = 6;
+constexpr int16_t PARAGRAPH_HINTS = 7;
+
+// The scroll bar's page is the client height less this.
+constexpr int32_t PAGE_HEIGHT_MARGIN = 43;
+// One line of scrolling, in pixels.
+constexpr int32_t SCROLL_LINE = 16;
+
+// The text of a text-entry box is read into a buffer of this size.
+constexpr int32_t COMMIT_BUFFER_SIZE = 200;
+
+// Text hotwords are drawn centred on one line, with '&' taken literally.
+constexpr uint32_t HOTWORD_FORMAT = PLAT_TEXT_CENTER | PLAT_TEXT_NO_PREFIX;
+
+// A link's target is the paragraph number minus one.  The sum is worked out
+// in 32 bits and cut to 16, so the largest target wraps instead of
+// overflowing; such a paragraph does not exist and the painter says so.
+int16_t paragraph_of(int32_t target) {
+    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(target + 1)));
+}
+
+// The side pages only ever show their paragraph: clearing on_current_page
+// first makes the follow mode a look-up.
+void side_page(int16_t paragraph) {
+    on_current_page = 0;
+    goto_paragraph(paragraph, GOTO_FOLLOW);
+}
+
+void restart_story() {
+    const int32_t answer =
+        plat_message_box(true, "Do you really want to start again?", "Beginning of Book", PLAT_BOX_YES_NO);
+    if (answer != PLAT_ANSWER_YES) return;
+    on_current_page = 1;
+    clear_story_variables();
+    clear_restart_points();
+    goto_paragraph(PARAGRAPH_FIRST, GOTO_FOLLOW);
+    running_bold = 0;
+}
+
+void return_to_story() {
+    if (on_current_page == 1) return;
+    if (sounds_shown == 1) read_sound_switch();
+    goto_paragraph(current_paragraph, GOTO_TAKE_UP);
+}
+
+void follow_link(const page_link& link) {
+    if (link.kind == LINK_PARAGRAPH) {
+        goto_paragraph(paragraph_of(link.target), GOTO_FOLLOW);
+    } else if (link.kind == LINK_SCREEN) {
+        show_screen(link.target);
+    }
+}
+
+void hotword_click(int32_t id) {
+    if (choice_taken == 1) return;
+    choice_taken = 1;
+    if (inventory_shown == 1) {
+        inventory_select(id);
+    } else {
+        resolve_choice(static_cast<int16_t>(id), "");
+    }
+}
+
+// A commit names its box by id; a box that is not on the page (the table
+// holds fewer, or the id lies past the table) is not ours and is ignored.
+bool input_commit(int32_t id) {
+    const int32_t k = id - EDIT_BOX_ID_BASE;
+    if (k < 0 || k >= edit_box_count || k >= CONTROL_TABLE_SIZE) return false;
+
+    // Boxes are made for at most 199 characters; a longer limit is taken as
+    // 199, so the text always fits the buffer with its NUL.
+    int32_t maximum = edit_boxes[k].maximum_length;
+    if (maximum > COMMIT_BUFFER_SIZE - 1) maximum = COMMIT_BUFFER_SIZE - 1;
+    char buffer[COMMIT_BUFFER_SIZE];
+    std::memset(buffer, 0, sizeof buffer);
+    if (edit_box_windows[k] != nullptr && maximum >= 0) plat_control_text(edit_box_windows[k], buffer, maximum + 1);
+    if (maximum >= 1) {
+        std::memcpy(input_text, buffer, static_cast<size_t>(maximum));
+        input_text[maximum] = '\0';
+    } else {
+        input_text[0] = '\0';
+    }
+
+    if (choice_taken == 0) {
+        choice_taken = 1;
+        resolve_choice(static_cast<int16_t>(id), input_text);
+    }
+    return true;
+}
+
+int32_t clamp_to_int32(int64_t v) {
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
+void on_size(int32_t client_width, int32_t client_height) {
+    nav_layout(client_width, client_height);
+    plat_scroll_info info{0, scroll_max, client_height - PAGE_HEIGHT_MARGIN, 0, 0};
+    plat_scroll_set(PLAT_SCROLL_RANGE | PLAT_SCROLL_PAGE | PLAT_SCROLL_DISABLE_NO_SCROLL, info);
+    page_height = client_height - PAGE_HEIGHT_MARGIN;
+}
+
+void on_paint() { paint_page(); }
+
+bool on_command(int32_t id, int32_t code) {
+    switch (id) {
+        case CMD_BEGINNING:
+            restart_story();
+            return true;
+        case CMD_INFORMATION:
+            side_page(PARAGRAPH_INFORMATION);
+            return true;
+        case CMD_RESTART:
+            side_page(PARAGRAPH_RESTART);
+            return true;
+        case CMD_OBJECTIVE:
+            side_page(PARAGRAPH_OBJECTIVE);
+            return true;
+        case CMD_SOUNDS:
+            on_current_page = 0;
+            show_screen(SCREEN_SOUNDS);
+            return true;
+        case CMD_HINTS:
+            side_page(PARAGRAPH_HINTS);
+            return true;
+        case CMD_ABOUT:
+            show_screen(SCREEN_ABOUT);
+            on_current_page = 0;
+            return true;
+        case CMD_CREDITS:
+            side_page(PARAGRAPH_CREDITS);
+            return true;
+        case CMD_EXIT:
+            plat_window_post_close();
+            return true;
+        case CMD_RETURN:
+            return_to_story();
+            return true;
+        case CMD_NEXT:
+            follow_link(next_link);
+            return true;
+        case CMD_PREVIOUS:
+            follow_link(prev_link);
+            return true;
+        case CMD_INSTRUCTIONS:
+            on_current_page = 0;
+            show_screen(SCREEN_INSTRUCTIONS);
+            return true;
+        case CMD_SOUND_CHECKBOX:
+            // The box toggles itself; it is read when the screen is left.
+            return true;
+        case CMD_SOUNDS_OK:
+            read_sound_switch();
+            goto_paragraph(current_paragraph, GOTO_TAKE_UP);
+            return true;
+        default:
+            break;
+    }
+    if (id >= EDIT_BOX_ID_BASE && id < BUTTON_ID_BASE) {
+        if (code != EDIT_COMMIT) return false;
+        return input_commit(id);
+    }
+    if (id >= BUTTON_ID_BASE) {
+        hotword_click(id);
+        return true;
+    }
+    return false;
+}
+
+bool on_key(int32_t key) {
+    int32_t request = 0;
+    switch (key) {
+        case KEY_PRIOR:
+            request = SCROLL_PAGE_UP;
+            break;
+        case KEY_NEXT:
+            request = SCROLL_PAGE_DOWN;
+            break;
+        case KEY_END:
+            request = SCROLL_BOTTOM;
+            break;
+        case KEY_HOME:
+            request = SCROLL_TOP;
+            break;
+        case KEY_UP:
+            request = SCROLL_LINE_UP;
+            break;
+        case KEY_DOWN:
+            request = SCROLL_LINE_DOWN;
+            break;
+        default:
+            return false;
+    }
+    plat_post_vscroll(request);
+    return true;
+}
+
+// The thumb's track position is the one the request carries.
+void on_vscroll(int32_t request, int32_t track_position) {
+    plat_scroll_info info = plat_scroll_get();
+    const int32_t old_position = info.position;
+    int64_t position = old_position;
+    switch (request) {
+        case SCROLL_LINE_UP:
+            position -= SCROLL_LINE;
+            break;
+        case SCROLL_LINE_DOWN:
+            position += SCROLL_LINE;
+            break;
+        case SCROLL_PAGE_UP:
+            position -= info.page;
+            break;
+        case SCROLL_PAGE_DOWN:
+            position += info.page;
+            break;
+        case SCROLL_THUMB_TRACK:
+            position = track_position;
+            break;
+        case SCROLL_TOP:
+            position = info.minimum;
+            break;
+        case SCROLL_BOTTOM:
+            position = info.maximum;
+            break;
+        default:
+            break;
+    }
+    info.position = clamp_to_int32(position);
+    plat_scroll_set(PLAT_SCROLL_POS | PLAT_SCROLL_DISABLE_NO_SCROLL, info);
+    const int32_t new_position = plat_scroll_get().position;
+    if (new_position == old_position) return;
+    const int32_t dy = clamp_to_int32(static_cast<int64_t>(old_position) - new_position);
+    plat_scroll_window(dy, text_area);
+    scroll_origin = clamp_to_int32(static_cast<int64_t>(scroll_origin) + dy);
+    plat_window_update();
+}
+
+// The opening sequence set pending_screen to its next screen before it
+// started the timer, so this rebuild shows that screen.
+void on_timer() {
+    plat_timer_stop();
+    page_rebuild = 1;
+    plat_window_invalidate();
+    plat_window_update();
+}
+
+// Only buttons of the page's table are drawn here; an id past the table's
+// entries (no such button on this page) is left to the default drawing.
+bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect) {
+    if (id < BUTTON_ID_BASE) return false;
+    const int32_t index = id - BUTTON_ID_BASE;
+    if (index >= button_count || index >= CONTROL_TABLE_SIZE) return false;
+    const button_entry& entry = buttons[index];
+    if (entry.bitmap != nullptr) {
+        plat_bitmap_draw(canvas, entry.bitmap, 0, 0, entry.width, entry.height);
+        return true;
+    }
+    int32_t length = entry.label_length;
+    if (length < 0) length = 0;
+    if (length > BUTTON_LABEL_SIZE - 1) length = BUTTON_LABEL_SIZE - 1;
+    plat_draw_text(canvas, entry.bold != 0 ? bold_font : normal_font, entry.label, length, rect, HOTWORD_FORMAT);
+    return true;
+}
+
+}  // namespace tomelet

@@ -1,0 +1,99 @@
+// The navigation bar: six picture buttons along the bottom of the main
+// window, made once with the window and moved on every size change.
+#include "app/shell.h"
+#include "app/window.h"
+#include "platform/platform.h"
+
+namespace tomelet {
+
+namespace {
+
+constexpr int32_t NAV_BUTTONS = 6;
+
+struct nav_button {
+    const char* caption;
+    int32_t id;
+    uint16_t enabled_bitmap;
+    uint16_t disabled_bitmap;  // 0: the button is never disabled
+};
+
+// Left to right.
+constexpr nav_button NAV_TABLE[NAV_BUTTONS] = {
+    {"?", CMD_INSTRUCTIONS, 1112, 0},
+    {"Rstrt", CMD_RESTART, 1107, 0},
+    {"Info", CMD_INFORMATION, 1108, 0},
+    {"Rtrn", CMD_RETURN, 1109, 1113},
+    {"Prev", CMD_PREVIOUS, 1110, 1114},
+    {"Next", CMD_NEXT, 1111, 1115},
+};
+
+constexpr int32_t POS_RETURN = 3;
+constexpr int32_t POS_PREVIOUS = 4;
+constexpr int32_t POS_NEXT = 5;
+
+plat_control nav_windows[NAV_BUTTONS];
+
+// The bar's bitmaps: loaded with the bar, which is made once a run with the
+// main window, and kept for the run (they are never freed).
+plat_bitmap enabled_bitmaps[NAV_BUTTONS];
+plat_bitmap disabled_bitmaps[NAV_BUTTONS];
+
+void load_bitmaps(int32_t position) {
+    const nav_button& b = NAV_TABLE[position];
+    enabled_bitmaps[position] = plat_bitmap_load(b.enabled_bitmap);
+    disabled_bitmaps[position] = b.disabled_bitmap != 0 ? plat_bitmap_load(b.disabled_bitmap) : nullptr;
+}
+
+void set_state(int32_t position, bool enabled) {
+    plat_control button = nav_windows[position];
+    if (button == nullptr) return;
+    plat_control_set_image(button, enabled ? enabled_bitmaps[position] : disabled_bitmaps[position]);
+    plat_control_enable(button, enabled);
+}
+
+}  // namespace
+
+// Failures are ignored: a button that could not be made is simply missing.
+void nav_create() {
+    const plat_rect client = plat_window_client_rect();
+    const int32_t width = (client.right - client.left) / NAV_BUTTONS;
+    const int32_t top = client.bottom - NAV_BAR_HEIGHT;
+    for (int32_t position = 0; position < NAV_BUTTONS; ++position) {
+        load_bitmaps(position);
+        // The position and width travel as 16-bit values.
+        const auto x = static_cast<int16_t>(client.left + position * width);
+        plat_control_params params{PLAT_BAR_BUTTON,
+                                   NAV_TABLE[position].id,
+                                   NAV_TABLE[position].caption,
+                                   x,
+                                   top,
+                                   static_cast<int16_t>(width),
+                                   NAV_BAR_HEIGHT,
+                                   0,
+                                   enabled_bitmaps[position]};
+        plat_control button = plat_control_create(params);
+        nav_windows[position] = button;
+        if (button != nullptr) plat_control_set_image(button, enabled_bitmaps[position]);
+    }
+}
+
+void nav_layout(int32_t client_width, int32_t client_height) {
+    text_area.right = client_width;
+    text_area.bottom = client_height - NAV_BAR_HEIGHT;
+    const int32_t width = client_width / NAV_BUTTONS;
+    const int32_t y = client_height - NAV_BAR_HEIGHT;
+    for (int32_t position = 0; position < NAV_BUTTONS; ++position) {
+        if (nav_windows[position] == nullptr) continue;
+        // "Next" takes the pixels the division leaves over.
+        const int32_t w = position == POS_NEXT ? client_width - POS_NEXT * width : width;
+        plat_control_move(nav_windows[position], position * width, y, w, NAV_BAR_HEIGHT, true);
+    }
+}
+
+void nav_set_states(bool return_enabled, bool next_enabled, bool previous_enabled) {
+    set_state(POS_RETURN, return_enabled);
+    set_state(POS_NEXT, next_enabled);
+    set_state(POS_PREVIOUS, previous_enabled);
+}
+
+}  // namespace tomelet

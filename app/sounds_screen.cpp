@@ -1,0 +1,89 @@
+// The Sounds screen: a "Sound" check box that shows the sound switch of the
+// state record, and an "Ok" button.  The switch is read back only when the
+// reader leaves by "Ok" or "Rtrn".
+#include "app/sounds_screen.h"
+
+#include "app/navigation.h"
+#include "app/shell.h"
+#include "app/window.h"
+#include "page/controls.h"
+#include "page/display_list.h"
+#include "page/painter.h"
+#include "platform/platform.h"
+#include "story/state_file.h"
+
+namespace tomelet {
+
+namespace {
+
+constexpr int32_t ALIGN_LEFT = 0;
+constexpr int32_t ALIGN_CENTRE = 1;
+// The screen's lines are this much higher than the default font's.
+constexpr int32_t EXTRA_LINE_HEIGHT = 4;
+// The check box is this many average characters wide.
+constexpr int32_t CHECK_BOX_CHARS = 14;
+
+void line_breaks(int32_t n) {
+    for (int32_t i = 0; i < n; ++i) page_line_break();
+}
+
+}  // namespace
+
+void build_sounds_screen() {
+    line_breaks(3);
+    page_align(ALIGN_CENTRE);
+    line_height += EXTRA_LINE_HEIGHT;
+
+    // The screen is built on an empty page, so the button table has room;
+    // should it not, the box is not made and the screen stays as it is.
+    if (button_count >= CONTROL_TABLE_SIZE) return;
+    const int16_t index = button_count;
+    const int32_t x = client_origin.left;
+    const int32_t y = client_origin.top + cursor_y;
+    const int32_t width = CHECK_BOX_CHARS * avg_char_width;
+    const int32_t height = line_height;
+    plat_control_params params{PLAT_CHECK_BOX, CMD_SOUND_CHECKBOX, "Sound", x, y, width, height, 0, nullptr};
+    plat_control box = plat_control_create(params);
+    if (box == nullptr) {
+        plat_message_box(false, "Could not create button", "No Memory", PLAT_BOX_OK);
+        plat_window_post_close();
+        return;
+    }
+    // Unlike the page's other controls, the box is shown at once.
+    plat_control_show(box, true);
+
+    button_entry& entry = buttons[index];
+    entry.width = static_cast<int16_t>(width);
+    entry.height = static_cast<int16_t>(height);
+    entry.x = x;
+    entry.y = static_cast<int16_t>(y);
+    entry.label_length = 0;
+    entry.label[0] = '\0';
+    entry.bold = 0;
+    entry.bitmap = nullptr;
+    button_windows[index] = box;
+    cursor_y += line_height + 1;
+    page_control_item(ITEM_BUTTON, index);
+    ++button_count;
+    if (button_count < CONTROL_TABLE_SIZE) button_windows[button_count] = nullptr;
+
+    plat_check_box_set(box, sound_switch() != 0);
+    sound_checkbox = index;
+
+    line_breaks(6);
+    make_text_button("Ok", CMD_SOUNDS_OK);
+    page_line_break();
+    page_align(ALIGN_LEFT);
+    sounds_shown = 1;
+}
+
+// Only while the screen is shown does sound_checkbox name its box.
+void read_sound_switch() {
+    if (sounds_shown != 1) return;
+    if (sound_checkbox < 0 || sound_checkbox >= button_count || sound_checkbox >= CONTROL_TABLE_SIZE) return;
+    plat_control box = button_windows[sound_checkbox];
+    if (box == nullptr) return;
+    set_sound_switch(plat_check_box_checked(box) ? 1 : 0);
+}
+
+}  // namespace tomelet

@@ -1,0 +1,115 @@
+// Start-up and the frame of the program: the single-instance rule, the
+// saved place, the main window's size, its two page fonts, and the way out.
+#include "app/entry.h"
+#include "app/navigation.h"
+#include "app/shell.h"
+#include "app/window.h"
+#include "book/book.h"
+#include "page/painter.h"
+#include "platform/platform.h"
+#include "story/state_file.h"
+
+namespace tomelet {
+
+const char window_class_name[] = "VBQ2CorvinAshby";
+
+float font_points = 16.0f;
+
+namespace {
+
+// The first page of the story: starting there runs the opening sequence.
+constexpr int16_t FIRST_PAGE = 2;
+
+// Below this screen height the page fonts are made smaller.
+constexpr int32_t SMALL_SCREEN = 600;
+constexpr float LARGE_POINTS = 16.0f;
+constexpr float SMALL_POINTS = 10.0f;
+
+// The window takes 92% of the screen's height, at least 320 pixels, and is
+// three quarters as wide as it is high.
+constexpr int32_t HEIGHT_PERCENT = 92;
+constexpr int32_t MIN_WINDOW_HEIGHT = 320;
+constexpr int32_t WIDTH_PERCENT = 75;
+constexpr int32_t WINDOW_X = 20;
+constexpr int32_t WINDOW_Y = 0;
+
+constexpr int32_t BOLD_WEIGHT = 700;
+constexpr int32_t NORMAL_WEIGHT = 300;
+
+const char* book_title() {
+    if (the_book == nullptr || the_book->book_info == nullptr || the_book->book_info->title == nullptr) return "";
+    return the_book->book_info->title;
+}
+
+}  // namespace
+
+// The sum is truncated toward zero, so the pixel height is rounded half up.
+int32_t page_font_height() {
+    const float pixels = static_cast<float>(plat_pixels_per_inch()) * font_points / 72;
+    return static_cast<int32_t>(-(static_cast<double>(pixels) + 0.5));
+}
+
+bool app_start(const book_tables* book) {
+    // Every value of the run starts from its initial value, so that a
+    // process (a test, a tool) may start the reader more than once.
+    book_use(book);
+    navigation_reset();
+    font_points = LARGE_POINTS;
+
+    // The exclusive open of the state file is also the single-instance
+    // check: when it fails, another copy is running (or the file cannot be
+    // had at all).
+    if (!open_state_file()) {
+        if (!plat_bring_running_copy_to_front()) {
+            plat_message_box(false, "I cannot the book?", nullptr, PLAT_BOX_OK);
+        }
+        return false;
+    }
+
+    const int16_t place = load_state();
+    shown_paragraph = place;
+    current_paragraph = place;
+    // Only a reader at the first page sees the opening sequence.
+    if (place != FIRST_PAGE) pending_screen = 0;
+
+    const int32_t screen_height = plat_screen_height();
+    if (screen_height < SMALL_SCREEN) font_points = SMALL_POINTS;
+    int32_t height = screen_height * HEIGHT_PERCENT / 100;
+    if (height < MIN_WINDOW_HEIGHT) height = MIN_WINDOW_HEIGHT;
+    const int32_t width = height * WIDTH_PERCENT / 100;
+
+    // Without a main window there is nothing to run: the reader is told,
+    // the state file is let go unwritten (nothing has changed in it), and
+    // the program ends with exit code 1.
+    if (!plat_window_create(book_title(), WINDOW_X, WINDOW_Y, width, height)) {
+        plat_file_close(state_file);
+        state_file = nullptr;
+        plat_message_box(false, "Could not create the main window", nullptr, PLAT_BOX_OK);
+        return false;
+    }
+    client_origin = plat_window_client_rect();
+    plat_window_show();
+    return true;
+}
+
+void app_finish() { save_state(); }
+
+void on_create() {
+    text_area = plat_window_client_rect();
+    nav_create();
+    const int32_t height = page_font_height();
+    bold_font = plat_font_create(height, BOLD_WEIGHT);
+    normal_font = plat_font_create(height, NORMAL_WEIGHT);
+    running_bold = 0;
+}
+
+void on_destroy() {
+    // A font whose creation failed is not there to delete.
+    if (normal_font != nullptr) plat_font_delete(normal_font);
+    normal_font = nullptr;
+    if (bold_font != nullptr) plat_font_delete(bold_font);
+    bold_font = nullptr;
+    plat_quit(0);
+}
+
+}  // namespace tomelet
