@@ -1,5 +1,18 @@
 #include "page/painter.h"
 
+#include <cstring>
+
+#include "app/navigation.h"
+#include "app/screens.h"
+#include "app/shell.h"
+#include "app/window.h"
+#include "book/assemble.h"
+#include "book/book.h"
+#include "page/controls.h"
+#include "page/display_list.h"
+#include "page/pictures.h"
+#include "story/markup.h"
+
 namespace tomelet {
 
 int32_t right_edge = 0;
@@ -10,5 +23,426 @@ int32_t base_line_height = 16;
 int32_t avg_char_width = 7;
 int32_t tab_width = 14;
 uint8_t repaint_after = 0;
+
+uint8_t running_bold = 0;
+int16_t alignment = 0;
+uint8_t pending_bold = 0;
+int32_t laid_out_height = 0;
+int32_t laid_out_page = 0;
+
+line_piece line_pieces[LINE_PIECES_SIZE];
+int16_t line_piece_count = 0;
+char line_text[LINE_TEXT_SIZE];
+int16_t line_text_used = 0;
+char fit_scratch[FIT_SCRATCH_SIZE];
+
+namespace {
+
+// DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER: a line's text, vertically
+// centred in the line; the alignment code is or-ed in for full lines.
+constexpr uint32_t LINE_FORMAT = PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_VCENTER;
+// DT_NOPREFIX | DT_SINGLELINE | DT_CENTER: a title, at the top of its line.
+constexpr uint32_t TITLE_FORMAT = PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_CENTER;
+
+// The client rectangle of the paint in progress (its left is 0).
+plat_rect client = {0, 0, 0, 0};
+plat_canvas canvas = nullptr;
+
+plat_font running_font() { return running_bold != 0 ? bold_font : normal_font; }
+
+int16_t to_i16(int32_t v) {
+    if (v > INT16_MAX) return INT16_MAX;
+    if (v < INT16_MIN) return INT16_MIN;
+    return static_cast<int16_t>(v);
+}
+
+bool line_has_content() { return line_piece_count > 0 || cursor_x != LEFT_MARGIN; }
+
+// Ends the line: draws what is pending, moves down by `lines` times the
+// line's height plus `extra`, and starts the next line at the margin.
+void end_line(int32_t lines, int32_t extra) {
+    if (line_piece_count > 0) flush_line(canvas);
+    cursor_y += lines * line_height + extra;
+    line_height = base_line_height;
+    cursor_x = LEFT_MARGIN;
+}
+
+// The pending line holds 10 pieces and 200 bytes of text.  Whatever would
+// pass either ends the line first (drawn, one line down, as a wrap does),
+// so the piece goes at the start of the next line.  `text_bytes` is what
+// the piece needs in line_text (its characters and a NUL), 0 for others.
+void make_room(int32_t text_bytes) {
+    if (line_piece_count >= LINE_PIECES_SIZE || line_text_used + text_bytes > LINE_TEXT_SIZE) end_line(1, 1);
+}
+
+void append_piece(int32_t kind, int32_t value, int32_t width) {
+    make_room(0);
+    line_piece& piece = line_pieces[line_piece_count++];
+    piece.kind = kind;
+    piece.value = to_i16(value);
+    piece.width = to_i16(width);
+    piece.text = nullptr;
+}
+
+// A word (or a run without spaces) wider than the whole line cannot be
+// fitted after a space.  At the left margin it is split after the last
+// character that fits, and at least one character is taken, so the layout
+// always moves on; the rest goes on the following lines.  Walks at most
+// 499 characters, like fit_text, and leaves the part in `scratch`.
+int32_t split_run(char* scratch, const char* text, int32_t& height, int32_t& available, plat_font font) {
+    int32_t k = 0;
+    plat_size fit{0, 0};
+    while (text[k] != '\0' && k < FIT_SCRATCH_SIZE - 1) {
+        scratch[k] = text[k];
+        const plat_size size = plat_text_extent(font, scratch, k + 1);
+        if (k > 0 && size.cx >= available) break;
+        fit = size;
+        ++k;
+    }
+    scratch[k] = '\0';
+    if (k > 0) {
+        if (fit.cy > height) height = fit.cy;
+        available = fit.cx;
+    }
+    return k;
+}
+
+void draw_full_line(int32_t n) {
+    const plat_rect rect{LEFT_MARGIN + client.left, cursor_y, right_edge, cursor_y + line_height};
+    plat_draw_text(canvas, running_font(), fit_scratch, n, rect, static_cast<uint32_t>(alignment) | LINE_FORMAT);
+}
+
+void lay_out_text(const char* text) {
+    if (text == nullptr || text[0] == '\0') return;
+    const char* rest = text;
+    for (;;) {
+        const auto rest_length = static_cast<int32_t>(std::strlen(rest));
+        int32_t width = right_edge - cursor_x - client.left;
+        int32_t n = fit_text(fit_scratch, rest, line_height, width, running_font());
+        if (n == 0) {
+            if (line_has_content()) {
+                end_line(1, 1);
+                continue;
+            }
+            n = split_run(fit_scratch, rest, line_height, width, running_font());
+        }
+        if (cursor_x == LEFT_MARGIN && n < rest_length) {
+            draw_full_line(n);
+        } else if (line_piece_count < LINE_PIECES_SIZE && line_text_used + n + 1 <= LINE_TEXT_SIZE) {
+            line_piece& piece = line_pieces[line_piece_count++];
+            piece.kind = ITEM_TEXT;
+            piece.value = to_i16(n);
+            piece.width = to_i16(width);
+            piece.text = line_text + line_text_used;
+            std::memcpy(line_text + line_text_used, fit_scratch, static_cast<size_t>(n));
+            line_text[line_text_used + n] = '\0';
+            line_text_used = static_cast<int16_t>(line_text_used + n + 1);
+        } else if (line_has_content()) {
+            // The pending line is full: the piece goes on the next line.
+            end_line(1, 1);
+            continue;
+        } else {
+            // A last part of more than 199 characters on an empty line (a
+            // very wide window): it cannot be a piece, so the line takes as
+            // much as a piece could hold, up to its last space, and is drawn
+            // as a full line; the rest follows on the next line.
+            int32_t cut = LINE_TEXT_SIZE - 1;
+            for (int32_t i = cut; i > 0; --i) {
+                if (fit_scratch[i - 1] == ' ') {
+                    cut = i;
+                    break;
+                }
+            }
+            n = cut;
+            draw_full_line(n);
+        }
+        rest += n;
+        if (*rest == '\0') {
+            cursor_x += width;
+            return;
+        }
+        end_line(1, 1);
+    }
+}
+
+void lay_out_bold(uint8_t bold, int32_t kind) {
+    running_bold = bold;
+    if (line_piece_count > 0) make_room(0);
+    if (line_piece_count > 0) {
+        append_piece(kind, 0, 0);
+    } else {
+        pending_bold = bold;
+    }
+}
+
+// Tab stops lie at multiples of tab_width from the client's left edge; a
+// tab that would reach right_edge does nothing.
+void lay_out_tab() {
+    if (tab_width <= 0) return;  // no stops without a character width
+    int32_t step = tab_width - cursor_x % tab_width;
+    if (cursor_x + step >= right_edge) return;
+    if (line_piece_count >= LINE_PIECES_SIZE) {
+        end_line(1, 1);
+        step = tab_width - cursor_x % tab_width;
+        if (cursor_x + step >= right_edge) return;
+    }
+    cursor_x += step;
+    append_piece(ITEM_TAB, 0, step);
+}
+
+// A title takes a line of its own across the whole client width, in bold,
+// at the top of its line, inverted at the top of the page.  Whatever stands
+// on the pending line is drawn first and the title goes below it.  A title
+// word wider than the line is split like a long word; what does not fit in
+// the one line is not shown.
+void lay_out_title(const char* text) {
+    if (line_piece_count > 0) end_line(1, 0);
+    int32_t width = right_edge - client.left;
+    int32_t n = fit_text(fit_scratch, text, line_height, width, bold_font);
+    if (n == 0) n = split_run(fit_scratch, text, line_height, width, bold_font);
+    const plat_rect rect{client.left, cursor_y, client.right, cursor_y + line_height};
+    plat_draw_text(canvas, bold_font, fit_scratch, n, rect, TITLE_FORMAT);
+    if (scroll_origin == 0) plat_invert_rect(canvas, rect);
+    cursor_y += line_height;
+    line_height = base_line_height;
+    cursor_x = LEFT_MARGIN;
+}
+
+// Pictures and controls that do not fit in what is left of the line start
+// the next line.  A line with nothing on it yet is not ended first: one
+// wider than the whole line is placed at its start without leaving an
+// empty line above it.
+void lay_out_picture(const page_item& item) {
+    const plat_size size = measure_picture(static_cast<uint16_t>(item.value));
+    if (size.cx > right_edge - cursor_x && line_has_content()) end_line(1, 0);
+    append_piece(ITEM_PICTURE, item.value, size.cx);
+    if (size.cy > line_height) line_height = size.cy;
+    cursor_x += size.cx;
+    if (item.inline_flag == 0) end_line(1, 0);
+}
+
+void lay_out_control(int32_t kind, int32_t index) {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t gap = 2;
+    if (kind == ITEM_EDIT_BOX) {
+        if (index < 0 || index >= edit_box_count) return;
+        width = edit_boxes[index].width;
+        height = edit_boxes[index].height;
+    } else {
+        if (index < 0 || index >= button_count) return;
+        width = buttons[index].width;
+        height = buttons[index].height;
+        if (buttons[index].bitmap != nullptr) gap = 0;  // a picture button sits like a picture
+    }
+    if (right_edge - cursor_x < width && line_has_content()) end_line(1, 0);
+    append_piece(kind, index, width);
+    if (height > line_height) line_height = height;
+    cursor_x += width + gap;
+}
+
+void lay_out_item(const page_item& item) {
+    switch (item.kind) {
+        case ITEM_TEXT: lay_out_text(item.text); break;
+        case ITEM_ALIGN_LEFT: alignment = 0; break;
+        case ITEM_ALIGN_CENTRE: alignment = 1; break;
+        case ITEM_ALIGN_RIGHT: alignment = 2; break;
+        case ITEM_BOLD_ON: lay_out_bold(1, ITEM_BOLD_ON); break;
+        case ITEM_BOLD_OFF: lay_out_bold(0, ITEM_BOLD_OFF); break;
+        case ITEM_BREAK: end_line(1, 0); break;
+        case ITEM_PARAGRAPH_BREAK: end_line(2, 0); break;
+        case ITEM_TAB: lay_out_tab(); break;
+        case ITEM_TITLE: lay_out_title(item.text != nullptr ? item.text : ""); break;
+        case ITEM_PICTURE: lay_out_picture(item); break;
+        case ITEM_EDIT_BOX: lay_out_control(ITEM_EDIT_BOX, item.value); break;
+        case ITEM_BUTTON: lay_out_control(ITEM_BUTTON, item.value); break;
+        default: break;
+    }
+}
+
+// A paragraph row whose words can be assembled.
+bool has_text(const paragraph_row* row) {
+    return row != nullptr && row->chunk >= 0 && row->chunk < the_book->chunk_count;
+}
+
+void rebuild() {
+    destroy_page_controls();
+    choice_taken = 0;
+    inventory_shown = 0;
+    sounds_shown = 0;
+    plat_scroll_info position{};
+    plat_scroll_set(PLAT_SCROLL_POS | PLAT_SCROLL_DISABLE_NO_SCROLL, position);
+
+    const plat_font_metrics metrics = plat_default_font_metrics();
+    base_line_height = metrics.height;
+    avg_char_width = metrics.average_width;
+    tab_width = 2 * metrics.average_width;
+
+    page_clear();
+    line_piece_count = 0;
+    line_text_used = 0;
+    laid_out_height = 0;
+    next_link.kind = LINK_NONE;
+    prev_link.kind = LINK_NONE;
+
+    const paragraph_row* row = paragraph_at(shown_paragraph);
+    if (row != nullptr && row->chunk == -1) {
+        if (shown_paragraph == 6) {
+            inventory_shown = 1;
+            build_inventory();
+        } else if (shown_paragraph == 7) {
+            build_reading_guide();
+        } else {
+            run_paragraph(paragraph_text);
+        }
+    } else if (pending_screen != 0) {
+        build_screen();
+    } else {
+        // A number outside the index (or a damaged row) is reported by the
+        // assembly, and the page stays empty: the text left in the buffer
+        // by an earlier page is not run again.
+        assemble_paragraph(shown_paragraph, paragraph_text);
+        if (has_text(row)) run_paragraph(paragraph_text);
+    }
+    nav_set_states(on_current_page == 0, next_link.kind != LINK_NONE, prev_link.kind != LINK_NONE);
+}
+
+// The scroll range covers whole pages; any change of the page's height or
+// of the window's sends the view back to the top.
+void update_scroll_range() {
+    const int32_t height = cursor_y - scroll_origin;
+    if (height == laid_out_height && page_height == laid_out_page) return;
+    laid_out_height = height;
+    laid_out_page = page_height;
+    if (scroll_origin != 0) repaint_after = 1;
+    int32_t maximum = 0;
+    if (page_height <= 0) {
+        // No page height yet (no size known): the range is the page itself,
+        // and nothing is divided by zero.
+        maximum = height > 0 ? height : 0;
+    } else if (height > page_height) {
+        maximum = (height + page_height - 1) / page_height * page_height;
+    } else {
+        maximum = page_height - 1;
+    }
+    scroll_max = maximum;
+    scroll_origin = 0;
+    plat_scroll_info info{};
+    info.minimum = 0;
+    info.maximum = maximum;
+    info.page = page_height;
+    info.position = 0;
+    plat_scroll_set(PLAT_SCROLL_RANGE | PLAT_SCROLL_PAGE | PLAT_SCROLL_POS | PLAT_SCROLL_DISABLE_NO_SCROLL, info);
+}
+
+}  // namespace
+
+int32_t fit_text(char* scratch, const char* text, int32_t& height, int32_t& available, plat_font font) {
+    int32_t fit = 0;
+    plat_size fit_size{0, 0};
+    int32_t walked = 0;
+    bool stopped = false;
+    while (text[walked] != '\0') {
+        if (walked >= FIT_SCRATCH_SIZE - 1) {
+            stopped = true;  // the scratch is full: the rest is not this line's
+            break;
+        }
+        scratch[walked] = text[walked];
+        ++walked;
+        if (text[walked - 1] == ' ') {
+            const plat_size size = plat_text_extent(font, scratch, walked);
+            if (size.cx >= available) {
+                stopped = true;
+                break;
+            }
+            fit = walked;
+            fit_size = size;
+        }
+    }
+    if (!stopped && fit < walked) {
+        const plat_size size = plat_text_extent(font, scratch, walked);
+        if (size.cx < available) {
+            fit = walked;
+            fit_size = size;
+        }
+    }
+    scratch[fit] = '\0';
+    if (fit > 0) {
+        if (fit_size.cy > height) height = fit_size.cy;
+        available = fit_size.cx;
+    }
+    return fit;
+}
+
+void flush_line(plat_canvas target) {
+    int32_t total = 0;
+    for (int32_t i = 0; i < line_piece_count; ++i) total += line_pieces[i].width;
+    int32_t x = cursor_x;
+    switch (alignment) {
+        case 0: x = LEFT_MARGIN; break;
+        case 1: x = (right_edge - total + client.left) / 2; break;
+        case 2: x = right_edge - total; break;
+        default: break;
+    }
+    for (int32_t i = 0; i < line_piece_count; ++i) {
+        const line_piece& piece = line_pieces[i];
+        switch (piece.kind) {
+            case ITEM_TEXT: {
+                const plat_rect rect{x + client.left, cursor_y, right_edge, cursor_y + line_height};
+                plat_draw_text(target, pending_bold != 0 ? bold_font : normal_font, piece.text, piece.value, rect,
+                               LINE_FORMAT);
+                x += piece.width;
+                break;
+            }
+            case ITEM_BOLD_ON: pending_bold = 1; break;
+            case ITEM_BOLD_OFF: pending_bold = 0; break;
+            case ITEM_TAB: x += piece.width; break;
+            case ITEM_PICTURE: x += draw_picture(target, static_cast<uint16_t>(piece.value), x, cursor_y); break;
+            case ITEM_EDIT_BOX:
+                place_control(ITEM_EDIT_BOX, piece.value, x, cursor_y, piece.width);
+                x += piece.width + 2;
+                break;
+            case ITEM_BUTTON: {
+                place_control(ITEM_BUTTON, piece.value, x, cursor_y, piece.width);
+                const bool picture = piece.value >= 0 && piece.value < button_count &&
+                                     buttons[piece.value].bitmap != nullptr;
+                x += piece.width + (picture ? 0 : 2);
+                break;
+            }
+            default: break;
+        }
+    }
+    line_piece_count = 0;
+    line_text_used = 0;
+    cursor_x = x;
+}
+
+void paint_page() {
+    if (page_rebuild != 0) rebuild();
+
+    page_rebuild = 0;
+    cursor_y = scroll_origin;
+    right_edge = text_area.right - 24;
+    cursor_x = LEFT_MARGIN;
+    // Every layout starts its first line at the default height, with no
+    // line pending.
+    line_height = base_line_height;
+    line_piece_count = 0;
+    line_text_used = 0;
+
+    canvas = plat_paint_begin();
+    client = plat_window_client_rect();
+    for (int32_t i = 0; i < page_item_count && i < PAGE_ITEMS_SIZE; ++i) lay_out_item(page_items[i]);
+    if (line_piece_count > 0) end_line(1, 1);
+    update_scroll_range();
+    plat_paint_end(canvas);
+    canvas = nullptr;
+
+    if (repaint_after != 0) {
+        repaint_after = 0;
+        plat_window_invalidate();
+        plat_window_update();
+    }
+}
 
 }  // namespace tomelet

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace tomelet {
 
 constexpr int32_t LEFT_MARGIN = 24;
@@ -35,5 +37,48 @@ void paint_page();
 // The painter's running bold state (cleared at start-up and by the restart
 // of the story).
 extern uint8_t running_bold;
+
+// ---------------------------------------------------------------------------
+// The layout's own state.  alignment, running_bold and pending_bold keep
+// what the last laid-out item left, across paints and rebuilds.
+
+// 0 left, 1 centre, 2 right: how the pending line is aligned when drawn.
+extern int16_t alignment;
+// The font of the pending line's text pieces when the line is drawn.
+extern uint8_t pending_bold;
+// The page height found by the last layout and the page_height then; the
+// scroll range is set again when either changes.
+extern int32_t laid_out_height;
+extern int32_t laid_out_page;
+
+// One piece of the pending line.
+struct line_piece {
+    int32_t kind;      // the display-item kind it came from
+    int16_t value;     // text: characters; picture: resource; control: table index
+    int16_t width;     // pixels; 0 for the bold switches
+    const char* text;  // text only: its characters inside line_text
+};
+
+constexpr int32_t LINE_PIECES_SIZE = 10;
+constexpr int32_t LINE_TEXT_SIZE = 200;
+constexpr int32_t FIT_SCRATCH_SIZE = 500;
+
+extern line_piece line_pieces[LINE_PIECES_SIZE];
+extern int16_t line_piece_count;
+extern char line_text[LINE_TEXT_SIZE];
+extern int16_t line_text_used;
+extern char fit_scratch[FIT_SCRATCH_SIZE];
+
+// How many characters of `text` fit in `available` pixels in `font`,
+// breaking only after spaces (a fitted piece keeps its trailing space).  The
+// characters measured are copied into `scratch` (FIT_SCRATCH_SIZE bytes; at
+// most 499 are walked) and the fit is left there, NUL-terminated.  When the
+// fit is not empty, `height` is raised to its height and `available` is set
+// to its width.
+int32_t fit_text(char* scratch, const char* text, int32_t& height, int32_t& available, plat_font font);
+
+// Draws the pending line at cursor_y, aligned as a whole, places its
+// controls and empties it; cursor_x is left where the line ends.
+void flush_line(plat_canvas canvas);
 
 }  // namespace tomelet

@@ -1,47 +1,16 @@
-#include "platform/headless/headless.h"
-
+// The headless back end's state, message boxes, clock, sounds and screen.
 #include <cstring>
 
-#include "book/book.h"
+#include "platform/headless/backend.h"
 
 namespace tomelet {
 namespace headless {
 
-namespace {
-
-constexpr int32_t ANSWER_QUEUE_SIZE = 16;
-constexpr int32_t BITMAP_SIZES = 64;
-constexpr uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
-
-struct bitmap_size_entry {
-    uint16_t resource;
-    int32_t width;
-    int32_t height;
-};
-
-struct backend_state {
-    message_record messages[MESSAGE_LOG_SIZE];
-    int32_t message_total;
-    int32_t answers[ANSWER_QUEUE_SIZE];
-    int32_t answer_first;
-    int32_t answer_count;
-    int32_t default_yes_no;
-    uint32_t ticks;
-    char sounds[SOUND_LOG_SIZE][LOG_TEXT_SIZE];
-    int32_t sound_total;
-    int32_t invalidates;
-    int32_t updates;
-    int32_t closes;
-    uint32_t last_error;
-    bitmap_size_entry bitmap_sizes[BITMAP_SIZES];
-    int32_t bitmap_size_count;
-    int32_t bitmaps_live;
-    control_record controls[CONTROL_LOG_SIZE];
-    int32_t controls_used;
-    int32_t controls_to_fail;
-};
+// The engine's entry points (engine_entry.cpp).
+extern const entry_points engine_entry_points;
 
 backend_state state;
+const entry_points* handlers = &engine_entry_points;
 
 void copy_text(char* dest, const char* text) {
     if (text == nullptr) text = "";
@@ -51,52 +20,28 @@ void copy_text(char* dest, const char* text) {
     dest[n] = '\0';
 }
 
+namespace {
+
 void log_sound(const char* name) {
     if (state.sound_total < SOUND_LOG_SIZE) copy_text(state.sounds[state.sound_total], name);
     ++state.sound_total;
 }
 
-// Handles: a control is its slot + 1, a bitmap its resource number + 1.
-plat_control control_handle(int32_t slot) {
-    return reinterpret_cast<plat_control>(static_cast<intptr_t>(slot + 1));
-}
-
-control_record* record_of(plat_control handle) {
-    const intptr_t slot = reinterpret_cast<intptr_t>(handle) - 1;
-    if (slot < 0 || slot >= state.controls_used) return nullptr;
-    return &state.controls[slot];
-}
-
-uint32_t read_le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-// The size of a bitmap resource: set by the test, or read from the header
-// of the book's embedded BMP file.
-bool resource_size(uint16_t resource, plat_size* size) {
-    for (int32_t i = 0; i < state.bitmap_size_count; ++i) {
-        if (state.bitmap_sizes[i].resource == resource) {
-            *size = plat_size{state.bitmap_sizes[i].width, state.bitmap_sizes[i].height};
-            return true;
-        }
-    }
-    if (the_book == nullptr) return false;
-    for (int32_t i = 0; i < the_book->resource_count; ++i) {
-        const book_resource& r = the_book->resources[i];
-        if (r.name != nullptr || r.number != resource) continue;
-        if (r.size < 26 || r.bytes[0] != 'B' || r.bytes[1] != 'M') return false;
-        const auto width = static_cast<int32_t>(read_le32(r.bytes + 18));
-        const auto height = static_cast<int32_t>(read_le32(r.bytes + 22));
-        *size = plat_size{width, height < 0 ? -height : height};
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
 
-void reset() { std::memset(&state, 0, sizeof state); state.default_yes_no = PLAT_ANSWER_NO; }
+void reset() {
+    std::memset(&state, 0, sizeof state);
+    state.default_yes_no = PLAT_ANSWER_NO;
+    state.screen_height = DEFAULT_SCREEN_HEIGHT;
+    state.pixels_per_inch = DEFAULT_PIXELS_PER_INCH;
+    state.os_major = 5;
+    state.os_minor = 1;
+    handlers = &engine_entry_points;
+}
+
+void use_entry_points(const entry_points* installed) {
+    handlers = installed != nullptr ? installed : &engine_entry_points;
+}
 
 int32_t message_count() { return state.message_total; }
 
@@ -127,37 +72,18 @@ const char* sound(int32_t i) {
 
 void clear_sounds() { state.sound_total = 0; }
 
-int32_t invalidate_count() { return state.invalidates; }
-int32_t update_count() { return state.updates; }
-int32_t close_posted() { return state.closes; }
+void set_screen_height(int32_t pixels) { state.screen_height = pixels; }
+void set_pixels_per_inch(int32_t pixels) { state.pixels_per_inch = pixels; }
+
+void set_os_version(int32_t major, int32_t minor) {
+    state.os_major = major;
+    state.os_minor = minor;
+}
+
+void set_running_copy(bool exists) { state.running_copy = exists; }
+int32_t running_copy_raised() { return state.running_copy_raised; }
+
 void set_last_error(uint32_t code) { state.last_error = code; }
-
-void set_bitmap_size(uint16_t resource, int32_t width, int32_t height) {
-    for (int32_t i = 0; i < state.bitmap_size_count; ++i) {
-        if (state.bitmap_sizes[i].resource == resource) {
-            state.bitmap_sizes[i].width = width;
-            state.bitmap_sizes[i].height = height;
-            return;
-        }
-    }
-    if (state.bitmap_size_count < BITMAP_SIZES) {
-        state.bitmap_sizes[state.bitmap_size_count++] = bitmap_size_entry{resource, width, height};
-    }
-}
-
-int32_t bitmaps_loaded() { return state.bitmaps_live; }
-
-int32_t control_count() { return state.controls_used; }
-
-const control_record& control(int32_t i) {
-    static const control_record none{};
-    if (i < 0 || i >= state.controls_used) return none;
-    return state.controls[i];
-}
-
-const control_record* control_of(plat_control handle) { return record_of(handle); }
-
-void fail_next_controls(int32_t n) { state.controls_to_fail = n; }
 
 }  // namespace headless
 
@@ -188,71 +114,21 @@ void plat_play_sound(const char* name) { headless::log_sound(name); }
 
 void plat_stop_sound() { headless::log_sound(""); }
 
-void plat_window_invalidate() { ++state.invalidates; }
+int32_t plat_screen_height() { return state.screen_height; }
 
-void plat_window_update() { ++state.updates; }
+int32_t plat_pixels_per_inch() { return state.pixels_per_inch; }
 
-void plat_window_post_close() { ++state.closes; }
+bool plat_bring_running_copy_to_front() {
+    if (!state.running_copy) return false;
+    ++state.running_copy_raised;
+    return true;
+}
+
+void plat_os_version(int32_t* major, int32_t* minor) {
+    if (major != nullptr) *major = state.os_major;
+    if (minor != nullptr) *minor = state.os_minor;
+}
 
 uint32_t plat_last_error() { return state.last_error; }
-
-plat_size plat_text_extent(plat_font, const char*, int32_t n) {
-    if (n < 0) n = 0;
-    return plat_size{headless::DEFAULT_CHAR_WIDTH * n, headless::DEFAULT_FONT_HEIGHT};
-}
-
-plat_bitmap plat_bitmap_load(uint16_t resource) {
-    plat_size size{};
-    if (!headless::resource_size(resource, &size)) return nullptr;
-    ++state.bitmaps_live;
-    return reinterpret_cast<plat_bitmap>(static_cast<intptr_t>(resource) + 1);
-}
-
-bool plat_bitmap_size(plat_bitmap bitmap, plat_size* size) {
-    if (bitmap == nullptr) return false;
-    const auto resource = static_cast<uint16_t>(reinterpret_cast<intptr_t>(bitmap) - 1);
-    return headless::resource_size(resource, size);
-}
-
-void plat_bitmap_free(plat_bitmap bitmap) {
-    if (bitmap != nullptr) --state.bitmaps_live;
-}
-
-plat_control plat_control_create(const plat_control_params& params) {
-    if (state.controls_to_fail > 0) {
-        --state.controls_to_fail;
-        state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
-        return nullptr;
-    }
-    int32_t slot = 0;
-    while (slot < state.controls_used && state.controls[slot].alive) ++slot;
-    if (slot >= headless::CONTROL_LOG_SIZE) {
-        state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
-        return nullptr;
-    }
-    if (slot == state.controls_used) ++state.controls_used;
-    headless::control_record& r = state.controls[slot];
-    r.params = params;
-    headless::copy_text(r.text, params.text);
-    r.params.text = r.text;
-    r.alive = true;
-    r.shown = true;
-    r.show_calls = 0;
-    return headless::control_handle(slot);
-}
-
-void plat_control_show(plat_control control, bool shown) {
-    if (headless::control_record* r = headless::record_of(control)) {
-        r->shown = shown;
-        ++r->show_calls;
-    }
-}
-
-void plat_control_destroy(plat_control control) {
-    if (headless::control_record* r = headless::record_of(control)) {
-        r->alive = false;
-        r->shown = false;
-    }
-}
 
 }  // namespace tomelet

@@ -1,0 +1,280 @@
+// Painting: the client layer (what the window's own paints drew), the
+// screen buffer (the composed window), the canvases and the draw logs.
+#include <cstring>
+
+#include "platform/headless/backend.h"
+
+namespace tomelet {
+namespace headless {
+
+namespace {
+
+// Both layers are fixed storage: the client area as painted, in client
+// pixels, and the whole window as composed, in window pixels.
+uint8_t client_layer[MAX_WINDOW_HEIGHT][MAX_WINDOW_WIDTH][3];
+uint8_t screen_layer[MAX_WINDOW_HEIGHT][MAX_WINDOW_WIDTH][3];
+
+int32_t cut(int32_t v, int32_t most) { return v < 0 ? 0 : (v > most ? most : v); }
+
+int32_t layer_width(bool on_screen) {
+    return on_screen ? frame_width() : cut(state.window.exists ? state.window.client_width : 0, MAX_WINDOW_WIDTH);
+}
+
+int32_t layer_height(bool on_screen) {
+    return on_screen ? frame_height() : cut(state.window.exists ? state.window.client_height : 0, MAX_WINDOW_HEIGHT);
+}
+
+uint8_t (*layer_row(bool on_screen, int32_t y))[3] { return on_screen ? screen_layer[y] : client_layer[y]; }
+
+// The canvas behind a handle: one of the two canvases, while it is active.
+canvas_state* canvas_of(plat_canvas canvas) {
+    auto* c = reinterpret_cast<canvas_state*>(canvas);
+    if (c != &state.window_canvas && c != &state.item_canvas) return nullptr;
+    return c->active ? c : nullptr;
+}
+
+draw_record* next_record(const canvas_state& c) {
+    if (!c.logs) return nullptr;
+    const bool window = &c == &state.window_canvas;
+    int32_t& total = window ? state.draw_total : state.item_draw_total;
+    draw_record* log = window ? state.draws : state.item_draws;
+    draw_record* r = total < DRAW_LOG_SIZE ? &log[total] : nullptr;
+    ++total;
+    if (r != nullptr) {
+        *r = draw_record{};
+        r->control_id = c.control_id;
+    }
+    return r;
+}
+
+// Copies n characters (fewer at a NUL) cut to LOG_TEXT_SIZE - 1 after
+// `used` characters already in dest.
+void append_text(char* dest, const char* text, int32_t n) {
+    size_t used = std::strlen(dest);
+    for (int32_t i = 0; i < n && text[i] != '\0' && used < LOG_TEXT_SIZE - 1; ++i) dest[used++] = text[i];
+    dest[used] = '\0';
+}
+
+plat_rect translate(const plat_rect& r, int32_t dx, int32_t dy) {
+    return plat_rect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+// The characters drawn of n with prefix processing: "&x" draws x, "&&"
+// draws one ampersand.
+int32_t drawn_length(const char* text, int32_t n, bool prefixes) {
+    if (!prefixes) return n;
+    int32_t count = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        if (text[i] == '&') {
+            if (i + 1 < n && text[i + 1] == '&') ++i;
+            else continue;
+        }
+        ++count;
+    }
+    return count;
+}
+
+const uint8_t WHITE = 255;
+
+}  // namespace
+
+int32_t frame_width() { return cut(state.window.exists ? state.window.width : 0, MAX_WINDOW_WIDTH); }
+int32_t frame_height() { return cut(state.window.exists ? state.window.height : 0, MAX_WINDOW_HEIGHT); }
+
+plat_rect intersect(const plat_rect& a, const plat_rect& b) {
+    plat_rect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+                a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
+    return r;
+}
+
+void put_pixel(bool on_screen, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b) {
+    if (x < 0 || y < 0 || x >= layer_width(on_screen) || y >= layer_height(on_screen)) return;
+    uint8_t* p = layer_row(on_screen, y)[x];
+    p[0] = r;
+    p[1] = g;
+    p[2] = b;
+}
+
+void fill_rect(bool on_screen, const plat_rect& rect, uint8_t r, uint8_t g, uint8_t b) {
+    const plat_rect area = intersect(rect, plat_rect{0, 0, layer_width(on_screen), layer_height(on_screen)});
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        uint8_t(*row)[3] = layer_row(on_screen, y);
+        if (r == g && g == b) {
+            // A grey (white above all: every paint starts with it) is one
+            // byte over and over.
+            std::memset(row[area.left], r, static_cast<size_t>(area.right - area.left) * 3);
+            continue;
+        }
+        for (int32_t x = area.left; x < area.right; ++x) {
+            row[x][0] = r;
+            row[x][1] = g;
+            row[x][2] = b;
+        }
+    }
+}
+
+void clear_client_layer() { fill_rect(false, plat_rect{0, 0, MAX_WINDOW_WIDTH, MAX_WINDOW_HEIGHT}, WHITE, WHITE, WHITE); }
+
+void blit_bitmap(bool on_screen, plat_bitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height,
+                 const plat_rect& clip) {
+    uint16_t resource = 0;
+    if (!bitmap_resource(bitmap, &resource)) return;
+    bmp_image image{};
+    plat_size test{};
+    if (bitmap_image(resource, &image)) {
+        if (width > image.width) width = image.width;
+        if (height > image.height) height = image.height;
+        const plat_rect area = intersect(plat_rect{x, y, x + width, y + height}, clip);
+        for (int32_t py = area.top; py < area.bottom; ++py) {
+            for (int32_t px = area.left; px < area.right; ++px) {
+                const uint32_t c = bmp_pixel(image, px - x, py - y);
+                put_pixel(on_screen, px, py, static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
+                          static_cast<uint8_t>(c));
+            }
+        }
+    } else if (bitmap_test_size(resource, &test)) {
+        // A resource without an image: a grey placeholder with a frame and
+        // its diagonals.
+        if (width > test.cx) width = test.cx;
+        if (height > test.cy) height = test.cy;
+        const plat_rect area = intersect(plat_rect{x, y, x + width, y + height}, clip);
+        for (int32_t py = area.top; py < area.bottom; ++py) {
+            for (int32_t px = area.left; px < area.right; ++px) {
+                const int32_t dx = px - x;
+                const int32_t dy = py - y;
+                const bool edge = dx == 0 || dy == 0 || dx == width - 1 || dy == height - 1 ||
+                                  dx * height / width == dy || (width - 1 - dx) * height / width == dy;
+                const uint8_t v = edge ? 128 : 200;
+                put_pixel(on_screen, px, py, v, v, v);
+            }
+        }
+    }
+}
+
+int32_t draw_count() { return state.draw_total; }
+
+const draw_record& draw(int32_t i) {
+    static const draw_record none{};
+    if (i < 0 || i >= state.draw_total || i >= DRAW_LOG_SIZE) return none;
+    return state.draws[i];
+}
+
+int32_t item_draw_count() { return state.item_draw_total; }
+
+const draw_record& item_draw(int32_t i) {
+    static const draw_record none{};
+    if (i < 0 || i >= state.item_draw_total || i >= DRAW_LOG_SIZE) return none;
+    return state.item_draws[i];
+}
+
+rgb client_pixel(int32_t x, int32_t y) {
+    if (x < 0 || y < 0 || x >= layer_width(false) || y >= layer_height(false)) return rgb{WHITE, WHITE, WHITE};
+    const uint8_t* p = client_layer[y][x];
+    return rgb{p[0], p[1], p[2]};
+}
+
+rgb screen_pixel(int32_t x, int32_t y) {
+    if (x < 0 || y < 0 || x >= frame_width() || y >= frame_height()) return rgb{0, 0, 0};
+    const uint8_t* p = screen_layer[y][x];
+    return rgb{p[0], p[1], p[2]};
+}
+
+const uint8_t* screen_rows() { return &screen_layer[0][0][0]; }
+
+}  // namespace headless
+
+using headless::state;
+
+// The window's canvas draws into the client layer at client coordinates.
+// Without a window it draws nothing but still logs.
+plat_canvas plat_paint_begin() {
+    headless::canvas_state& c = state.window_canvas;
+    c = headless::canvas_state{};
+    c.active = true;
+    c.draws_pixels = true;
+    c.logs = true;
+    c.clip = plat_rect{0, 0, headless::layer_width(false), headless::layer_height(false)};
+    state.draw_total = 0;
+    if (state.window.exists) state.window.invalid = false;
+    headless::fill_rect(false, c.clip, headless::WHITE, headless::WHITE, headless::WHITE);
+    return reinterpret_cast<plat_canvas>(&c);
+}
+
+void plat_paint_end(plat_canvas canvas) {
+    if (headless::canvas_state* c = headless::canvas_of(canvas); c == &state.window_canvas) c->active = false;
+}
+
+void plat_draw_text(plat_canvas canvas, plat_font font, const char* text, int32_t n, const plat_rect& rect,
+                    uint32_t format) {
+    headless::canvas_state* c = headless::canvas_of(canvas);
+    if (c == nullptr) return;
+    if (text == nullptr || n < 0) n = 0;
+    const headless::face_choice face = headless::face_of(font);
+    if (headless::draw_record* r = headless::next_record(*c)) {
+        r->kind = headless::DRAW_TEXT;
+        r->font = font;
+        r->weight = face.weight;
+        r->n = n;
+        const int32_t kept = n < headless::LOG_TEXT_SIZE - 1 ? n : headless::LOG_TEXT_SIZE - 1;
+        if (kept > 0) std::memcpy(r->text, text, static_cast<size_t>(kept));
+        r->text[kept] = '\0';
+        r->rect = rect;
+        r->format = format;
+    }
+    if (c == &state.item_canvas && c->logs) headless::append_text(state.controls[c->slot].drawn_label, text, n);
+    if (!c->draws_pixels || n == 0) return;
+
+    const bool prefixes = (format & PLAT_TEXT_NO_PREFIX) == 0;
+    const int32_t width = face.advance * headless::drawn_length(text, n, prefixes);
+    const int32_t box_width = rect.right - rect.left;
+    int32_t x = rect.left;
+    if ((format & PLAT_TEXT_CENTER) != 0) {
+        x = rect.left + (box_width - width) / 2;
+    } else if ((format & PLAT_TEXT_RIGHT) != 0) {
+        x = rect.right - width;
+    }
+    int32_t y = rect.top;
+    if ((format & PLAT_TEXT_VCENTER) != 0 && (format & PLAT_TEXT_SINGLE_LINE) != 0) {
+        y = rect.top + (rect.bottom - rect.top - face.height) / 2;
+    }
+    const plat_rect clip = headless::intersect(headless::translate(rect, c->origin_x, c->origin_y), c->clip);
+    headless::draw_glyphs(c->on_screen, x + c->origin_x, y + c->origin_y, clip, face, text, n, prefixes, 0, 0, 0);
+}
+
+void plat_invert_rect(plat_canvas canvas, const plat_rect& rect) {
+    headless::canvas_state* c = headless::canvas_of(canvas);
+    if (c == nullptr) return;
+    if (headless::draw_record* r = headless::next_record(*c)) {
+        r->kind = headless::DRAW_INVERT;
+        r->rect = rect;
+    }
+    if (!c->draws_pixels) return;
+    const plat_rect area = headless::intersect(headless::translate(rect, c->origin_x, c->origin_y), c->clip);
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        uint8_t(*row)[3] = headless::layer_row(c->on_screen, y);
+        for (int32_t x = area.left; x < area.right; ++x) {
+            for (uint8_t& v : row[x]) v = static_cast<uint8_t>(255 - v);
+        }
+    }
+}
+
+void plat_bitmap_draw(plat_canvas canvas, plat_bitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
+    headless::canvas_state* c = headless::canvas_of(canvas);
+    if (c == nullptr) return;
+    uint16_t resource = 0;
+    const bool known = headless::bitmap_resource(bitmap, &resource);
+    if (headless::draw_record* r = headless::next_record(*c)) {
+        r->kind = headless::DRAW_BITMAP;
+        r->resource = known ? resource : 0;
+        r->x = x;
+        r->y = y;
+        r->width = width;
+        r->height = height;
+    }
+    if (!c->draws_pixels || !known) return;
+    headless::blit_bitmap(c->on_screen, bitmap, x + c->origin_x, y + c->origin_y, width, height, c->clip);
+}
+
+}  // namespace tomelet

@@ -1,0 +1,169 @@
+// The child controls of the main window: a fixed table of slots.
+#include <cstring>
+
+#include "platform/headless/backend.h"
+
+namespace tomelet {
+namespace headless {
+
+// A handle names one creation: slot + 1 + CONTROL_LOG_SIZE x the slot's
+// generation, so a destroyed control's handle never reaches the control
+// that reuses its slot.
+plat_control control_handle(int32_t slot) {
+    const intptr_t value = static_cast<intptr_t>(slot) + 1 +
+                           static_cast<intptr_t>(CONTROL_LOG_SIZE) * state.control_generations[slot];
+    return reinterpret_cast<plat_control>(value);
+}
+
+control_record* record_of(plat_control handle) {
+    const intptr_t value = reinterpret_cast<intptr_t>(handle) - 1;
+    if (value < 0) return nullptr;
+    const auto slot = static_cast<int32_t>(value % CONTROL_LOG_SIZE);
+    const intptr_t generation = value / CONTROL_LOG_SIZE;
+    if (slot >= state.controls_used || generation != static_cast<intptr_t>(state.control_generations[slot])) {
+        return nullptr;
+    }
+    control_record* r = &state.controls[slot];
+    return r->alive ? r : nullptr;
+}
+
+void destroy_all_controls() {
+    for (int32_t i = 0; i < state.controls_used; ++i) {
+        control_record& r = state.controls[i];
+        r.alive = false;
+        r.shown = false;
+        r.focused = false;
+    }
+}
+
+bool owner_drawn(const control_record& r) {
+    return r.params.kind == PLAT_HOTWORD_BUTTON || r.params.kind == PLAT_PICTURE_BUTTON;
+}
+
+int32_t control_count() { return state.controls_used; }
+
+const control_record& control(int32_t i) {
+    static const control_record none{};
+    if (i < 0 || i >= state.controls_used) return none;
+    return state.controls[i];
+}
+
+const control_record* control_of(plat_control handle) { return record_of(handle); }
+
+plat_control control_by_id(int32_t id) {
+    for (int32_t i = 0; i < state.controls_used; ++i) {
+        if (state.controls[i].alive && state.controls[i].params.id == id) return control_handle(i);
+    }
+    return nullptr;
+}
+
+plat_control focused_control() {
+    for (int32_t i = 0; i < state.controls_used; ++i) {
+        if (state.controls[i].alive && state.controls[i].focused) return control_handle(i);
+    }
+    return nullptr;
+}
+
+void fail_next_controls(int32_t n) { state.controls_to_fail = n; }
+
+}  // namespace headless
+
+using headless::state;
+
+plat_control plat_control_create(const plat_control_params& params) {
+    if (state.controls_to_fail > 0) {
+        --state.controls_to_fail;
+        state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
+        return nullptr;
+    }
+    int32_t slot = 0;
+    while (slot < state.controls_used && state.controls[slot].alive) ++slot;
+    if (slot >= headless::CONTROL_LOG_SIZE) {
+        state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
+        return nullptr;
+    }
+    if (slot == state.controls_used) {
+        ++state.controls_used;
+    } else {
+        ++state.control_generations[slot];
+    }
+    headless::control_record& r = state.controls[slot];
+    r = headless::control_record{};
+    r.params = params;
+    // A text-entry box starts empty whatever text it is given.
+    headless::copy_text(r.text, params.kind == PLAT_EDIT_BOX ? "" : params.text);
+    r.params.text = r.text;
+    r.alive = true;
+    r.shown = true;
+    r.enabled = true;
+    r.x = params.x;
+    r.y = params.y;
+    r.width = params.width;
+    r.height = params.height;
+    r.image = params.bitmap;
+    return headless::control_handle(slot);
+}
+
+void plat_control_show(plat_control control, bool shown) {
+    if (headless::control_record* r = headless::record_of(control)) {
+        r->shown = shown;
+        ++r->show_calls;
+    }
+}
+
+void plat_control_destroy(plat_control control) {
+    if (headless::control_record* r = headless::record_of(control)) {
+        r->alive = false;
+        r->shown = false;
+        r->focused = false;
+    }
+}
+
+void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool) {
+    if (headless::control_record* r = headless::record_of(control)) {
+        r->x = x;
+        r->y = y;
+        r->width = width;
+        r->height = height;
+        ++r->move_calls;
+    }
+}
+
+void plat_control_focus(plat_control control) {
+    headless::control_record* r = headless::record_of(control);
+    if (r == nullptr) return;
+    for (int32_t i = 0; i < state.controls_used; ++i) state.controls[i].focused = false;
+    r->focused = true;
+}
+
+void plat_control_enable(plat_control control, bool enabled) {
+    if (headless::control_record* r = headless::record_of(control)) r->enabled = enabled;
+}
+
+void plat_control_set_image(plat_control control, plat_bitmap bitmap) {
+    if (headless::control_record* r = headless::record_of(control)) r->image = bitmap;
+}
+
+int32_t plat_control_text(plat_control control, char* buffer, int32_t size) {
+    if (buffer == nullptr || size <= 0) return 0;
+    buffer[0] = '\0';
+    const headless::control_record* r = headless::record_of(control);
+    if (r == nullptr) return 0;
+    auto n = static_cast<int32_t>(std::strlen(r->text));
+    if (n > size - 1) n = size - 1;
+    std::memcpy(buffer, r->text, static_cast<size_t>(n));
+    buffer[n] = '\0';
+    return n;
+}
+
+bool plat_check_box_checked(plat_control control) {
+    const headless::control_record* r = headless::record_of(control);
+    return r != nullptr && r->params.kind == PLAT_CHECK_BOX && r->checked;
+}
+
+void plat_check_box_set(plat_control control, bool checked) {
+    headless::control_record* r = headless::record_of(control);
+    if (r != nullptr && r->params.kind == PLAT_CHECK_BOX) r->checked = checked;
+}
+
+}  // namespace tomelet

@@ -1,0 +1,499 @@
+#include "platform/headless/driver/driver.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/entry.h"
+#include "app/navigation.h"
+#include "app/shell.h"
+#include "page/controls.h"
+#include "page/display_list.h"
+#include "platform/headless/headless.h"
+#include "story/state_file.h"
+
+namespace tomelet::driver {
+
+namespace {
+
+// A script line split into words; a word in double quotes may hold blanks,
+// and \" and \\ stand for a quote and a backslash inside it.
+struct script_line {
+    std::vector<std::string> words;
+    std::vector<bool> quoted;
+};
+
+bool split_line(const std::string& line, script_line* out, std::string* error) {
+    size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
+            ++i;
+            continue;
+        }
+        if (line[i] == '#' && out->words.empty()) return true;
+        std::string word;
+        if (line[i] == '"') {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char c = line[i++];
+                if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                if (c == '\\' && i < line.size()) c = line[i++];
+                word += c;
+            }
+            if (!closed) {
+                *error = "a quoted text is not closed";
+                return false;
+            }
+            out->words.push_back(word);
+            out->quoted.push_back(true);
+            continue;
+        }
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') word += line[i++];
+        out->words.push_back(word);
+        out->quoted.push_back(false);
+    }
+    return true;
+}
+
+bool parse_int(const std::string& text, int32_t* value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
+    *value = static_cast<int32_t>(v);
+    return true;
+}
+
+struct named_value {
+    const char* name;
+    int32_t value;
+};
+
+constexpr named_value COMMANDS[] = {
+    {"beginning", CMD_BEGINNING}, {"information", CMD_INFORMATION}, {"restart", CMD_RESTART},
+    {"objective", CMD_OBJECTIVE}, {"sounds", CMD_SOUNDS},            {"hints", CMD_HINTS},
+    {"about", CMD_ABOUT},         {"credits", CMD_CREDITS},          {"exit", CMD_EXIT},
+    {"return", CMD_RETURN},       {"next", CMD_NEXT},                {"prev", CMD_PREVIOUS},
+    {"instructions", CMD_INSTRUCTIONS}, {"checkbox", CMD_SOUND_CHECKBOX}, {"ok", CMD_SOUNDS_OK},
+};
+
+constexpr named_value KEYS[] = {
+    {"prior", KEY_PRIOR}, {"next", KEY_NEXT}, {"end", KEY_END},         {"home", KEY_HOME},
+    {"up", KEY_UP},       {"down", KEY_DOWN}, {"enter", headless::KEY_RETURN},
+    {"tab", headless::KEY_TAB}, {"backspace", headless::KEY_BACKSPACE},
+};
+
+constexpr named_value SCROLLS[] = {
+    {"lineup", SCROLL_LINE_UP},   {"linedown", SCROLL_LINE_DOWN},           {"pageup", SCROLL_PAGE_UP},
+    {"pagedown", SCROLL_PAGE_DOWN}, {"thumbposition", SCROLL_THUMB_POSITION}, {"thumbtrack", SCROLL_THUMB_TRACK},
+    {"top", SCROLL_TOP},          {"bottom", SCROLL_BOTTOM},                {"endscroll", SCROLL_END},
+};
+
+constexpr named_value ANSWERS[] = {{"ok", PLAT_ANSWER_OK}, {"yes", PLAT_ANSWER_YES}, {"no", PLAT_ANSWER_NO}};
+
+template <size_t N>
+bool look_up(const named_value (&table)[N], const std::string& name, int32_t* value) {
+    for (const named_value& entry : table) {
+        if (name == entry.name) {
+            *value = entry.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Text as it stands in a dump: in double quotes, with \" \\ and \xNN for
+// anything outside printable ASCII.
+std::string quote(const char* text) {
+    std::string out = "\"";
+    for (const char* c = text; *c != '\0'; ++c) {
+        const auto u = static_cast<unsigned char>(*c);
+        if (*c == '"' || *c == '\\') {
+            out += '\\';
+            out += *c;
+        } else if (u < 0x20 || u >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        } else {
+            out += *c;
+        }
+    }
+    return out + "\"";
+}
+
+const char* item_kind_name(int32_t kind) {
+    switch (kind) {
+        case ITEM_TEXT: return "text";
+        case ITEM_ALIGN_LEFT: return "align left";
+        case ITEM_ALIGN_CENTRE: return "align centre";
+        case ITEM_ALIGN_RIGHT: return "align right";
+        case ITEM_BOLD_ON: return "bold on";
+        case ITEM_BOLD_OFF: return "bold off";
+        case ITEM_PARAGRAPH_BREAK: return "paragraph";
+        case ITEM_BREAK: return "break";
+        case ITEM_TAB: return "tab";
+        case ITEM_TITLE: return "title";
+        case ITEM_PICTURE: return "picture";
+        case ITEM_EDIT_BOX: return "edit-box";
+        case ITEM_BUTTON: return "button";
+        default: return "unknown";
+    }
+}
+
+const char* control_kind_name(int32_t kind) {
+    switch (kind) {
+        case PLAT_EDIT_BOX: return "edit";
+        case PLAT_PUSH_BUTTON: return "push";
+        case PLAT_HOTWORD_BUTTON: return "hotword";
+        case PLAT_PICTURE_BUTTON: return "picture";
+        case PLAT_CHECK_BOX: return "check";
+        case PLAT_BAR_BUTTON: return "bar";
+        default: return "unknown";
+    }
+}
+
+const char* font_name(const headless::draw_record& d) {
+    if (d.font == nullptr) return "default";
+    return d.weight >= headless::BOLD_WEIGHT ? "bold" : "normal";
+}
+
+std::string link_text(const page_link& link) {
+    if (link.kind == LINK_PARAGRAPH) return "paragraph:" + std::to_string(link.target + 1);
+    if (link.kind == LINK_SCREEN) return "screen:" + std::to_string(link.target);
+    return "none";
+}
+
+std::string rect_text(const plat_rect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+class session {
+public:
+    session(const book_tables* book, std::ostream& out, std::ostream& err) : book_(book), out_(out), err_(err) {}
+
+    int run(std::istream& script) {
+        headless::reset();
+        std::string line;
+        while (std::getline(script, line)) {
+            ++line_number_;
+            script_line words;
+            std::string error;
+            if (!split_line(line, &words, &error)) return fail(error);
+            if (words.words.empty()) continue;
+            const int status = execute(words);
+            if (status >= 0) return status;
+        }
+        if (!started_ && !start()) return 1;
+        // The end of the script closes the reader the ordinary way.
+        if (headless::running() && headless::window().exists) {
+            plat_window_post_close();
+            headless::pump();
+        }
+        return finish();
+    }
+
+private:
+    // -1: go on; otherwise the exit code of the run.
+    int execute(const script_line& line) {
+        const std::string& verb = line.words[0];
+        const size_t args = line.words.size() - 1;
+        auto arg = [&](size_t i) -> const std::string& { return line.words[i]; };
+
+        // Settings of the machine, before the reader starts.
+        if (verb == "screen" || verb == "ppi" || verb == "os" || verb == "running-copy") {
+            if (started_) return fail("'" + verb + "' must come before the reader starts");
+            int32_t value = 0;
+            if (verb == "running-copy") {
+                if (args != 0) return usage(verb);
+                headless::set_running_copy(true);
+            } else if (verb == "os") {
+                int major = 0;
+                int minor = 0;
+                if (args != 1 || std::sscanf(arg(1).c_str(), "%d.%d", &major, &minor) != 2) return usage(verb);
+                headless::set_os_version(major, minor);
+            } else {
+                if (args != 1 || !parse_int(arg(1), &value) || value <= 0) return usage(verb);
+                if (verb == "screen") headless::set_screen_height(value);
+                if (verb == "ppi") headless::set_pixels_per_inch(value);
+            }
+            return -1;
+        }
+        if (verb == "start") {
+            if (started_ || args != 0) return usage(verb);
+            return start() ? -1 : 1;
+        }
+        if (!started_ && !start()) return 1;
+        if (!headless::running()) return fail("the reader has ended; '" + verb + "' cannot run");
+
+        int32_t value = 0;
+        if (verb == "command") {
+            if (args != 1 || !(parse_int(arg(1), &value) || look_up(COMMANDS, arg(1), &value))) return usage(verb);
+            headless::send_command(value, 0);
+        } else if (verb == "click") {
+            if (args != 1) return usage(verb);
+            bool clicked = false;
+            if (line.quoted[1]) {
+                clicked = headless::click_label(arg(1).c_str());
+            } else if (parse_int(arg(1), &value)) {
+                clicked = headless::click_id(value);
+            } else {
+                return usage(verb);
+            }
+            if (!clicked) return fail("no shown, enabled control " + quote(arg(1).c_str()) + " to click");
+        } else if (verb == "type") {
+            plat_control box = nullptr;
+            if (args == 1 && line.quoted[1]) {
+                box = find_box(nullptr);
+            } else if (args == 2 && parse_int(arg(1), &value) && line.quoted[2]) {
+                box = find_box(&value);
+            } else {
+                return usage(verb);
+            }
+            if (box == nullptr) return fail("no text-entry box to type into");
+            headless::type_text(box, arg(args).c_str());
+            headless::pump();
+        } else if (verb == "enter" || verb == "tab") {
+            plat_control box = nullptr;
+            if (args == 0) {
+                box = find_box(nullptr);
+            } else if (args == 1 && parse_int(arg(1), &value)) {
+                box = find_box(&value);
+            } else {
+                return usage(verb);
+            }
+            if (box == nullptr) return fail("no text-entry box to commit");
+            if (!headless::edit_key(box, verb == "enter" ? headless::KEY_RETURN : headless::KEY_TAB)) {
+                return fail("the text-entry box cannot take keys");
+            }
+        } else if (verb == "key") {
+            if (args != 1 || !look_up(KEYS, arg(1), &value)) return usage(verb);
+            headless::press_key(value);
+        } else if (verb == "scroll") {
+            int32_t track = 0;
+            if (args < 1 || args > 2 || !look_up(SCROLLS, arg(1), &value)) return usage(verb);
+            if (args == 2 && !parse_int(arg(2), &track)) return usage(verb);
+            headless::scroll(value, track);
+        } else if (verb == "timer") {
+            if (args != 0) return usage(verb);
+            if (!headless::timer_running()) return fail("the timer is not running");
+            headless::advance_clock(static_cast<uint32_t>(headless::timer_period()));
+        } else if (verb == "wait") {
+            if (args != 1 || !parse_int(arg(1), &value) || value < 0) return usage(verb);
+            headless::advance_clock(static_cast<uint32_t>(value));
+        } else if (verb == "answer") {
+            if (args != 1 || !look_up(ANSWERS, arg(1), &value)) return usage(verb);
+            headless::queue_answer(value);
+        } else if (verb == "size") {
+            int32_t height = 0;
+            if (args != 2 || !parse_int(arg(1), &value) || !parse_int(arg(2), &height) || value < 0 || height < 0) {
+                return usage(verb);
+            }
+            headless::set_client_size(value, height);
+        } else if (verb == "close") {
+            if (args != 0) return usage(verb);
+            plat_window_post_close();
+            headless::pump();
+            return finish();
+        } else if (verb == "kill") {
+            if (args != 0) return usage(verb);
+            abandon();
+            return KILLED;
+        } else if (verb == "dump") {
+            if (args != 0) return usage(verb);
+            dump();
+        } else if (verb == "screenshot") {
+            if (args != 1) return usage(verb);
+            if (!headless::screenshot(arg(1).c_str())) return fail("cannot write " + quote(arg(1).c_str()));
+        } else {
+            return fail("unknown command '" + verb + "'");
+        }
+        if (!headless::running()) return finish();
+        return -1;
+    }
+
+    bool start() {
+        started_ = true;
+        if (!app_start(book_)) return false;
+        headless::pump();
+        return true;
+    }
+
+    int finish() {
+        // The reader's loop has ended (or the window is gone): write the
+        // state file back, as the program does after its loop.
+        if (!finished_) {
+            finished_ = true;
+            app_finish();
+        }
+        return headless::running() ? 0 : headless::exit_code();
+    }
+
+    // The text-entry box named by id, or else the one with the focus, or
+    // else the only one shown.
+    static plat_control find_box(const int32_t* id) {
+        if (id != nullptr) {
+            plat_control c = headless::control_by_id(*id);
+            const headless::control_record* r = headless::control_of(c);
+            return r != nullptr && r->params.kind == PLAT_EDIT_BOX ? c : nullptr;
+        }
+        plat_control focused = headless::focused_control();
+        const headless::control_record* f = headless::control_of(focused);
+        if (f != nullptr && f->params.kind == PLAT_EDIT_BOX) return focused;
+        plat_control only = nullptr;
+        for (int32_t i = 0; i < headless::control_count(); ++i) {
+            const headless::control_record& r = headless::control(i);
+            if (!r.alive || !r.shown || r.params.kind != PLAT_EDIT_BOX) continue;
+            if (only != nullptr) return nullptr;
+            only = headless::control_by_id(r.params.id);
+        }
+        return only;
+    }
+
+    void dump() {
+        ++dumps_;
+        out_ << "dump " << dumps_ << "\n";
+        out_ << "navigation shown " << shown_paragraph << " current " << current_paragraph << " on_current_page "
+             << on_current_page << " pending_screen " << pending_screen << " choice_taken " << choice_taken
+             << " scroll_origin " << scroll_origin << "\n";
+        out_ << "links next " << link_text(next_link) << " prev " << link_text(prev_link) << "\n";
+        const headless::window_record& w = headless::window();
+        out_ << "window " << quote(w.title) << " client " << w.client_width << "x" << w.client_height << " timer "
+             << (headless::timer_running() ? std::to_string(headless::timer_period()) : std::string("off")) << "\n";
+        const plat_scroll_info s = plat_scroll_get();
+        out_ << "scroll min " << s.minimum << " max " << s.maximum << " page " << s.page << " pos " << s.position
+             << "\n";
+
+        out_ << "items " << page_item_count << "\n";
+        for (int32_t i = 0; i < page_item_count; ++i) {
+            const page_item& item = page_items[i];
+            out_ << "  " << i << " " << item_kind_name(item.kind);
+            if (item.kind == ITEM_TEXT || item.kind == ITEM_TITLE) out_ << " " << quote(item.text);
+            if (item.kind == ITEM_PICTURE) {
+                out_ << " " << static_cast<uint16_t>(item.value) << (item.inline_flag != 0 ? " inline" : " own-line");
+            }
+            if (item.kind == ITEM_EDIT_BOX || item.kind == ITEM_BUTTON) out_ << " " << item.value;
+            out_ << "\n";
+        }
+
+        const int32_t draws = std::min(headless::draw_count(), headless::DRAW_LOG_SIZE);
+        out_ << "lines " << draws << "\n";
+        for (int32_t i = 0; i < draws; ++i) {
+            const headless::draw_record& d = headless::draw(i);
+            if (d.kind == headless::DRAW_TEXT) {
+                char format[16];
+                std::snprintf(format, sizeof format, "0x%03X", d.format);
+                out_ << "  text " << rect_text(d.rect) << " " << font_name(d) << " " << format << " " << quote(d.text)
+                     << "\n";
+            } else if (d.kind == headless::DRAW_INVERT) {
+                out_ << "  invert " << rect_text(d.rect) << "\n";
+            } else {
+                out_ << "  picture " << d.resource << " " << d.x << "," << d.y << " " << d.width << "x" << d.height
+                     << "\n";
+            }
+        }
+
+        int32_t live = 0;
+        for (int32_t i = 0; i < headless::control_count(); ++i) live += headless::control(i).alive ? 1 : 0;
+        out_ << "controls " << live << "\n";
+        for (int32_t i = 0; i < headless::control_count(); ++i) {
+            const headless::control_record& c = headless::control(i);
+            if (!c.alive) continue;
+            const char* label = c.params.kind == PLAT_HOTWORD_BUTTON ? label_of(c.params.id) : c.text;
+            out_ << "  " << control_kind_name(c.params.kind) << " " << c.params.id << " " << quote(label) << " "
+                 << c.x << "," << c.y << " " << c.width << "x" << c.height << (c.shown ? " shown" : " hidden")
+                 << (c.enabled ? "" : " disabled") << (c.focused ? " focused" : "");
+            if (c.params.kind == PLAT_CHECK_BOX) out_ << (c.checked ? " checked" : " unchecked");
+            if (c.params.kind == PLAT_EDIT_BOX) out_ << " max " << c.params.max_length;
+            out_ << "\n";
+        }
+
+        out_ << "navbar return " << bar_state(CMD_RETURN) << " prev " << bar_state(CMD_PREVIOUS) << " next "
+             << bar_state(CMD_NEXT) << "\n";
+
+        out_ << "sounds";
+        if (headless::sound_count() == 0) out_ << " none";
+        for (int32_t i = 0; i < headless::sound_count() && i < headless::SOUND_LOG_SIZE; ++i) {
+            const char* name = headless::sound(i);
+            out_ << " " << (name[0] == '\0' ? "-" : name);
+        }
+        out_ << "\n";
+        headless::clear_sounds();
+
+        out_ << "messages " << headless::message_count() << "\n";
+        for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
+            const headless::message_record& m = headless::message(i);
+            out_ << "  " << quote(m.text) << " caption "
+                 << (m.default_caption ? std::string("default") : quote(m.caption)) << "\n";
+        }
+        headless::clear_messages();
+
+        out_ << "variables\n";
+        for (int32_t i = 0; the_book != nullptr && i < the_book->variable_count; ++i) {
+            const variable_row& v = the_book->variable_catalogue[i];
+            if (v.value == 0 && v.flag == 0) continue;
+            const char* value = value_name(&v, v.value);
+            out_ << "  " << i << " " << quote(v.name) << " value " << static_cast<int>(v.value) << " "
+                 << (value != nullptr ? quote(value) : std::string("-")) << " flag " << static_cast<int>(v.flag)
+                 << "\n";
+        }
+        out_ << "end\n";
+        out_.flush();
+    }
+
+    // A hotword's label: the text of its button-table entry.
+    static const char* label_of(int32_t id) {
+        const int32_t index = id - BUTTON_ID_BASE;
+        if (index < 0 || index >= button_count) return "";
+        return buttons[index].label;
+    }
+
+    static const char* bar_state(int32_t id) {
+        const headless::control_record* r = headless::control_of(headless::control_by_id(id));
+        if (r == nullptr) return "none";
+        return r->enabled ? "on" : "off";
+    }
+
+    int usage(const std::string& verb) { return fail("wrong arguments for '" + verb + "' (see docs/headless-driver.md)"); }
+
+    int fail(const std::string& message) {
+        err_ << "script:" << line_number_ << ": error: " << message << "\n";
+        abandon();
+        return SCRIPT_ERROR;
+    }
+
+    // Ends the run as a killed process ends: nothing is written, and the
+    // state file is let go (as the system does when a process dies).
+    static void abandon() {
+        plat_file_close(state_file);
+        state_file = nullptr;
+    }
+
+    const book_tables* book_;
+    std::ostream& out_;
+    std::ostream& err_;
+    int line_number_ = 0;
+    int dumps_ = 0;
+    bool started_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace
+
+int run_script(const book_tables* book, std::istream& script, std::ostream& out, std::ostream& err) {
+    session s(book, out, err);
+    return s.run(script);
+}
+
+}  // namespace tomelet::driver

@@ -1,0 +1,184 @@
+// The headless child controls and the reader's clicks and typing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/entry.h"
+#include "platform/headless/headless.h"
+#include "tests/platform/fake_engine.h"
+
+namespace tomelet {
+namespace {
+
+using testing::fake_engine;
+using testing::joined;
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine = &testing::install_fake_engine();
+        ASSERT_TRUE(plat_window_create("Book", 0, 0, 529, 706));
+        engine->events.clear();
+    }
+    void TearDown() override { headless::reset(); }
+
+    static plat_control make(plat_control_kind kind, int32_t id, const char* text, int32_t max_length = 0) {
+        return plat_control_create({kind, id, text, 24, 40, 80, 24, max_length, nullptr});
+    }
+
+    fake_engine* engine = nullptr;
+};
+
+TEST_F(ControlsTest, ClicksReachOnlyShownEnabledLiveControls) {
+    plat_control button = make(PLAT_PUSH_BUTTON, 513, "INSTRUCTIONS");
+    plat_control_show(button, false);
+    EXPECT_FALSE(headless::click(button));
+    plat_control_show(button, true);
+    plat_control_enable(button, false);
+    EXPECT_FALSE(headless::click(button));
+    EXPECT_FALSE(headless::control_of(button)->enabled);
+    plat_control_enable(button, true);
+    EXPECT_TRUE(headless::click(button));
+    plat_control_destroy(button);
+    EXPECT_FALSE(headless::click(button));
+    EXPECT_FALSE(headless::click(nullptr));
+    EXPECT_EQ(joined(engine->events), "command 513 0");
+}
+
+TEST_F(ControlsTest, ACheckBoxTogglesItselfBeforeItsCommand) {
+    plat_control box = make(PLAT_CHECK_BOX, 518, "Sound on");
+    plat_check_box_set(box, true);
+    bool seen = true;
+    engine->command = [&](int32_t, int32_t) { seen = plat_check_box_checked(box); };
+    EXPECT_TRUE(headless::click(box));
+    EXPECT_FALSE(seen);
+    EXPECT_TRUE(headless::click_label("Sound on"));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(joined(engine->events), "command 518 0 | command 518 0");
+    // Other controls have no check state.
+    plat_control button = make(PLAT_PUSH_BUTTON, 519, "Ok");
+    plat_check_box_set(button, true);
+    EXPECT_FALSE(plat_check_box_checked(button));
+}
+
+TEST_F(ControlsTest, ClickByIdAndByTheLabelAnOwnerDrawnButtonDrew) {
+    plat_control first = make(PLAT_HOTWORD_BUTTON, 5000, "");
+    make(PLAT_HOTWORD_BUTTON, 5001, "");
+    plat_control hidden = make(PLAT_HOTWORD_BUTTON, 5002, "");
+    plat_control_show(hidden, false);
+    engine->draw_item = [](int32_t id, plat_canvas canvas, const plat_rect& rect) {
+        const char* label = id == 5000 ? "the door" : "the stair";
+        plat_draw_text(canvas, nullptr, label, static_cast<int32_t>(std::strlen(label)), rect, 0x801);
+    };
+    EXPECT_FALSE(headless::click_label("the stair"));  // nothing drawn yet
+    headless::draw_items();
+    EXPECT_EQ(joined(engine->events), "draw 5000 | draw 5001");
+    EXPECT_STREQ(headless::control_of(first)->drawn_label, "the door");
+    engine->events.clear();
+    EXPECT_TRUE(headless::click_label("the stair"));
+    EXPECT_TRUE(headless::click_id(5000));
+    EXPECT_FALSE(headless::click_id(5002));  // hidden
+    EXPECT_FALSE(headless::click_id(4999));
+    EXPECT_EQ(joined(engine->events), "command 5001 0 | command 5000 0");
+}
+
+TEST_F(ControlsTest, OneFocusAtATime) {
+    plat_control a = make(PLAT_EDIT_BOX, 4000, "", 5);
+    plat_control b = make(PLAT_EDIT_BOX, 4001, "", 5);
+    plat_control_focus(a);
+    plat_control_focus(b);
+    EXPECT_FALSE(headless::control_of(a)->focused);
+    EXPECT_TRUE(headless::control_of(b)->focused);
+    EXPECT_EQ(headless::focused_control(), b);
+    EXPECT_TRUE(headless::click(a));  // a click in a box focuses it, no command
+    EXPECT_EQ(headless::focused_control(), a);
+    EXPECT_TRUE(engine->events.empty());
+    plat_control_destroy(a);
+    EXPECT_EQ(headless::focused_control(), nullptr);
+}
+
+TEST_F(ControlsTest, TypingStopsAtTheBoxLimitAndKeysCommitOrScroll) {
+    plat_control box = make(PLAT_EDIT_BOX, 4003, "ignored", 5);
+    EXPECT_STREQ(headless::control_of(box)->text, "");
+    EXPECT_EQ(headless::type_text(box, "ab\ncdefg"), 5);  // control characters are not typed
+    char text[16];
+    EXPECT_EQ(plat_control_text(box, text, sizeof text), 5);
+    EXPECT_STREQ(text, "abcde");
+    EXPECT_EQ(headless::focused_control(), box);
+    EXPECT_TRUE(headless::edit_key(box, headless::KEY_BACKSPACE));
+    EXPECT_EQ(headless::type_text(box, "xyz"), 1);
+    EXPECT_EQ(plat_control_text(box, text, 3), 2);  // size - 1 characters
+    EXPECT_STREQ(text, "ab");
+    EXPECT_TRUE(headless::edit_key(box, headless::KEY_RETURN));
+    EXPECT_TRUE(headless::edit_key(box, headless::KEY_TAB));
+    EXPECT_TRUE(headless::edit_key(box, KEY_UP));
+    EXPECT_TRUE(headless::edit_key(box, KEY_DOWN));
+    EXPECT_FALSE(headless::edit_key(box, 'A'));
+    EXPECT_EQ(joined(engine->events), "command 4003 1281 | command 4003 1281 | vscroll 0 0 | vscroll 1 0");
+    // With the focus in the box, keys go to it, not to the window.
+    engine->events.clear();
+    EXPECT_TRUE(headless::press_key(headless::KEY_RETURN));
+    EXPECT_FALSE(headless::press_key(KEY_NEXT));
+    EXPECT_EQ(joined(engine->events), "command 4003 1281");
+    plat_control_show(box, false);
+    EXPECT_TRUE(headless::press_key(KEY_NEXT));
+    EXPECT_EQ(engine->events.back(), "key 34");
+}
+
+TEST_F(ControlsTest, TypingNeedsAnEnabledShownBoxAndALimitOfZeroIsNoLimit) {
+    plat_control button = make(PLAT_PUSH_BUTTON, 513, "Go");
+    EXPECT_EQ(headless::type_text(button, "abc"), 0);
+    plat_control box = make(PLAT_EDIT_BOX, 4000, "", 0);
+    plat_control_enable(box, false);
+    EXPECT_EQ(headless::type_text(box, "abc"), 0);
+    plat_control_enable(box, true);
+    const std::string long_text(300, 'w');
+    EXPECT_EQ(headless::type_text(box, long_text.c_str()), headless::LOG_TEXT_SIZE - 1);
+}
+
+TEST_F(ControlsTest, MovesImagesAndTheControlText) {
+    plat_control bar = plat_control_create({PLAT_BAR_BUTTON, 511, "Next", 0, 0, 84, 25, 0, nullptr});
+    plat_control_move(bar, 440, 637, 89, 25, true);
+    headless::set_bitmap_size(1112, 40, 22);
+    plat_control_set_image(bar, plat_bitmap_load(1112));
+    const headless::control_record* r = headless::control_of(bar);
+    EXPECT_EQ(r->x, 440);
+    EXPECT_EQ(r->y, 637);
+    EXPECT_EQ(r->width, 89);
+    EXPECT_EQ(r->height, 25);
+    EXPECT_EQ(r->params.x, 0);  // as created
+    EXPECT_EQ(r->move_calls, 1);
+    EXPECT_EQ(headless::resource_of(r->image), 1112);
+    EXPECT_EQ(headless::resource_of(nullptr), -1);
+    char text[8] = "x";
+    EXPECT_EQ(plat_control_text(bar, text, sizeof text), 4);
+    EXPECT_STREQ(text, "Next");
+    EXPECT_EQ(plat_control_text(nullptr, text, sizeof text), 0);
+    EXPECT_STREQ(text, "");
+}
+
+TEST_F(ControlsTest, ADestroyedControlsHandleStaysDeadWhenItsSlotIsReused) {
+    plat_control old = make(PLAT_HOTWORD_BUTTON, 5000, "");
+    plat_control_destroy(old);
+    plat_control reused = make(PLAT_PUSH_BUTTON, 513, "Ok");
+    EXPECT_NE(reused, old);
+    EXPECT_EQ(headless::control_count(), 1);
+    EXPECT_EQ(headless::control_of(old), nullptr);
+    plat_control_show(old, false);  // must not reach the new control
+    plat_control_destroy(old);
+    EXPECT_TRUE(headless::control_of(reused)->shown);
+    EXPECT_EQ(headless::control_by_id(513), reused);
+}
+
+TEST_F(ControlsTest, ClosingTheWindowDestroysItsControls) {
+    plat_control box = make(PLAT_EDIT_BOX, 4000, "", 5);
+    plat_control_focus(box);
+    plat_window_post_close();
+    headless::pump();
+    EXPECT_EQ(headless::control_of(box), nullptr);
+    EXPECT_EQ(headless::focused_control(), nullptr);
+    EXPECT_FALSE(headless::control(0).alive);
+}
+
+}  // namespace
+}  // namespace tomelet
