@@ -285,22 +285,20 @@ void rebuild() {
     next_link.kind = LINK_NONE;
     prev_link.kind = LINK_NONE;
 
+    // A pending screen outranks the shown paragraph, whatever it is.  A
+    // paragraph without stored text shows the built-in page that stands in
+    // for it (6 and 7); any other is reported by the assembly and the page
+    // stays empty: the text an earlier page left in the buffer is never run
+    // again.
     const paragraph_row* row = paragraph_at(shown_paragraph);
-    if (row != nullptr && row->chunk == -1) {
-        if (shown_paragraph == 6) {
-            inventory_shown = 1;
-            build_inventory();
-        } else if (shown_paragraph == 7) {
-            build_reading_guide();
-        } else {
-            run_paragraph(paragraph_text);
-        }
-    } else if (pending_screen != 0) {
+    if (pending_screen != 0) {
         build_screen();
+    } else if (row != nullptr && row->chunk == -1 && shown_paragraph == 6) {
+        inventory_shown = 1;
+        build_inventory();
+    } else if (row != nullptr && row->chunk == -1 && shown_paragraph == 7) {
+        build_reading_guide();
     } else {
-        // A number outside the index (or a damaged row) is reported by the
-        // assembly, and the page stays empty: the text left in the buffer
-        // by an earlier page is not run again.
         assemble_paragraph(shown_paragraph, paragraph_text);
         if (has_text(row)) run_paragraph(paragraph_text);
     }

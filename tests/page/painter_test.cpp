@@ -452,18 +452,28 @@ TEST_F(RebuildTest, ThrowsThePreviousPageAwayAndBuildsTheShownParagraph) {
     EXPECT_EQ(drawn(), (lines{"Hello there@24,0,476,20/824/N"}));
 }
 
-TEST_F(RebuildTest, ParagraphWithoutTextRunsTheBufferBeforeAnyScreen) {
-    shown_paragraph = 1;
-    pending_screen = SCREEN_ABOUT;
-    std::strcpy(paragraph_text, "Kept words<U> ");
-    paint_page();
-    EXPECT_EQ(drawn(), (lines{"Kept words@24,0,476,20/824/N"}));
-    EXPECT_EQ(pending_screen, SCREEN_ABOUT);
-
+// A pending screen outranks every paragraph, one without text included; a
+// paragraph without text (but 6 and 7) is reported, and the text an earlier
+// page left in the buffer is not run again.
+TEST_F(RebuildTest, ParagraphWithoutTextAfterAnyScreenAndNeverStaleText) {
     shown_paragraph = 6;
+    pending_screen = SCREEN_ABOUT;
+    paint_page();
+    EXPECT_EQ(inventory_shown, 0);
+    EXPECT_EQ(pending_screen, 0);
+
     page_rebuild = 1;
     paint_page();
     EXPECT_EQ(inventory_shown, 1);
+
+    headless::clear_messages();
+    shown_paragraph = 1;
+    page_rebuild = 1;
+    std::strcpy(paragraph_text, "Kept words<U> ");
+    paint_page();
+    EXPECT_EQ(page_item_count, 0);
+    ASSERT_EQ(headless::message_count(), 1);
+    EXPECT_STREQ(headless::message(0).text, "Paragraph 1 does not exist");
 }
 
 TEST_F(RebuildTest, PendingScreenComesBeforeTheParagraph) {
