@@ -1,0 +1,64 @@
+// Seeded random walks: no play of a book may make the engine report a
+// problem, and every page with text must be reachable.
+#include "tests/integration/random_walk.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+#include "book/compiled_book.h"
+
+namespace tomelet {
+
+extern const book_tables book_features;
+
+namespace {
+
+class RandomWalkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tomelet-walk-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        char old[PATH_MAX];
+        ASSERT_NE(getcwd(old, sizeof old), nullptr);
+        old_dir_ = old;
+        ASSERT_EQ(chdir(dir_.c_str()), 0);
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
+        std::system(("rm -rf '" + dir_ + "'").c_str());
+    }
+
+    static std::string joined(const std::vector<int32_t>& numbers) {
+        std::string out;
+        for (int32_t n : numbers) out += " " + std::to_string(n);
+        return out;
+    }
+
+    std::string dir_;
+    std::string old_dir_;
+};
+
+TEST_F(RandomWalkTest, TheFeatureBookNeverReportsAndEveryPageIsReached) {
+    const testing::walk_result walk = testing::random_walk(&book_features, 20261207u, 40, 200);
+    EXPECT_GT(walk.steps, 1000);
+    for (const std::string& report : walk.reports) ADD_FAILURE() << report;
+    EXPECT_EQ(joined(testing::unreached(&book_features, walk.reached)), "");
+}
+
+TEST_F(RandomWalkTest, TheCompiledBookNeverReports) {
+    const testing::walk_result walk = testing::random_walk(&compiled_book, 7u, 60, 300);
+    for (const std::string& report : walk.reports) ADD_FAILURE() << report;
+    const std::vector<int32_t> missed = testing::unreached(&compiled_book, walk.reached);
+    RecordProperty("unreached", joined(missed));
+    std::printf("reached %zu pages in %d steps; not reached:%s\n", walk.reached.size(), walk.steps,
+                joined(missed).c_str());
+}
+
+}  // namespace
+}  // namespace tomelet
