@@ -1,0 +1,52 @@
+// Fuzzes the state file: any bytes in the file must load into a sound game
+// state and be written back whole.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "app/navigation.h"
+#include "book/book.h"
+#include "platform/headless/headless.h"
+#include "story/state_file.h"
+#include "tests/support/memory_book.h"
+
+namespace {
+
+tomelet::testing::memory_book& book() {
+    static tomelet::testing::memory_book b([] {
+        tomelet::testing::memory_book_contents contents;
+        contents.paragraph_count = 787;
+        contents.paragraphs[2] = "<H>Start<J> <G>";
+        contents.variables = tomelet::testing::numbered_variables(116, 2);
+        for (int i = 0; i < 5; ++i) contents.restart_points.push_back({"Day", 402});
+        return contents;
+    }());
+    return b;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace tomelet;
+    static bool ready = false;
+    if (!ready) {
+        char pattern[] = "/tmp/tomelet-fuzz-XXXXXX";
+        if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
+        headless::reset();
+        ready = true;
+    }
+    book().use();
+    const int fd = open(state_file_name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) std::abort();
+    if (size > 0 && write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
+    close(fd);
+    if (!open_state_file()) std::abort();
+    const int16_t start = load_state();
+    if (start < 1 || start > the_book->paragraph_count) std::abort();
+    current_paragraph = start;
+    save_state();
+    return 0;
+}
