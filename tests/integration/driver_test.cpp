@@ -127,6 +127,22 @@ TEST_F(DriverTest, APlayThroughChoicesAnswersAndRestartPoints) {
     EXPECT_TRUE(has(dump(1), "1 \"Lamp\" value 0 \"unlit\" flag 1"));
 }
 
+// `random` fixes the next roll; labels may be matched by their start, and
+// by occurrence.
+TEST_F(DriverTest, ChancesByAFixedRollAndLabelsByPrefix) {
+    const char* script =
+        "timer\ntimer\ncommand next\nclick \"Cond*\"\nclick \"On to*\"\nclick \"Take up*\"\n"
+        "random 0\nclick \"Try your luck\"\ndump\n"
+        "click \"Back to the tour\"\nclick \"Cond*\"\nclick \"On to*\"\nclick \"Take up*\"\n"
+        "random 19\nclick \"Try your luck\"\ndump\n"
+        "command restart\nclick \"Return to\" 1\ndump\n";
+    EXPECT_EQ(run(script), 0) << err_;
+    EXPECT_TRUE(has(dump(1), "navigation shown 8 ")) << dump(1);  // a roll of 1 of 20: target 7
+    EXPECT_TRUE(has(dump(2), "navigation shown 9 ")) << dump(2);  // a roll of 20: the default
+    EXPECT_TRUE(has(dump(3), "navigation shown 8 current 8 on_current_page 1")) << dump(3);
+    EXPECT_EQ(run("start\nclick \"Return to\" 2\n"), driver::SCRIPT_ERROR);
+}
+
 TEST_F(DriverTest, ASecondCopyEndsWithExitCode1) {
     const int fd = open(STATE_FILE, O_RDWR | O_CREAT, 0644);
     ASSERT_GE(fd, 0);

@@ -16,6 +16,7 @@
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
+#include "story/game_state.h"
 #include "story/state_file.h"
 
 namespace tomelet::driver {
@@ -242,16 +243,22 @@ private:
             if (args != 1 || !(parse_int(arg(1), &value) || look_up(COMMANDS, arg(1), &value))) return usage(verb);
             headless::send_command(value, 0);
         } else if (verb == "click") {
-            if (args != 1) return usage(verb);
+            int32_t occurrence = 1;
+            if (args < 1 || args > 2) return usage(verb);
+            if (args == 2 && (!parse_int(arg(2), &occurrence) || occurrence < 1)) return usage(verb);
             bool clicked = false;
             if (line.quoted[1]) {
-                clicked = headless::click_label(arg(1).c_str());
-            } else if (parse_int(arg(1), &value)) {
+                plat_control c = find_by_label(arg(1), occurrence);
+                clicked = c != nullptr && headless::click(c);
+            } else if (args == 1 && parse_int(arg(1), &value)) {
                 clicked = headless::click_id(value);
             } else {
                 return usage(verb);
             }
             if (!clicked) return fail("no shown, enabled control " + quote(arg(1).c_str()) + " to click");
+        } else if (verb == "random") {
+            if (args != 1 || !parse_int(arg(1), &value) || value < 0 || value > 32767) return usage(verb);
+            set_next_random(value);
         } else if (verb == "type") {
             plat_control box = nullptr;
             if (args == 1 && line.quoted[1]) {
@@ -340,6 +347,39 @@ private:
         return headless::running() ? 0 : headless::exit_code();
     }
 
+    // The label a control shows: a hotword's from its button-table entry,
+    // any other control's window text.
+    static const char* shown_label(const headless::control_record& c) {
+        return c.params.kind == PLAT_HOTWORD_BUTTON ? label_of(c.params.id) : c.text;
+    }
+
+    // The occurrence-th shown, enabled control whose label is `label`, or
+    // starts with it when it ends in `*`.
+    static plat_control find_by_label(const std::string& label, int32_t occurrence) {
+        const bool prefix = !label.empty() && label.back() == '*';
+        const std::string wanted = prefix ? label.substr(0, label.size() - 1) : label;
+        for (int32_t i = 0; i < headless::control_count(); ++i) {
+            const headless::control_record& c = headless::control(i);
+            if (!c.alive || !c.shown || !c.enabled) continue;
+            const std::string shown = shown_label(c);
+            const bool match = prefix ? shown.compare(0, wanted.size(), wanted) == 0 : shown == wanted;
+            if (match && --occurrence == 0) return headless::control_by_id(c.params.id);
+        }
+        return nullptr;
+    }
+
+    // Makes the story's next random number `value`: the generator's state
+    // is set to the one whose successor yields it.
+    static void set_next_random(int32_t value) {
+        constexpr uint32_t multiplier = 214013u;
+        constexpr uint32_t increment = 2531011u;
+        uint32_t inverse = multiplier;  // Newton's iteration for the inverse mod 2^32
+        for (int i = 0; i < 5; ++i) inverse *= 2u - multiplier * inverse;
+        const uint32_t next = static_cast<uint32_t>(value) << 16;
+        random_state = (next - increment) * inverse;
+        random_seeded = 1;
+    }
+
     // The text-entry box named by id, or else the one with the focus, or
     // else the only one shown.
     static plat_control find_box(const int32_t* id) {
@@ -410,7 +450,7 @@ private:
         for (int32_t i = 0; i < headless::control_count(); ++i) {
             const headless::control_record& c = headless::control(i);
             if (!c.alive) continue;
-            const char* label = c.params.kind == PLAT_HOTWORD_BUTTON ? label_of(c.params.id) : c.text;
+            const char* label = shown_label(c);
             out_ << "  " << control_kind_name(c.params.kind) << " " << c.params.id << " " << quote(label) << " "
                  << c.x << "," << c.y << " " << c.width << "x" << c.height << (c.shown ? " shown" : " hidden")
                  << (c.enabled ? "" : " disabled") << (c.focused ? " focused" : "");
