@@ -59,6 +59,9 @@ void sunken(const plat_rect& r, const plat_rect& clip) {
 
 const face_choice DEFAULT_FACE{DEFAULT_CHAR_WIDTH, DEFAULT_FONT_HEIGHT, 0, false, true};
 const face_choice DEFAULT_BOLD_FACE{DEFAULT_CHAR_WIDTH, DEFAULT_FONT_HEIGHT, 700, true, true};
+// The caption's title: the 9x15 bold cut, whose letters keep their counters
+// (the narrower bold cuts fill the m).
+const face_choice CAPTION_FACE{9, 15, 700, true, false};
 
 int32_t text_width(const char* text, bool prefixes) {
     int32_t count = 0;
@@ -162,8 +165,8 @@ void draw_frame() {
     }
     const plat_rect buttons{caption.right - 2 - 16 - 2 - 32, caption.top, caption.right, caption.bottom};
     const plat_rect title_clip{caption.left, caption.top, buttons.left - 2, caption.bottom};
-    text(icon.right + 5, caption.top + (caption.bottom - caption.top - DEFAULT_FONT_HEIGHT) / 2, state.window.title,
-         DEFAULT_BOLD_FACE, WHITE, intersect(title_clip, all), false);
+    text(icon.right + 5, caption.top + (caption.bottom - caption.top - CAPTION_FACE.height) / 2, state.window.title,
+         CAPTION_FACE, WHITE, intersect(title_clip, all), false);
     const int32_t by = caption.top + 2;
     const int32_t close_x = caption.right - 2 - 16;
     draw_caption_button(plat_rect{close_x - 2 - 16, by, close_x - 2, by + 14}, 1, caption);

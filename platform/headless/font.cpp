@@ -82,7 +82,12 @@ void draw_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, co
                 if (py < clip.top || py >= clip.bottom) continue;
                 for (int32_t col = 0; col < face.advance; ++col) {
                     if ((rows[row] & (0x8000u >> col)) == 0) continue;
-                    for (int32_t extra = 0; extra <= (synthetic ? 1 : 0); ++extra) {
+                    // A drawn bold smears each pixel one to the right, but
+                    // never into a one-pixel gap, which would fill the
+                    // counters of letters such as m and w.
+                    const bool gap_closes = col + 2 < 16 && (rows[row] & (0x8000u >> (col + 2))) != 0;
+                    const int32_t smear = synthetic && !gap_closes ? 1 : 0;
+                    for (int32_t extra = 0; extra <= smear; ++extra) {
                         const int32_t px = x + col + extra;
                         if (px >= clip.left && px < clip.right) put_pixel(on_screen, px, py, r, g, b);
                     }
