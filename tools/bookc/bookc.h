@@ -102,6 +102,9 @@ public:
     std::vector<compiled_restart_point> restart_points;
     compiled_info info;
     std::vector<compiled_resource> resources;
+    // The program's icon (an .ico file's bytes); empty when the book gives
+    // none.  Only the Windows reader's resources carry it.
+    std::vector<uint8_t> icon;
 
     // Characters of paragraph n as assembled (each word and one space).
     int32_t assembled_length(int32_t n) const;
@@ -138,6 +141,26 @@ std::string stats_text(const compiled_book& book);
 // The generated C++ source that defines `const tomelet::book_tables
 // SYMBOL`.
 std::string generate_cpp(const compiled_book& book, const std::string& symbol);
+
+// The Windows reader's resource script for the book: every embedded bitmap
+// as a BITMAP resource by its number, every embedded sound as a WAVE
+// resource by its name, the icon group 420 when the book has an icon, and
+// the menu "MENUTOMELET".  Each resource's file is named by
+// resource_file_name, relative to the script's folder.
+std::string generate_rc(const compiled_book& book);
+// The file a resource's bytes are written to beside the script:
+// "bitmap-NUMBER.bmp", "sound-N.wav" (N: the resource's place among the
+// sounds, so that any name makes a valid file name), "icon.ico".
+std::string resource_file_name(const compiled_resource& resource, int32_t sound_index);
+
+// True when a sound of this name can be a WAVE resource of the script: a
+// letter or underscore, then letters, digits and underscores.
+bool rc_sound_name(const std::string& name);
+
+// Writes the resource script to `rc` and the files it names beside it
+// (atomically, each).  False, with a message in *error, on failure or
+// when a sound's name cannot name a resource (rc_sound_name).
+bool write_resources(const compiled_book& book, const std::filesystem::path& rc, std::string* error);
 
 // True when `symbol` can name the generated record (a C++ identifier).
 bool valid_symbol(const std::string& symbol);

@@ -183,6 +183,28 @@ private:
         return bytes;
     }
 
+    // The program's icon: an icon file (reserved 0, type 1, at least one
+    // image); empty after an error.
+    std::vector<uint8_t> icon_file(const toml::node& node) {
+        std::vector<uint8_t> bytes;
+        const auto* value = node.as_string();
+        if (value == nullptr) {
+            out_->error(book_->file, line_of(node), "'book.icon' must be a string");
+            return bytes;
+        }
+        if (!read_bytes(folder_ / value->get(), &bytes)) {
+            out_->error(book_->file, line_of(node), "cannot read the file '" + value->get() + "'");
+            return bytes;
+        }
+        const bool icon = bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0 &&
+                          (bytes[4] != 0 || bytes[5] != 0);
+        if (!icon) {
+            out_->error(book_->file, line_of(node), "'" + value->get() + "' is not an icon file");
+            bytes.clear();
+        }
+        return bytes;
+    }
+
     int16_t picture_number(const toml::node& node, const std::string& name, int32_t* line) {
         *line = line_of(node);
         return static_cast<int16_t>(integer(node, name, -1, std::numeric_limits<int16_t>::max()));
@@ -221,6 +243,7 @@ private:
                          static_cast<int32_t>(integer(n, "book.paragraphs", 1, std::numeric_limits<int16_t>::max()));
                  })
             .key("text", false, [&](const toml::node& n) { read_text_list(n); })
+            .key("icon", false, [&](const toml::node& n) { book_->icon = icon_file(n); })
             .run();
     }
 

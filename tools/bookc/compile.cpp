@@ -176,6 +176,7 @@ compile_result compile_book(const std::filesystem::path& folder) {
         book->restart_points = c.restart_points;
         book->info = c.info;
         book->resources = c.resources;
+        book->icon = c.icon;
 
         std::vector<bool> has_text(static_cast<size_t>(count) + 1, false);
         for (const source_paragraph& p : paragraphs) {

@@ -9,10 +9,14 @@
 namespace {
 
 const char usage[] =
-    "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--symbol NAME] [--stats]\n"
+    "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--rc OUT.rc [--no-embed]] [--symbol NAME] [--stats]\n"
     "\n"
     "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
     "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
+    "  --rc OUT.rc     write the Windows reader's resource script to OUT.rc, and the\n"
+    "                  bitmap, sound and icon files it names beside it\n"
+    "  --no-embed      with --rc: leave the bitmaps' and sounds' bytes out of the\n"
+    "                  generated C++ (the Windows reader has them as resources)\n"
     "  --symbol NAME   the name of the generated book record (default compiled_book)\n"
     "  --stats         print the book's shape, one fact a line\n"
     "  --help          print this text\n"
@@ -29,18 +33,22 @@ int fail(const std::string& message) {
 int main(int argc, char** argv) {
     std::string folder;
     std::string output;
+    std::string rc;
     std::string symbol = "compiled_book";
     bool stats = false;
+    bool no_embed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
-        } else if (arg == "-o" || arg == "--symbol") {
+        } else if (arg == "-o" || arg == "--symbol" || arg == "--rc") {
             if (i + 1 >= argc) return fail(arg + " needs a value");
-            (arg == "-o" ? output : symbol) = argv[++i];
+            (arg == "-o" ? output : arg == "--rc" ? rc : symbol) = argv[++i];
         } else if (arg == "--stats") {
             stats = true;
+        } else if (arg == "--no-embed") {
+            no_embed = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return fail("unknown option " + arg);
         } else if (folder.empty()) {
@@ -50,6 +58,7 @@ int main(int argc, char** argv) {
         }
     }
     if (folder.empty()) return fail("no book folder");
+    if (no_embed && rc.empty()) return fail("--no-embed needs --rc");
     if (!tomelet::bookc::valid_symbol(symbol)) return fail("the symbol '" + symbol + "' is not a C++ name");
 
     const tomelet::bookc::compile_result result = tomelet::bookc::compile_book(folder);
@@ -58,6 +67,17 @@ int main(int argc, char** argv) {
         std::cerr << "tomelet-bookc: " << result.errors << (result.errors == 1 ? " error" : " errors")
                   << "; nothing written\n";
         return 1;
+    }
+    // The resource script first: a sound name it cannot take ends the run
+    // before the C++ is written.
+    if (!rc.empty()) {
+        std::string problem;
+        if (!tomelet::bookc::write_resources(*result.book, rc, &problem)) {
+            std::cerr << "tomelet-bookc: " << problem << '\n';
+            return 1;
+        }
+        // The bitmaps and sounds then travel in the script alone.
+        if (no_embed) result.book->resources.clear();
     }
     if (!output.empty()) {
         std::string problem;

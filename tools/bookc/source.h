@@ -49,6 +49,7 @@ struct catalogue {
     std::vector<compiled_restart_point> restart_points;
     std::vector<int32_t> restart_target_lines;  // one per restart point
     std::vector<compiled_resource> resources;
+    std::vector<uint8_t> icon;  // the icon file's bytes; empty: none given
 };
 
 // Reads folder/book.toml and the files it names.
