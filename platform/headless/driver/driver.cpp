@@ -185,7 +185,11 @@ public:
     session(const book_tables* book, std::ostream& out, std::ostream& err) : book_(book), out_(out), err_(err) {}
 
     int run(std::istream& script) {
+        // Every run starts as a new process does: a fresh back end, and the
+        // story's random numbers not yet seeded.
         headless::reset();
+        random_state = 1;
+        random_seeded = 0;
         std::string line;
         while (std::getline(script, line)) {
             ++line_number_;
