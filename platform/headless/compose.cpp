@@ -58,7 +58,6 @@ void sunken(const plat_rect& r, const plat_rect& clip) {
 }
 
 const face_choice DEFAULT_FACE{DEFAULT_CHAR_WIDTH, DEFAULT_FONT_HEIGHT, 0, false, true};
-const face_choice DEFAULT_BOLD_FACE{DEFAULT_CHAR_WIDTH, DEFAULT_FONT_HEIGHT, 700, true, true};
 // The caption's title: the 9x15 bold cut, whose letters keep their counters
 // (the narrower bold cuts fill the m).
 const face_choice CAPTION_FACE{9, 15, 700, true, false};
