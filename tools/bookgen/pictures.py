@@ -1076,6 +1076,15 @@ def nav(res, glyph, bg):
     pc.save("nav%d.bmp" % res)
 
 
+def icon():
+    """The program's icon (group 420): the cover of the title picture."""
+    im = Image.open(os.path.join(OUT, PICTURES[1][3])).convert("RGB")
+    w, h = im.size
+    s = min(w, h)
+    im = im.crop(((w - s) // 2, (h - s) // 2, (w - s) // 2 + s, (h - s) // 2 + s))
+    im.save(os.path.join(OUT, "icon.ico"), sizes=[(16, 16), (32, 32)])
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     for (res, w, h, fn, what), draw in zip(PICTURES, DRAW):
@@ -1091,6 +1100,7 @@ def main():
     nav(1113, "left", (255, 255, 255))
     nav(1114, "dleft", (255, 255, 255))
     nav(1115, "dright", (255, 255, 255))
+    icon()
     print("pictures written to", OUT)
 
 

@@ -12,6 +12,7 @@ BOOK_INFO = {
     "support_address": "support@example.org",
     "opening_picture": 0,
     "title_picture": 1,
+    "icon": "pictures/icon.ico",
 }
 
 RESTART_NAMES = ["Monday", "Tuesday", "Wednesday", "Thursday", "Friday"]
