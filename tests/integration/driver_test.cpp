@@ -14,6 +14,7 @@
 #include <string>
 
 #include "book/book.h"
+#include "tests/support/temp_directory.h"
 
 namespace tomelet {
 
@@ -21,23 +22,8 @@ extern const book_tables book_features;
 
 namespace {
 
-class DriverTest : public ::testing::Test {
+class DriverTest : public testing::TempDirectoryTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tomelet-driver-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        char old[PATH_MAX];
-        ASSERT_NE(getcwd(old, sizeof old), nullptr);
-        old_dir_ = old;
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
-    }
-
-    void TearDown() override {
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-        std::system(("rm -rf '" + dir_ + "'").c_str());
-    }
-
     int run(const std::string& script) {
         std::istringstream in(script);
         std::ostringstream out;
@@ -64,8 +50,6 @@ protected:
         return f ? static_cast<long>(f.tellg()) : -1;
     }
 
-    std::string dir_;
-    std::string old_dir_;
     std::string out_;
     std::string err_;
 };

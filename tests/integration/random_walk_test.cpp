@@ -12,6 +12,7 @@
 #include <string>
 
 #include "book/compiled_book.h"
+#include "tests/support/temp_directory.h"
 
 namespace tomelet {
 
@@ -19,23 +20,8 @@ extern const book_tables book_features;
 
 namespace {
 
-class RandomWalkTest : public ::testing::Test {
+class RandomWalkTest : public testing::TempDirectoryTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tomelet-walk-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        char old[PATH_MAX];
-        ASSERT_NE(getcwd(old, sizeof old), nullptr);
-        old_dir_ = old;
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
-    }
-
-    void TearDown() override {
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-        std::system(("rm -rf '" + dir_ + "'").c_str());
-    }
-
     static std::string walkthrough(const char* name) {
         std::ifstream in(std::string(TOMELET_SOURCE_DIR "/tests/integration/walkthroughs/") + name);
         std::ostringstream text;
@@ -49,8 +35,6 @@ protected:
         return out;
     }
 
-    std::string dir_;
-    std::string old_dir_;
 };
 
 TEST_F(RandomWalkTest, TheFeatureBookNeverReportsAndEveryPageIsReached) {

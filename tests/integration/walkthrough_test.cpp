@@ -15,32 +15,21 @@
 #include <vector>
 
 #include "book/compiled_book.h"
+#include "tests/support/temp_directory.h"
 #include "platform/headless/driver/driver.h"
 #include "story/game_state.h"
 
 namespace tomelet {
 namespace {
 
-class WalkthroughTest : public ::testing::Test {
+class WalkthroughTest : public testing::TempDirectoryTest {
 protected:
     void SetUp() override {
         // The scripts play the demo book; a build may compile in another.
         if (std::string(compiled_book.book_info->title) != "The Perpetua Claim") {
             GTEST_SKIP() << "the compiled book is not the demo book";
         }
-        char pattern[] = "/tmp/tomelet-walkthrough-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        char old[PATH_MAX];
-        ASSERT_NE(getcwd(old, sizeof old), nullptr);
-        old_dir_ = old;
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
-    }
-
-    void TearDown() override {
-        if (dir_.empty()) return;
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-        std::system(("rm -rf '" + dir_ + "'").c_str());
+        TempDirectoryTest::SetUp();
     }
 
     static std::string script(const char* name) {
@@ -105,8 +94,6 @@ protected:
         return text.substr(0, at + 1) + line + "\n" + text.substr(end + 1, text.find('\n', end + 1) - end) + "dump\n";
     }
 
-    std::string dir_;
-    std::string old_dir_;
     std::string err_;
     std::vector<std::string> dumps_;
 };
