@@ -17,6 +17,9 @@ constexpr int32_t EDIT_COMMIT = 0x501;
 
 // The window class name; the state file's name is it followed by ".dat".
 extern const char window_class_name[];
+// What a refused start shows in its message box when the state file cannot
+// be had and no running copy's window is found to bring to the front.
+extern const char state_file_refused_text[];
 
 // Keys the main window scrolls with.
 enum app_key : int32_t {
@@ -46,8 +49,12 @@ enum scroll_request : int32_t {
 // main window.  False when the program must end with exit code 1 (another
 // copy runs, or the state file cannot be opened, or no window).
 bool app_start(const book_tables* book);
-// After the message loop: writes the state file back and closes it.
-void app_finish();
+// After the message loop: writes the state file back and closes it.  When
+// the write fails, the reader is told once, in a message box without an
+// owner and with the system's default caption, that their place could not
+// be saved, and the result is false: the program then ends with exit code
+// 1 rather than 0.
+bool app_finish();
 
 // The main window's messages.
 void on_create();

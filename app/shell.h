@@ -30,6 +30,12 @@ enum command_id : int32_t {
 // Point size of both page fonts: 16, or 10 on a screen under 600 pixels.
 extern float font_points;
 
+// The main window's outer height for a screen `screen_height` pixels high
+// (92% of it, at least 320), and its width for that height (75% of it).
+// Any 32-bit screen height gives a 32-bit result, without overflow.
+int32_t window_height_for(int32_t screen_height);
+int32_t window_width_for(int32_t window_height);
+
 // The page fonts' creation height at the screen's resolution: minus the
 // pixel height of font_points, rounded half up.
 int32_t page_font_height();

@@ -1,6 +1,9 @@
 // Start-up and the frame of the program: the single-instance rule, the
 // saved place, the main window's size, its two page fonts, and the way out.
 #include "app/entry.h"
+
+#include <cstdio>
+
 #include "app/navigation.h"
 #include "app/shell.h"
 #include "app/window.h"
@@ -12,6 +15,7 @@
 namespace tomelet {
 
 const char window_class_name[] = "VBQ2CorvinAshby";
+const char state_file_refused_text[] = "I cannot the book?";
 
 float font_points = 16.0f;
 
@@ -43,6 +47,18 @@ const char* book_title() {
 
 }  // namespace
 
+// The products are taken in 64 bits, so that any screen height a platform
+// reports (up to the largest 32-bit value) sizes a window without overflow;
+// the results are never larger than their inputs, so they fit in 32 bits.
+int32_t window_height_for(int32_t screen_height) {
+    const int64_t height = static_cast<int64_t>(screen_height) * HEIGHT_PERCENT / 100;
+    return height < MIN_WINDOW_HEIGHT ? MIN_WINDOW_HEIGHT : static_cast<int32_t>(height);
+}
+
+int32_t window_width_for(int32_t window_height) {
+    return static_cast<int32_t>(static_cast<int64_t>(window_height) * WIDTH_PERCENT / 100);
+}
+
 // The sum is truncated toward zero, so the pixel height is rounded half up.
 int32_t page_font_height() {
     const float pixels = static_cast<float>(plat_pixels_per_inch()) * font_points / 72;
@@ -61,7 +77,7 @@ bool app_start(const book_tables* book) {
     // had at all).
     if (!open_state_file()) {
         if (!plat_bring_running_copy_to_front()) {
-            plat_message_box(false, "I cannot the book?", nullptr, PLAT_BOX_OK);
+            plat_message_box(false, state_file_refused_text, nullptr, PLAT_BOX_OK);
         }
         return false;
     }
@@ -74,9 +90,8 @@ bool app_start(const book_tables* book) {
 
     const int32_t screen_height = plat_screen_height();
     if (screen_height < SMALL_SCREEN) font_points = SMALL_POINTS;
-    int32_t height = screen_height * HEIGHT_PERCENT / 100;
-    if (height < MIN_WINDOW_HEIGHT) height = MIN_WINDOW_HEIGHT;
-    const int32_t width = height * WIDTH_PERCENT / 100;
+    const int32_t height = window_height_for(screen_height);
+    const int32_t width = window_width_for(height);
 
     // Without a main window there is nothing to run: the reader is told,
     // the state file is let go unwritten (nothing has changed in it), and
@@ -92,7 +107,14 @@ bool app_start(const book_tables* book) {
     return true;
 }
 
-void app_finish() { save_state(); }
+bool app_finish() {
+    if (save_state()) return true;
+    char text[160];
+    std::snprintf(text, sizeof text, "Your place in the book could not be saved: %s could not be written.",
+                  state_file_name);
+    plat_message_box(false, text, nullptr, PLAT_BOX_OK);
+    return false;
+}
 
 void on_create() {
     text_area = plat_window_client_rect();

@@ -287,7 +287,10 @@ plat_file plat_file_open_exclusive(const char* name, bool* existed);
 // Reads up to n bytes from the current position; returns the count read.
 int32_t plat_file_read(plat_file file, void* buffer, int32_t n);
 
-// Writes n bytes at offset 0 without truncating the file.  False on error.
+// Writes n bytes at offset 0 without truncating the file and flushes them
+// to the storage.  False unless all n bytes were written and flushed (a
+// full disk, a size limit, an I/O error): the caller must not take the
+// write for a save.
 bool plat_file_write_at_start(plat_file file, const void* buffer, int32_t n);
 
 // Closes the file and releases the exclusive hold (null is ignored).

@@ -99,8 +99,8 @@ int16_t load_state() {
     return place;
 }
 
-void save_state() {
-    if (the_book == nullptr) return;
+bool save_state() {
+    if (the_book == nullptr) return true;
     uint8_t* record = the_book->state_record;
     put_int16(record + STATE_PLACE, current_paragraph);
     put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
@@ -113,13 +113,16 @@ void save_state() {
     for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
         record[set_fields_offset() + k] = the_book->restart_points[k].set;
     }
-    // Write errors at exit are not reported: there is nobody left to tell.
-    // The handle is dropped once closed, so a second save writes nothing
-    // and never closes a handle twice.
-    if (state_file == nullptr) return;
-    plat_file_write_at_start(state_file, record, record_size());
+    // The record goes in place, from offset 0 of the file held since
+    // start-up: the exclusive hold is the single-instance rule, so the file
+    // is never replaced by another.  A failed write is reported to the
+    // caller, who tells the reader.  The handle is dropped once closed, so
+    // a second save writes nothing and never closes a handle twice.
+    if (state_file == nullptr) return true;
+    const bool written = plat_file_write_at_start(state_file, record, record_size());
     plat_file_close(state_file);
     state_file = nullptr;
+    return written;
 }
 
 uint8_t sound_switch() {

@@ -29,8 +29,10 @@ bool open_state_file();
 // (2 when there is no usable record).
 int16_t load_state();
 // Writes the game state into the record and the record to the file, then
-// closes it.
-void save_state();
+// closes it.  False when the record could not be written whole and flushed
+// (the reader's place is then not saved); true when it was, and when there
+// was no file to write (never opened, or already saved and closed).
+bool save_state();
 // The sound switch of the record in memory: 0 off, anything else on.
 uint8_t sound_switch();
 void set_sound_switch(uint8_t on);

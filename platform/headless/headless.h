@@ -224,7 +224,8 @@ int32_t exit_code();
 // the window; actions on a control need only the control.
 
 // Resizes the client area (the outer size follows the frame model) and
-// calls on_size.
+// calls on_size.  A negative size counts as 0, and a size too large for the
+// outer size to stay within 32 bits is cut to the largest that does.
 void set_client_size(int32_t width, int32_t height);
 // on_command(id, code); its result.
 bool send_command(int32_t id, int32_t code);

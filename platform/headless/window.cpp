@@ -1,5 +1,6 @@
 // The main window: creation and its frame model, painting, the message
 // queue, the timer, the scroll bar and the reader's actions.
+#include <cstdint>
 #include <cstring>
 
 #include "app/entry.h"
@@ -11,6 +12,10 @@ namespace headless {
 namespace {
 
 int32_t at_least_zero(int32_t v) { return v < 0 ? 0 : v; }
+
+// A client size as the outer size takes it: 0 at least, and at most what
+// leaves room for the frame in 32 bits.
+int32_t client_extent(int32_t v, int32_t frame) { return v < 0 ? 0 : v > INT32_MAX - frame ? INT32_MAX - frame : v; }
 
 void set_outer_size(int32_t width, int32_t height) {
     state.window.width = width;
@@ -146,7 +151,8 @@ int32_t timer_period() { return state.timer_on ? state.timer_period : 0; }
 
 void set_client_size(int32_t width, int32_t height) {
     if (!state.window.exists) return;
-    set_outer_size(at_least_zero(width) + NON_CLIENT_WIDTH, at_least_zero(height) + NON_CLIENT_HEIGHT);
+    set_outer_size(client_extent(width, NON_CLIENT_WIDTH) + NON_CLIENT_WIDTH,
+                   client_extent(height, NON_CLIENT_HEIGHT) + NON_CLIENT_HEIGHT);
     // The window class redraws the whole window on every size change.
     state.window.invalid = true;
     handlers->size(state.window.client_width, state.window.client_height);

@@ -5,6 +5,11 @@
 // the file fails while one is held: another process's, and a second open in
 // this process too.  Symbolic links are never followed, and only a plain,
 // writable file is accepted.
+//
+// A file created here is readable and writable by its owner whatever the
+// umask (the umask still takes group and other bits away), so that the
+// reader can always open again a file it made itself.  A save counts only
+// when every byte was written and fsync has taken it to the disk.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -100,6 +105,14 @@ plat_file plat_file_open_exclusive(const char* name, bool* existed) {
         return nullptr;
     }
 
+    // The umask applies to the creation: put back the owner's read and
+    // write bits it may have taken, or the next start would find a file
+    // without write permission and refuse it.  Should that fail, the file
+    // is still open for writing now; the next start says it is read-only.
+    if (!exists && (opened.st_mode & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR)) {
+        (void)::fchmod(fd, (opened.st_mode & 07777) | S_IRUSR | S_IWUSR);
+    }
+
     open_fds[slot] = fd;
     if (existed != nullptr) *existed = exists;
     return handle_of(slot);
@@ -127,10 +140,16 @@ bool plat_file_write_at_start(plat_file file, const void* buffer, int32_t n) {
     while (done < n) {
         const ssize_t w = ::pwrite(fd, bytes + done, static_cast<size_t>(n - done), done);
         if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
+        if (w <= 0) return false;  // an error (a full disk, a size limit): not saved
         done += static_cast<int32_t>(w);
     }
-    return true;
+    // Written is not yet stored: a disk that fails to take the bytes
+    // reports it here, and that too is a save that failed.
+    int synced = -1;
+    do {
+        synced = ::fsync(fd);
+    } while (synced != 0 && errno == EINTR);
+    return synced == 0;
 }
 
 void plat_file_close(plat_file file) {

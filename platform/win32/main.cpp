@@ -92,6 +92,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    tomelet::app_finish();
+    // A place that could not be saved has been reported; the exit code
+    // says so too.
+    if (!tomelet::app_finish()) return 1;
     return static_cast<int>(message.wParam);
 }

@@ -41,6 +41,8 @@ int32_t plat_file_read(plat_file file, void* buffer, int32_t n) {
 }
 
 // From offset 0 (SetFilePointer, FILE_BEGIN); the file is not truncated.
+// Every byte must be written (WriteFile's result and count) and flushed
+// (FlushFileBuffers) for the save to count.
 bool plat_file_write_at_start(plat_file file, const void* buffer, int32_t n) {
     if (file == nullptr || (buffer == nullptr && n > 0) || n < 0) return false;
     if (SetFilePointer(handle_of(file), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
@@ -54,7 +56,7 @@ bool plat_file_write_at_start(plat_file file, const void* buffer, int32_t n) {
         }
         done += static_cast<int32_t>(written);
     }
-    return true;
+    return FlushFileBuffers(handle_of(file)) != 0;
 }
 
 void plat_file_close(plat_file file) {

@@ -4,16 +4,21 @@
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 
 #include "book/book.h"
+#include "platform/headless/headless.h"
 #include "tests/support/temp_directory.h"
 
 namespace tomelet {
@@ -127,14 +132,94 @@ TEST_F(DriverTest, ChancesByAFixedRollAndLabelsByPrefix) {
     EXPECT_EQ(run("start\nclick \"Return to\" 2\n"), driver::SCRIPT_ERROR);
 }
 
-TEST_F(DriverTest, ASecondCopyEndsWithExitCode1) {
+TEST_F(DriverTest, ARefusedStartEndsWithExitCode1AndSaysWhy) {
     const int fd = open(STATE_FILE, O_RDWR | O_CREAT, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
     EXPECT_EQ(run("running-copy\ndump\n"), 1);
     EXPECT_EQ(out_, "");  // no window, nothing to dump
+    EXPECT_EQ(err_, "tomelet-headless: another copy of the reader holds the book (VBQ2CorvinAshby.dat); it was "
+                    "brought to the front\n");
     EXPECT_EQ(run("dump\n"), 1);
+    EXPECT_EQ(err_, "tomelet-headless: I cannot the book? (the state file VBQ2CorvinAshby.dat is held by another "
+                    "copy of the reader, or cannot be opened or created here)\n");
     close(fd);
+    // A file the user made read-only is refused in the same words.
+    ASSERT_EQ(chmod(STATE_FILE, 0444), 0);
+    EXPECT_EQ(run(""), 1);
+    EXPECT_TRUE(has(err_, "I cannot the book? (the state file")) << err_;
+}
+
+// A full disk (a file-size limit of 0 bytes, whose signal is ignored so
+// that the write fails instead) in a child process: the place cannot be
+// saved, and the run says so on standard error, with one message box of
+// the default caption after the window has gone, and ends with 1.
+TEST_F(DriverTest, APlaceThatCannotBeSavedIsReportedAndEndsWithExitCode1) {
+    // The limit holds for the run only: what the child then says goes to a
+    // file of the test framework's.
+    const auto play = [](rlim_t limit) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit size_limit{};
+        if (getrlimit(RLIMIT_FSIZE, &size_limit) != 0) std::_Exit(99);
+        const rlim_t before = size_limit.rlim_cur;
+        size_limit.rlim_cur = limit;
+        if (setrlimit(RLIMIT_FSIZE, &size_limit) != 0) std::_Exit(99);
+        std::istringstream script("start\ncommand next\n");
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code = driver::run_script(&book_features, script, out, err);
+        size_limit.rlim_cur = before;
+        if (setrlimit(RLIMIT_FSIZE, &size_limit) != 0) std::_Exit(99);
+        std::cerr << err.str();
+        for (int32_t i = 0; i < headless::message_count(); ++i) {
+            const headless::message_record& m = headless::message(i);
+            std::cerr << "box \"" << m.text << "\"" << (m.default_caption && !m.owned ? " unowned default" : "")
+                      << "\n";
+        }
+        std::cerr.flush();
+        std::_Exit(code);
+    };
+    const char* told =
+        "tomelet-headless: the reader's place could not be saved: VBQ2CorvinAshby.dat could not be written\n"
+        "box \"Your place in the book could not be saved: VBQ2CorvinAshby.dat could not be written.\" unowned "
+        "default\n$";
+    EXPECT_EXIT(play(0), ::testing::ExitedWithCode(1), told);
+    EXPECT_EQ(file_size(STATE_FILE), 0);
+    // A record cut short by the limit is no save either.
+    ASSERT_EQ(unlink(STATE_FILE), 0);
+    EXPECT_EXIT(play(100), ::testing::ExitedWithCode(1), told);
+    EXPECT_EQ(file_size(STATE_FILE), 100);
+    // With room for the record, the same run ends well and tells nothing.
+    EXPECT_EXIT(play(1 << 20), ::testing::ExitedWithCode(0), "^$");
+}
+
+TEST_F(DriverTest, SettingsOutsideTheirRangesAreScriptErrors) {
+    const struct {
+        const char* script;
+        const char* error;  // nullptr: accepted, and the run ends well
+    } rows[] = {
+        {"screen 2147483647\n", "'screen' takes one number from 1 to 32767"},
+        {"screen 0\n", "'screen' takes one number from 1 to 32767"},
+        {"screen 99999999999\n", "'screen' takes one number from 1 to 32767"},
+        {"ppi 1201\n", "'ppi' takes one number from 1 to 1200"},
+        {"os 5\n", "'os' takes MAJOR.MINOR, each 0 to 999"},
+        {"os 5.1000\n", "'os' takes MAJOR.MINOR, each 0 to 999"},
+        {"os -1.2\n", "'os' takes MAJOR.MINOR, each 0 to 999"},
+        {"os 2147483648.1\n", "'os' takes MAJOR.MINOR, each 0 to 999"},
+        {"start\nsize 2147483647 2147483647\n", "'size' takes a width and a height, each 0 to 32767"},
+        {"start\nsize 500 -1\n", "'size' takes a width and a height, each 0 to 32767"},
+        {"screen 32767\nppi 1200\nos 999.0\ncommand next\nsize 32767 32767\ncommand next\n", nullptr},
+        {"screen 1\nppi 1\nos 0.999\ncommand next\nsize 0 0\ncommand next\n", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script);
+        if (row.error == nullptr) {
+            EXPECT_EQ(run(row.script), 0) << err_;
+        } else {
+            EXPECT_EQ(run(row.script), driver::SCRIPT_ERROR);
+            EXPECT_TRUE(has(err_, row.error)) << err_;
+        }
+    }
 }
 
 TEST_F(DriverTest, ScriptErrorsAreReportedWithTheirLine) {

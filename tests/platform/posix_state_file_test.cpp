@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -119,6 +121,66 @@ TEST_F(PosixStateFile, ReadOnlyFileIsRefused) {
     EXPECT_EQ(plat_file_open_exclusive(NAME, &existed), nullptr);
     EXPECT_FALSE(existed);
     EXPECT_EQ(read(NAME), "keep");
+}
+
+// Whatever the umask takes away from the group and the others, the owner
+// can always open again a file the reader created.
+TEST_F(PosixStateFile, ACreatedFileIsTheOwnersToReadAndWriteWhateverTheUmask) {
+    const struct {
+        mode_t mask;
+        mode_t mode;
+    } rows[] = {{022, 0644}, {0222, 0644}, {0277, 0600}, {0777, 0600}, {0, 0644}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mask);
+        umask(row.mask);
+        file_ = plat_file_open_exclusive(NAME, nullptr);
+        ASSERT_NE(file_, nullptr);
+        EXPECT_TRUE(plat_file_write_at_start(file_, "abc", 3));
+        plat_file_close(file_);
+        file_ = nullptr;
+        struct stat st {};
+        ASSERT_EQ(lstat(NAME, &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, row.mode);
+        bool existed = false;
+        file_ = plat_file_open_exclusive(NAME, &existed);
+        EXPECT_NE(file_, nullptr) << "the next start is refused";
+        EXPECT_TRUE(existed);
+        plat_file_close(file_);
+        file_ = nullptr;
+        ASSERT_EQ(unlink(NAME), 0);
+    }
+}
+
+// A write that cannot be done whole (a file-size limit, as a full disk
+// would refuse it) is a failure, in a child process that ignores the
+// limit's signal: its exit code is 1 when the write reported success.
+TEST_F(PosixStateFile, AWriteCutShortIsAFailure) {
+    const std::string record(3056, 'r');
+    const struct {
+        rlim_t limit;
+        bool written;
+        long size_after;
+    } rows[] = {{0, false, 0}, {100, false, 100}, {3055, false, 3055}, {3056, true, 3056}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.limit);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{row.limit, row.limit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+            const plat_file f = plat_file_open_exclusive(NAME, nullptr);
+            if (f == nullptr) _exit(3);
+            const bool written = plat_file_write_at_start(f, record.data(), static_cast<int32_t>(record.size()));
+            plat_file_close(f);
+            _exit(written ? 1 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), row.written ? 1 : 0);
+        EXPECT_EQ(static_cast<long>(read(NAME).size()), row.size_after);
+        ASSERT_EQ(unlink(NAME), 0);
+    }
 }
 
 TEST_F(PosixStateFile, SymbolicLinksAreNeverFollowed) {

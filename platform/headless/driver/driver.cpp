@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -73,6 +74,26 @@ bool parse_int(const std::string& text, int32_t* value) {
     if (*end != '\0' || v < INT32_MIN || v > INT32_MAX) return false;
     *value = static_cast<int32_t>(v);
     return true;
+}
+
+// The settings' ranges (docs/headless-driver.md).  A screen or window side
+// is at most 32767 pixels, as the size a window is told of carries 16 bits;
+// a version part at most 999.
+constexpr int32_t MAX_SCREEN_HEIGHT = 32767;
+constexpr int32_t MAX_PIXELS_PER_INCH = 1200;
+constexpr int32_t MAX_CLIENT_SIDE = 32767;
+constexpr int32_t MAX_VERSION_PART = 999;
+
+bool parse_int_in(const std::string& text, int32_t low, int32_t high, int32_t* value) {
+    return parse_int(text, value) && *value >= low && *value <= high;
+}
+
+// "MAJOR.MINOR", each 0 to MAX_VERSION_PART.
+bool parse_version(const std::string& text, int32_t* major, int32_t* minor) {
+    const size_t dot = text.find('.');
+    if (dot == std::string::npos) return false;
+    return parse_int_in(text.substr(0, dot), 0, MAX_VERSION_PART, major) &&
+           parse_int_in(text.substr(dot + 1), 0, MAX_VERSION_PART, minor);
 }
 
 struct named_value {
@@ -224,12 +245,17 @@ private:
                 if (args != 0) return usage(verb);
                 headless::set_running_copy(true);
             } else if (verb == "os") {
-                int major = 0;
-                int minor = 0;
-                if (args != 1 || std::sscanf(arg(1).c_str(), "%d.%d", &major, &minor) != 2) return usage(verb);
+                int32_t major = 0;
+                int32_t minor = 0;
+                if (args != 1 || !parse_version(arg(1), &major, &minor)) {
+                    return fail("'os' takes MAJOR.MINOR, each 0 to " + std::to_string(MAX_VERSION_PART));
+                }
                 headless::set_os_version(major, minor);
             } else {
-                if (args != 1 || !parse_int(arg(1), &value) || value <= 0) return usage(verb);
+                const int32_t high = verb == "screen" ? MAX_SCREEN_HEIGHT : MAX_PIXELS_PER_INCH;
+                if (args != 1 || !parse_int_in(arg(1), 1, high, &value)) {
+                    return fail("'" + verb + "' takes one number from 1 to " + std::to_string(high));
+                }
                 if (verb == "screen") headless::set_screen_height(value);
                 if (verb == "ppi") headless::set_pixels_per_inch(value);
             }
@@ -308,8 +334,9 @@ private:
             headless::queue_answer(value);
         } else if (verb == "size") {
             int32_t height = 0;
-            if (args != 2 || !parse_int(arg(1), &value) || !parse_int(arg(2), &height) || value < 0 || height < 0) {
-                return usage(verb);
+            if (args != 2 || !parse_int_in(arg(1), 0, MAX_CLIENT_SIDE, &value) ||
+                !parse_int_in(arg(2), 0, MAX_CLIENT_SIDE, &height)) {
+                return fail("'size' takes a width and a height, each 0 to " + std::to_string(MAX_CLIENT_SIDE));
             }
             headless::set_client_size(value, height);
         } else if (verb == "close") {
@@ -336,17 +363,45 @@ private:
 
     bool start() {
         started_ = true;
-        if (!app_start(book_)) return false;
+        if (!app_start(book_)) {
+            explain_refusal();
+            return false;
+        }
         headless::pump();
         return true;
     }
 
+    // A refused start says why on the error stream, as the Windows reader
+    // does with its window or message box: the messages shown, and whether
+    // another copy was brought to the front.
+    void explain_refusal() {
+        if (headless::running_copy_raised() > 0) {
+            err_ << "tomelet-headless: another copy of the reader holds the book (" << state_file_name
+                 << "); it was brought to the front\n";
+        }
+        const int32_t shown = std::min(headless::message_count(), headless::MESSAGE_LOG_SIZE);
+        for (int32_t i = 0; i < shown; ++i) {
+            const char* text = headless::message(i).text;
+            err_ << "tomelet-headless: " << text;
+            if (std::strcmp(text, state_file_refused_text) == 0) {
+                err_ << " (the state file " << state_file_name
+                     << " is held by another copy of the reader, or cannot be opened or created here)";
+            }
+            err_ << "\n";
+        }
+    }
+
     int finish() {
         // The reader's loop has ended (or the window is gone): write the
-        // state file back, as the program does after its loop.
+        // state file back, as the program does after its loop.  A place
+        // that could not be saved ends the run with 1 and says so.
         if (!finished_) {
             finished_ = true;
-            app_finish();
+            if (!app_finish()) {
+                err_ << "tomelet-headless: the reader's place could not be saved: " << state_file_name
+                     << " could not be written\n";
+                return 1;
+            }
         }
         return headless::running() ? 0 : headless::exit_code();
     }
