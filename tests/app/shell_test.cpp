@@ -63,6 +63,20 @@ TEST_F(Shell, TheWindowIsSizedFromTheScreenHeight) {
     }
 }
 
+// Any screen height a platform may report sizes a window without overflow.
+TEST_F(Shell, WindowSizingHoldsForEveryScreenHeight) {
+    const struct {
+        int32_t screen, height, width;
+    } rows[] = {{768, 706, 529},          {INT32_MAX, 1975684955, 1481763716}, {23342214, 21474836, 16106127},
+                {0, 320, 240},            {-1, 320, 240},                      {INT32_MIN, 320, 240},
+                {347, 320, 240},          {348, 320, 240},                     {349, 321, 240}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(window_height_for(row.screen), row.height) << row.screen;
+        EXPECT_EQ(window_width_for(row.height), row.width) << row.screen;
+    }
+    EXPECT_EQ(window_width_for(INT32_MAX), 1610612735);
+}
+
 TEST_F(Shell, PageFontHeightsRoundThePixelHeightHalfUp) {
     headless::set_pixels_per_inch(96);
     font_points = 16.0f;

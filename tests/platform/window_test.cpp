@@ -2,6 +2,8 @@
 // timer and the scroll bar.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "app/entry.h"
 #include "platform/headless/headless.h"
 #include "tests/platform/fake_engine.h"
@@ -186,6 +188,22 @@ TEST_F(WindowTest, ActionsDeliverTheirMessageThenPump) {
     EXPECT_EQ(joined(engine->events), "size 400 300 | paint");
     EXPECT_EQ(headless::window().width, 400 + headless::NON_CLIENT_WIDTH);
     EXPECT_EQ(headless::window().height, 300 + headless::NON_CLIENT_HEIGHT);
+}
+
+// Any client size asked for gives an outer size within 32 bits.
+TEST_F(WindowTest, ClientSizesAreKeptWithinWhatTheFrameLeaves) {
+    ASSERT_TRUE(create());
+    const int32_t wide = INT32_MAX - headless::NON_CLIENT_WIDTH;
+    const int32_t high = INT32_MAX - headless::NON_CLIENT_HEIGHT;
+    const struct {
+        int32_t width, height, client_width, client_height;
+    } rows[] = {{INT32_MAX, INT32_MAX, wide, high}, {wide, high, wide, high}, {-1, INT32_MIN, 0, 0}, {7, 9, 7, 9}};
+    for (const auto& row : rows) {
+        headless::set_client_size(row.width, row.height);
+        EXPECT_EQ(headless::window().client_width, row.client_width);
+        EXPECT_EQ(headless::window().client_height, row.client_height);
+        EXPECT_EQ(headless::window().width, row.client_width + headless::NON_CLIENT_WIDTH);
+    }
 }
 
 TEST_F(WindowTest, TheScreenModel) {

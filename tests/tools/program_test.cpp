@@ -2,8 +2,13 @@
 // project's own book.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -118,6 +123,70 @@ TEST(BookcProgram, AnErrorWritesNothingAndExitsWithOne) {
     int32_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++files;
     EXPECT_EQ(files, 5);  // book.toml, text, old.cpp, stdout.txt and stderr.txt
+}
+
+// A source file that is not a plain file, or is over the size every file is
+// held to, is an error with the file's name, at once: a pipe is never
+// waited on, a device never read to its end.
+TEST(BookcProgram, SourceFilesMustBePlainAndWithinTheirSize) {
+    const auto sparse = [](const std::filesystem::path& path, std::uintmax_t size) {
+        { std::ofstream create(path); }
+        std::filesystem::resize_file(path, size);
+    };
+    const auto fifo = [](const std::filesystem::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); };
+    const std::uintmax_t over = 64u * 1024u * 1024u + 1;
+    const struct {
+        const char* file;  // replaced by something else
+        std::function<void(const std::filesystem::path&)> make;
+        const char* where;  // the file the message names
+        const char* what;
+    } rows[] = {
+        {"book.toml", fifo, "book.toml", "cannot read the catalogue"},
+        {"book.toml", [](const std::filesystem::path& p) { std::filesystem::create_symlink("/dev/zero", p); },
+         "book.toml", "cannot read the catalogue"},
+        {"book.toml", [&](const std::filesystem::path& p) { sparse(p, over); }, "book.toml",
+         "the file is larger than 64 MiB"},
+        {"text/a.tml", fifo, "book.toml", "cannot read the text file"},
+        {"text/a.tml", [&](const std::filesystem::path& p) { sparse(p, over); }, "text/a.tml",
+         "the file is larger than 64 MiB"},
+        {"pictures/p.bmp", fifo, "book.toml", "cannot read the file 'pictures/p.bmp'"},
+        {"pictures/p.bmp", [&](const std::filesystem::path& p) { sparse(p, over); }, "pictures/p.bmp",
+         "the file is larger than 64 MiB"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        book_folder folder;
+        // The text file is listed: a pipe under text/ is never even found.
+        std::string catalogue = small_catalogue("[[bitmap]]\nresource = 1700\nfile = \"pictures/p.bmp\"\n");
+        catalogue.replace(0, 7, "[book]\ntext = [\"text/a.tml\"]\n");
+        folder.write("book.toml", catalogue);
+        folder.write("text/a.tml", two_pages());
+        folder.write("pictures/p.bmp", "BM");
+        std::filesystem::remove(folder.path() / row.file);
+        row.make(folder.path() / row.file);
+        const run_result run = run_bookc(folder, quoted(folder.path().string()));
+        EXPECT_EQ(run.exit_code, 1);
+        const size_t at = run.err.find(folder.name(row.where) + ":");
+        ASSERT_NE(at, std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(std::string(": error: ") + row.what, at), std::string::npos) << run.err;
+    }
+}
+
+// Memory running out ends the run with a message and exit code 1: a book
+// whose title alone is 40 MiB, compiled with 100 MB of address space.
+TEST(BookcProgram, RunningOutOfMemoryIsAnErrorNotACrash) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    book_folder folder;
+    folder.write("book.toml", "[book]\ntitle = \"" + std::string(40u << 20, 'a') + "\"\n");
+    folder.write("text/a.tml", two_pages());
+    const std::string err = (folder.path() / "stderr.txt").string();
+    const std::string command = "(ulimit -v 100000; " + quoted(TOMELET_BOOKC) + " " + quoted(folder.path().string()) +
+                                ") >/dev/null 2>" + quoted(err);
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(folder.read("stderr.txt"), "tomelet-bookc: out of memory\n");
 }
 
 TEST(BookcProgram, CommandLineMistakesAreRefused) {

@@ -19,17 +19,11 @@ namespace {
 
 int32_t line_of(const toml::node& node) { return static_cast<int32_t>(node.source().begin.line); }
 
-bool read_bytes(const std::filesystem::path& path, std::vector<uint8_t>* bytes) {
-    std::error_code failure;
-    if (!std::filesystem::is_regular_file(path, failure)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return false;
-    const std::string text = content.str();
-    bytes->assign(text.begin(), text.end());
-    return true;
+source_read read_bytes(const std::filesystem::path& path, std::vector<uint8_t>* bytes) {
+    std::string text;
+    const source_read result = read_source_file(path, &text);
+    if (result == source_read::ok) bytes->assign(text.begin(), text.end());
+    return result;
 }
 
 // Reads the keys of one table: each known key is handed to its handler,
@@ -102,6 +96,17 @@ public:
     }
 
 private:
+    // Reads a file the catalogue names (at `line`), or reports why not:
+    // against the catalogue's line when it cannot be read, against the file
+    // itself when it is over the limit.
+    bool read_file(const std::filesystem::path& path, const std::string& name, int32_t line,
+                   std::vector<uint8_t>* bytes) {
+        const source_read result = read_bytes(path, bytes);
+        if (result == source_read::too_large) out_->error(display_name(folder_, name), 0, source_limit_message());
+        if (result == source_read::unreadable) out_->error(book_->file, line, "cannot read the file '" + name + "'");
+        return result == source_read::ok;
+    }
+
     const toml::table* table(const toml::node& node, const std::string& name) {
         const toml::table* t = node.as_table();
         if (t == nullptr) out_->error(book_->file, line_of(node), "'" + name + "' must be a table: [" + name + "]");
@@ -163,10 +168,7 @@ private:
             return bytes;
         }
         const std::filesystem::path path = folder_ / value->get();
-        if (!read_bytes(path, &bytes)) {
-            out_->error(book_->file, line_of(node), "cannot read the file '" + value->get() + "'");
-            return bytes;
-        }
+        if (!read_file(path, value->get(), line_of(node), &bytes)) return bytes;
         const auto starts = [&](size_t at, const char* word) {
             const size_t length = std::char_traits<char>::length(word);
             return bytes.size() >= at + length && std::equal(word, word + length, bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -192,10 +194,7 @@ private:
             out_->error(book_->file, line_of(node), "'book.icon' must be a string");
             return bytes;
         }
-        if (!read_bytes(folder_ / value->get(), &bytes)) {
-            out_->error(book_->file, line_of(node), "cannot read the file '" + value->get() + "'");
-            return bytes;
-        }
+        if (!read_file(folder_ / value->get(), value->get(), line_of(node), &bytes)) return bytes;
         const bool icon = bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0 &&
                           (bytes[4] != 0 || bytes[5] != 0);
         if (!icon) {
@@ -435,14 +434,14 @@ std::string display_name(const std::filesystem::path& folder, const std::filesys
 catalogue read_catalogue(const std::filesystem::path& folder, diagnostics* out) {
     catalogue book;
     book.file = display_name(folder, "book.toml");
-    std::ifstream in(folder / "book.toml", std::ios::binary);
-    if (!in) {
-        out->error(book.file, 0, "cannot read the catalogue");
+    std::string text;
+    const source_read result = read_source_file(folder / "book.toml", &text);
+    if (result != source_read::ok) {
+        out->error(book.file, 0,
+                   result == source_read::too_large ? source_limit_message()
+                                                    : "cannot read the catalogue (it must be a plain, readable file)");
         return book;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    const std::string text = content.str();
     toml::table root;
     try {
         root = toml::parse(std::string_view(text), std::string_view(book.file));

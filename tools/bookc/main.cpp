@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "tools/bookc/bookc.h"
@@ -28,9 +29,7 @@ int fail(const std::string& message) {
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     std::string folder;
     std::string output;
     std::string rc;
@@ -89,4 +88,17 @@ int main(int argc, char** argv) {
     }
     if (stats) std::cout << tomelet::bookc::stats_text(*result.book);
     return 0;
+}
+
+}  // namespace
+
+// Memory that runs out (a book far too large) ends the run with a message,
+// never with an uncaught exception.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "tomelet-bookc: out of memory\n";
+        return 1;
+    }
 }

@@ -52,6 +52,19 @@ struct catalogue {
     std::vector<uint8_t> icon;  // the icon file's bytes; empty: none given
 };
 
+// The most bytes any file of a book's source folder may hold: far above any
+// real book's file.
+constexpr std::uintmax_t SOURCE_FILE_LIMIT = 64u * 1024u * 1024u;
+
+enum class source_read { ok, unreadable, too_large };
+// Reads a plain file (a link to one is followed) whole into *content.  A
+// pipe, a device, a directory or a missing file is unreadable, and so is a
+// file that cannot be opened or read; one over SOURCE_FILE_LIMIT bytes is
+// too large and is not read past the limit.
+source_read read_source_file(const std::filesystem::path& path, std::string* content);
+// The message of a file over the limit (reported against that file).
+std::string source_limit_message();
+
 // Reads folder/book.toml and the files it names.
 catalogue read_catalogue(const std::filesystem::path& folder, diagnostics* out);
 

@@ -52,10 +52,13 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
     std::vector<source_paragraph> paragraphs;
     std::map<int64_t, std::pair<std::string, int32_t>> written;  // number -> where
     for (const catalogue::text_file& file : book.text_files) {
-        std::error_code failure;
-        std::ifstream in;
-        if (std::filesystem::is_regular_file(file.path, failure)) in.open(file.path, std::ios::binary);
-        if (!in.is_open() || !in) {
+        std::string text;
+        const source_read result = read_source_file(file.path, &text);
+        if (result == source_read::too_large) {
+            out->error(file.name, 0, source_limit_message());
+            continue;
+        }
+        if (result != source_read::ok) {
             if (file.line > 0) {
                 out->error(book.file, file.line, "cannot read the text file '" + file.name + "'");
             } else {
@@ -63,9 +66,6 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
             }
             continue;
         }
-        std::ostringstream content;
-        content << in.rdbuf();
-        std::string text = content.str();
         if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
 
         source_paragraph* current = nullptr;
