@@ -7,6 +7,7 @@
 #include <string>
 
 #include "book/assemble.h"
+#include "fuzz/engine_reset.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -37,25 +38,19 @@ tomelet::testing::memory_book& book() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tomelet;
     if (size == 0) return 0;
-    static bool ready = false;
-    if (!ready) {
-        headless::reset();
-        book().use();
-        ready = true;
-    }
-    headless::clear_messages();
-    headless::clear_sounds();
+    // Every input starts from the state a fresh process has: nothing that
+    // an earlier input's page or choice left behind (the layout's cursor,
+    // the markup scanner's held words, the evaluator's bottom slot, the
+    // variables) reaches this one.
+    fuzzing::reset_engine_state();
+    book().use();
     const uint8_t control = data[0];
     size_t n = size - 1;
     if (n > PARAGRAPH_TEXT_LIMIT) n = PARAGRAPH_TEXT_LIMIT;
     std::memcpy(paragraph_text, data + 1, n);
     paragraph_text[n] = '\0';
 
-    destroy_page_controls();
-    page_clear();
     run_paragraph(paragraph_text);
-    // hold_words survives pages by design; a paragraph without <J> leaves it
-    // set, which the next input may meet.
     if (hotword_count > 0) {
         const hotword& h = hotwords[control % hotword_count];
         const char* typed = (control & 0x80) != 0 ? "  seven " : "";

@@ -236,4 +236,13 @@ uint8_t evaluate_condition() {
     return static_cast<uint8_t>(top_operand().value);
 }
 
+void evaluator_reset() {
+    for (operand& o : operands) o = operand{0, OPERAND_RESULT};
+    for (pending_operator& o : operators) o = pending_operator{'\0', 0};
+    operand_count = 0;
+    operator_count = 0;
+    depth = 0;
+    right_side = false;
+}
+
 }  // namespace tomelet

@@ -10,4 +10,9 @@ namespace tomelet {
 // value: the low 8 bits of the top operand at the end.
 uint8_t evaluate_condition();
 
+// Puts the evaluator's stacks back as they are when the program starts,
+// the bottom slot's kept content included.  For tools that run many pages
+// in one process and need each to start alike (the fuzz targets).
+void evaluator_reset();
+
 }  // namespace tomelet
