@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/engine_reset.h"
 #include "tools/bookc/bookc.h"
 
 namespace {
@@ -48,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::filesystem::create_directories(folder / "text");
     }
     if (size == 0) return 0;
+    // The compiler runs conditions through the engine's evaluator.
+    tomelet::fuzzing::reset_engine_state();
     const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     const bool catalogue = (data[0] & 1) != 0;
     write(folder / "book.toml", catalogue ? rest : std::string(CATALOGUE));

@@ -9,7 +9,7 @@
 
 #include "app/navigation.h"
 #include "book/book.h"
-#include "platform/headless/headless.h"
+#include "fuzz/engine_reset.h"
 #include "story/state_file.h"
 #include "tests/support/memory_book.h"
 
@@ -35,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!ready) {
         char pattern[] = "/tmp/tomelet-fuzz-XXXXXX";
         if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
-        headless::reset();
         ready = true;
     }
+    fuzzing::reset_engine_state();
     book().use();
     const int fd = open(state_file_name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) std::abort();
