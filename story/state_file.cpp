@@ -116,7 +116,11 @@ bool save_state() {
     // The record goes in place, from offset 0 of the file held since
     // start-up: the exclusive hold is the single-instance rule, so the file
     // is never replaced by another.  A failed write is reported to the
-    // caller, who tells the reader.  The handle is dropped once closed, so
+    // caller, who tells the reader.  A write torn by a crash or a power
+    // loss (the first bytes new, the rest old) still loads, since the magic
+    // is the same in both: each byte is then one run's or the other's, so
+    // the place, variables, snapshots and set fields may mix two saves, but
+    // the load takes a mixed record as safely as any other.  The handle is dropped once closed, so
     // a second save writes nothing and never closes a handle twice.
     if (state_file == nullptr) return true;
     const bool written = plat_file_write_at_start(state_file, record, record_size());
