@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "fuzz/engine_reset.h"
+#include "fuzz/support.h"
 #include "platform/headless/backend.h"
 #include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"

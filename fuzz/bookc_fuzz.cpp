@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "fuzz/engine_reset.h"
+#include "fuzz/support.h"
 #include "tools/bookc/bookc.h"
 
 namespace {

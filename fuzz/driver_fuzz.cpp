@@ -13,7 +13,7 @@
 #include <string>
 
 #include "book/compiled_book.h"
-#include "fuzz/engine_reset.h"
+#include "fuzz/support.h"
 #include "platform/headless/driver/driver.h"
 #include "story/state_file.h"
 
@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tomelet;
     static bool ready = false;
     if (!ready) {
-        char pattern[] = "/tmp/tomelet-driver-fuzz-XXXXXX";
-        if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
+        fuzzing::enter_scratch_folder();
         ready = true;
     }
     fuzzing::reset_engine_state();

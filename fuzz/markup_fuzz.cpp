@@ -7,7 +7,7 @@
 #include <string>
 
 #include "book/assemble.h"
-#include "fuzz/engine_reset.h"
+#include "fuzz/support.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"

@@ -9,7 +9,7 @@
 
 #include "app/navigation.h"
 #include "book/book.h"
-#include "fuzz/engine_reset.h"
+#include "fuzz/support.h"
 #include "story/state_file.h"
 #include "tests/support/memory_book.h"
 
@@ -33,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tomelet;
     static bool ready = false;
     if (!ready) {
-        char pattern[] = "/tmp/tomelet-fuzz-XXXXXX";
-        if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
+        fuzzing::enter_scratch_folder();
         ready = true;
     }
     fuzzing::reset_engine_state();
@@ -47,6 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int16_t start = load_state();
     if (start < 1 || start > the_book->paragraph_count) std::abort();
     current_paragraph = start;
-    save_state();
+    if (!save_state()) std::abort();
     return 0;
 }

@@ -1,6 +1,12 @@
-#include "fuzz/engine_reset.h"
+#include "fuzz/support.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "app/navigation.h"
 #include "app/shell.h"
@@ -79,6 +85,28 @@ void reset_engine_state() {
     normal_font = nullptr;
     client_origin = plat_rect{0, 0, 0, 0};
     text_area = plat_rect{0, 0, 0, 0};
+}
+
+namespace {
+
+char scratch[64];
+
+// The folder goes when the fuzzer exits.
+void remove_scratch() {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch, ignored);
+}
+
+}  // namespace
+
+void enter_scratch_folder() {
+    std::strcpy(scratch, "/dev/shm/tomelet-fuzz-XXXXXX");
+    if (mkdtemp(scratch) == nullptr) {
+        std::strcpy(scratch, "/tmp/tomelet-fuzz-XXXXXX");
+        if (mkdtemp(scratch) == nullptr) std::abort();
+    }
+    if (chdir(scratch) != 0) std::abort();
+    std::atexit(remove_scratch);
 }
 
 }  // namespace tomelet::fuzzing

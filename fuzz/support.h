@@ -1,6 +1,6 @@
-// Puts the engine's global state back as it is when a program starts, so
-// that a fuzz target runs every input from the same state and any finding
-// reproduces from its own input alone.
+// What the fuzz targets share: the engine put back as it is when a program
+// starts, so that every input runs from the same state and any finding
+// reproduces from its own input alone; and a folder of their own to work in.
 #pragma once
 
 namespace tomelet::fuzzing {
@@ -12,5 +12,10 @@ namespace tomelet::fuzzing {
 // window-wide values and the random numbers.  The book in use is left as
 // it is (book_use resets its live tables).
 void reset_engine_state();
+
+// Makes a new empty folder for the target's files and makes it the current
+// directory; aborts when it cannot.  It lies in /dev/shm when there is one:
+// in memory, the state file's flush at every save costs nothing.
+void enter_scratch_folder();
 
 }  // namespace tomelet::fuzzing
