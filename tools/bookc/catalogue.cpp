@@ -1,7 +1,6 @@
 // Reading the catalogue, book.toml.
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <map>

@@ -6,7 +6,6 @@
 // Every other line is text of the paragraph opened last; its words are
 // separated by any run of blanks, tabs and line breaks.
 
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <system_error>
