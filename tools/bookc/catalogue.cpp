@@ -5,7 +5,6 @@
 #include <limits>
 #include <map>
 #include <set>
-#include <sstream>
 #include <system_error>
 
 #include <toml++/toml.h>
