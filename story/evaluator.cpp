@@ -14,10 +14,12 @@ namespace tomelet {
 //
 // Text that does not follow the grammar (unbalanced parentheses, digits
 // before any `%`, chains longer than the stacks) is still read to its end:
-// a push on a full stack shows the overflow message and stores nothing, a
-// pop from an empty one shows its message and reads level 1 as it stands,
-// and a variable number outside the catalogue reads as value 0, flag 0.
-// The result is then whatever the stacks yield.
+// a push that brings a stack's count to 10 shows the overflow message (so
+// a stack filled again after a pop shows it again); a push on a full stack
+// is dropped without a message: nothing is stored past level 10 and the
+// count stays 10.  A pop from an empty stack shows its message and reads
+// level 1 as it stands, and a variable number outside the catalogue reads
+// as value 0, flag 0.  The result is then whatever the stacks yield.
 
 namespace {
 
@@ -57,20 +59,14 @@ char at(int32_t position) {
 operand& top_operand() { return operands[operand_count]; }
 
 void push_operand(int16_t value, uint8_t kind) {
-    if (operand_count >= STACK_LEVELS) {
-        show_error("Operands stack overflow");
-        return;
-    }
+    if (operand_count >= STACK_LEVELS) return;
     ++operand_count;
     operands[operand_count] = operand{value, kind};
     if (operand_count == STACK_LEVELS) show_error("Operands stack overflow");
 }
 
 void push_operator(char op) {
-    if (operator_count >= STACK_LEVELS) {
-        show_error("Operators stack overflow");
-        return;
-    }
+    if (operator_count >= STACK_LEVELS) return;
     ++operator_count;
     operators[operator_count] = pending_operator{op, depth};
     if (operator_count == STACK_LEVELS) show_error("Operators stack overflow");

@@ -23,16 +23,31 @@ int16_t pending_length = 0;
 uint8_t hold_words = 0;
 uint8_t last_condition = 1;
 
-// Limits.  pending_words holds at most 299 characters and tag_buffer 399.
-// A character (or a piece of text) that would pass them is not stored: the
-// message is shown with the length the text would have had, once for each
-// refused piece, and the rest of the paragraph is read on.  A hotword tag
-// met when all 100 records are in use makes neither a record nor a control
-// (its other effects, such as a restart point's name after its button,
-// still happen), and the tag still ends with "Hotwords structure array
-// overflow".
+// Limits.  pending_words keeps at most 299 characters and tag_buffer 399;
+// what arrives beyond them is counted but not stored (the tag is read as
+// the 399 characters it kept).  pending_length and tag_length count every
+// character that arrived, so the messages show the length the text has
+// reached:
+// - every character of the running text (and of a tag) that arrives while
+//   the run is 300 characters or more (the tag 400 or more) shows
+//   "%d is Too many letters in word" ("... in command") with the new
+//   length: a 305-character run shows 300, 301, ... 305;
+// - the value name of `l` and the restart point's name of `u` are added in
+//   one piece and show the message once, with the new length, when it is
+//   300 or more; under a held title three names of 250 characters show
+//   500 and then 750;
+// - the space of `a` under a held title adds its length and shows nothing.
+// The counts stop at 32767 (a title held through a long chain of names
+// could otherwise pass the 16-bit count); a paragraph never comes near.
+// A hotword tag met when all 100 records are in use makes neither a record
+// nor a control (its other effects, such as a restart point's name after
+// its button, still happen), and the tag still ends with "Hotwords
+// structure array overflow".
 
 namespace {
+
+constexpr int32_t PENDING_KEPT = PENDING_WORDS_SIZE - 1;
+constexpr int32_t TAG_KEPT = TAG_BUFFER_SIZE - 1;
 
 void show_number_message(const char* format, int32_t number) {
     char message[100];
@@ -45,27 +60,50 @@ void empty_pending() {
     pending_length = 0;
 }
 
-// Appends `first` and then `second` to pending_words.  When the result
-// would be 300 characters or more, what fits is kept and "%d is Too many
-// letters in word" is shown with the length the text would have had.
-void append_pending(const char* first, const char* second = "") {
-    int32_t length = pending_length;
-    int32_t wanted = length;
-    const char* pieces[2] = {first, second};
-    for (const char* piece : pieces) {
-        for (const char* c = piece; *c != '\0'; ++c) {
-            ++wanted;
-            if (length < PENDING_WORDS_SIZE - 1) pending_words[length++] = *c;
-        }
+int16_t counted(int32_t length) { return static_cast<int16_t>(length < INT16_MAX ? length : INT16_MAX); }
+
+// Adds `count` characters to a buffer that keeps `kept` of them: what still
+// fits is stored behind the `length` characters counted so far, and the
+// buffer stays NUL-terminated.  Returns the new count.
+int16_t add_to_buffer(char* buffer, int32_t kept, int16_t length, const char* text, int32_t count) {
+    const int32_t stored = length < kept ? length : kept;
+    const int32_t room = kept - stored;
+    const int32_t copied = count < room ? count : room;
+    if (copied > 0) {
+        std::memcpy(buffer + stored, text, static_cast<size_t>(copied));
+        buffer[stored + copied] = '\0';
     }
-    pending_words[length] = '\0';
-    pending_length = static_cast<int16_t>(length);
-    if (wanted >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", wanted);
+    return counted(length + count);
 }
 
-void append_text_character(char c) {
-    const char piece[2] = {c, '\0'};
-    append_pending(piece);
+// The running text's rule: one message for every character that arrives
+// while the count is at or above `limit`, with the count it has reached.
+void report_each(const char* format, int32_t limit, int32_t before, int32_t count) {
+    for (int32_t i = 1; i <= count; ++i) {
+        const int32_t length = counted(before + i);
+        if (length >= limit) show_number_message(format, length);
+    }
+}
+
+// Characters of the running text, as the scanner reads them.
+void append_text(const char* text, int32_t count) {
+    const int16_t before = pending_length;
+    pending_length = add_to_buffer(pending_words, PENDING_KEPT, before, text, count);
+    if (before + count >= PENDING_WORDS_SIZE) {
+        report_each("%d is Too many letters in word", PENDING_WORDS_SIZE, before, count);
+    }
+}
+
+void append_text_character(char c) { append_text(&c, 1); }
+
+// A name added by `l` or `u`: one message for the whole piece.
+void append_name(const char* name) {
+    pending_length = add_to_buffer(pending_words, PENDING_KEPT, pending_length, name,
+                                   static_cast<int32_t>(std::strlen(name)));
+}
+
+void report_name_length() {
+    if (pending_length >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", pending_length);
 }
 
 // "Check the run": a run longer than 150 characters that has just taken a
@@ -88,25 +126,15 @@ void begin_tag() {
     scan_state = SCAN_TAG;
 }
 
-void append_tag_character(char c) {
-    if (tag_length < TAG_BUFFER_SIZE - 1) {
-        tag_buffer[tag_length] = c;
-        ++tag_length;
-        tag_buffer[tag_length] = '\0';
-        return;
+void append_tag(const char* text, int32_t count) {
+    const int16_t before = tag_length;
+    tag_length = add_to_buffer(tag_buffer, TAG_KEPT, before, text, count);
+    if (before + count >= TAG_BUFFER_SIZE) {
+        report_each("%d is Too many letters in command", TAG_BUFFER_SIZE, before, count);
     }
-    show_number_message("%d is Too many letters in command", tag_length + 1);
 }
 
-// Text shown by a tag: kept in pending_words while a title is collected,
-// otherwise emitted at once.
-void show_text(const char* text) {
-    if (hold_words != 0) {
-        append_pending(text);
-    } else {
-        page_text_item(text);
-    }
-}
+void append_tag_character(char c) { append_tag(&c, 1); }
 
 int32_t value_count_of(const variable_row* row) { return row != nullptr ? row->value_count : 0; }
 int32_t value_of(const variable_row* row) { return row != nullptr ? row->value : 0; }
@@ -186,18 +214,36 @@ bool run_restart_use(const tag_arguments& tag) {
     const restart_point* point = restart_point_at(tag.number);
     if (point == nullptr || point->set == 0) return false;
     add_hotword(tag, 'u', tag.number, make_hotword);
-    append_pending(point->name != nullptr ? point->name : "", word_separator);
+    append_name(point->name != nullptr ? point->name : "");
+    append_name(word_separator);
+    report_name_length();
     return true;
 }
 
-// l: the name of the variable's current value.  A variable outside the
-// catalogue, or a value at or above its count (a loaded file may hold any
-// byte), shows nothing.
+// l: the name of the variable's current value, kept in the title while one
+// is held, otherwise shown at once.  A variable outside the catalogue, or a
+// value at or above its count (a loaded file may hold any byte), shows
+// nothing.
 void run_value_name(const tag_arguments& tag) {
     const variable_row* row = variable_at(tag.number);
     if (row == nullptr) return;
     const char* name = value_name(row, row->value);
-    if (name != nullptr) show_text(name);
+    if (name == nullptr) return;
+    if (hold_words != 0) {
+        append_name(name);
+        report_name_length();
+    } else {
+        page_text_item(name);
+    }
+}
+
+// a: a space; a held title takes it without a check of its length.
+void run_space() {
+    if (hold_words != 0) {
+        append_name(word_separator);
+    } else {
+        page_text_item(word_separator);
+    }
 }
 
 void set_link(page_link& link, int32_t target) { link = page_link{LINK_PARAGRAPH, static_cast<int16_t>(target)}; }
@@ -292,7 +338,7 @@ bool run_tag() {
             page_align(tag.number);
             break;
         case 'a':
-            show_text(word_separator);
+            run_space();
             break;
         case 'l':
             run_value_name(tag);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/navigation.h"
 #include "book/book.h"
@@ -384,45 +385,67 @@ TEST_F(MarkupTest, RestartPointsSaveAndOfferTheirButtons) {
 
 // ---- limits ----------------------------------------------------------------
 
-TEST_F(MarkupTest, RunOf300CharactersIsCut) {
-    run(std::string(305, 'w') + "<G>");
-    ASSERT_EQ(item_count(), 1);
-    EXPECT_EQ(item_text(0), std::string(299, 'w'));
-    EXPECT_EQ(count_of("300 is Too many letters in word"), 6);
-    EXPECT_EQ(message_count(), 6);
-    EXPECT_EQ(pending_length, 0);
+// The running text keeps 299 characters and a tag 399; the counts go on
+// with every character that arrives, and the messages show them.
+TEST_F(MarkupTest, RunAndTagLimits) {
+    const auto lengths = [](int32_t from, int32_t to) {
+        std::vector<int32_t> out;
+        for (int32_t n = from; n <= to; ++n) out.push_back(n);
+        return out;
+    };
+    const std::string w299(299, 'w');
+    const std::string long_label(450, 'q');
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<int32_t> word;     // "%d is Too many letters in word", in order
+        std::vector<int32_t> command;  // "%d is Too many letters in command", in order
+        std::string first_item;        // the text of the page's first item
+    } cases[] = {
+        {"299 characters", w299 + "<G>", {}, {}, w299},
+        {"a run of 305", std::string(305, 'w') + "<G>", lengths(300, 305), {}, w299},
+        {"a held run of 310", "<H>" + std::string(310, 'w') + "<J>", lengths(300, 310), {}, w299},
+        // The space that ends a long run counts too; the early emission
+        // then empties the run.
+        {"a run of 310 and a space", std::string(310, 'w') + " abc<G>", lengths(300, 311), {}, w299 + "abc"},
+        // a: the separator is counted without a check; the next character
+        // arrives at 301.
+        {"a space at 299", "<H>" + w299 + "<a><J>", {}, {}, w299},
+        {"a character after the space", "<H>" + w299 + "<a>x<J>", {301}, {}, w299},
+        // l: each name of 200 characters is added in one piece.
+        {"three long value names", "<H><l %40><l %40><l %40><J>", {400, 600}, {}, std::string(200, 'a') + std::string(99, 'a')},
+        {"two names and a space", "<H><l %40><a><l %40><J>", {401}, {}, std::string(200, 'a') + " " + std::string(98, 'a')},
+        // u: the point's name and a space, in one piece, with or without a title.
+        {"a restart point's name", "<H>" + std::string(296, 'w') + "<u *0 \"b\">{}<J>", {302}, {}, ""},
+        {"a tag of 399", "<M \"" + std::string(393, 'q') + "\" 5><G>", {}, {}, ""},
+        // M, space, quote, 450 q, quote, space, 5: 456 characters.
+        {"a tag of 456", "<M \"" + long_label + "\" 5><G>", {}, lengths(400, 456), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        shown_paragraph = 5;
+        run("<s *0>");
+        run(c.text);
+        std::vector<std::string> expected;
+        for (int32_t n : c.word) expected.push_back(std::to_string(n) + " is Too many letters in word");
+        for (int32_t n : c.command) expected.push_back(std::to_string(n) + " is Too many letters in command");
+        std::vector<std::string> shown;
+        for (int32_t i = 0; i < message_count(); ++i) shown.push_back(message(i));
+        EXPECT_EQ(shown, expected);
+        if (!c.first_item.empty()) {
+            ASSERT_GT(item_count(), 0);
+            EXPECT_EQ(item_text(0), c.first_item);
+        }
+        EXPECT_EQ(pending_length, 0);
+    }
 
-    // 299 characters are fine.
+    // The tag is read as the 399 characters it kept: a label of 99 and no target.
     SetUp();
-    run(std::string(299, 'w') + "<G>");
-    EXPECT_EQ(message_count(), 0);
-    EXPECT_EQ(item_text(0), std::string(299, 'w'));
-
-    // In a title the run may grow through value names and spaces.
-    SetUp();
-    run("<H><l %40><a><l %40><J>");
-    ASSERT_EQ(item_count(), 1);
-    EXPECT_EQ(item_text(0), std::string(200, 'a') + " " + std::string(98, 'a'));
-    EXPECT_EQ(count_of("401 is Too many letters in word"), 1);
-    SetUp();
-    run("<H>" + std::string(299, 't') + "<a><J>");
-    EXPECT_EQ(count_of("300 is Too many letters in word"), 1);
-    EXPECT_EQ(item_text(0), std::string(299, 't'));
-}
-
-TEST_F(MarkupTest, TagOf400CharactersIsCut) {
-    const std::string label(450, 'q');
-    run("<M \"" + label + "\" 5><G>");
-    // 399 characters are kept: the letter, a space, the quote and 396 q.
-    EXPECT_EQ(count_of("400 is Too many letters in command"), 450 + 6 - 399);
+    run("<M \"" + long_label + "\" 5><G>");
     ASSERT_EQ(hotword_count, 1);
     EXPECT_EQ(std::string(buttons[0].label), std::string(99, 'q'));
-    EXPECT_EQ(hotwords[0].target1, 0);  // the target was cut off
-
-    SetUp();
-    run("<M \"" + std::string(393, 'q') + "\" 5><G>");  // exactly 399
-    EXPECT_EQ(message_count(), 0);
-    EXPECT_EQ(hotwords[0].target1, 5);
+    EXPECT_EQ(hotwords[0].target1, 0);
 }
 
 TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
