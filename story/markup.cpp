@@ -94,8 +94,6 @@ void append_text(const char* text, int32_t count) {
     }
 }
 
-void append_text_character(char c) { append_text(&c, 1); }
-
 // A name added by `l` or `u`: one message for the whole piece.
 void append_name(const char* name) {
     pending_length = add_to_buffer(pending_words, PENDING_KEPT, pending_length, name,
@@ -106,13 +104,32 @@ void report_name_length() {
     if (pending_length >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", pending_length);
 }
 
-// "Check the run": a run longer than 150 characters that has just taken a
-// space is emitted early (with its trailing space).  The display list joins
-// consecutive text pieces, so the page is the same.
-void check_run() {
-    if (hold_words == 0 && pending_length > PENDING_FLUSH_LENGTH) {
-        page_flush_words(pending_words);
-        empty_pending();
+// A stretch of running text, read in one step.  "Check the run": a run
+// longer than 150 characters that has just taken a space is emitted early
+// (with its trailing space), so the stretch is taken up to that space, the
+// run emitted, and the rest taken the same way.  The display list joins
+// consecutive text pieces, so the page is the same.  While a title is held
+// nothing is emitted early.
+void take_text(const char* text, int32_t count) {
+    while (count > 0) {
+        int32_t taken = count;
+        bool emit = false;
+        if (hold_words == 0 && pending_length + count > PENDING_FLUSH_LENGTH) {
+            // Only a space that makes the run at least 151 characters long.
+            const int32_t from = pending_length < PENDING_FLUSH_LENGTH ? PENDING_FLUSH_LENGTH - pending_length : 0;
+            const void* space = std::memchr(text + from, ' ', static_cast<size_t>(count - from));
+            if (space != nullptr) {
+                taken = static_cast<int32_t>(static_cast<const char*>(space) - text) + 1;
+                emit = true;
+            }
+        }
+        append_text(text, taken);
+        if (emit) {
+            page_flush_words(pending_words);
+            empty_pending();
+        }
+        text += taken;
+        count -= taken;
     }
 }
 
@@ -133,8 +150,6 @@ void append_tag(const char* text, int32_t count) {
         report_each("%d is Too many letters in command", TAG_BUFFER_SIZE, before, count);
     }
 }
-
-void append_tag_character(char c) { append_tag(&c, 1); }
 
 int32_t value_count_of(const variable_row* row) { return row != nullptr ? row->value_count : 0; }
 int32_t value_of(const variable_row* row) { return row != nullptr ? row->value : 0; }
@@ -365,47 +380,92 @@ bool run_tag() {
     return true;
 }
 
+namespace {
+
+// The last index of a text that is read: the scanner's position is 16 bits.
+constexpr int32_t LAST_READ = INT16_MAX;
+
+// The characters the scanner acts on, and the end of the text: a stretch of
+// plain text (or of a tag) runs up to the first of them.
+struct stretch_stops {
+    bool ends[256];
+};
+
+constexpr stretch_stops make_stretch_stops() {
+    stretch_stops stops{};
+    const char characters[] = {'\0', '<', '>', '{', '}'};
+    for (const char c : characters) stops.ends[static_cast<unsigned char>(c)] = true;
+    return stops;
+}
+
+constexpr stretch_stops STRETCH_STOPS = make_stretch_stops();
+
+// The end of the stretch that starts at `from` (exclusive), never past the
+// last index that is read.
+int32_t stretch_end(const char* text, int32_t from) {
+    int32_t end = from;
+    while (!STRETCH_STOPS.ends[static_cast<unsigned char>(text[end])]) ++end;
+    return end <= LAST_READ ? end : LAST_READ + 1;
+}
+
+// The `}` that ends a skipped block, or the end of the text.
+int32_t skip_end(const char* text, int32_t from) {
+    const char* close = std::strchr(text + from, '}');
+    const int32_t end = close != nullptr ? static_cast<int32_t>(close - text) : LAST_READ + 1;
+    return end <= LAST_READ ? end : LAST_READ + 1;
+}
+
+}  // namespace
+
 // The scanner.  Text outside tags collects in pending_words and is emitted
 // when a tag begins (or, at a space, once the run is longer than 150
 // characters); spaces right after a tag or a `}` are dropped; a false
 // condition skips everything up to the next `}`.  Text after the last tag
-// is never emitted.  Only the first 32767 characters of a text are read
-// (a paragraph holds at most 3316).
+// is never emitted.  Plain text and the text of a tag are read a stretch at
+// a time: everything up to the next `<`, `>`, `{` or `}` is taken in one
+// step, with the limits and messages the characters one by one would give.
+// Only the first 32768 characters of a text are read (up to index 32767; a
+// paragraph holds at most 3316).
 void run_paragraph(const char* text) {
     hotword_count = 0;
     empty_pending();
     last_condition = 1;
     scan_state = SCAN_GAP;
 
-    for (scan_position = 0; text[scan_position] != '\0'; ++scan_position) {
-        const char c = text[scan_position];
+    int32_t i = 0;
+    while (i <= LAST_READ) {
+        scan_position = static_cast<int16_t>(i);
+        const char c = text[i];
+        if (c == '\0') break;
         if (c == '}') {
             scan_state = SCAN_GAP;
+            ++i;
         } else if (c == '{') {
-            // Dropped wherever it stands.
+            ++i;  // dropped wherever it stands
         } else if (scan_state == SCAN_SKIP) {
-            // Everything else is skipped up to the next `}`.
+            i = skip_end(text, i);  // everything up to the next `}`
         } else if (c == '<') {
             begin_tag();
+            ++i;
         } else if (scan_state == SCAN_TAG) {
             if (c == '>') {
                 scan_state = run_tag() ? SCAN_GAP : SCAN_SKIP;
+                ++i;
             } else {
-                append_tag_character(c);
+                const int32_t end = stretch_end(text, i);
+                append_tag(text + i, end - i);
+                i = end;
             }
-        } else if (c == '>') {
-            // A `>` outside a tag is ignored.
-        } else if (c == ' ') {
-            if (scan_state == SCAN_TEXT) {
-                append_text_character(c);
-                check_run();
-            }
+        } else if (c == '>' || (c == ' ' && scan_state == SCAN_GAP)) {
+            ++i;  // a `>` outside a tag, and spaces after a tag or a `}`
         } else {
             scan_state = SCAN_TEXT;
-            append_text_character(c);
+            const int32_t end = stretch_end(text, i);
+            take_text(text + i, end - i);
+            i = end;
         }
-        if (scan_position == INT16_MAX) break;
     }
+    if (i > LAST_READ) scan_position = INT16_MAX;
 }
 
 }  // namespace tomelet

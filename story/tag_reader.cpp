@@ -143,21 +143,54 @@ void skip_to(char ch) {
 }
 
 int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
-    int32_t stored = 0;
-    int32_t source = 0;
-    for (char c = at_cursor(); c != '\0'; c = at_cursor()) {
-        ++tag_cursor;
-        if (c == close) break;
-        if (stored < size - 1) dest[stored++] = c;
-        ++source;
-    }
+    // The characters up to `close` or the end of the tag, found first and
+    // then copied in one piece.
+    const int32_t from = tag_cursor >= 0 && tag_cursor < TAG_BUFFER_SIZE ? tag_cursor : TAG_BUFFER_SIZE;
+    int32_t end = from;
+    while (end < TAG_BUFFER_SIZE && tag_buffer[end] != '\0' && tag_buffer[end] != close) ++end;
+    const int32_t source = end - from;
+    const int32_t stored = source < size - 1 ? source : size - 1;
+    if (stored > 0) std::memcpy(dest, tag_buffer + from, static_cast<size_t>(stored));
     dest[stored] = '\0';
+    if (end < TAG_BUFFER_SIZE && tag_buffer[end] == close) {
+        tag_cursor = static_cast<int16_t>(end + 1);
+    } else if (from < TAG_BUFFER_SIZE) {
+        tag_cursor = static_cast<int16_t>(end);
+    }
     if (source_length != nullptr) *source_length = source;
     return stored;
 }
 
+// Every field starts at zero and every text empty; the bytes of a text
+// past its NUL are not cleared (clearing the whole record for every tag
+// cost more than reading most tags).
+void clear_arguments(tag_arguments* t) {
+    t->letter = '\0';
+    t->number = 0;
+    t->immediate = false;
+    t->value_form = VALUE_NUMBER;
+    t->value_number = 0;
+    t->makes_hotword = false;
+    t->labelled = false;
+    t->label[0] = '\0';
+    t->label_length = 0;
+    t->label_source_length = 0;
+    t->picture = 0;
+    t->target1 = 0;
+    t->target2 = 0;
+    t->target3 = 0;
+    t->default_target = 0;
+    t->bands = 0;
+    for (int32_t band = 0; band < MAX_BANDS; ++band) {
+        t->chances[band] = 0;
+        t->answers[band][0] = '\0';
+        t->answer_source_lengths[band] = 0;
+    }
+    t->longest = 0;
+}
+
 void parse_tag(tag_arguments* t) {
-    *t = tag_arguments{};
+    clear_arguments(t);
     t->letter = tag_buffer[0];
     tag_cursor = 1;
     switch (t->letter) {

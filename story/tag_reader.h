@@ -89,7 +89,8 @@ struct tag_arguments {
 
 // Reads the tag in tag_buffer from its letter on, exactly as running it
 // would, and leaves tag_cursor where running it would leave it.  Changes
-// nothing else.
+// nothing else.  Every field the tag does not give is 0 or an empty text
+// (the bytes past a text's NUL are left as they were).
 void parse_tag(tag_arguments* out);
 
 }  // namespace tomelet
