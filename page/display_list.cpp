@@ -43,8 +43,9 @@ void page_clear() {
     page_text_used = 0;
 }
 
-void page_add_text(const char* text, int32_t kind) {
-    const size_t length = std::strlen(text);
+namespace {
+
+void add_text(const char* text, size_t length, int32_t kind) {
     if (static_cast<size_t>(page_text_used) + length >= static_cast<size_t>(PAGE_TEXT_SIZE)) {
         show_error(PAGE_OVERFLOW);
         return;
@@ -62,15 +63,19 @@ void page_add_text(const char* text, int32_t kind) {
     page_text_used = static_cast<int16_t>(page_text_used + length + 1);
 }
 
+}  // namespace
+
+void page_add_text(const char* text, int32_t kind) { add_text(text, std::strlen(text), kind); }
+
 void page_text_item(const char* text) { page_add_text(text, ITEM_TEXT); }
 
 void page_title(const char* text) { page_add_text(text, ITEM_TITLE); }
 
 int32_t page_flush_words(char* buffer) {
-    const auto length = static_cast<int32_t>(std::strlen(buffer));
-    page_text_item(buffer);
+    const size_t length = std::strlen(buffer);
+    add_text(buffer, length, ITEM_TEXT);
     buffer[0] = '\0';
-    return length;
+    return static_cast<int32_t>(length);
 }
 
 void page_line_break() { add_marker(ITEM_BREAK); }

@@ -1,5 +1,6 @@
 #include "story/markup.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -385,34 +386,44 @@ namespace {
 // The last index of a text that is read: the scanner's position is 16 bits.
 constexpr int32_t LAST_READ = INT16_MAX;
 
-// The characters the scanner acts on, and the end of the text: a stretch of
-// plain text (or of a tag) runs up to the first of them.
-struct stretch_stops {
-    bool ends[256];
-};
+// A stretch of plain text (or of a tag) runs up to the first character the
+// scanner acts on: `<`, `>`, `{` or `}`, or the end of what is read.  Eight
+// characters are tested at a time: a byte of `word ^ repeated(c)` is zero
+// where the text holds c, and the lowest flag of has_zero_byte marks the
+// first such byte exactly (flags above it may be false).
+constexpr uint64_t repeated(unsigned char c) { return 0x0101010101010101ull * c; }
 
-constexpr stretch_stops make_stretch_stops() {
-    stretch_stops stops{};
-    const char characters[] = {'\0', '<', '>', '{', '}'};
-    for (const char c : characters) stops.ends[static_cast<unsigned char>(c)] = true;
-    return stops;
+constexpr uint64_t has_zero_byte(uint64_t word) {
+    return (word - repeated(0x01)) & ~word & repeated(0x80);
 }
 
-constexpr stretch_stops STRETCH_STOPS = make_stretch_stops();
+// `<` and `>` differ only in bit 1, so setting it tests both at once.
+constexpr uint64_t stop_flags(uint64_t word) {
+    return has_zero_byte((word | repeated(0x02)) ^ repeated('>')) | has_zero_byte(word ^ repeated('{')) |
+           has_zero_byte(word ^ repeated('}'));
+}
 
-// The end of the stretch that starts at `from` (exclusive), never past the
-// last index that is read.
-int32_t stretch_end(const char* text, int32_t from) {
+constexpr bool is_stop(char c) { return c == '<' || c == '>' || c == '{' || c == '}'; }
+
+// The end of the stretch that starts at `from` (exclusive); `limit` is the
+// end of what is read.
+int32_t stretch_end(const char* text, int32_t from, int32_t limit) {
     int32_t end = from;
-    while (!STRETCH_STOPS.ends[static_cast<unsigned char>(text[end])]) ++end;
-    return end <= LAST_READ ? end : LAST_READ + 1;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; end + 8 <= limit; end += 8) {
+            uint64_t word;
+            std::memcpy(&word, text + end, sizeof word);
+            if (const uint64_t flags = stop_flags(word); flags != 0) return end + std::countr_zero(flags) / 8;
+        }
+    }
+    while (end < limit && !is_stop(text[end])) ++end;
+    return end;
 }
 
-// The `}` that ends a skipped block, or the end of the text.
-int32_t skip_end(const char* text, int32_t from) {
-    const char* close = std::strchr(text + from, '}');
-    const int32_t end = close != nullptr ? static_cast<int32_t>(close - text) : LAST_READ + 1;
-    return end <= LAST_READ ? end : LAST_READ + 1;
+// The `}` that ends a skipped block, or the end of what is read.
+int32_t skip_end(const char* text, int32_t from, int32_t limit) {
+    const void* close = std::memchr(text + from, '}', static_cast<size_t>(limit - from));
+    return close != nullptr ? static_cast<int32_t>(static_cast<const char*>(close) - text) : limit;
 }
 
 }  // namespace
@@ -432,18 +443,19 @@ void run_paragraph(const char* text) {
     last_condition = 1;
     scan_state = SCAN_GAP;
 
+    const size_t length = std::strlen(text);
+    const int32_t limit = length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1;
     int32_t i = 0;
-    while (i <= LAST_READ) {
+    while (i < limit) {
         scan_position = static_cast<int16_t>(i);
         const char c = text[i];
-        if (c == '\0') break;
         if (c == '}') {
             scan_state = SCAN_GAP;
             ++i;
         } else if (c == '{') {
             ++i;  // dropped wherever it stands
         } else if (scan_state == SCAN_SKIP) {
-            i = skip_end(text, i);  // everything up to the next `}`
+            i = skip_end(text, i, limit);  // everything up to the next `}`
         } else if (c == '<') {
             begin_tag();
             ++i;
@@ -452,7 +464,7 @@ void run_paragraph(const char* text) {
                 scan_state = run_tag() ? SCAN_GAP : SCAN_SKIP;
                 ++i;
             } else {
-                const int32_t end = stretch_end(text, i);
+                const int32_t end = stretch_end(text, i, limit);
                 append_tag(text + i, end - i);
                 i = end;
             }
@@ -460,12 +472,12 @@ void run_paragraph(const char* text) {
             ++i;  // a `>` outside a tag, and spaces after a tag or a `}`
         } else {
             scan_state = SCAN_TEXT;
-            const int32_t end = stretch_end(text, i);
+            const int32_t end = stretch_end(text, i, limit);
             take_text(text + i, end - i);
             i = end;
         }
     }
-    if (i > LAST_READ) scan_position = INT16_MAX;
+    scan_position = static_cast<int16_t>(i <= LAST_READ ? i : LAST_READ);
 }
 
 }  // namespace tomelet
