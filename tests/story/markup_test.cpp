@@ -328,12 +328,26 @@ TEST_F(MarkupTest, VariablesOutsideTheCatalogueAreLeftAlone) {
     EXPECT_EQ(hotwords[1].value, 0);
 }
 
-TEST_F(MarkupTest, OnlyThe32767FirstCharactersAreRead) {
-    run(std::string(32000, ' ') + "<B>");
-    EXPECT_EQ(item_count(), 1);
+TEST_F(MarkupTest, OnlyTheCharactersUpToIndex32767AreRead) {
+    // The `>` of <B> stands at index spaces + 2.
+    const struct {
+        int32_t spaces;
+        int32_t items;
+    } cases[] = {{32000, 1}, {32765, 1}, {32766, 0}, {40000, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.spaces);
+        SetUp();
+        run(std::string(static_cast<size_t>(c.spaces), ' ') + "<B>");
+        EXPECT_EQ(item_count(), c.items);
+    }
+    // A run or a tag that passes the end of what is read: 32768 characters
+    // of the run, 32767 of the tag after its `<`.
     SetUp();
-    run(std::string(40000, ' ') + "<B>");
-    EXPECT_EQ(item_count(), 0);
+    run(std::string(40000, 'w'));
+    EXPECT_EQ(message_count(), 32768 - 299);
+    SetUp();
+    run("<" + std::string(40000, 'q'));
+    EXPECT_EQ(message_count(), 32767 - 399);
 }
 
 TEST_F(MarkupTest, LinksTakeTheirTargets) {
