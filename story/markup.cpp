@@ -77,8 +77,9 @@ int16_t add_to_buffer(char* buffer, int32_t kept, int16_t length, const char* te
     return counted(length + count);
 }
 
-// The running text's rule: one message for every character that arrives
-// while the count is at or above `limit`, with the count it has reached.
+// The rule for the characters the scanner reads into the run or the tag:
+// one message for every character that arrives while the count is at or
+// above `limit`, with the count it has reached.
 void report_each(const char* format, int32_t limit, int32_t before, int32_t count) {
     for (int32_t i = 1; i <= count; ++i) {
         const int32_t length = counted(before + i);
