@@ -26,7 +26,6 @@
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "story/markup.h"
-#include "story/tag_reader.h"
 
 namespace tomelet {
 
@@ -108,16 +107,8 @@ void begin_run(const book_tables* book) {
     std::memset(hotwords, 0, sizeof hotwords);
     std::memset(buttons, 0, sizeof buttons);
     std::memset(edit_boxes, 0, sizeof edit_boxes);
-    // The evaluator keeps its stale operands: level 1 (read by a pop from
-    // an empty stack) is set by a push, and the bottom slot by a negation
-    // of an empty group (0 or 1, and a second one makes it 0).
-    tag_load("O %0");
-    evaluate_condition();
-    tag_load("O !()");
-    if (evaluate_condition() != 0) {
-        tag_load("O !()");
-        evaluate_condition();
-    }
+    // The evaluator keeps its bottom slot and stale operands.
+    evaluator_reset();
 }
 
 void begin_page() {
