@@ -236,6 +236,56 @@ TEST_F(BookcChecks, WarningsStillCompile) {
     EXPECT_TRUE(reported(result, at(10, "warning"), "does not end with <G>"));
 }
 
+// Markup the reader tolerates but a book should never hold: each case is
+// paragraph 4 on its own, and gives the one message it must draw (or none).
+TEST_F(BookcChecks, MarkupTheReaderToleratesIsReportedWithItsLine) {
+    const std::string long_word(300, 'w');
+    std::string branches = "<H>Four<J><O (%0 = 0)>{";
+    for (int32_t i = 0; i < 60; ++i) branches += "<M \"a\" 2>";
+    branches += "}<E>{";
+    for (int32_t i = 0; i < 60; ++i) branches += "<M \"b\" 2>";
+    branches += "}<G>";
+    std::string after_else = branches.substr(0, branches.size() - 3) + "<o (%0 = 1)>{";
+    for (int32_t i = 0; i < 40; ++i) after_else += "<g \"c\" 2>";
+    after_else += "}<G>";
+    struct expectation {
+        std::string text;   // line 6; line 7 is "<G>"
+        const char* kind;   // "error", "warning", or nullptr: compiles without a word
+        const char* what;
+    };
+    const expectation cases[] = {
+        {"<H>Four<J><W 3>", "warning", "the alignment 3 is not one of 0 (left), 1 (centre) and 2 (right)"},
+        {"<H>Four<J><W -1>", "warning", "the alignment -1"},
+        {"<H>Four<J><W 2><W 0>", nullptr, ""},
+        {"<H>Four<J><H>Held on", "warning", "the title opened with <H> is not closed by <J>"},
+        {"<H>Four", "warning", "not closed by <J>"},
+        {"<H>Four<J><O 7>{x}", "warning", "the condition ' 7' does not follow the condition grammar: '7'"},
+        {"<H>Four<J><O>{x}", "warning", "the condition '' is empty"},
+        {"<H>Four<J><O (%0 = 1) (%1 = 2)>{x}", "warning", "after a complete condition"},
+        {"<H>Four<J><O (%0 = )>{x}", "warning", "where a number or a variable should stand"},
+        {"<H>Four<J><o (%0 ! 1)>{x}", "warning", "where a comparison '=', 'x' or 'y' should stand"},
+        {"<H>Four<J><O (%0 = 1) & (%1)>{x}", "warning", "where a comparison '=', 'x' or 'y' should stand"},
+        {"<H>Four<J><O ((%0 = 1) | !(X %1)) & (%1 x %0)>{x}", nullptr, ""},
+        {"<H>Four<J><O ((((%0 = 1)>{x}", "error", "unbalanced parentheses in the condition ' ((((%0 = 1)' (4 '(' and 1 ')')"},
+        {"<H>Four<J><O (%0 = 1))(>{x}", "error", "unbalanced parentheses"},
+        {"<H>Four<J>" + long_word.substr(1), "warning", "a word (with the space after it) reaches 300 characters"},
+        {"<H>Four<J>" + long_word.substr(2), nullptr, ""},
+        {"<H>" + std::string(295, 't') + " <l %1><J>", "warning", "the title held by <H> reaches 300 characters"},
+        {"<H>Four<J>" + std::string(200, 'p') + " " + std::string(200, 'q'), nullptr, ""},
+        {branches, nullptr, ""},
+        {after_else, "error", "more than 99 hotword-making tags in one paragraph"},
+    };
+    for (const expectation& c : cases) {
+        const compile_result result = compile(lines({"@ 4", "", c.text, "<G>"}));
+        if (c.kind == nullptr) {
+            EXPECT_TRUE(result.ok() && result.diagnostics.empty()) << c.text << "\n" << all_diagnostics(result);
+            continue;
+        }
+        EXPECT_EQ(result.diagnostics.size(), 1u) << c.text << "\n" << all_diagnostics(result);
+        EXPECT_TRUE(reported(result, at(7, c.kind), c.what)) << c.text << "\n" << all_diagnostics(result);
+    }
+}
+
 TEST_F(BookcChecks, TheTextFormatIsChecked) {
     const compile_result result = compile(lines({
         "@x",               // 5: no number

@@ -19,6 +19,152 @@ namespace tomelet::bookc {
 
 namespace {
 
+// Checks a condition (the tag's text after its letter) against the
+// grammar the evaluator is written for; blanks mean nothing:
+//   condition  := term { ('&' | '|') term }
+//   term       := '!' term | '(' condition ')' | '(' comparison ')' | '(' 'X' variable ')'
+//   comparison := variable ('=' | 'x' | 'y') (number | variable)
+//   variable   := '%' digits
+// Returns what is wrong, or an empty text when it follows the grammar.
+class grammar_reader {
+public:
+    explicit grammar_reader(const std::string& text) {
+        for (char c : text) {
+            if (c != ' ') text_ += c;
+        }
+    }
+
+    std::string check() {
+        if (text_.empty()) return "is empty";
+        if (!condition()) return problem_;
+        if (at_ < text_.size()) return fault("after a complete condition");
+        return "";
+    }
+
+private:
+    char peek() const { return at_ < text_.size() ? text_[at_] : '\0'; }
+
+    bool fault_is(const std::string& where) {
+        if (problem_.empty()) problem_ = where;
+        return false;
+    }
+    std::string fault(const char* what) {
+        const char c = peek();
+        return std::string("does not follow the condition grammar: ") +
+               (c == '\0' ? std::string("it ends") : std::string("'") + c + "'") + " " + what;
+    }
+
+    bool condition() {
+        if (!term()) return false;
+        while (peek() == '&' || peek() == '|') {
+            ++at_;
+            if (!term()) return false;
+        }
+        return true;
+    }
+
+    bool term() {
+        if (peek() == '!') {
+            ++at_;
+            return term();
+        }
+        if (peek() != '(') return fault_is(fault("where a group '(' or '!' should stand"));
+        ++at_;
+        if (peek() == 'X') {
+            ++at_;
+            if (!variable()) return false;
+        } else if (peek() == '%') {
+            if (!variable()) return false;
+            if (peek() != '=' && peek() != 'x' && peek() != 'y') {
+                return fault_is(fault("where a comparison '=', 'x' or 'y' should stand"));
+            }
+            ++at_;
+            if (peek() == '%') {
+                if (!variable()) return false;
+            } else if (!digits()) {
+                return fault_is(fault("where a number or a variable should stand"));
+            }
+        } else if (!condition()) {
+            return false;
+        }
+        if (peek() != ')') return fault_is(fault("where ')' should close the group"));
+        ++at_;
+        return true;
+    }
+
+    bool variable() {
+        if (peek() != '%') return fault_is(fault("where a variable '%n' should stand"));
+        ++at_;
+        if (!digits()) return fault_is(fault("where the variable's number should stand"));
+        return true;
+    }
+
+    bool digits() {
+        const size_t start = at_;
+        while (peek() >= '0' && peek() <= '9') ++at_;
+        return at_ > start;
+    }
+
+    std::string text_;
+    size_t at_ = 0;
+    std::string problem_;
+};
+
+std::string condition_grammar(const std::string& condition) { return grammar_reader(condition).check(); }
+
+// A run of text of this many characters overflows the reader's buffer.
+constexpr int32_t RUN_LIMIT = 300;
+
+// The most hotword records a paragraph can make in one page build.  The
+// blocks after `O`, `o` and `E` of one if/else chain exclude each other, so
+// a chain adds the most that any one of its branches makes; every other tag
+// counts whether or not its block would run.  An `E` ends its chain: an `o`
+// or `E` after it starts a chain of its own.
+struct hotword_bound {
+    int32_t fixed = 0;         // tags outside the open chain
+    int32_t chain_best = 0;    // the open chain's largest closed branch
+    int32_t branch = 0;        // the branch being read
+    bool in_branch = false;    // between a conditional tag and the next `}`
+    bool chain_open = false;   // an `o` or `E` may continue the chain
+    bool reported = false;
+
+    int32_t total() const { return fixed + std::max(chain_best, branch); }
+
+    // Counts a hotword-making tag; true when the bound has just passed the
+    // limit.
+    bool add() {
+        const bool was_over = total() > MAX_HOTWORD_TAGS;
+        if (in_branch) {
+            ++branch;
+        } else {
+            ++fixed;
+        }
+        return !was_over && total() > MAX_HOTWORD_TAGS;
+    }
+
+    void close_chain() {
+        end_branch();
+        fixed += chain_best;
+        chain_best = 0;
+        chain_open = false;
+    }
+
+    void end_branch() {
+        if (!in_branch) return;
+        chain_best = std::max(chain_best, branch);
+        branch = 0;
+        in_branch = false;
+    }
+
+    // A conditional tag: its block, up to the next `}`, is a branch.
+    void conditional(char letter) {
+        end_branch();
+        if (letter == 'O' || !chain_open) close_chain();
+        chain_open = letter != 'E';
+        in_branch = true;
+    }
+};
+
 class paragraph_checker {
 public:
     paragraph_checker(const std::vector<bool>& has_text, const compiled_book& book, diagnostics* out)
@@ -26,7 +172,8 @@ public:
 
     void check(const source_paragraph& p) {
         paragraph_ = &p;
-        hotword_tags_ = 0;
+        hotwords_ = {};
+        holding_ = false;
         text_.clear();
         lines_.clear();
         for (const source_word& word : p.words) {
@@ -54,12 +201,20 @@ private:
     void error(int32_t line, const std::string& message) { out_->error(paragraph_->file, line, message); }
     void warning(int32_t line, const std::string& message) { out_->warning(paragraph_->file, line, message); }
 
+    // The scanner's walk, with every tag visited.  Besides the braces and
+    // tags it follows what the reader would do with the text: the run of
+    // text the reader holds before it emits it (a run of 300 characters
+    // overflows), the title held between `H` and `J`, and which stretch
+    // of the paragraph belongs to which branch of an if/else chain.
     void scan() {
         bool in_tag = false;
         bool tag_faulty = false;  // the tag held a brace: reported, not read
         size_t tag_start = 0;
         bool in_block = false;
         int32_t block_line = 0;
+        bool gap = true;  // spaces are dropped (after a tag or a brace)
+        run_ = 0;
+        run_reported_ = false;
         for (size_t i = 0; i < text_.size(); ++i) {
             const char c = text_[i];
             if (in_tag) {
@@ -69,6 +224,7 @@ private:
                     tag_faulty = false;
                 } else if (c == '>') {
                     in_tag = false;
+                    gap = true;
                     if (!tag_faulty) check_tag(text_.substr(tag_start + 1, i - tag_start - 1), lines_[tag_start]);
                 } else if (c == '{') {
                     if (!tag_faulty) error(lines_[tag_start], "a tag holds '{'");
@@ -79,6 +235,8 @@ private:
                     if (!tag_faulty) error(lines_[tag_start], "a tag holds '}'");
                     in_tag = false;
                     in_block = false;
+                    gap = true;
+                    hotwords_.end_branch();
                 }
                 continue;
             }
@@ -86,6 +244,7 @@ private:
                 in_tag = true;
                 tag_faulty = false;
                 tag_start = i;
+                if (!holding_) run_ = 0;  // the pending text is emitted
             } else if (c == '{') {
                 if (in_block) {
                     error(lines_[i], "'{' inside a block (blocks do not nest; the block opened at line " +
@@ -100,10 +259,39 @@ private:
                 } else {
                     error(lines_[i], "'}' without '{'");
                 }
+                gap = true;
+                hotwords_.end_branch();
+            } else if (c == ' ') {
+                if (gap) continue;
+                grow_run(lines_[i]);
+                // A run longer than 150 characters is emitted at a space,
+                // unless a title holds it.
+                if (!holding_ && run_ > 150) run_ = 0;
+            } else {
+                gap = false;
+                grow_run(lines_[i]);
             }
         }
         if (in_tag) error(lines_[tag_start], "a tag is not closed by the end of the paragraph");
         if (in_block) error(block_line, "a block is still open at the end of the paragraph");
+        if (holding_) {
+            warning(hold_line_, "the title opened with <H> is not closed by <J> in this paragraph "
+                                "(its text would run into the next page's title)");
+        }
+    }
+
+    void grow_run(int32_t line) {
+        if (run_ == 0) {
+            run_line_ = line;
+            run_reported_ = false;
+        }
+        ++run_;
+        if (run_ >= RUN_LIMIT && !run_reported_) {
+            run_reported_ = true;
+            warning(run_line_, std::string(holding_ ? "the title held by <H>" : "a word (with the space after it)") +
+                                   " reaches " + std::to_string(RUN_LIMIT) + " characters (the reader keeps at most " +
+                                   std::to_string(RUN_LIMIT - 1) + " in one run of text)");
+        }
     }
 
     static std::string range_text(size_t count) {
@@ -124,10 +312,10 @@ private:
     }
 
     void count_hotword(int32_t line) {
-        ++hotword_tags_;
-        if (hotword_tags_ == MAX_HOTWORD_TAGS + 1) {
+        if (hotwords_.add() && !hotwords_.reported) {
+            hotwords_.reported = true;
             error(line, "more than " + std::to_string(MAX_HOTWORD_TAGS) +
-                            " hotword-making tags in one paragraph");
+                            " hotword-making tags in one paragraph (branches of one if/else counted apart)");
         }
     }
 
@@ -176,6 +364,25 @@ private:
             error(line, std::string("the condition shows the message \"") + headless::message(m).text + "\"");
         }
         headless::reset();
+        // The evaluator takes unbalanced parentheses without a word, and
+        // what it then yields is an accident of its stacks.
+        const std::string condition = tag.substr(1);
+        int32_t depth = 0;
+        int32_t opened = 0;
+        int32_t closed = 0;
+        bool early = false;  // a `)` before its `(`
+        for (char c : condition) {
+            if (c == '(') ++opened, ++depth;
+            if (c == ')') ++closed, early = early || --depth < 0;
+        }
+        if (opened != closed || early) {
+            error(line, "unbalanced parentheses in the condition '" + condition + "' (" + std::to_string(opened) +
+                            " '(' and " + std::to_string(closed) + " ')')");
+            return;
+        }
+        if (shown > 0) return;
+        const std::string problem = condition_grammar(condition);
+        if (!problem.empty()) warning(line, "the condition '" + condition + "' " + problem);
     }
 
     void check_tag(const std::string& tag, int32_t line) {
@@ -218,6 +425,17 @@ private:
                 break;
             case 'l':
                 check_number(line, "variable", a.number, variables);
+                // A held title takes the name in; count the longest.
+                if (holding_ && a.number >= 0 && static_cast<size_t>(a.number) < variables) {
+                    size_t longest = 0;
+                    for (const std::string& v : book_.variables[static_cast<size_t>(a.number)].values) {
+                        longest = std::max(longest, v.size());
+                    }
+                    for (size_t k = 0; k < longest; ++k) grow_run(line);
+                }
+                break;
+            case 'a':
+                if (holding_) grow_run(line);
                 break;
             case 'L':
             case 'd':
@@ -258,6 +476,24 @@ private:
             case 'O':
             case 'o':
                 check_condition(line, tag);
+                hotwords_.conditional(tag[0]);
+                break;
+            case 'E':
+                hotwords_.conditional(tag[0]);
+                break;
+            case 'W':
+                if (a.number < 0 || a.number > 2) {
+                    warning(line, "the alignment " + std::to_string(a.number) +
+                                      " is not one of 0 (left), 1 (centre) and 2 (right)");
+                }
+                break;
+            case 'H':
+                if (!holding_) hold_line_ = line;
+                holding_ = true;
+                break;
+            case 'J':
+                holding_ = false;
+                run_ = 0;
                 break;
             default:
                 break;
@@ -270,7 +506,12 @@ private:
     const source_paragraph* paragraph_ = nullptr;
     std::string text_;
     std::vector<int32_t> lines_;  // the line of each character of text_
-    int32_t hotword_tags_ = 0;
+    hotword_bound hotwords_;
+    bool holding_ = false;  // between <H> and <J>
+    int32_t hold_line_ = 0;
+    int32_t run_ = 0;       // characters of the run of text the reader holds
+    int32_t run_line_ = 0;
+    bool run_reported_ = false;
 };
 
 }  // namespace
