@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "book/book.h"
+#include "tools/bookc/story_graph.h"
 
 namespace tomelet::bookc {
 
@@ -124,6 +125,8 @@ struct compile_result {
     int32_t warnings = 0;
     // The book; only when there is no error.
     std::unique_ptr<compiled_book> book;
+    // Its pages and the ways between them, with their places in the source.
+    story_graph story;
 
     bool ok() const { return errors == 0 && book != nullptr; }
 };

@@ -14,6 +14,7 @@
 #include "story/evaluator.h"
 #include "story/tag_reader.h"
 #include "tools/bookc/source.h"
+#include "tools/bookc/story_graph.h"
 
 namespace tomelet::bookc {
 
@@ -167,8 +168,9 @@ struct hotword_bound {
 
 class paragraph_checker {
 public:
-    paragraph_checker(const std::vector<bool>& has_text, const compiled_book& book, diagnostics* out)
-        : has_text_(has_text), book_(book), out_(out) {}
+    paragraph_checker(const std::vector<bool>& has_text, const compiled_book& book, diagnostics* out,
+                      story_graph* graph)
+        : has_text_(has_text), book_(book), out_(out), graph_(graph) {}
 
     void check(const source_paragraph& p) {
         paragraph_ = &p;
@@ -181,12 +183,22 @@ public:
             text_ += ' ';
             lines_.insert(lines_.end(), word.text.size() + 1, word.line);
         }
+        page_ = nullptr;
+        title_done_ = false;
+        held_.clear();
+        title_.clear();
+        first_words_.clear();
+        if (!p.words.empty() && graph_ != nullptr) {
+            graph_->pages.push_back({p.number, p.file, p.line, "", p.ending, {}});
+            page_ = &graph_->pages.back();
+        }
         const auto length = static_cast<int32_t>(text_.size());
         if (length > PARAGRAPH_TEXT_LIMIT) {
             error(p.line, "paragraph " + std::to_string(p.number) + " assembles to " + std::to_string(length) +
                               " characters, more than " + std::to_string(PARAGRAPH_TEXT_LIMIT));
         }
         scan();
+        if (page_ != nullptr) page_->title = !title_.empty() ? title_ : first_words_;
         if (!p.words.empty()) {
             const std::string& last = p.words.back().text;
             if (last.size() < 3 || last.compare(last.size() - 3, 3, "<G>") != 0) {
@@ -263,12 +275,14 @@ private:
                 hotwords_.end_branch();
             } else if (c == ' ') {
                 if (gap) continue;
+                see_text(c);
                 grow_run(lines_[i]);
                 // A run longer than 150 characters is emitted at a space,
                 // unless a title holds it.
                 if (!holding_ && run_ > 150) run_ = 0;
             } else {
                 gap = false;
+                see_text(c);
                 grow_run(lines_[i]);
             }
         }
@@ -277,6 +291,16 @@ private:
         if (holding_) {
             warning(hold_line_, "the title opened with <H> is not closed by <J> in this paragraph "
                                 "(its text would run into the next page's title)");
+        }
+    }
+
+    // The page's title as the reader shows it (the first <H>...<J>), and
+    // else its first words, for the story map.
+    void see_text(char c) {
+        if (holding_) {
+            if (!title_done_) held_ += c;
+        } else if (first_words_.size() < 40 || (first_words_.size() < 60 && c != ' ')) {
+            if (!(c == ' ' && (first_words_.empty() || first_words_.back() == ' '))) first_words_ += c;
         }
     }
 
@@ -336,6 +360,17 @@ private:
             check_number(line, "picture", a.picture, book_.pictures.size());
         }
         check_target(line, a.target1);
+        const int32_t h = note_hotword(line, a, 1);
+        edge_kind kind = EDGE_HOTWORD;
+        if (!a.labelled) {
+            kind = EDGE_PICTURE;
+        } else if (a.letter == 'g') {
+            kind = EDGE_LOOK_UP;
+        } else if (a.letter == 'm') {
+            kind = EDGE_TAKE_UP;
+        }
+        add_edge(a.target1 + 1, kind, a.labelled ? std::string(a.label) : "picture " + std::to_string(a.picture),
+                 line, h, 0);
     }
 
     void check_bands(int32_t line, const tag_arguments& a) {
@@ -343,6 +378,58 @@ private:
         const int32_t bands = std::clamp(a.bands, 1, MAX_BANDS);
         for (int32_t b = 0; b < bands; ++b) check_target(line, targets[b]);
         check_target(line, a.default_target);
+
+        const int32_t h = note_hotword(line, a, bands + 1);
+        if (a.letter == 'S') {
+            for (int32_t b = 0; b < bands; ++b) {
+                add_edge(targets[b] + 1, EDGE_ANSWER, "\"" + std::string(a.answers[b]) + "\"", line, h, b);
+            }
+            add_edge(a.default_target + 1, EDGE_ANSWER_DEFAULT, "other answers", line, h, bands);
+            return;
+        }
+        // The rolls each band takes: the chances are running sums, and a
+        // luck button (L) has one band.
+        const int32_t sides = a.letter == 'L' ? 20 : 100;
+        const int32_t used = a.letter == 'L' ? 1 : bands;
+        int32_t low = 1;
+        int32_t sum = 0;
+        for (int32_t b = 0; b < used; ++b) {
+            sum += a.chances[b];
+            const int32_t high = std::min(sum, sides);
+            add_edge(targets[b] + 1, EDGE_CHANCE, roll_range(low, high, sides), line, h, b);
+            low = std::max(low, high + 1);
+        }
+        add_edge(a.default_target + 1, EDGE_CHANCE_DEFAULT, roll_range(low, sides, sides), line, h, used);
+    }
+
+    static std::string roll_range(int32_t low, int32_t high, int32_t sides) {
+        if (high < low) return "never (of " + std::to_string(sides) + ")";
+        if (high == low) return std::to_string(low) + " of " + std::to_string(sides);
+        return std::to_string(low) + "-" + std::to_string(high) + " of " + std::to_string(sides);
+    }
+
+    // Records a hotword-making tag in the story graph; returns its index.
+    int32_t note_hotword(int32_t line, const tag_arguments& a, int32_t outcomes) {
+        if (graph_ == nullptr || page_ == nullptr) return -1;
+        story_hotword h;
+        h.paragraph = paragraph_->number;
+        h.file = paragraph_->file;
+        h.line = line;
+        h.kind = a.letter == 'r' ? 'R' : a.letter;
+        h.label = a.labelled ? a.label : "";
+        h.picture = a.makes_hotword && !a.labelled;
+        h.index = a.number;
+        h.target1 = a.target1;
+        h.default_target = a.default_target;
+        h.outcomes = outcomes;
+        graph_->hotwords.push_back(h);
+        return static_cast<int32_t>(graph_->hotwords.size()) - 1;
+    }
+
+    void add_edge(int32_t to, edge_kind kind, const std::string& label, int32_t line, int32_t hotword = -1,
+                  int32_t outcome = 0) {
+        if (graph_ == nullptr || page_ == nullptr) return;
+        graph_->edges.push_back({paragraph_->number, to, kind, label, line, hotword, outcome});
     }
 
     void check_condition(int32_t line, const std::string& tag) {
@@ -432,10 +519,14 @@ private:
                         longest = std::max(longest, v.size());
                     }
                     for (size_t k = 0; k < longest; ++k) grow_run(line);
+                    if (!title_done_) held_ += "[" + book_.variables[static_cast<size_t>(a.number)].name + "]";
                 }
                 break;
             case 'a':
-                if (holding_) grow_run(line);
+                if (holding_) {
+                    grow_run(line);
+                    see_text(' ');
+                }
                 break;
             case 'L':
             case 'd':
@@ -458,13 +549,9 @@ private:
                 check_number(line, "restart point", a.number, book_.restart_points.size());
                 count_hotword(line);
                 check_label(line, a);
-                break;
-            case 's':
-                check_number(line, "restart point", a.number, book_.restart_points.size());
-                break;
-            case 'n':
-            case 'p':
-                check_target(line, a.number);
+                // Its edges lead wherever the point may have been saved;
+                // they are added once every page is read.
+                note_hotword(line, a, 1);
                 break;
             case 'A':
                 check_number(line, "sound", a.number, book_.sounds.size());
@@ -494,6 +581,21 @@ private:
             case 'J':
                 holding_ = false;
                 run_ = 0;
+                if (!title_done_ && held_.find_first_not_of(' ') != std::string::npos) {
+                    title_ = held_;
+                    while (!title_.empty() && title_.back() == ' ') title_.pop_back();
+                    title_done_ = true;
+                }
+                held_.clear();
+                break;
+            case 'n':
+            case 'p':
+                check_target(line, a.number);
+                add_edge(a.number + 1, tag[0] == 'n' ? EDGE_NEXT : EDGE_PREV, "", line);
+                break;
+            case 's':
+                check_number(line, "restart point", a.number, book_.restart_points.size());
+                if (page_ != nullptr) page_->saves.push_back(a.number);
                 break;
             default:
                 break;
@@ -507,6 +609,12 @@ private:
     std::string text_;
     std::vector<int32_t> lines_;  // the line of each character of text_
     hotword_bound hotwords_;
+    story_graph* graph_;
+    story_page* page_ = nullptr;  // the page being checked, in graph_
+    std::string held_;            // the text held by <H> so far
+    std::string title_;
+    bool title_done_ = false;
+    std::string first_words_;
     bool holding_ = false;  // between <H> and <J>
     int32_t hold_line_ = 0;
     int32_t run_ = 0;       // characters of the run of text the reader holds
@@ -517,11 +625,11 @@ private:
 }  // namespace
 
 void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std::vector<bool>& has_text,
-                      compiled_book* book, diagnostics* out) {
+                      compiled_book* book, diagnostics* out, story_graph* graph) {
     // Conditions read the variables of the book in use.
     const book_tables* previous = the_book;
     book_use(book->tables());
-    paragraph_checker checker(has_text, *book, out);
+    paragraph_checker checker(has_text, *book, out, graph);
     for (const source_paragraph& p : paragraphs) checker.check(p);
     the_book = previous;
 }

@@ -184,7 +184,8 @@ compile_result compile_book(const std::filesystem::path& folder) {
         }
         check_catalogue(c, has_text, &out);
         build_chunks(paragraphs, book.get(), &out);
-        check_paragraphs(paragraphs, has_text, book.get(), &out);
+        check_paragraphs(paragraphs, has_text, book.get(), &out, &result.story);
+        finish_story_graph(c, paragraphs, count, &result.story);
         if (out.errors == 0) result.book = std::move(book);
     }
     result.diagnostics = std::move(out.list);

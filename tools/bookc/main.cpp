@@ -11,6 +11,7 @@ namespace {
 
 const char usage[] =
     "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--rc OUT.rc [--no-embed]] [--symbol NAME] [--stats]\n"
+    "                     [--check-story] [--map FILE.dot|FILE.svg]\n"
     "\n"
     "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
     "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
@@ -20,6 +21,9 @@ const char usage[] =
     "                  generated C++ (the Windows reader has them as resources)\n"
     "  --symbol NAME   the name of the generated book record (default compiled_book)\n"
     "  --stats         print the book's shape, one fact a line\n"
+    "  --check-story   warn for pages that cannot be reached and for dead ends\n"
+    "  --map FILE      write the story map: FILE.dot as Graphviz text, FILE.svg drawn\n"
+    "                  by Graphviz's dot program\n"
     "  --help          print this text\n"
     "Errors and warnings go to standard error; the exit code is 1 when there is\n"
     "an error, and then nothing is written.\n";
@@ -36,14 +40,18 @@ int run(int argc, char** argv) {
     std::string symbol = "compiled_book";
     bool stats = false;
     bool no_embed = false;
+    bool check_story = false;
+    std::string map;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
-        } else if (arg == "-o" || arg == "--symbol" || arg == "--rc") {
+        } else if (arg == "-o" || arg == "--symbol" || arg == "--rc" || arg == "--map") {
             if (i + 1 >= argc) return fail(arg + " needs a value");
-            (arg == "-o" ? output : arg == "--rc" ? rc : symbol) = argv[++i];
+            (arg == "-o" ? output : arg == "--rc" ? rc : arg == "--map" ? map : symbol) = argv[++i];
+        } else if (arg == "--check-story") {
+            check_story = true;
         } else if (arg == "--stats") {
             stats = true;
         } else if (arg == "--no-embed") {
@@ -59,6 +67,7 @@ int run(int argc, char** argv) {
     if (folder.empty()) return fail("no book folder");
     if (no_embed && rc.empty()) return fail("--no-embed needs --rc");
     if (!tomelet::bookc::valid_symbol(symbol)) return fail("the symbol '" + symbol + "' is not a C++ name");
+    if (!map.empty() && !tomelet::bookc::map_format_known(map)) return fail("the map must be a .dot or .svg file");
 
     const tomelet::bookc::compile_result result = tomelet::bookc::compile_book(folder);
     for (const tomelet::bookc::diagnostic& d : result.diagnostics) std::cerr << d.text() << '\n';
@@ -84,6 +93,18 @@ int run(int argc, char** argv) {
         if (!tomelet::bookc::write_file_atomically(output, code, &problem)) {
             std::cerr << "tomelet-bookc: " << problem << '\n';
             return 1;
+        }
+    }
+    if (check_story || !map.empty()) {
+        const tomelet::bookc::story_findings findings = tomelet::bookc::check_story(result.story);
+        if (check_story) std::cerr << tomelet::bookc::story_warnings(result.story, findings);
+        if (!map.empty()) {
+            std::string problem;
+            const std::string dot = tomelet::bookc::story_map_dot(result.story, findings, result.book->info.title);
+            if (!tomelet::bookc::write_story_map(dot, map, &problem)) {
+                std::cerr << "tomelet-bookc: " << problem << '\n';
+                return 1;
+            }
         }
     }
     if (stats) std::cout << tomelet::bookc::stats_text(*result.book);

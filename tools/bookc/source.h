@@ -78,6 +78,7 @@ struct source_paragraph {
     std::string file;
     int32_t line = 0;  // of its header
     std::vector<source_word> words;
+    bool ending = false;  // marked `@@ ending`: a page where the story ends
 };
 
 // Reads the paragraphs of the catalogue's text files, in file order and
@@ -91,8 +92,16 @@ std::string display_name(const std::filesystem::path& folder, const std::filesys
 // paragraph n exists and is not empty.  `book` (catalogues filled in) is
 // made the book in use while conditions are evaluated, and the book in use
 // before is restored afterwards.
+// The ways between pages are collected into `graph` (when given).
 void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std::vector<bool>& has_text,
-                      compiled_book* book, diagnostics* out);
+                      compiled_book* book, diagnostics* out, story_graph* graph = nullptr);
+
+// Completes the graph collected by check_paragraphs with what the catalogue
+// and the reader's own screens add: the opening's way to paragraph 2, the
+// menu's side pages, the inventory page's detail pages (when paragraph 6 has
+// no row of its own), and where each restart point's use leads.
+void finish_story_graph(const catalogue& book, const std::vector<source_paragraph>& paragraphs,
+                        int32_t paragraph_count, story_graph* graph);
 
 // Groups the paragraphs into chunks and fills the book's index and chunks.
 // False (with the errors reported) when a paragraph cannot fit a chunk.

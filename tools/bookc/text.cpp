@@ -1,6 +1,7 @@
 // Reading the paragraph text files.
 //
-// A line that starts with `@@` is a comment.  A line that starts with `@`
+// A line that starts with `@@` is a comment; `@@ ending` marks the
+// paragraph it stands in as an ending of the story (for the story checks).  A line that starts with `@`
 // is a paragraph header: `@`, optional blanks, the paragraph number, and
 // then either the end of the line or a blank and a note that is ignored.
 // Every other line is text of the paragraph opened last; its words are
@@ -75,7 +76,19 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
         int32_t line_number = 0;
         while (std::getline(lines, line)) {
             ++line_number;
-            if (line.compare(0, 2, "@@") == 0) continue;
+            if (line.compare(0, 2, "@@") == 0) {
+                // `@@ ending` (and any note after it) marks the paragraph
+                // opened last as a page where the story ends.
+                size_t i = 2;
+                while (i < line.size() && blank(line[i])) ++i;
+                const bool marks = line.compare(i, 6, "ending") == 0 && (i + 6 == line.size() || blank(line[i + 6]));
+                if (marks && current != nullptr) {
+                    current->ending = true;
+                } else if (marks && !skipping) {
+                    out->warning(file.name, line_number, "'@@ ending' before the first paragraph header marks nothing");
+                }
+                continue;
+            }
             if (!line.empty() && line[0] == '@') {
                 current = nullptr;
                 skipping = true;
