@@ -189,6 +189,32 @@ TEST(BookcProgram, RunningOutOfMemoryIsAnErrorNotACrash) {
     EXPECT_EQ(folder.read("stderr.txt"), "tomelet-bookc: out of memory\n");
 }
 
+TEST(BookcProgram, ChecksTheStoryAndDrawsItsMap) {
+    book_folder folder;
+    folder.write("book.toml", small_catalogue());
+    folder.write("text/a.tml", two_pages() + "@ 8\n<H>Alone<J>Nobody comes here.<G>\n");
+    const std::string book = quoted(folder.path().string());
+    // Warnings only: the exit code stays 0.
+    run_result run = run_bookc(folder, book + " --check-story");
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err, folder.name("text/a.tml") +
+                           ":5: warning: paragraph 8 (\"Alone\") cannot be reached: no hotword, band, answer, link, "
+                           "restart point or screen leads to it\n");
+
+    const std::string dot = (folder.path() / "map.dot").string();
+    const std::string svg = (folder.path() / "map.svg").string();
+    run = run_bookc(folder, book + " --map " + quoted(dot));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(folder.read("map.dot").compare(0, 15, "digraph story {"), 0);
+    run = run_bookc(folder, book + " --map " + quoted(svg));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    const std::string drawn = folder.read("map.svg");
+    EXPECT_NE(drawn.find("<svg"), std::string::npos);
+    EXPECT_NE(drawn.find("Alone"), std::string::npos);
+    EXPECT_EQ(run_bookc(folder, book + " --map map.png").exit_code, 2);
+}
+
 TEST(BookcProgram, CommandLineMistakesAreRefused) {
     book_folder folder;
     folder.write("book.toml", small_catalogue());

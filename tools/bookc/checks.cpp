@@ -198,6 +198,7 @@ public:
                               " characters, more than " + std::to_string(PARAGRAPH_TEXT_LIMIT));
         }
         scan();
+        while (!first_words_.empty() && first_words_.back() == ' ') first_words_.pop_back();
         if (page_ != nullptr) page_->title = !title_.empty() ? title_ : first_words_;
         if (!p.words.empty()) {
             const std::string& last = p.words.back().text;

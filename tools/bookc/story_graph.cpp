@@ -265,7 +265,7 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         if (!p.ending && std::find(files.begin(), files.end(), p.file) == files.end()) files.push_back(p.file);
     }
     const auto node = [&](const story_page& p) {
-        std::string escaped = dot_text(std::to_string(p.number) + "\n" + shortened(p.title, 28));
+        const std::string escaped = "\"" + std::to_string(p.number) + "\\n" + dot_text(shortened(p.title, 28)).substr(1);
         std::string line = "    " + node_id(p.number) + " [label=" + escaped;
         line += ", tooltip=" + dot_text(p.file + ":" + std::to_string(p.line) + "  " + p.title);
         const auto n = static_cast<size_t>(p.number);

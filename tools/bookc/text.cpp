@@ -77,11 +77,12 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
         while (std::getline(lines, line)) {
             ++line_number;
             if (line.compare(0, 2, "@@") == 0) {
-                // `@@ ending` (and any note after it) marks the paragraph
+                // `@@ ending` (or `@@ ending:`, and any note after it) marks the paragraph
                 // opened last as a page where the story ends.
                 size_t i = 2;
                 while (i < line.size() && blank(line[i])) ++i;
-                const bool marks = line.compare(i, 6, "ending") == 0 && (i + 6 == line.size() || blank(line[i + 6]));
+                const bool marks = line.compare(i, 6, "ending") == 0 &&
+                                   (i + 6 == line.size() || blank(line[i + 6]) || line[i + 6] == ':');
                 if (marks && current != nullptr) {
                     current->ending = true;
                 } else if (marks && !skipping) {
