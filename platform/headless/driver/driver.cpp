@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -206,21 +207,35 @@ public:
     session(const book_tables* book, std::ostream& out, std::ostream& err) : book_(book), out_(out), err_(err) {}
 
     int run(std::istream& script) {
-        // Every run starts as a new process does: a fresh back end, and the
-        // story's random numbers not yet seeded.
+        begin();
+        std::string line;
+        while (std::getline(script, line)) {
+            const int status = feed(line);
+            if (status >= 0) return status;
+        }
+        return end();
+    }
+
+    // Every run starts as a new process does: a fresh back end, and the
+    // story's random numbers not yet seeded.
+    static void begin() {
         headless::reset();
         random_state = 1;
         random_seeded = 0;
-        std::string line;
-        while (std::getline(script, line)) {
-            ++line_number_;
-            script_line words;
-            std::string error;
-            if (!split_line(line, &words, &error)) return fail(error);
-            if (words.words.empty()) continue;
-            const int status = execute(words);
-            if (status >= 0) return status;
-        }
+    }
+
+    // Runs one line of the script: -1 while the run goes on, else its
+    // exit code.
+    int feed(const std::string& line) {
+        ++line_number_;
+        script_line words;
+        std::string error;
+        if (!split_line(line, &words, &error)) return fail(error);
+        if (words.words.empty()) return -1;
+        return execute(words);
+    }
+
+    int end() {
         if (!started_ && !start()) return 1;
         // The end of the script closes the reader the ordinary way.
         if (headless::running() && headless::window().exists) {
@@ -593,6 +608,29 @@ private:
 int run_script(const book_tables* book, std::istream& script, std::ostream& out, std::ostream& err) {
     session s(book, out, err);
     return s.run(script);
+}
+
+struct script_run::impl {
+    impl(const book_tables* book, std::ostream& out, std::ostream& err) : s(book, out, err) {}
+    session s;
+    int status = -1;
+};
+
+script_run::script_run(const book_tables* book, std::ostream& out, std::ostream& err)
+    : impl_(std::make_unique<impl>(book, out, err)) {
+    session::begin();
+}
+
+script_run::~script_run() { end(); }
+
+int script_run::line(const std::string& text) {
+    if (impl_->status < 0) impl_->status = impl_->s.feed(text);
+    return impl_->status;
+}
+
+int script_run::end() {
+    if (impl_->status < 0) impl_->status = impl_->s.end();
+    return impl_->status;
 }
 
 }  // namespace tomelet::driver

@@ -1,20 +1,22 @@
-#include "tests/integration/random_walk.h"
+#include "tools/walk/walker.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <random>
 #include <sstream>
 
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "app/shell.h"
+#include "page/controls.h"
 #include "platform/headless/driver/driver.h"
 #include "platform/headless/headless.h"
 #include "story/game_state.h"
 #include "story/hotwords.h"
 
-namespace tomelet::testing {
+namespace tomelet::walk {
 
 namespace {
 
@@ -117,7 +119,9 @@ std::vector<outcome> outcomes_of(const headless::control_record& c) {
         if (c.params.id == CMD_RETURN) out.push_back({current_paragraph, 0, nullptr});
         return out;
     }
-    const hotword* h = record_of(c.params.id);
+    // The inventory page's buttons have no records (those left are the
+    // last paragraph's).
+    const hotword* h = pending_screen == 0 && inventory_shown == 0 ? record_of(c.params.id) : nullptr;
     if (h == nullptr) return out;
     switch (h->kind) {
         case 'L':
@@ -139,21 +143,31 @@ std::vector<outcome> outcomes_of(const headless::control_record& c) {
     return out;
 }
 
-// Makes the story's next random number `value` (0 to 32767): the
-// generator's state is set to the one whose successor yields it.
-void set_next_random(int32_t value) {
-    constexpr uint32_t multiplier = 214013u;
-    constexpr uint32_t increment = 2531011u;
-    uint32_t inverse = multiplier;  // Newton's iteration for the inverse mod 2^32
-    for (int i = 0; i < 5; ++i) inverse *= 2u - multiplier * inverse;
-    random_state = ((static_cast<uint32_t>(value) << 16) - increment) * inverse;
-    random_seeded = 1;
+// A text as a quoted word of a driver script.
+std::string script_text(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+// The outcome (band) a roll of a chance button takes: 0 to bands - 1, or
+// the default, `bands`.
+int32_t band_of_roll(const hotword& h, int32_t roll, int32_t bands) {
+    const int32_t chance1 = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(h.value)));
+    if (roll <= chance1) return 0;
+    if (h.kind == 'd' && bands > 1 && roll <= h.chance2) return 1;
+    if (h.kind == 'd' && bands > 2 && roll <= h.chance3) return 2;
+    return bands;
 }
 
 class walker {
 public:
-    walker(const book_tables* book, uint32_t seed, walk_result* result)
+    walker(const book_tables* book, const bookc::story_graph* graph, uint32_t seed, walk_result* result)
         : book_(book),
+          graph_(graph),
           random_(seed),
           result_(result),
           size_(book->paragraph_count + 1),
@@ -161,58 +175,73 @@ public:
           visits_(static_cast<size_t>(size_), 0),
           edges_(static_cast<size_t>(size_)),
           learned_(static_cast<size_t>(size_), 0),
-          first_(static_cast<size_t>(size_)) {}
+          first_(static_cast<size_t>(size_)) {
+        if (graph_ == nullptr) return;
+        for (size_t h = 0; h < graph_->hotwords.size(); ++h) {
+            by_page_[graph_->hotwords[h].paragraph].push_back(static_cast<int32_t>(h));
+            result_->taken.emplace_back(static_cast<size_t>(std::max(graph_->hotwords[h].outcomes, 1)), 0);
+        }
+    }
 
     void play(int32_t steps, const std::string* opening) {
+        // The cut of the opening is chosen first: weighing the cuts plays
+        // the opening through a driver run of its own.
+        std::vector<std::string> prefix;
+        if (opening != nullptr) prefix = opening_prefix(*opening);
         std::remove("VBQ2CorvinAshby.dat");
-        if (opening != nullptr) run_opening(*opening);
-        headless::reset();
-        // The story's generator seeds itself from this clock at its first
-        // use in the play, so that every play is fixed by the walk's seed
-        // whatever ran before in the process.
-        headless::set_tick_count(static_cast<uint32_t>(random_()));
-        random_seeded = 0;
-        if (!app_start(book_)) {
-            result_->reports.push_back("the reader did not start");
-            return;
+        lines_.clear();
+        play_endings_.clear();
+        std::ostringstream ignored;
+        errors_.str("");
+        run_ = std::make_unique<driver::script_run>(book_, ignored, errors_);
+        bool alive = true;
+        for (const std::string& line : prefix) {
+            if (!(alive = feed(line))) {
+                result_->failures.push_back("the opening script failed: " + errors_.str());
+                break;
+            }
         }
-        headless::pump();
-        for (int32_t step = 0; step < steps && headless::running() && headless::window().exists; ++step) {
-            act();
+        // From here on the walk's own seed decides the story's random numbers.
+        if (alive) alive = feed("random " + std::to_string(pick(32768)));
+        for (int32_t step = 0; alive && step < steps && headless::running() && headless::window().exists; ++step) {
+            alive = act();
             ++result_->steps;
-            note();
         }
-        if (headless::window().exists) {
-            plat_window_post_close();
-            headless::pump();
-        }
-        app_finish();
+        if (alive && headless::running() && headless::window().exists) feed("close");
+        run_.reset();
+        ++result_->plays;
+        for (int32_t p : play_endings_) ++result_->endings[p];
     }
 
 private:
-    // Runs the opening script up to (and with) one of its clicks, picked at
-    // random, with a dump after each action: the pages it shows count as
-    // reached by the play, and a message of the engine's error path in any
-    // dump is reported.  The reader's ordinary exit at the end writes the
-    // state file the play then starts from.  Clicks that lead to a page of
-    // few choices (a scene, where the story branches, rather than a map of
-    // the ways on) are picked four times as often.
-    void run_opening(const std::string& script) {
-        std::string prefix;  // with a dump after each action
-        std::string probe;   // with a dump after each click
+    // Runs one line of the play's script and notes what it showed; false
+    // once the run has ended.
+    bool feed(const std::string& line) {
+        lines_.push_back(line);
+        const int status = run_->line(line);
+        note();
+        return status < 0;
+    }
+
+    // The lines of the opening script up to (and with) one of its clicks,
+    // picked at random, without its dumps and screenshots.  Clicks that
+    // lead to a page of few choices (a scene, where the story branches,
+    // rather than a map of the ways on) are picked four times as often.
+    std::vector<std::string> opening_prefix(const std::string& script) {
+        std::vector<std::string> lines;
         std::vector<size_t> cuts;
-        std::istringstream lines(script);
-        for (std::string line; std::getline(lines, line);) {
-            prefix += line + "\n";
+        std::string probe;  // with a dump after each click
+        std::istringstream in(script);
+        for (std::string line; std::getline(in, line);) {
+            if (line.compare(0, 4, "dump") == 0 || line.compare(0, 10, "screenshot") == 0) continue;
+            lines.push_back(line);
             probe += line + "\n";
-            const bool click = line.compare(0, 6, "click ") == 0;
-            if (click || line.compare(0, 5, "enter") == 0 || line.compare(0, 8, "command ") == 0) prefix += "dump\n";
-            if (click) {
+            if (line.compare(0, 6, "click ") == 0) {
                 probe += "dump\n";
-                cuts.push_back(prefix.size());
+                cuts.push_back(lines.size());
             }
         }
-        if (cuts.empty()) return;
+        if (cuts.empty()) return {};
         std::vector<uint32_t>& weights = cut_weights_[script];
         if (weights.size() != cuts.size()) weights = weigh_cuts(probe, cuts.size());
         uint32_t total = 0;
@@ -220,35 +249,23 @@ private:
         uint32_t r = pick(total);
         size_t cut = 0;
         while (cut + 1 < cuts.size() && r >= weights[cut]) r -= weights[cut++];
-        std::string out;
-        if (play_script(prefix.substr(0, cuts[cut]), &out)) note_dumps(out);
-    }
-
-    // Runs a script through the driver from a fresh state file; false (and
-    // a report) when it fails.
-    bool play_script(const std::string& script, std::string* dumps) {
-        std::remove("VBQ2CorvinAshby.dat");
-        std::istringstream in(script);
-        std::ostringstream out;
-        std::ostringstream err;
-        // As in a process of its own: the story's generator seeds itself
-        // from the back end's clock at its first use, so the script's
-        // rolls and weather are those it was written with.
-        random_seeded = 0;
-        const int code = driver::run_script(book_, in, out, err);
-        *dumps = out.str();
-        if (code == 0) return true;
-        result_->reports.push_back("the opening script failed: " + err.str());
-        return false;
+        lines.resize(cuts[cut]);
+        return lines;
     }
 
     // Plays the whole opening once and weighs each click by the hotwords
     // of the page it leads to: 4 for a page of at most 6, else 1.
     std::vector<uint32_t> weigh_cuts(const std::string& probe, size_t count) {
         std::vector<uint32_t> weights(count, 1);
-        std::string dumps;
-        if (!play_script(probe, &dumps)) return weights;
-        std::istringstream lines(dumps);
+        std::remove("VBQ2CorvinAshby.dat");
+        std::istringstream in(probe);
+        std::ostringstream out;
+        std::ostringstream err;
+        if (driver::run_script(book_, in, out, err) != 0) {
+            result_->failures.push_back("the opening script failed: " + err.str());
+            return weights;
+        }
+        std::istringstream lines(out.str());
         int32_t dump = -1;
         int32_t hotwords = 0;
         for (std::string line; std::getline(lines, line);) {
@@ -262,23 +279,6 @@ private:
             }
         }
         return weights;
-    }
-
-    void note_dumps(const std::string& dumps) {
-        std::istringstream lines(dumps);
-        for (std::string line; std::getline(lines, line);) {
-            int shown = 0;
-            int current = 0;
-            int on_current = 0;
-            int pending = 0;
-            int messages = 0;
-            if (std::sscanf(line.c_str(), "navigation shown %d current %d on_current_page %d pending_screen %d", &shown,
-                            &current, &on_current, &pending) == 4) {
-                if (pending == 0) mark_reached(shown);
-            } else if (std::sscanf(line.c_str(), "messages %d", &messages) == 1 && messages != 0) {
-                result_->reports.push_back("the opening script showed a message box");
-            }
-        }
     }
 
     uint32_t pick(uint32_t n) { return static_cast<uint32_t>(random_() % n); }
@@ -302,19 +302,17 @@ private:
         }
     }
 
-    void act() {
-        if (headless::timer_running() && pick(2) == 0) {
-            headless::advance_clock(static_cast<uint32_t>(headless::timer_period()));
-            return;
-        }
-        // Now and then a menu command (the restart question answered at
-        // random); otherwise one of the controls the page shows.
-        if (chance(MENU_COMMAND)) {
-            const int32_t command = MENU_COMMANDS[pick(MENU_COMMAND_COUNT)];
-            if (command == CMD_BEGINNING) headless::queue_answer(pick(2) == 0 ? PLAT_ANSWER_YES : PLAT_ANSWER_NO);
-            headless::send_command(command, 0);
-            return;
-        }
+    bool command(int32_t id) {
+        // The restart question, answered at random.
+        if (id == CMD_BEGINNING && !feed(pick(2) == 0 ? "answer yes" : "answer no")) return false;
+        return feed("command " + std::to_string(id));
+    }
+
+    bool act() {
+        if (headless::timer_running() && pick(2) == 0) return feed("timer");
+        // Now and then a menu command; otherwise one of the controls the
+        // page shows.
+        if (chance(MENU_COMMAND)) return command(MENU_COMMANDS[pick(MENU_COMMAND_COUNT)]);
         std::vector<choice> choices;
         std::vector<choice> hidden;
         gather(&choices, &hidden);
@@ -329,24 +327,22 @@ private:
         }
         if (!fresh.empty() && chance(PREFER_NEW)) {
             const auto& [ch, o] = fresh[pick(static_cast<uint32_t>(fresh.size()))];
-            take(*ch, o);
-            return;
+            return take(*ch, o);
         }
         // One laid out below (or above) the view: scroll towards it.
         for (const choice& ch : hidden) {
             for (const outcome& o : ch.outcomes) {
                 if (reached(o.paragraph) || !chance(PREFER_NEW)) continue;
                 const headless::control_record* c = headless::control_of(ch.control);
-                headless::scroll(c != nullptr && c->y < 0 ? SCROLL_PAGE_UP : SCROLL_PAGE_DOWN, 0);
-                return;
+                return feed(c != nullptr && c->y < 0 ? "scroll pageup" : "scroll pagedown");
             }
         }
-        if (choices.empty()) {
-            // Nothing shown to act on (a long page scrolled): scroll down.
-            headless::scroll(SCROLL_PAGE_DOWN, 0);
-            return;
+        // Nothing shown to act on (a long page scrolled): scroll down.
+        if (choices.empty()) return feed("scroll pagedown");
+        if (chance(HEAD_FOR_NEW)) {
+            int32_t status = 0;
+            if (head_for_new(choices, &status)) return status != 0;
         }
-        if (chance(HEAD_FOR_NEW) && head_for_new(choices)) return;
         if (chance(PREFER_RARE)) {
             const choice* best = nullptr;
             const outcome* best_outcome = nullptr;
@@ -358,27 +354,82 @@ private:
                     }
                 }
             }
-            if (best != nullptr) {
-                take(*best, best_outcome);
-                return;
-            }
+            if (best != nullptr) return take(*best, best_outcome);
         }
         const choice& ch = choices[pick(static_cast<uint32_t>(choices.size()))];
-        take(ch, ch.outcomes.empty() ? nullptr : &ch.outcomes[pick(static_cast<uint32_t>(ch.outcomes.size()))]);
+        return take(ch, ch.outcomes.empty() ? nullptr : &ch.outcomes[pick(static_cast<uint32_t>(ch.outcomes.size()))]);
     }
 
     // Uses a choice, aiming at `wanted` (one of its outcomes, or null): a
-    // chance button mostly gets the roll for it, an answer field its text.
-    void take(const choice& ch, const outcome* wanted) {
+    // chance button mostly gets the roll for it (always a roll of the
+    // walk's choosing, so that the script says which band was taken), an
+    // answer field its text.
+    bool take(const choice& ch, const outcome* wanted) {
+        const hotword* record = ch.command ? nullptr : story_record(ch.id);
+        const int32_t source = record != nullptr ? source_of(*record, ch.id) : -1;
+        const int32_t outcomes = source >= 0 ? graph_->hotwords[static_cast<size_t>(source)].outcomes : 1;
+        int32_t outcome_taken = 0;
         if (ch.edit) {
-            const char* text = wanted != nullptr && wanted->answer != nullptr ? wanted->answer : WRONG_ANSWER;
-            if (chance(BLANK_ANSWER)) text = "";
-            headless::type_text(ch.control, text);
-            headless::edit_key(ch.control, headless::KEY_RETURN);
-            return;
+            std::string text = wanted != nullptr && wanted->answer != nullptr ? wanted->answer : WRONG_ANSWER;
+            if (chance(BLANK_ANSWER)) text.clear();
+            outcome_taken = outcomes - 1;
+            if (record != nullptr && !text.empty()) {
+                const char* answers[] = {record->answer1, record->answer2, record->answer3};
+                for (int32_t i = outcomes - 2; i >= 0; --i) {
+                    if (i < 3 && text == answers[i]) outcome_taken = i;
+                }
+            }
+            const std::string id = std::to_string(ch.id);
+            if (!feed("type " + id + " " + script_text(text))) return false;
+            count_taken(source, outcome_taken);
+            return feed("enter " + id);
         }
-        if (wanted != nullptr && wanted->roll > 0 && chance(FIX_ROLL)) set_next_random(wanted->roll - 1);
-        headless::click(ch.control);
+        if (record != nullptr && (record->kind == 'L' || record->kind == 'd')) {
+            const int32_t sides = record->kind == 'L' ? LUCK_SIDES : PERCENT_SIDES;
+            int32_t value = static_cast<int32_t>(pick(32768));
+            if (wanted != nullptr && wanted->roll > 0 && chance(FIX_ROLL)) value = wanted->roll - 1;
+            outcome_taken = band_of_roll(*record, value % sides + 1, outcomes - 1);
+            if (!feed("random " + std::to_string(value))) return false;
+        }
+        count_taken(source, outcome_taken);
+        return feed("click " + std::to_string(ch.id));
+    }
+
+    // The page's hotword record behind a control, while a story page is
+    // shown (the inventory page's buttons have no records).
+    static const hotword* story_record(int32_t control_id) {
+        if (pending_screen != 0 || inventory_shown != 0) return nullptr;
+        return record_of(control_id);
+    }
+
+    // The hotword tag of the shown paragraph that made `record`, or -1.
+    int32_t source_of(const hotword& record, int32_t control_id) const {
+        if (graph_ == nullptr) return -1;
+        const auto at = by_page_.find(shown_paragraph);
+        if (at == by_page_.end()) return -1;
+        const int32_t index = control_id - BUTTON_ID_BASE;
+        const bool button = record.kind != 'S' && index >= 0 && index < button_count;
+        const std::string label = button ? buttons[index].label : "";
+        const bool picture = button && buttons[index].bitmap != nullptr;
+        for (int32_t h : at->second) {
+            const bookc::story_hotword& s = graph_->hotwords[static_cast<size_t>(h)];
+            if (s.kind != record.kind) continue;
+            if (record.kind == 'u') {
+                if (s.index == record.index && s.label == label) return h;
+                continue;
+            }
+            if (s.target1 != record.target1) continue;
+            if ((s.kind == 'L' || s.kind == 'd' || s.kind == 'S') && s.default_target != record.default_target) continue;
+            if (s.kind != 'S' && (s.picture != picture || (!picture && s.label != label))) continue;
+            return h;
+        }
+        return -1;
+    }
+
+    void count_taken(int32_t source, int32_t outcome) {
+        if (source < 0) return;
+        std::vector<int32_t>& counts = result_->taken[static_cast<size_t>(source)];
+        if (outcome >= 0 && static_cast<size_t>(outcome) < counts.size()) ++counts[static_cast<size_t>(outcome)];
     }
 
     // What the walk has seen of the book: the pages each page's choices led
@@ -404,8 +455,9 @@ private:
     // the menu's Information and Restart pages.  The walk keeps heading for
     // the page it picked (the nearest one, or as often one at random, so
     // that far ones get their turn) until it gets there or the page offers
-    // nothing new any more.  False when no such page is known.
-    bool head_for_new(const std::vector<choice>& choices) {
+    // nothing new any more.  False when no such page is known; else
+    // *alive tells whether the run goes on.
+    bool head_for_new(const std::vector<choice>& choices, int32_t* alive) {
         if (pending_screen != 0 || !in_book(shown_paragraph)) return false;
         const int32_t here = shown_paragraph;
         ++search_;
@@ -448,9 +500,9 @@ private:
         }
         const step& s = first_[goal_];
         if (s.ch == nullptr) {
-            headless::send_command(s.command, 0);
+            *alive = command(s.command) ? 1 : 0;
         } else {
-            take(*s.ch, nullptr);
+            *alive = take(*s.ch, nullptr) ? 1 : 0;
         }
         return true;
     }
@@ -461,15 +513,28 @@ private:
             seen_[paragraph] = 1;
             ++visits_[paragraph];
         }
+        if (graph_ != nullptr) {
+            const bookc::story_page* page = graph_->page(paragraph);
+            if (page != nullptr && page->ending) play_endings_.insert(paragraph);
+        }
     }
 
+    // After each line: the page shown, and the engine's messages.
     void note() {
-        if (pending_screen == 0) mark_reached(shown_paragraph);
+        if (pending_screen == 0 && headless::window().exists) mark_reached(shown_paragraph);
         for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
             const headless::message_record& m = headless::message(i);
-            if (is_report(m)) {
-                result_->reports.push_back("paragraph " + std::to_string(shown_paragraph) + ": " + m.text);
+            if (!is_report(m)) continue;
+            auto known = std::find_if(result_->messages.begin(), result_->messages.end(), [&](const walk_message& w) {
+                return w.paragraph == shown_paragraph && w.text == m.text;
+            });
+            if (known != result_->messages.end()) {
+                ++known->count;
+                continue;
             }
+            std::string script;
+            for (const std::string& line : lines_) script += line + "\n";
+            result_->messages.push_back({shown_paragraph, m.text, 1, script});
         }
         headless::clear_messages();
     }
@@ -483,6 +548,7 @@ private:
     };
 
     const book_tables* book_;
+    const bookc::story_graph* graph_;
     std::mt19937 random_;
     walk_result* result_;
     int32_t size_;                              // paragraph numbers 0 to paragraph_count
@@ -496,21 +562,25 @@ private:
     std::vector<int32_t> frontier_;  // pages that offered a choice to an unreached page
     int32_t goal_ = 0;               // the one the walk heads for
     std::map<std::string, std::vector<uint32_t>> cut_weights_;  // by opening script
+    std::map<int32_t, std::vector<int32_t>> by_page_;  // the graph's hotwords by paragraph
+    std::unique_ptr<driver::script_run> run_;
+    std::ostringstream errors_;
+    std::vector<std::string> lines_;  // the play's script so far
+    std::set<int32_t> play_endings_;  // marked endings this play reached
 };
 
 }  // namespace
 
-walk_result random_walk(const book_tables* book, uint32_t seed, int32_t plays, int32_t steps,
-                        const std::vector<std::string>& openings) {
+walk_result walk_book(const book_tables* book, const bookc::story_graph* graph, const walk_options& options) {
     walk_result result;
-    walker w(book, seed, &result);
-    for (int32_t play = 0; play < plays; ++play) {
+    walker w(book, graph, options.seed, &result);
+    for (int32_t play = 0; play < options.plays; ++play) {
         // With openings, three plays in four start from one, and the fourth
         // from the book's start walks three times as far: the walk needs
         // long stretches to page through long chains of Next links.
-        const bool from_opening = !openings.empty() && play % 4 != 0;
-        const int32_t length = !openings.empty() && !from_opening ? 3 * steps : steps;
-        w.play(length, from_opening ? &openings[static_cast<size_t>(play) % openings.size()] : nullptr);
+        const bool from_opening = !options.openings.empty() && play % 4 != 0;
+        const int32_t length = !options.openings.empty() && !from_opening ? 3 * options.steps : options.steps;
+        w.play(length, from_opening ? &options.openings[static_cast<size_t>(play) % options.openings.size()] : nullptr);
     }
     return result;
 }
@@ -525,4 +595,84 @@ std::vector<int32_t> unreached(const book_tables* book, const std::set<int32_t>&
     return out;
 }
 
-}  // namespace tomelet::testing
+namespace {
+
+std::string where(const bookc::story_graph* graph, int32_t paragraph) {
+    const bookc::story_page* page = graph != nullptr ? graph->page(paragraph) : nullptr;
+    if (page == nullptr) return "paragraph " + std::to_string(paragraph);
+    return page->file + ":" + std::to_string(page->line) + ": paragraph " + std::to_string(paragraph) + " \"" +
+           page->title + "\"";
+}
+
+}  // namespace
+
+std::string walk_report(const book_tables* book, const bookc::story_graph* graph, const walk_result& result) {
+    std::ostringstream out;
+    const std::vector<int32_t> with_text = unreached(book, {});
+    const std::vector<int32_t> missed = unreached(book, result.reached);
+    const size_t reached = with_text.size() - missed.size();
+    char percent[32];
+    std::snprintf(percent, sizeof percent, "%.1f", with_text.empty() ? 100.0 : 100.0 * reached / with_text.size());
+    out << "plays " << result.plays << ", steps " << result.steps << "\n";
+    out << "pages reached: " << reached << " of " << with_text.size() << " with text (" << percent << "%)\n";
+    for (const std::string& failure : result.failures) out << "failure: " << failure << "\n";
+
+    out << "\npages never reached: " << missed.size() << "\n";
+    for (int32_t n : missed) out << "  " << where(graph, n) << "\n";
+
+    if (graph != nullptr) {
+        // Hotwords of the pages reached whose tag no play took, or some of
+        // whose bands or answers no play took.  (Those of pages never
+        // reached are never taken either.)
+        std::vector<std::string> lines;
+        for (size_t h = 0; h < graph->hotwords.size() && h < result.taken.size(); ++h) {
+            const bookc::story_hotword& hw = graph->hotwords[h];
+            if (result.reached.count(hw.paragraph) == 0) continue;
+            const std::vector<int32_t>& counts = result.taken[h];
+            const bool none = std::all_of(counts.begin(), counts.end(), [](int32_t c) { return c == 0; });
+            const std::string name = hw.kind == 'S' ? std::string("answer field") :
+                                     hw.picture     ? "picture hotword" : "\"" + hw.label + "\"";
+            const std::string at = hw.file + ":" + std::to_string(hw.line) + ": paragraph " +
+                                   std::to_string(hw.paragraph) + " " + name;
+            if (none) {
+                lines.push_back(at + " never taken");
+                continue;
+            }
+            if (counts.size() < 2) continue;
+            for (size_t o = 0; o < counts.size(); ++o) {
+                if (counts[o] != 0) continue;
+                for (const bookc::story_edge& e : graph->edges) {
+                    if (e.hotword == static_cast<int32_t>(h) && e.outcome == static_cast<int32_t>(o)) {
+                        lines.push_back(at + ": " + e.label + " (to paragraph " + std::to_string(e.to) + ") never taken");
+                        break;
+                    }
+                }
+            }
+        }
+        out << "\nhotwords never taken on pages reached: " << lines.size() << "\n";
+        for (const std::string& line : lines) out << "  " << line << "\n";
+
+        out << "\nendings reached:\n";
+        size_t marked = 0;
+        for (const bookc::story_page& p : graph->pages) {
+            if (!p.ending) continue;
+            ++marked;
+            const auto at = result.endings.find(p.number);
+            const int32_t plays = at == result.endings.end() ? 0 : at->second;
+            out << "  " << where(graph, p.number) << ": " << plays << (plays == 1 ? " play" : " plays") << "\n";
+        }
+        if (marked == 0) out << "  (no page is marked '@@ ending')\n";
+    }
+
+    out << "\nengine messages: " << result.messages.size() << "\n";
+    for (const walk_message& m : result.messages) {
+        out << "  " << where(graph, m.paragraph) << ": \"" << m.text << "\", met " << m.count
+            << (m.count == 1 ? " time" : " times") << "; this driver script (tomelet-headless, in an empty folder) "
+            << "plays up to it:\n";
+        std::istringstream lines(m.script);
+        for (std::string line; std::getline(lines, line);) out << "    " << line << "\n";
+    }
+    return out.str();
+}
+
+}  // namespace tomelet::walk
