@@ -177,6 +177,9 @@ public:
           learned_(static_cast<size_t>(size_), 0),
           first_(static_cast<size_t>(size_)) {
         if (graph_ == nullptr) return;
+        for (const bookc::story_edge& e : graph_->edges) {
+            if (e.from > 0) out_[e.from].push_back(e.to);
+        }
         for (size_t h = 0; h < graph_->hotwords.size(); ++h) {
             by_page_[graph_->hotwords[h].paragraph].push_back(static_cast<int32_t>(h));
             result_->taken.emplace_back(static_cast<size_t>(std::max(graph_->hotwords[h].outcomes, 1)), 0);
@@ -224,9 +227,11 @@ private:
     }
 
     // The lines of the opening script up to (and with) one of its clicks,
-    // picked at random, without its dumps and screenshots.  Clicks that
-    // lead to a page of few choices (a scene, where the story branches,
-    // rather than a map of the ways on) are picked four times as often.
+    // picked at random, without its dumps and screenshots.  A click that
+    // leads to a page offering a way to a page no play has reached yet is
+    // picked eight times as often, and one that leads to a page of few
+    // choices (a scene, where the story branches, rather than a map of the
+    // ways on) four times as often.
     std::vector<std::string> opening_prefix(const std::string& script) {
         std::vector<std::string> lines;
         std::vector<size_t> cuts;
@@ -242,10 +247,14 @@ private:
             }
         }
         if (cuts.empty()) return {};
-        std::vector<uint32_t>& weights = cut_weights_[script];
-        if (weights.size() != cuts.size()) weights = weigh_cuts(probe, cuts.size());
+        std::vector<cut_page>& pages = cut_pages_[script];
+        if (pages.size() != cuts.size()) pages = probe_cuts(probe, cuts.size());
+        std::vector<uint32_t> weights;
         uint32_t total = 0;
-        for (uint32_t w : weights) total += w;
+        for (const cut_page& c : pages) {
+            weights.push_back((c.hotwords <= 6 ? 4u : 1u) * (offers_unreached(c.paragraph) ? 8u : 1u));
+            total += weights.back();
+        }
         uint32_t r = pick(total);
         size_t cut = 0;
         while (cut + 1 < cuts.size() && r >= weights[cut]) r -= weights[cut++];
@@ -253,32 +262,53 @@ private:
         return lines;
     }
 
-    // Plays the whole opening once and weighs each click by the hotwords
-    // of the page it leads to: 4 for a page of at most 6, else 1.
-    std::vector<uint32_t> weigh_cuts(const std::string& probe, size_t count) {
-        std::vector<uint32_t> weights(count, 1);
+    // Whether a page offers a way to a page no play has reached: by the
+    // story graph when there is one, else by what the walk has seen.
+    bool offers_unreached(int32_t paragraph) const {
+        if (!in_book(paragraph)) return false;
+        if (graph_ != nullptr) {
+            const auto at = out_.find(paragraph);
+            if (at == out_.end()) return false;
+            return std::any_of(at->second.begin(), at->second.end(), [&](int32_t to) { return !reached(to); });
+        }
+        if (learned_[paragraph] == 0) return true;
+        const std::vector<int32_t>& edges = edges_[paragraph];
+        return std::any_of(edges.begin(), edges.end(), [&](int32_t to) { return !reached(to); });
+    }
+
+    // The page each click of an opening leads to, and its hotwords: the
+    // opening played once with a dump after each click.
+    struct cut_page {
+        int32_t paragraph = 0;
+        int32_t hotwords = 0;
+    };
+    std::vector<cut_page> probe_cuts(const std::string& probe, size_t count) {
+        std::vector<cut_page> pages(count);
         std::remove("VBQ2CorvinAshby.dat");
         std::istringstream in(probe);
         std::ostringstream out;
         std::ostringstream err;
         if (driver::run_script(book_, in, out, err) != 0) {
             result_->failures.push_back("the opening script failed: " + err.str());
-            return weights;
+            return pages;
         }
         std::istringstream lines(out.str());
         int32_t dump = -1;
-        int32_t hotwords = 0;
+        cut_page page;
         for (std::string line; std::getline(lines, line);) {
+            int shown = 0;
             if (line.compare(0, 5, "dump ") == 0) {
                 ++dump;
-                hotwords = 0;
+                page = {};
+            } else if (std::sscanf(line.c_str(), "navigation shown %d", &shown) == 1) {
+                page.paragraph = shown;
             } else if (line.compare(0, 10, "  hotword ") == 0) {
-                ++hotwords;
+                ++page.hotwords;
             } else if (line == "end" && dump >= 0 && static_cast<size_t>(dump) < count) {
-                weights[static_cast<size_t>(dump)] = hotwords <= 6 ? 4 : 1;
+                pages[static_cast<size_t>(dump)] = page;
             }
         }
-        return weights;
+        return pages;
     }
 
     uint32_t pick(uint32_t n) { return static_cast<uint32_t>(random_() % n); }
@@ -561,7 +591,8 @@ private:
     uint32_t search_ = 0;
     std::vector<int32_t> frontier_;  // pages that offered a choice to an unreached page
     int32_t goal_ = 0;               // the one the walk heads for
-    std::map<std::string, std::vector<uint32_t>> cut_weights_;  // by opening script
+    std::map<std::string, std::vector<cut_page>> cut_pages_;  // by opening script
+    std::map<int32_t, std::vector<int32_t>> out_;     // the graph's ways on, by paragraph
     std::map<int32_t, std::vector<int32_t>> by_page_;  // the graph's hotwords by paragraph
     std::unique_ptr<driver::script_run> run_;
     std::ostringstream errors_;
