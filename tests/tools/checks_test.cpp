@@ -272,6 +272,8 @@ TEST_F(BookcChecks, MarkupTheReaderToleratesIsReportedWithItsLine) {
         {"<H>Four<J>" + long_word.substr(2), nullptr, ""},
         {"<H>" + std::string(295, 't') + " <l %1><J>", "warning", "the title held by <H> reaches 300 characters"},
         {"<H>Four<J>" + std::string(200, 'p') + " " + std::string(200, 'q'), nullptr, ""},
+        {"<H>Four<J><L \"luck\" (6) 1 (4) 2 1>", "warning", "a luck button (L) rolls against its first chance only: the 1 band after"},
+        {"<H>Four<J><L \"luck\" (6) 1 2> <d \"dice\" (6) 1 (4) 2 (5) 1 2>", nullptr, ""},
         {branches, nullptr, ""},
         {after_else, "error", "more than 99 hotword-making tags in one paragraph"},
     };

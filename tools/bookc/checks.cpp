@@ -543,6 +543,11 @@ private:
                 } else {
                     check_label(line, a);
                 }
+                if (tag[0] == 'L' && a.bands > 1) {
+                    warning(line, "a luck button (L) rolls against its first chance only: the " +
+                                      std::to_string(a.bands - 1) + (a.bands == 2 ? " band after it is" : " bands after it are") +
+                                      " never used (a percent button, d, reads them)");
+                }
                 check_bands(line, a);
                 break;
             case 'u':

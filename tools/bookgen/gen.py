@@ -78,6 +78,9 @@ def place_page(key, t):
 
 # ---------------------------------------------------------------- sources
 
+ENDINGS = set()  # the names of the scenes marked `@@ ending`
+
+
 def read_scenes():
     pages = []          # (name, pinned number or None, text, file)
     seen = set()
@@ -89,6 +92,10 @@ def read_scenes():
         for line in open(os.path.join(folder, fn), encoding="utf-8"):
             line = line.rstrip("\n")
             if line.startswith("@@"):
+                # `@@ ending` marks the page as an ending of the story; the
+                # mark is kept in the generated text for the story checks.
+                if cur is not None and re.match(r"@@\s*ending\b", line):
+                    ENDINGS.add(cur[0])
                 continue
             if line.startswith("@"):
                 m = re.match(r"@\s*(\S+)(?:\s*=\s*(\d+))?\s*$", line)
@@ -455,6 +462,8 @@ def main():
                 continue
             label = texts[num][2]
             out.append("@ %d %s" % (num, label))
+            if label in ENDINGS:
+                out.append("@@ ending")
             out.append(final[num])
             out.append("")
         open(os.path.join(BOOK, "text", fname), "w", encoding="utf-8").write("\n".join(out) + "\n")
