@@ -264,22 +264,60 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
     for (const story_page& p : graph.pages) {
         if (!p.ending && std::find(files.begin(), files.end(), p.file) == files.end()) files.push_back(p.file);
     }
+    // Runs of neighbouring pages of one file with one title (a place at
+    // each time of day, say) are drawn as one node, and their ways as the
+    // node's: a large book stays readable, and a page is found by its
+    // title and number range.
+    std::map<int32_t, int32_t> first_of;  // page -> the first page of its run
+    std::map<int32_t, int32_t> last_of;   // the first page of a run -> its last
+    for (size_t i = 0; i < graph.pages.size(); ++i) {
+        const story_page& p = graph.pages[i];
+        const story_page* before = i > 0 ? &graph.pages[i - 1] : nullptr;
+        const bool joins = before != nullptr && before->number + 1 == p.number && before->file == p.file &&
+                           before->title == p.title && !p.title.empty() && !p.ending && !before->ending;
+        const int32_t first = joins ? first_of[before->number] : p.number;
+        first_of[p.number] = first;
+        last_of[first] = p.number;
+    }
+    const auto id_of = [&](int32_t n) {
+        if (n < 0) return node_id(n);
+        const int32_t first = first_of.count(n) != 0 ? first_of[n] : n;
+        return last_of[first] != first ? "g" + std::to_string(first) : node_id(first);
+    };
     const auto node = [&](const story_page& p) {
-        const std::string escaped = "\"" + std::to_string(p.number) + "\\n" + dot_text(shortened(p.title, 28)).substr(1);
-        std::string line = "    " + node_id(p.number) + " [label=" + escaped;
-        line += ", tooltip=" + dot_text(p.file + ":" + std::to_string(p.line) + "  " + p.title);
-        const auto n = static_cast<size_t>(p.number);
-        const bool unreachable = n < findings.reachable.size() && findings.reachable[n] == 0;
+        const int32_t last = last_of[p.number];
+        bool unreachable = false;
+        bool dead_end = false;
+        std::set<int32_t> saves;
+        for (int32_t n = p.number; n <= last; ++n) {
+            const story_page* member = graph.page(n);
+            if (member == nullptr) continue;
+            const auto at = static_cast<size_t>(n);
+            unreachable = unreachable || (at < findings.reachable.size() && findings.reachable[at] == 0);
+            dead_end = dead_end || has(findings.dead_ends, n);
+            saves.insert(member->saves.begin(), member->saves.end());
+        }
+        const std::string numbers =
+            std::to_string(p.number) + (last != p.number ? "-" + std::to_string(last) : std::string());
+        const std::string escaped = "\"" + numbers + "\\n" + dot_text(shortened(p.title, 28)).substr(1);
+        std::string line = "    " + id_of(p.number) + " [label=" + escaped;
+        line += ", tooltip=" + dot_text(p.file + ":" + std::to_string(p.line) + "  " + numbers + "  " + p.title);
         if (unreachable) {
             line += ", fillcolor=\"" + std::string(UNREACHABLE_FILL) + "\"";
-        } else if (has(findings.dead_ends, p.number)) {
+        } else if (dead_end) {
             line += ", fillcolor=\"" + std::string(DEAD_END_FILL) + "\"";
         } else if (p.ending) {
             line += ", fillcolor=\"" + std::string(ENDING_FILL) + "\", shape=doubleoctagon";
+        } else if (last != p.number) {
+            line += ", fillcolor=\"#f2f2f2\"";
         }
-        if (!p.saves.empty()) {
+        if (!saves.empty()) {
             line += ", color=\"" + std::string(RESTART_COLOR) + "\", penwidth=2.5, xlabel=\"";
-            for (size_t k = 0; k < p.saves.size(); ++k) line += (k > 0 ? " " : "") + std::string("*") + std::to_string(p.saves[k]);
+            bool first = true;
+            for (int32_t k : saves) {
+                line += (first ? "" : " ") + std::string("*") + std::to_string(k);
+                first = false;
+            }
             line += "\", fontcolor=black";
         }
         return line + "];\n";
@@ -288,7 +326,7 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         dot += "  subgraph cluster_file" + std::to_string(f) + " {\n    label=" + dot_text(files[f]) +
                "; style=rounded; color=\"#8899aa\"; fontsize=18;\n";
         for (const story_page& p : graph.pages) {
-            if (!p.ending && p.file == files[f]) dot += node(p);
+            if (!p.ending && p.file == files[f] && first_of[p.number] == p.number) dot += node(p);
         }
         dot += "  }\n";
     }
@@ -307,13 +345,16 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         dot += "}\n";
     }
 
-    // The edges: one line per pair of pages and kind, the labels of a
-    // pair's edges joined.
-    std::map<std::tuple<int32_t, int32_t, int32_t>, std::vector<std::string>> joined;
-    std::vector<std::tuple<int32_t, int32_t, int32_t>> order;
+    // The edges: one line per pair of nodes and kind, the labels of a
+    // pair's edges joined; none within a run of pages.
+    std::map<std::tuple<std::string, std::string, int32_t>, std::vector<std::string>> joined;
+    std::vector<std::tuple<std::string, std::string, int32_t>> order;
     for (const story_edge& e : graph.edges) {
         if (graph.page(e.to) == nullptr) continue;
-        const auto key = std::make_tuple(e.from, e.to, static_cast<int32_t>(e.kind));
+        const std::string from = id_of(e.from);
+        const std::string to = id_of(e.to);
+        if (from == to && from[0] == 'g') continue;
+        const auto key = std::make_tuple(from, to, static_cast<int32_t>(e.kind));
         auto [at, fresh] = joined.try_emplace(key);
         if (fresh) order.push_back(key);
         if (!e.label.empty() && std::find(at->second.begin(), at->second.end(), e.label) == at->second.end()) {
@@ -326,7 +367,7 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         const edge_style s = style_of(kind);
         std::string labels;
         for (const std::string& l : joined[key]) labels += (labels.empty() ? "" : ", ") + l;
-        dot += "  " + node_id(from) + " -> " + node_id(to) + " [color=\"" + s.color + "\", style=" + s.style +
+        dot += "  " + from + " -> " + to + " [color=\"" + s.color + "\", style=" + s.style +
                ", arrowhead=" + s.arrow;
         if (s.labelled && !labels.empty()) {
             dot += ", label=" + dot_text(shortened(labels, 24)) + ", fontsize=8, fontcolor=\"" + s.color + "\"";

@@ -39,11 +39,14 @@ constexpr char WRONG_ANSWER[] = "no such answer";
 // the right order, or page through a long chain of Next links, so it takes
 // a choice that shows a page no play has reached yet whenever the page
 // offers one (setting a chance button's roll or typing the answer that
-// leads there), and else mostly heads for a page known to offer one.  The
-// rest of its moves are picked at random or go to the least visited page,
-// and wrong and empty answers are typed too.
+// leads there); else, now and then, it takes a hotword, band or answer of
+// the page that no play has taken, and else mostly heads for a page known
+// to offer a way to an unreached page.  The rest of its moves are picked
+// at random or go to the least visited page, and wrong and empty answers
+// are typed too.
 constexpr uint32_t PREFER_NEW = 100;      // take a choice to an unreached page
-constexpr uint32_t HEAD_FOR_NEW = 90;     // walk towards a page that offers one
+constexpr uint32_t PREFER_UNTAKEN = 20;   // else a hotword, band or answer no play took
+constexpr uint32_t HEAD_FOR_NEW = 90;     // else walk towards a page that offers a new one
 constexpr uint32_t PREFER_RARE = 50;      // else the least visited page
 constexpr uint32_t MENU_COMMAND = 3;      // a menu command instead of a choice
 constexpr uint32_t FIX_ROLL = 80;         // roll a chance button's wanted band
@@ -177,8 +180,12 @@ public:
           learned_(static_cast<size_t>(size_), 0),
           first_(static_cast<size_t>(size_)) {
         if (graph_ == nullptr) return;
+        edges_of_.resize(graph_->hotwords.size());
         for (const bookc::story_edge& e : graph_->edges) {
             if (e.from > 0) out_[e.from].push_back(e.to);
+            if (e.hotword >= 0 && static_cast<size_t>(e.hotword) < edges_of_.size()) {
+                edges_of_[static_cast<size_t>(e.hotword)].push_back(&e);
+            }
         }
         for (size_t h = 0; h < graph_->hotwords.size(); ++h) {
             by_page_[graph_->hotwords[h].paragraph].push_back(static_cast<int32_t>(h));
@@ -369,6 +376,29 @@ private:
         }
         // Nothing shown to act on (a long page scrolled): scroll down.
         if (choices.empty()) return feed("scroll pagedown");
+        // A hotword, band or answer of this page that no play has taken.
+        if (graph_ != nullptr && chance(PREFER_UNTAKEN)) {
+            std::vector<std::pair<const choice*, const outcome*>> untaken;
+            for (const choice& ch : choices) {
+                const hotword* record = ch.command ? nullptr : story_record(ch.id);
+                const int32_t source = record != nullptr ? source_of(*record, ch.id) : -1;
+                if (source < 0) continue;
+                const std::vector<int32_t>& counts = result_->taken[static_cast<size_t>(source)];
+                for (const bookc::story_edge* e : edges_of_[source]) {
+                    if (static_cast<size_t>(e->outcome) >= counts.size() || counts[static_cast<size_t>(e->outcome)] != 0) {
+                        continue;
+                    }
+                    for (const outcome& o : ch.outcomes) {
+                        if (o.paragraph == e->to) untaken.emplace_back(&ch, &o);
+                    }
+                    if (ch.outcomes.empty()) untaken.emplace_back(&ch, nullptr);
+                }
+            }
+            if (!untaken.empty()) {
+                const auto& [ch, o] = untaken[pick(static_cast<uint32_t>(untaken.size()))];
+                return take(*ch, o);
+            }
+        }
         if (chance(HEAD_FOR_NEW)) {
             int32_t status = 0;
             if (head_for_new(choices, &status)) return status != 0;
@@ -593,6 +623,7 @@ private:
     int32_t goal_ = 0;               // the one the walk heads for
     std::map<std::string, std::vector<cut_page>> cut_pages_;  // by opening script
     std::map<int32_t, std::vector<int32_t>> out_;     // the graph's ways on, by paragraph
+    std::vector<std::vector<const bookc::story_edge*>> edges_of_;  // the graph's ways, by hotword
     std::map<int32_t, std::vector<int32_t>> by_page_;  // the graph's hotwords by paragraph
     std::unique_ptr<driver::script_run> run_;
     std::ostringstream errors_;
