@@ -124,6 +124,28 @@ TEST(StoryGraph, EveryWayIsFoundWithItsKindAndTheFindingsFollow) {
     EXPECT_EQ(dot.find("p2 -> p3 [color=\"#333333\"", dot.find("p2 -> p3 [color=\"#333333\"") + 1), std::string::npos);
 }
 
+// A large book's map packs its boxes in blocks by number, and a run of
+// neighbouring pages of one title is one box.
+TEST(StoryGraph, ALargeBooksMapStandsItsPagesInRows) {
+    std::string text;
+    for (int32_t n = 2; n <= 200; ++n) {
+        const std::string title = n >= 100 && n < 106 ? "Same Place" : "Page " + std::to_string(n);
+        text += "@ " + std::to_string(n) + "\n<H>" + title + "<J><M \"on\" " + std::to_string(n < 200 ? n : 1) + "><G>\n";
+    }
+    book_folder folder;
+    folder.write("book.toml", small_catalogue());
+    folder.write("text/a.tml", text);
+    const bookc::compile_result result = folder.compile();
+    ASSERT_TRUE(result.ok()) << all_diagnostics(result);
+    const std::string dot = bookc::story_map_dot(result.story, bookc::check_story(result.story), "Large");
+    for (const char* part : {"layout=osage", "packmode=\"array_u", "g100 [label=\"100-105\\nSame Place\"",
+                             "p99 -> g100", "g100 -> p106", "p199 [label=\"199\\nPage 199\", sortv=197"}) {
+        EXPECT_NE(dot.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(dot.find("p100 "), std::string::npos);
+    EXPECT_EQ(dot.find("g100 -> g100"), std::string::npos);
+}
+
 TEST(StoryGraph, AnEndingMarkOutsideAParagraphIsReported) {
     book_folder folder;
     folder.write("book.toml", small_catalogue());

@@ -225,6 +225,9 @@ std::string node_id(int32_t n) {
     return "p" + std::to_string(n);
 }
 
+// From this many boxes on, the map stands its boxes in rows.
+constexpr int32_t GRID_FROM = 120;
+
 constexpr const char* UNREACHABLE_FILL = "#f5a3a3";
 constexpr const char* DEAD_END_FILL = "#ffd27f";
 constexpr const char* ENDING_FILL = "#b8e0b0";
@@ -236,28 +239,7 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
     const auto has = [](const std::vector<int32_t>& list, int32_t n) {
         return std::find(list.begin(), list.end(), n) != list.end();
     };
-    std::string dot = "digraph story {\n";
-    dot += "  graph [label=" + dot_text(title + ": the story map") +
-           ", labelloc=t, fontsize=28, fontname=\"DejaVu Sans\", rankdir=LR, newrank=true, nodesep=0.15, "
-           "ranksep=0.6, compound=true, outputorder=edgesfirst];\n";
-    dot += "  node [shape=box, style=\"rounded,filled\", fillcolor=white, fontname=\"DejaVu Sans\", fontsize=10, "
-           "margin=\"0.06,0.03\", height=0.3];\n";
-    dot += "  edge [arrowsize=0.6, penwidth=0.8];\n";
-
-    // The reader's own screens that lead into the book.
-    std::set<int32_t> sources;
-    for (const story_edge& e : graph.edges) {
-        if (e.from < 0) sources.insert(e.from);
-    }
-    if (!sources.empty()) {
-        dot += "  subgraph cluster_screens {\n    label=\"The reader's screens\"; style=\"rounded,filled\"; "
-               "fillcolor=\"#eef2f7\"; color=\"#9aa7b8\"; fontsize=14;\n";
-        for (int32_t s : sources) {
-            const char* label = s == FROM_OPENING ? "Opening screens" : s == FROM_MENU ? "Menu" : "Inventory page";
-            dot += "    " + node_id(s) + " [label=\"" + label + "\", shape=component, fillcolor=\"#dde6f2\"];\n";
-        }
-        dot += "  }\n";
-    }
+    std::string dot;
 
     // The pages, by source file; the endings apart.
     std::vector<std::string> files;
@@ -284,6 +266,32 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         const int32_t first = first_of.count(n) != 0 ? first_of[n] : n;
         return last_of[first] != first ? "g" + std::to_string(first) : node_id(first);
     };
+    // A small book is drawn as a flow, left to right along its ways.  A
+    // large one would be a tangle that way (and slow to lay out), so its
+    // boxes are packed in blocks, a block for each file, row by row in the
+    // order of their numbers (Graphviz's osage layout), and the ways are
+    // drawn over them: a page is found by its number.
+    const auto boxes = static_cast<int32_t>(last_of.size());
+    const bool grid = boxes > GRID_FROM;
+    dot += "digraph story {\n";
+    dot += "  graph [label=" +
+           dot_text(title + ": the story map" + (grid ? " (in each block the pages stand in rows by number)" : "")) +
+           ", labelloc=t, fontsize=28, fontname=\"DejaVu Sans\", " +
+           (grid ? "layout=osage, packmode=\"array_u3\", outputorder=edgesfirst, pad=0.3];\n"
+                 : "newrank=true, outputorder=edgesfirst, rankdir=LR, nodesep=0.15, ranksep=0.6];\n");
+    dot += "  node [shape=box, style=\"rounded,filled\", fillcolor=white, fontname=\"DejaVu Sans\", fontsize=10, "
+           "margin=\"0.06,0.03\", height=0.3, width=1.9];\n";
+    dot += std::string("  edge [arrowsize=0.6, penwidth=") + (grid ? "0.6" : "0.8") + "];\n";
+    // How a block packs its boxes: rows about twice as long as the block
+    // is high, in the order of the boxes' sortv.
+    int32_t block_order = 0;
+    const auto block = [&](size_t count) {
+        if (!grid) return std::string();
+        size_t width = 1;
+        while (width * width < count * 2) ++width;
+        return "    packmode=\"array_u" + std::to_string(width) + "\"; sortv=" + std::to_string(block_order++) + ";\n";
+    };
+    int32_t box_order = 0;
     const auto node = [&](const story_page& p) {
         const int32_t last = last_of[p.number];
         bool unreachable = false;
@@ -300,7 +308,7 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         const std::string numbers =
             std::to_string(p.number) + (last != p.number ? "-" + std::to_string(last) : std::string());
         const std::string escaped = "\"" + numbers + "\\n" + dot_text(shortened(p.title, 28)).substr(1);
-        std::string line = "    " + id_of(p.number) + " [label=" + escaped;
+        std::string line = "    " + id_of(p.number) + " [label=" + escaped + ", sortv=" + std::to_string(box_order++);
         line += ", tooltip=" + dot_text(p.file + ":" + std::to_string(p.line) + "  " + numbers + "  " + p.title);
         if (unreachable) {
             line += ", fillcolor=\"" + std::string(UNREACHABLE_FILL) + "\"";
@@ -322,9 +330,28 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         }
         return line + "];\n";
     };
+    // The reader's own screens that lead into the book.
+    std::set<int32_t> sources;
+    for (const story_edge& e : graph.edges) {
+        if (e.from < 0) sources.insert(e.from);
+    }
+    if (!sources.empty()) {
+        dot += "  subgraph cluster_screens {\n    label=\"The reader's screens\"; style=\"rounded,filled\"; "
+               "fillcolor=\"#eef2f7\"; color=\"#9aa7b8\"; fontsize=14;\n" + block(sources.size());
+        for (int32_t s : sources) {
+            const char* label = s == FROM_OPENING ? "Opening screens" : s == FROM_MENU ? "Menu" : "Inventory page";
+            dot += "    " + node_id(s) + " [label=\"" + label + "\", shape=component, fillcolor=\"#dde6f2\"];\n";
+        }
+        dot += "  }\n";
+    }
+
     for (size_t f = 0; f < files.size(); ++f) {
+        size_t count = 0;
+        for (const story_page& p : graph.pages) {
+            count += !p.ending && p.file == files[f] && first_of[p.number] == p.number ? 1 : 0;
+        }
         dot += "  subgraph cluster_file" + std::to_string(f) + " {\n    label=" + dot_text(files[f]) +
-               "; style=rounded; color=\"#8899aa\"; fontsize=18;\n";
+               "; style=rounded; color=\"#8899aa\"; fontsize=18;\n" + block(count);
         for (const story_page& p : graph.pages) {
             if (!p.ending && p.file == files[f] && first_of[p.number] == p.number) dot += node(p);
         }
@@ -333,16 +360,21 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
     bool endings = false;
     for (const story_page& p : graph.pages) endings = endings || p.ending;
     if (endings) {
+        std::vector<std::string> ids;
+        for (const story_page& p : graph.pages) {
+            if (p.ending) ids.push_back(id_of(p.number));
+        }
         dot += "  subgraph cluster_endings {\n    label=\"Endings\"; style=\"rounded,filled\"; fillcolor=\"#f1f8ef\"; "
-               "color=\"#6a9f5f\"; fontsize=18;\n";
+               "color=\"#6a9f5f\"; fontsize=18;\n" + block(ids.size());
         for (const story_page& p : graph.pages) {
             if (p.ending) dot += node(p);
         }
-        dot += "  }\n  { rank=max; ";
-        for (const story_page& p : graph.pages) {
-            if (p.ending) dot += node_id(p.number) + "; ";
+        dot += "  }\n";
+        if (!grid) {
+            dot += "  { rank=max; ";
+            for (const std::string& id : ids) dot += id + "; ";
+            dot += "}\n";
         }
-        dot += "}\n";
     }
 
     // The edges: one line per pair of nodes and kind, the labels of a
@@ -367,7 +399,7 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         const edge_style s = style_of(kind);
         std::string labels;
         for (const std::string& l : joined[key]) labels += (labels.empty() ? "" : ", ") + l;
-        dot += "  " + from + " -> " + to + " [color=\"" + s.color + "\", style=" + s.style +
+        dot += "  " + from + " -> " + to + " [color=\"" + s.color + (grid ? "70" : "") + "\", style=" + s.style +
                ", arrowhead=" + s.arrow;
         if (s.labelled && !labels.empty()) {
             dot += ", label=" + dot_text(shortened(labels, 24)) + ", fontsize=8, fontcolor=\"" + s.color + "\"";
@@ -377,23 +409,25 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
 
     // The legend.
     dot += "  subgraph cluster_legend {\n    label=\"Legend\"; style=\"rounded,filled\"; fillcolor=\"#fbfbf4\"; "
-           "color=\"#aaaaaa\"; fontsize=16;\n    node [shape=plaintext, style=\"\", fontsize=10, height=0.2, "
-           "width=0.2, label=\"\"];\n";
+           "color=\"#aaaaaa\"; fontsize=16;\n" + (grid ? "    packmode=\"array_u2\"; sortv=" + std::to_string(block_order++) + ";\n" : "") +
+           "    node [shape=plaintext, style=\"\", fontsize=10, height=0.2, width=0.2, label=\"\"];\n";
     for (int32_t k = 0; k < EDGE_KIND_COUNT; ++k) {
         const edge_style s = style_of(static_cast<edge_kind>(k));
         const std::string a = "legend_a" + std::to_string(k);
         const std::string b = "legend_b" + std::to_string(k);
-        dot += "    " + a + "; " + b + " [label=" + dot_text(edge_kind_name(static_cast<edge_kind>(k))) +
-               ", width=1.8];\n    " + a + " -> " + b + " [color=\"" + s.color + "\", style=" + s.style +
+        dot += "    " + a + " [sortv=" + std::to_string(2 * k) + "]; " + b + " [sortv=" + std::to_string(2 * k + 1) +
+               ", label=" + dot_text(edge_kind_name(static_cast<edge_kind>(k))) + ", width=1.8];\n    " + a + " -> " + b + " [color=\"" + s.color + "\", style=" + s.style +
                ", arrowhead=" + s.arrow + ", minlen=1];\n";
     }
     dot += "    node [shape=box, style=\"rounded,filled\", width=1.6];\n";
-    dot += std::string("    legend_page [label=\"page: number and title\", fillcolor=white];\n") +
-           "    legend_unreachable [label=\"cannot be reached\", fillcolor=\"" + UNREACHABLE_FILL + "\"];\n" +
-           "    legend_dead_end [label=\"dead end\", fillcolor=\"" + DEAD_END_FILL + "\"];\n" +
-           "    legend_ending [label=\"ending (@@ ending)\", shape=doubleoctagon, fillcolor=\"" + ENDING_FILL +
-           "\"];\n" + "    legend_restart [label=\"saves restart point *k\", color=\"" + RESTART_COLOR +
-           "\", penwidth=2.5, fillcolor=white];\n";
+    const std::string after = std::to_string(2 * EDGE_KIND_COUNT);
+    dot += "    legend_page [label=\"page: number and title\", fillcolor=white, sortv=" + after + "];\n" +
+           "    legend_run [label=\"pages 10-15 of one title\", fillcolor=\"#f2f2f2\", sortv=" + after + "];\n" +
+           "    legend_unreachable [label=\"cannot be reached\", fillcolor=\"" + UNREACHABLE_FILL + "\", sortv=" +
+           after + "];\n" + "    legend_dead_end [label=\"dead end\", fillcolor=\"" + DEAD_END_FILL + "\", sortv=" +
+           after + "];\n" + "    legend_ending [label=\"ending (@@ ending)\", shape=doubleoctagon, fillcolor=\"" +
+           ENDING_FILL + "\", sortv=" + after + "];\n" + "    legend_restart [label=\"saves restart point *k\", color=\"" +
+           RESTART_COLOR + "\", penwidth=2.5, fillcolor=white, sortv=" + after + "];\n";
     dot += "  }\n}\n";
     return dot;
 }

@@ -28,8 +28,8 @@ const char usage[] =
     "every engine message met, each with a tomelet-headless script that plays up\n"
     "to it.\n"
     "  --opening SCRIPT  a driver script that plays may start with (repeatable):\n"
-    "                    three plays in four run it up to a click picked at random\n"
-    "                    and walk on from there\n"
+    "                    three plays in four run it up to a click or answer picked at\n"
+    "                    random, and walk on from there\n"
     "Exit code: 0, or 1 when an engine message was met (or an opening script\n"
     "failed), 2 for a faulty command line or a book that does not compile.\n";
 

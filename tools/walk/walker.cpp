@@ -233,12 +233,12 @@ private:
         return status < 0;
     }
 
-    // The lines of the opening script up to (and with) one of its clicks,
-    // picked at random, without its dumps and screenshots.  A click that
-    // leads to a page offering a way to a page no play has reached yet is
-    // picked eight times as often, and one that leads to a page of few
-    // choices (a scene, where the story branches, rather than a map of the
-    // ways on) four times as often.
+    // The lines of the opening script up to (and with) one of its clicks
+    // or committed answers, picked at random, without its dumps and
+    // screenshots.  One that leads to a page offering a way to a page no
+    // play has reached yet is picked eight times as often, and one that
+    // leads to a page of few choices (a scene, where the story branches,
+    // rather than a map of the ways on) four times as often.
     std::vector<std::string> opening_prefix(const std::string& script) {
         std::vector<std::string> lines;
         std::vector<size_t> cuts;
@@ -248,7 +248,9 @@ private:
             if (line.compare(0, 4, "dump") == 0 || line.compare(0, 10, "screenshot") == 0) continue;
             lines.push_back(line);
             probe += line + "\n";
-            if (line.compare(0, 6, "click ") == 0) {
+            // A click, or an answer committed, moves the story on.
+            if (line.compare(0, 6, "click ") == 0 || line.compare(0, 5, "enter") == 0 ||
+                line.compare(0, 3, "tab") == 0) {
                 probe += "dump\n";
                 cuts.push_back(lines.size());
             }
@@ -283,8 +285,8 @@ private:
         return std::any_of(edges.begin(), edges.end(), [&](int32_t to) { return !reached(to); });
     }
 
-    // The page each click of an opening leads to, and its hotwords: the
-    // opening played once with a dump after each click.
+    // The page each click (or answer) of an opening leads to, and its
+    // hotwords: the opening played once with a dump after each.
     struct cut_page {
         int32_t paragraph = 0;
         int32_t hotwords = 0;

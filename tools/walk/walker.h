@@ -24,7 +24,7 @@ struct walk_options {
     int32_t steps = 120;  // actions per play
     // Scripts of the driver that plays may start with: with openings, three
     // plays in four first run the start of one of them, up to a click
-    // picked at random, and walk on from there (a way into the later days
+    // or an answer picked at random, and walk on from there (a way into the later days
     // of a book whose plot a walk seldom gets through on its own); the
     // fourth starts from the beginning and walks 3 x `steps`.
     std::vector<std::string> openings;
