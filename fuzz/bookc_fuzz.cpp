@@ -59,6 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (result.ok()) {
         (void)tomelet::bookc::stats_text(*result.book);
         (void)tomelet::bookc::generate_cpp(*result.book, "fuzzed");
+        // The story check and the map read what the compiler collected.
+        const tomelet::bookc::story_findings findings = tomelet::bookc::check_story(result.story);
+        (void)tomelet::bookc::story_warnings(result.story, findings);
+        (void)tomelet::bookc::story_map_dot(result.story, findings, "fuzzed");
     }
     return 0;
 }

@@ -51,7 +51,7 @@ TEST_F(RandomWalkTest, TheFeatureBookNeverReportsAndEveryPageIsReached) {
 
 // Three plays in four start where a walkthrough of the demo book left off
 // at a random click, so that the later days are walked too.  The pages no
-// play reached are printed, not failed on (docs/demo-book-coverage.md
+// play reached are printed, not failed on (docs/authoring-tools.md
 // explains them), but a walk that reaches less than nine pages in ten of
 // the demo book has lost its way.
 TEST_F(RandomWalkTest, TheCompiledBookNeverReports) {
