@@ -4,6 +4,9 @@
 // names what no play reached or took and reproduces what the engine said.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -150,6 +153,30 @@ TEST_F(RandomWalkTest, TheReportNamesWhatNoPlayReachedOrTookAndReproducesEachMes
     // The same seed plays the same plays.
     const walk::walk_result again = walk::walk_book(book, &compiled.story, {3u, 30, 40, {}});
     EXPECT_EQ(walk::walk_report(book, &compiled.story, again), report);
+}
+
+// The program: its report on standard output, and an exit code a book's
+// own CI can go by.
+TEST_F(RandomWalkTest, TheProgramExitsWithOneWhenTheEngineSpoke) {
+    write("book/book.toml", WALK_BOOK);
+    write("book/text/a.tml", walk_text());
+    const auto run = [](const std::string& arguments) {
+        const int status = std::system((std::string("'") + TOMELET_WALK + "' " + arguments + " >out.txt 2>err.txt").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run("book --plays 20 --steps 40 --seed 3"), 1);
+    std::ifstream in("out.txt");
+    std::ostringstream out;
+    out << in.rdbuf();
+    EXPECT_NE(out.str().find("book book, seed 3\nplays 20, steps"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("engine messages: 1\n"), std::string::npos);
+
+    write("book/text/a.tml", "@ 2\n<H>Two<J><M \"on\" 2><G>\n@ 3\n<H>Three<J><M \"back\" 1><G>\n"
+                             "@ 4\n<H>Four<J>x<G>\n@ 5\n<H>Five<J>x<G>\n@ 8\n<H>Eight<J>x<G>\n");
+    EXPECT_EQ(run("book --plays 3 --steps 20"), 0);
+    EXPECT_EQ(run("book --plays 0"), 2);
+    EXPECT_EQ(run("book --seed x"), 2);
+    EXPECT_EQ(run("no-such-folder --plays 1"), 2);
 }
 
 }  // namespace
