@@ -1,5 +1,6 @@
 #include "page/display_list.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "book/book.h"
@@ -94,11 +95,27 @@ void page_bold_off() {
     add_marker(ITEM_BOLD_OFF);
 }
 
-// Only the codes 0, 1 and 2 make alignment items; any other code would make
-// an item of another kind (2 + code), so it is ignored.
+// The item is of kind 2 + the code: 0, 1 and 2 make the three alignment
+// items, and any other code an item of another kind, laid out as that kind
+// (3 a bold switch, 6 a paragraph break, ...; a kind the painter does not
+// know, such as 7, 11 or 102, is skipped), or a picture item without a
+// bitmap (11), which takes a whole line.  Dropped are the codes whose kind
+// carries what an alignment tag does not have: a text (-1, 10: the next
+// text of the page would be joined to the item's missing text, written in
+// front of the page text when it is empty) or a control's index (12, 13:
+// the page's first control would be placed twice in every layout, moving it
+// back and forth and painting the page again without end); and the codes
+// whose sum does not fit in 32 bits.
 void page_align(int32_t code) {
-    if (code < 0 || code > 2) return;
-    add_marker(ITEM_ALIGN_LEFT + code);
+    if (code > INT32_MAX - ITEM_ALIGN_LEFT) return;
+    const int32_t kind = ITEM_ALIGN_LEFT + code;
+    switch (kind) {
+        case ITEM_TEXT:
+        case ITEM_TITLE:
+        case ITEM_EDIT_BOX:
+        case ITEM_BUTTON: return;
+        default: add_marker(kind); break;
+    }
 }
 
 // A picture number outside the catalogue places nothing.

@@ -208,13 +208,14 @@ void lay_out_title(const char* text) {
     cursor_x = LEFT_MARGIN;
 }
 
-// Pictures and controls that do not fit in what is left of the line start
-// the next line.  A line with nothing on it yet is not ended first: one
-// wider than the whole line is placed at its start without leaving an
-// empty line above it.
+// Pictures and controls that do not fit in what is left of the line end
+// the line first and start the next one.  So does one at the start of an
+// empty line that is wider than the whole line: it leaves an empty line
+// above it, and is placed at the start of the next line, reaching past
+// right_edge.
 void lay_out_picture(const page_item& item) {
     const plat_size size = measure_picture(static_cast<uint16_t>(item.value));
-    if (size.cx > right_edge - cursor_x && line_has_content()) end_line(1, 0);
+    if (size.cx > right_edge - cursor_x) end_line(1, 0);
     append_piece(ITEM_PICTURE, item.value, size.cx);
     if (size.cy > line_height) line_height = size.cy;
     cursor_x += size.cx;
@@ -235,7 +236,7 @@ void lay_out_control(int32_t kind, int32_t index) {
         height = buttons[index].height;
         if (buttons[index].bitmap != nullptr) gap = 0;  // a picture button sits like a picture
     }
-    if (right_edge - cursor_x < width && line_has_content()) end_line(1, 0);
+    if (right_edge - cursor_x < width) end_line(1, 0);
     append_piece(kind, index, width);
     if (height > line_height) line_height = height;
     cursor_x += width + gap;
@@ -277,6 +278,10 @@ void rebuild() {
     base_line_height = metrics.height;
     avg_char_width = metrics.average_width;
     tab_width = 2 * metrics.average_width;
+    // The builder finds the line at its default height; what it adds stays
+    // for the first line of the layout that follows (the Sounds screen's
+    // lines are 4 pixels higher).
+    line_height = base_line_height;
 
     page_clear();
     line_piece_count = 0;
@@ -422,9 +427,8 @@ void paint_page() {
     cursor_y = scroll_origin;
     right_edge = text_area.right - 24;
     cursor_x = LEFT_MARGIN;
-    // Every layout starts its first line at the default height, with no
-    // line pending.
-    line_height = base_line_height;
+    // A layout starts with no line pending, and its first line at the
+    // height that the last layout, or the rebuild's builder, left.
     line_piece_count = 0;
     line_text_used = 0;
 
@@ -432,6 +436,9 @@ void paint_page() {
     client = plat_window_client_rect();
     for (int32_t i = 0; i < page_item_count && i < PAGE_ITEMS_SIZE; ++i) lay_out_item(page_items[i]);
     if (line_piece_count > 0) end_line(1, 1);
+    // The next layout starts at the default height, unless a rebuild raises
+    // it (a line drawn at once as the page's last leaves it raised).
+    line_height = base_line_height;
     update_scroll_range();
     plat_paint_end(canvas);
     canvas = nullptr;

@@ -91,7 +91,6 @@ TEST_F(DisplayListTest, MarkersAndPictures) {
     testing::memory_book book(contents);
     book.use();
     page_align(1);
-    page_align(3);  // not an alignment: nothing
     page_picture(1, 0);
     page_picture(2, 1);  // outside the catalogue: nothing
     page_picture_resource(1107);
@@ -104,6 +103,36 @@ TEST_F(DisplayListTest, MarkersAndPictures) {
     EXPECT_EQ(page_items[2].value, 1107);
     EXPECT_EQ(page_items[2].inline_flag, 1);
     EXPECT_EQ(page_items[3].kind, ITEM_PARAGRAPH_BREAK);
+}
+
+// A code outside 0-2 makes an item of kind 2 + the code, but none that
+// would carry a text or a control's index, and none past 32 bits.
+TEST_F(DisplayListTest, AlignmentCodesMakeKindTwoPlusTheCode) {
+    const struct {
+        int32_t code;
+        int32_t kind;  // 0: no item
+    } cases[] = {
+        {0, ITEM_ALIGN_LEFT},  {2, ITEM_ALIGN_RIGHT},  {3, ITEM_BOLD_ON},       {5, 7},
+        {6, ITEM_PARAGRAPH_BREAK}, {8, ITEM_TAB},      {11, ITEM_PICTURE},      {100, 102},
+        {-5, -3},              {INT32_MIN, INT32_MIN + 2}, {-1, 0},             {10, 0},
+        {12, 0},               {13, 0},                {INT32_MAX - 1, 0},      {INT32_MAX, 0},
+    };
+    for (const auto& c : cases) {
+        page_clear();
+        page_align(c.code);
+        page_text_item("after");
+        SCOPED_TRACE(c.code);
+        // The text that follows is an item of its own, at the page text's
+        // start, whatever came before it.
+        const int16_t made = c.kind == 0 ? 0 : 1;
+        ASSERT_EQ(page_item_count, made + 1);
+        if (made == 1) {
+            EXPECT_EQ(page_items[0].kind, c.kind);
+        }
+        EXPECT_EQ(page_items[made].text, page_text);
+        EXPECT_STREQ(page_text, "after");
+        EXPECT_EQ(page_text_used, 6);
+    }
 }
 
 TEST_F(DisplayListTest, BoldSwitchesTrackTheBuildState) {

@@ -178,17 +178,42 @@ TEST_F(PainterTest, PictureThatEndsItsLineIsDrawnWithWhatStoodBeforeIt) {
 TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTheEdge) {
     resize(198);  // a text line of 150 pixels
     headless::set_bitmap_size(1710, 227, 157);
-    page_picture_resource(1710);  // at the top: no empty line above it
+    page_picture_resource(1710);  // even at the top it ends the empty line first
     page_text_item("ab ");
     page_picture_resource(1710);
     paint_page();
-    EXPECT_EQ(drawn(), (lines{"#1710@24,0 227x157", "ab @24,158,174,178/824/N", "#1710@24,178 227x157"}));
+    EXPECT_EQ(drawn(), (lines{"#1710@24,16 227x157", "ab @24,174,174,194/824/N", "#1710@24,194 227x157"}));
 
     page_clear();
     page_align(1);
     page_picture_resource(1710);
     paint_page();
-    EXPECT_EQ(drawn(), (lines{"#1710@-26,0 227x157"}));
+    EXPECT_EQ(drawn(), (lines{"#1710@-26,16 227x157"}));
+
+    // So do an edit box and a button wider than the line.
+    page_clear();
+    page_align(0);
+    ASSERT_EQ(make_edit_box(30), 4000);
+    ASSERT_EQ(make_hotword_button("a label wider than the line"), 5000);
+    paint_page();
+    const headless::control_record* box = headless::control_of(edit_box_windows[0]);
+    const headless::control_record* button = headless::control_of(button_windows[0]);
+    ASSERT_GT(box->width, 150);
+    ASSERT_GT(button->width, 150);
+    EXPECT_EQ((std::vector<int32_t>{box->x, box->y, button->x, button->y}),
+              (std::vector<int32_t>{24, 16, 24, 16 + box->height}));
+}
+
+// What raises the line height before a layout (the Sounds screen's builder
+// adds 4 pixels) holds for that layout's first line, not for later paints.
+TEST_F(PainterTest, ARaisedLineHeightHoldsForTheNextLayoutsFirstLineOnly) {
+    page_line_break();
+    page_text_item("a");
+    line_height = base_line_height + 4;
+    paint_page();
+    EXPECT_EQ(drawn(), (lines{"a@24,20,476,40/824/N"}));
+    paint_page();
+    EXPECT_EQ(drawn(), (lines{"a@24,16,476,36/824/N"}));
 }
 
 TEST_F(PainterTest, UnreadablePictureTakesAWholeLineAndDrawsNothing) {
@@ -197,7 +222,7 @@ TEST_F(PainterTest, UnreadablePictureTakesAWholeLineAndDrawsNothing) {
     paint_page();
     EXPECT_EQ(measure_picture(4242).cx, 476);
     EXPECT_EQ(measure_picture(4242).cy, 16);
-    EXPECT_EQ(drawn(), (lines{"a@24,17,476,37/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"a@24,33,476,53/824/N"}));  // below an empty line and its own
     EXPECT_EQ(headless::bitmaps_loaded(), 0);
 }
 
