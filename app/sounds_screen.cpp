@@ -8,6 +8,7 @@
 #include "app/window.h"
 #include "page/controls.h"
 #include "page/display_list.h"
+#include "page/messages.h"
 #include "page/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
@@ -45,8 +46,7 @@ void build_sounds_screen() {
     plat_control_params params{PLAT_CHECK_BOX, CMD_SOUND_CHECKBOX, "Sound", x, y, width, height, 0, nullptr};
     plat_control box = plat_control_create(params);
     if (box == nullptr) {
-        plat_message_box(false, "Could not create button", "No Memory", PLAT_BOX_OK);
-        plat_window_post_close();
+        report_message("Could not create button", "No Memory", true);
         return;
     }
     // Unlike the page's other controls, the box is shown at once.

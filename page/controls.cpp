@@ -6,6 +6,7 @@
 #include "app/window.h"
 #include "book/book.h"
 #include "page/display_list.h"
+#include "page/messages.h"
 #include "page/painter.h"
 
 namespace tomelet {
@@ -59,7 +60,7 @@ int32_t make_edit_box(int32_t n) {
     if (box != nullptr) {
         plat_control_show(box, false);
     } else {
-        plat_message_box(false, "Null Edit Box", "Bad Edit Box", PLAT_BOX_OK);
+        report_message("Null Edit Box", "Bad Edit Box", false);
     }
     page_control_item(ITEM_EDIT_BOX, index);
     ++edit_box_count;
@@ -105,8 +106,7 @@ void make_text_button(const char* label, int32_t id) {
     } else {
         char caption[32];
         std::snprintf(caption, sizeof caption, " Error %x", static_cast<unsigned>(plat_last_error()));
-        plat_message_box(false, "Could not create button", caption, PLAT_BOX_OK);
-        plat_window_post_close();
+        report_message("Could not create button", caption, true);
     }
     page_control_item(ITEM_BUTTON, index);
     ++button_count;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "page/messages.h"
 #include "platform/platform.h"
 
 namespace tomelet {
@@ -150,7 +151,7 @@ void show_error(const char* text) {
     if (length > sizeof message - 1) length = sizeof message - 1;
     std::memcpy(message, text, length);
     message[length] = '\0';
-    plat_message_box(false, message, nullptr, PLAT_BOX_OK);
+    report_message(message, nullptr, false);
 }
 
 }  // namespace tomelet

@@ -67,7 +67,9 @@ void page_control_item(int32_t kind, int16_t index);
 
 // The engine's one way of reporting a problem: the text (cut to 99
 // characters) in a message box with no owner, the system's default caption
-// and an OK button.  The caller goes on once it is dismissed.
+// and an OK button.  The caller goes on once it is dismissed; during a
+// paint it goes on at once, and the box is shown when the paint has ended
+// (page/messages.h).
 void show_error(const char* text);
 
 }  // namespace tomelet

@@ -10,6 +10,7 @@
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
+#include "page/messages.h"
 #include "page/pictures.h"
 #include "story/markup.h"
 
@@ -292,17 +293,23 @@ void rebuild() {
 
     // A pending screen outranks the shown paragraph, whatever it is.  A
     // paragraph without stored text shows the built-in page that stands in
-    // for it (6 and 7); any other is reported by the assembly and the page
-    // stays empty: the text an earlier page left in the buffer is never run
-    // again.
+    // for it (6 and 7); any other (a place a state file may hold) shows an
+    // empty page, without a message, from which the reader moves on with
+    // the bar and the menu.  The text an earlier page left in the buffer is
+    // never run again: it would repeat that page's choices and assignments
+    // under another number.  A number outside the index is reported by the
+    // assembly, and its page stays empty too.
     const paragraph_row* row = paragraph_at(shown_paragraph);
+    const bool without_text = row != nullptr && row->chunk == -1;
     if (pending_screen != 0) {
         build_screen();
-    } else if (row != nullptr && row->chunk == -1 && shown_paragraph == 6) {
+    } else if (without_text && shown_paragraph == 6) {
         inventory_shown = 1;
         build_inventory();
-    } else if (row != nullptr && row->chunk == -1 && shown_paragraph == 7) {
+    } else if (without_text && shown_paragraph == 7) {
         build_reading_guide();
+    } else if (without_text) {
+        // an empty page
     } else {
         assemble_paragraph(shown_paragraph, paragraph_text);
         if (has_text(row)) run_paragraph(paragraph_text);
@@ -420,7 +427,10 @@ void flush_line(plat_canvas target) {
     cursor_x = x;
 }
 
+// Messages raised while the page is rebuilt and laid out are shown once
+// the paint, and the paint it may ask for at its end, are over.
 void paint_page() {
+    hold_messages();
     if (page_rebuild != 0) rebuild();
 
     page_rebuild = 0;
@@ -448,6 +458,7 @@ void paint_page() {
         plat_window_invalidate();
         plat_window_update();
     }
+    release_messages();
 }
 
 }  // namespace tomelet

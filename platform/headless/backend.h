@@ -81,6 +81,10 @@ struct backend_state {
     int32_t updates;
     int32_t paints;
     int32_t paint_depth;
+    // Set while a paint of the window runs and has not reached its
+    // plat_paint_end: the stretch in which a desktop's window is still
+    // invalid, so a message box's own loop would paint it again.
+    bool paint_open;
     int32_t paint_refusals;
     int32_t closes;
     uint32_t last_error;

@@ -203,7 +203,10 @@ plat_canvas plat_paint_begin() {
 }
 
 void plat_paint_end(plat_canvas canvas) {
-    if (headless::canvas_state* c = headless::canvas_of(canvas); c == &state.window_canvas) c->active = false;
+    if (headless::canvas_state* c = headless::canvas_of(canvas); c == &state.window_canvas) {
+        c->active = false;
+        state.paint_open = false;
+    }
 }
 
 void plat_draw_text(plat_canvas canvas, plat_font font, const char* text, int32_t n, const plat_rect& rect,

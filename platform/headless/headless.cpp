@@ -94,6 +94,7 @@ int32_t plat_message_box(bool owned, const char* text, const char* caption, int3
         headless::message_record& m = state.messages[state.message_total];
         m.owned = owned;
         m.default_caption = caption == nullptr;
+        m.in_paint = state.paint_open;
         m.buttons = buttons;
         headless::copy_text(m.text, text);
         headless::copy_text(m.caption, caption);

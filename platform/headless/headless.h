@@ -137,6 +137,7 @@ void use_entry_points(const entry_points* handlers);
 struct message_record {
     bool owned;
     bool default_caption;  // shown with the system's default caption
+    bool in_paint;         // shown while a paint of the window ran, before its end
     int32_t buttons;
     char text[LOG_TEXT_SIZE];
     char caption[LOG_TEXT_SIZE];

@@ -99,7 +99,10 @@ void paint_window() {
     state.window.invalid = false;
     ++state.paint_depth;
     ++state.paints;
+    const bool was_open = state.paint_open;
+    state.paint_open = true;
     handlers->paint();
+    state.paint_open = was_open;
     --state.paint_depth;
     // The children are drawn after their parent's paint, once the outermost
     // paint is over.

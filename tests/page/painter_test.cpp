@@ -14,6 +14,7 @@
 #include "book/assemble.h"
 #include "page/controls.h"
 #include "page/display_list.h"
+#include "page/messages.h"
 #include "page/pictures.h"
 #include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"
@@ -449,7 +450,11 @@ protected:
     void SetUp() override {
         PainterTest::SetUp();
         testing::memory_book_contents contents;
-        contents.paragraphs = {{2, "Hello there<U>"}};
+        std::string many_boxes;
+        for (int i = 0; i < 40; ++i) many_boxes += "<S (x) 1 1>";
+        contents.paragraphs = {{2, "Hello there<U>"},
+                               {3, "Words <S (x) 1 1><M \"go\" 1>"},
+                               {4, many_boxes + "<M \"go\" 1>"}};
         book_ = std::make_unique<testing::memory_book>(contents);
         book_->use();
         page_rebuild = 1;
@@ -478,8 +483,8 @@ TEST_F(RebuildTest, ThrowsThePreviousPageAwayAndBuildsTheShownParagraph) {
 }
 
 // A pending screen outranks every paragraph, one without text included; a
-// paragraph without text (but 6 and 7) is reported, and the text an earlier
-// page left in the buffer is not run again.
+// paragraph without text (but 6 and 7) is an empty page, without a message:
+// the text an earlier page left in the buffer is not run again.
 TEST_F(RebuildTest, ParagraphWithoutTextAfterAnyScreenAndNeverStaleText) {
     shown_paragraph = 6;
     pending_screen = SCREEN_ABOUT;
@@ -497,8 +502,7 @@ TEST_F(RebuildTest, ParagraphWithoutTextAfterAnyScreenAndNeverStaleText) {
     std::strcpy(paragraph_text, "Kept words<U> ");
     paint_page();
     EXPECT_EQ(page_item_count, 0);
-    ASSERT_EQ(headless::message_count(), 1);
-    EXPECT_STREQ(headless::message(0).text, "Paragraph 1 does not exist");
+    EXPECT_EQ(headless::message_count(), 0);
 }
 
 TEST_F(RebuildTest, PendingScreenComesBeforeTheParagraph) {
@@ -520,6 +524,39 @@ TEST_F(RebuildTest, NumberOutsideTheIndexIsReportedAndLeavesThePageEmpty) {
         EXPECT_EQ(page_item_count, 0);
         EXPECT_EQ(headless::draw_count(), 0);
     }
+}
+
+// No message box opens inside a paint: what a paint raises is shown once it
+// has ended, in order, once each, and a close asked for after its box.
+// Past the 32 held, messages are not shown, but a close is still made.
+TEST_F(RebuildTest, MessagesRaisedByAPaintAreShownWhenItHasEnded) {
+    shown_paragraph = 3;
+    headless::fail_next_controls(2);
+    plat_window_show();
+    ASSERT_EQ(headless::message_count(), 2);
+    EXPECT_EQ(std::string(headless::message(0).text) + "/" + headless::message(0).caption, "Null Edit Box/Bad Edit Box");
+    EXPECT_STREQ(headless::message(1).text, "Could not create button");
+    EXPECT_EQ(std::string(headless::message(1).caption).rfind(" Error ", 0), 0u);
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_FALSE(headless::message(i).in_paint) << i;
+        EXPECT_FALSE(headless::message(i).owned) << i;
+    }
+    EXPECT_EQ(headless::close_posted(), 1);
+    EXPECT_EQ(held_message_count(), 0);
+    plat_window_invalidate();  // painted again, not rebuilt: nothing again
+    plat_window_update();
+    EXPECT_EQ(headless::message_count(), 2);
+
+    headless::clear_messages();
+    shown_paragraph = 4;
+    page_rebuild = 1;
+    headless::fail_next_controls(41);
+    plat_window_invalidate();
+    plat_window_update();
+    EXPECT_EQ(headless::message_count(), HELD_MESSAGES_SIZE);
+    EXPECT_STREQ(headless::message(HELD_MESSAGES_SIZE - 1).text, "Null Edit Box");
+    EXPECT_EQ(headless::close_posted(), 2);
+    EXPECT_EQ(held_message_count(), 0);
 }
 
 }  // namespace

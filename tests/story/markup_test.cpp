@@ -191,7 +191,7 @@ TEST_F(MarkupTest, LongRunsAreEmittedEarlyWithoutChangingThePage) {
 
 TEST_F(MarkupTest, LayoutTags) {
     run("<W 1><T><U><P><V 5><v 6><W 2><W 0><W 7><B><D><G>");
-    EXPECT_EQ(page(), "W1 Tab U P V1705 V1706i W2 W0 B D ");
+    EXPECT_EQ(page(), "W1 Tab U P V1705 V1706i W2 W0 U B D ");  // W 7: an item of kind 9, a break
     // A picture outside the catalogue places nothing.
     SetUp();
     run("<V 40><v -1><G>");
