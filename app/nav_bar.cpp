@@ -34,14 +34,16 @@ constexpr int32_t POS_NEXT = 5;
 plat_control nav_windows[NAV_BUTTONS];
 
 // The bar's bitmaps: loaded with the bar, which is made once a run with the
-// main window, and kept for the run (they are never freed).
+// main window, and kept for the run (they are never freed).  Their grey
+// takes the system's button face colour, which is lighter than the grey on
+// current systems.
 plat_bitmap enabled_bitmaps[NAV_BUTTONS];
 plat_bitmap disabled_bitmaps[NAV_BUTTONS];
 
 void load_bitmaps(int32_t position) {
     const nav_button& b = NAV_TABLE[position];
-    enabled_bitmaps[position] = plat_bitmap_load(b.enabled_bitmap);
-    disabled_bitmaps[position] = b.disabled_bitmap != 0 ? plat_bitmap_load(b.disabled_bitmap) : nullptr;
+    enabled_bitmaps[position] = plat_bar_bitmap_load(b.enabled_bitmap);
+    disabled_bitmaps[position] = b.disabled_bitmap != 0 ? plat_bar_bitmap_load(b.disabled_bitmap) : nullptr;
 }
 
 void set_state(int32_t position, bool enabled) {

@@ -207,6 +207,11 @@ void plat_bitmap_draw(plat_canvas canvas, plat_bitmap bitmap, int32_t x, int32_t
 // Loads bitmap resource number `resource`; null when there is none.
 plat_bitmap plat_bitmap_load(uint16_t resource);
 
+// Loads an image of the navigation bar's buttons: as plat_bitmap_load, but
+// with the 3-D colours of the image mapped to the system's, as the buttons
+// show them: its grey (192, 192, 192) becomes the button face's colour.
+plat_bitmap plat_bar_bitmap_load(uint16_t resource);
+
 // The size of a loaded bitmap; false when it cannot be read.
 bool plat_bitmap_size(plat_bitmap bitmap, plat_size* size);
 

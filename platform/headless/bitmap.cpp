@@ -231,6 +231,10 @@ plat_bitmap plat_bitmap_load(uint16_t resource) {
     return reinterpret_cast<plat_bitmap>(static_cast<intptr_t>(resource) + 1);
 }
 
+// The headless button face is drawn in one colour of its own; the bar's
+// images are drawn as they are stored.
+plat_bitmap plat_bar_bitmap_load(uint16_t resource) { return plat_bitmap_load(resource); }
+
 bool plat_bitmap_size(plat_bitmap bitmap, plat_size* size) {
     uint16_t resource = 0;
     if (size == nullptr || !headless::bitmap_resource(bitmap, &resource)) return false;

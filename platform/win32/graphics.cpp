@@ -107,6 +107,15 @@ plat_bitmap plat_bitmap_load(uint16_t resource) {
     return reinterpret_cast<plat_bitmap>(LoadBitmapA(win32::app_instance, MAKEINTRESOURCEA(resource)));
 }
 
+// The standard 3-D colour mapping of bitmap loading: grey (192, 192, 192)
+// becomes COLOR_3DFACE, (128, 128, 128) COLOR_3DSHADOW and (223, 223, 223)
+// COLOR_3DLIGHT, so the images sit on the face of the buttons as every
+// Windows version (and wine) draws it.
+plat_bitmap plat_bar_bitmap_load(uint16_t resource) {
+    return reinterpret_cast<plat_bitmap>(
+        LoadImageA(win32::app_instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+}
+
 bool plat_bitmap_size(plat_bitmap bitmap, plat_size* size) {
     BITMAP record{};
     if (bitmap == nullptr || size == nullptr || GetObjectA(win32::bitmap_of(bitmap), sizeof record, &record) == 0) {

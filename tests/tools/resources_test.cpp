@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "tests/tools/book_folder.h"
@@ -187,6 +189,34 @@ TEST(BookcResources, TheProgramWritesTheScriptAndCanLeaveTheBytesOutOfTheSource)
     EXPECT_EQ(run_bookc(folder, "-o late.cpp --rc late/book.rc"), 1);
     EXPECT_NE(folder.read("stderr.txt").find("NORTH WIND"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "late.cpp"));
+}
+
+// The demo book's icon keeps its 16- and 32-pixel images as classic bitmap
+// entries (a 40-byte BITMAPINFOHEADER, the height doubled for the mask),
+// which every Windows version reads: PNG-compressed ones showed with red
+// and blue swapped in the caption.
+TEST(BookcResources, TheDemoBooksIconHoldsBitmapEntries) {
+    std::ifstream in(std::string(TOMELET_SOURCE_DIR) + "/books/demo/pictures/icon.ico", std::ios::binary);
+    const std::vector<uint8_t> icon((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GE(icon.size(), 6u);
+    const auto le = [&](size_t at, int bytes) {
+        uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | icon.at(at + static_cast<size_t>(i));
+        return v;
+    };
+    std::vector<uint32_t> sizes;
+    for (uint32_t i = 0; i < le(4, 2); ++i) {
+        const size_t entry = 6 + 16 * i;
+        const uint32_t width = icon.at(entry);
+        const size_t image = le(entry + 12, 4);
+        sizes.push_back(width);
+        EXPECT_EQ(le(image, 4), 40u) << width;                 // biSize
+        EXPECT_EQ(le(image + 4, 4), width) << width;           // biWidth
+        EXPECT_EQ(le(image + 8, 4), 2 * width) << width;       // biHeight: colour and mask
+        EXPECT_EQ(le(image + 16, 4), 0u) << width;             // BI_RGB
+        EXPECT_EQ(le(image + 14, 2), le(entry + 6, 2)) << width;  // the bit count the entry gives
+    }
+    EXPECT_EQ(sizes, (std::vector<uint32_t>{16, 32}));
 }
 
 }  // namespace

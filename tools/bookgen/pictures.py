@@ -16,6 +16,7 @@ from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+from icon import write_icon  # noqa: E402
 from world import PICTURES  # noqa: E402
 
 OUT = os.path.normpath(os.path.join(HERE, "..", "..", "books", "demo", "pictures"))
@@ -1077,12 +1078,17 @@ def nav(res, glyph, bg):
 
 
 def icon():
-    """The program's icon (group 420): the cover of the title picture."""
+    """The program's icon (group 420): the cover of the title picture, at 16
+    and 32 pixels, stored as classic bitmap entries (icon.py)."""
     im = Image.open(os.path.join(OUT, PICTURES[1][3])).convert("RGB")
     w, h = im.size
     s = min(w, h)
     im = im.crop(((w - s) // 2, (h - s) // 2, (w - s) // 2 + s, (h - s) // 2 + s))
-    im.save(os.path.join(OUT, "icon.ico"), sizes=[(16, 16), (32, 32)])
+    images = []
+    for size in (16, 32):
+        small = im.resize((size, size), Image.LANCZOS).convert("RGBA")
+        images.append((size, size, small.tobytes()))
+    write_icon(os.path.join(OUT, "icon.ico"), images)
 
 
 def main():
