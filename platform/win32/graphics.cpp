@@ -110,10 +110,42 @@ plat_bitmap plat_bitmap_load(uint16_t resource) {
 // The standard 3-D colour mapping of bitmap loading: grey (192, 192, 192)
 // becomes COLOR_3DFACE, (128, 128, 128) COLOR_3DSHADOW and (223, 223, 223)
 // COLOR_3DLIGHT, so the images sit on the face of the buttons as every
-// Windows version (and wine) draws it.
+// Windows version (and wine) draws it.  LR_LOADMAP3DCOLORS maps the colour
+// table of an image that has one; an image of 24 or 32 bits a pixel has
+// none, so its pixels are mapped the same way here, in the DIB section it
+// is loaded as.
 plat_bitmap plat_bar_bitmap_load(uint16_t resource) {
-    return reinterpret_cast<plat_bitmap>(
-        LoadImageA(win32::app_instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(win32::app_instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP,
+                                                     0, 0, LR_LOADMAP3DCOLORS | LR_CREATEDIBSECTION));
+    if (bitmap == nullptr) return nullptr;
+    DIBSECTION dib{};
+    if (GetObjectA(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBits == nullptr ||
+        (dib.dsBm.bmBitsPixel != 24 && dib.dsBm.bmBitsPixel != 32)) {
+        return reinterpret_cast<plat_bitmap>(bitmap);
+    }
+    const struct {
+        COLORREF from;
+        int system_colour;
+    } map[] = {{RGB(192, 192, 192), COLOR_3DFACE}, {RGB(128, 128, 128), COLOR_3DSHADOW},
+               {RGB(223, 223, 223), COLOR_3DLIGHT}};
+    GdiFlush();
+    const int step = dib.dsBm.bmBitsPixel / 8;
+    auto* rows = static_cast<uint8_t*>(dib.dsBm.bmBits);
+    for (LONG y = 0; y < dib.dsBm.bmHeight; ++y) {
+        uint8_t* pixel = rows + static_cast<size_t>(y) * static_cast<size_t>(dib.dsBm.bmWidthBytes);
+        for (LONG x = 0; x < dib.dsBm.bmWidth; ++x, pixel += step) {
+            const COLORREF colour = RGB(pixel[2], pixel[1], pixel[0]);  // stored blue, green, red
+            for (const auto& m : map) {
+                if (colour != m.from) continue;
+                const COLORREF to = GetSysColor(m.system_colour);
+                pixel[0] = GetBValue(to);
+                pixel[1] = GetGValue(to);
+                pixel[2] = GetRValue(to);
+                break;
+            }
+        }
+    }
+    return reinterpret_cast<plat_bitmap>(bitmap);
 }
 
 bool plat_bitmap_size(plat_bitmap bitmap, plat_size* size) {

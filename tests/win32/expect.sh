@@ -11,6 +11,8 @@
 #                            not: that depends on the fonts' sizes)
 #   hotword ID PLACE         the first hotword of paragraph 2, and the place
 #                            a click on it leads to
+#   empty_place N            the first of the places 1, 8, 9 and 10 that
+#                            starts, without a message, on an empty page
 #   answer PARAGRAPH ID PLACE TEXT
 #                            a paragraph with a text-entry box, the box's
 #                            id, the place an answer leads to and the
@@ -59,6 +61,15 @@ if [ -n "$hotword" ]; then
   printf 'timer\ntimer\ncommand next\nclick %s\nclose\n' "$hotword" | "$headless" > /dev/null
   echo "hotword $hotword $(place)" >> "$out.tmp"
 fi
+
+for p in 1 8 9 10; do
+  write_record "$size" "$p"
+  printf 'dump\n' | "$headless" > at.txt
+  if grep -q '^items 0$' at.txt && grep -q '^messages 0$' at.txt; then
+    echo "empty_place $p" >> "$out.tmp"
+    break
+  fi
+done
 
 # A paragraph with an answer field: the candidates are the paragraphs
 # whose text holds an S tag; the first that shows a box when the reader

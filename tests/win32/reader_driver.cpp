@@ -174,16 +174,19 @@ bool press_key(HWND main, int32_t id, WPARAM key) {
 void close(HWND main) { PostMessageA(main, WM_CLOSE, 0, 0); }
 
 HWND find_message_box(HWND main, DWORD timeout_ms) {
-    window_search search{0, nullptr, 0};
-    GetWindowThreadProcessId(main, &search.process_id);
-    const DWORD start = GetTickCount();
-    for (;;) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(main, &process_id);
+    return find_process_message_box(process_id, timeout_ms);
+}
+
+HWND find_process_message_box(DWORD process_id, DWORD timeout_ms) {
+    window_search search{process_id, nullptr, 0};
+    const bool shown = wait_until(timeout_ms, [&]() {
         search.found = nullptr;
         EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
-        if (GetTickCount() - start >= timeout_ms) return nullptr;
-        Sleep(50);
-    }
+        return search.found != nullptr && !message_box_text(search.found).empty();
+    });
+    return shown ? search.found : nullptr;
 }
 
 std::string message_box_text(HWND box) {

@@ -76,22 +76,33 @@ bool press_key(HWND main, int32_t id, WPARAM key);
 void close(HWND main);
 
 // A message box (dialog class "#32770") shown by the reader's process,
-// waiting up to timeout_ms; nullptr when none.
+// waiting up to timeout_ms for it to be shown with its text; nullptr when
+// none is.  A box is made before its text is set, so a box found without
+// its text is waited for too.
 HWND find_message_box(HWND main, DWORD timeout_ms);
+// The same for the process with this id (a reader that has no window).
+HWND find_process_message_box(DWORD process_id, DWORD timeout_ms);
 // The message box's text (its static control) and caption.
 std::string message_box_text(HWND box);
 // Presses a button of the message box (IDOK, IDYES, IDNO).
 bool answer_message_box(HWND box, int32_t button);
 
-// Waits until `done` holds for the reader's children, up to timeout_ms.
+// Waits until `done()` holds, up to timeout_ms: every test reads what
+// another process sets, so it waits for it rather than reading it once.
 template <typename Predicate>
-bool wait_for(HWND main, DWORD timeout_ms, Predicate done) {
+bool wait_until(DWORD timeout_ms, Predicate done) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (done(children(main))) return true;
+        if (done()) return true;
         if (GetTickCount() - start >= timeout_ms) return false;
         Sleep(50);
     }
+}
+
+// Waits until `done` holds for the reader's children, up to timeout_ms.
+template <typename Predicate>
+bool wait_for(HWND main, DWORD timeout_ms, Predicate done) {
+    return wait_until(timeout_ms, [&]() { return done(children(main)); });
 }
 
 // A started copy of the reader.

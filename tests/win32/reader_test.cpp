@@ -23,6 +23,7 @@ namespace tomelet::wintest {
 namespace {
 
 constexpr int32_t CMD_BEGINNING = 500;
+constexpr int32_t CMD_RESTART = 502;
 constexpr int32_t CMD_SOUNDS = 504;
 constexpr int32_t CMD_RETURN = 510;
 constexpr int32_t CMD_NEXT = 511;
@@ -103,6 +104,13 @@ std::string describe(const std::vector<child>& page) {
     std::string out;
     for (const child& c : page) out += (out.empty() ? "" : " ") + c.kind() + ":" + std::to_string(c.id);
     return out;
+}
+
+// 1 when the child with this id is enabled, 0 when it is disabled, -1 when
+// there is none.
+int enabled(const std::vector<child>& all, int32_t id) {
+    const child* c = find(all, id);
+    return c == nullptr ? -1 : c->enabled ? 1 : 0;
 }
 
 // The book-details screen, the last of the opening sequence, is the one
@@ -191,7 +199,8 @@ protected:
 TEST_F(reader_test, opening_sequence_reaches_the_book_details_and_next_opens_paragraph_two) {
     HWND main = start();
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(caption(main), facts().at("title"));
+    const std::string title = facts().at("title");
+    EXPECT_TRUE(wait_until(STEP_TIMEOUT_MS, [&]() { return caption(main) == title; })) << caption(main);
     // A caption, system menu, minimize box and vertical scroll bar; no
     // sizing border, no maximize box.  92% of the screen's height, three
     // quarters as wide, at (20, 0).
@@ -236,15 +245,17 @@ TEST_F(reader_test, opening_sequence_reaches_the_book_details_and_next_opens_par
     // and then to the book details.
     ASSERT_TRUE(wait_for(main, OPENING_TIMEOUT_MS, details_screen_shown));
 
-    std::vector<child> details = children(main);
-    EXPECT_TRUE(find(details, CMD_NEXT)->enabled);
-    EXPECT_TRUE(find(details, CMD_PREVIOUS)->enabled);
-    EXPECT_FALSE(find(details, CMD_RETURN)->enabled);
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS, [](const std::vector<child>& all) {
+        return enabled(all, CMD_NEXT) == 1 && enabled(all, CMD_PREVIOUS) == 1 && enabled(all, CMD_RETURN) == 0;
+    }));
 
     ASSERT_TRUE(command(main, CMD_NEXT));
+    const std::string page2 = facts().at("page2");
+    EXPECT_TRUE(wait_until(STEP_TIMEOUT_MS, [&]() { return describe(page_controls(main)) == page2; }));
     std::vector<child> page = page_controls(main);
-    EXPECT_EQ(describe(page), facts().at("page2"));
-    EXPECT_FALSE(find(children(main), CMD_RETURN)->enabled);
+    EXPECT_EQ(describe(page), page2);
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS,
+                         [](const std::vector<child>& all) { return enabled(all, CMD_RETURN) == 0; }));
     // A page control is shown only while it stands above the bar; scrolled
     // into view, it moves with the page and is shown.
     RECT client{};
@@ -257,9 +268,10 @@ TEST_F(reader_test, opening_sequence_reaches_the_book_details_and_next_opens_par
             EXPECT_GE(c.place.bottom, client.bottom - 25) << c.id;
         }
         EXPECT_TRUE(reveal(main, c.id)) << c.id;
-        const child* shown = find(children(main), c.id);
-        ASSERT_NE(shown, nullptr);
-        EXPECT_LT(shown->place.bottom, client.bottom - 25) << c.id;
+        EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS, [&](const std::vector<child>& all) {
+            const child* shown = find(all, c.id);
+            return shown != nullptr && shown->visible && shown->place.bottom < client.bottom - 25;
+        })) << c.id;
     }
 
     const std::vector<uint8_t> state = close_and_read(main);
@@ -302,7 +314,7 @@ TEST_F(reader_test, a_hotword_leads_to_its_target_and_start_at_the_beginning_ask
     box = find_message_box(main, STEP_TIMEOUT_MS);
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(answer_message_box(box, IDYES));
-    const std::string page2 = facts().at("page2");
+    const std::string& page2 = facts().at("page2");
     EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS,
                          [&](const std::vector<child>&) { return describe(page_controls(main)) == page2; }));
     const std::vector<uint8_t> state = close_and_read(main);
@@ -354,15 +366,18 @@ TEST_F(reader_test, a_typed_answer_leads_to_its_target) {
         ASSERT_TRUE(wait_for(main, STEP_TIMEOUT_MS,
                              [&](const std::vector<child>& all) { return find(all, answer.box) != nullptr; }));
         ASSERT_TRUE(reveal(main, answer.box));
-        const child* edit = find(children(main), answer.box);
+        const std::vector<child> all = children(main);
+        const child* edit = find(all, answer.box);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->kind(), "edit");
         // The box is the one with the keyboard focus after the page is
         // laid out.
         GUITHREADINFO gui{};
-        gui.cbSize = sizeof gui;
-        ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui));
-        EXPECT_EQ(gui.hwndFocus, edit->window);
+        EXPECT_TRUE(wait_until(STEP_TIMEOUT_MS, [&]() {
+            gui = GUITHREADINFO{};
+            gui.cbSize = sizeof gui;
+            return GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui) && gui.hwndFocus == edit->window;
+        }));
 
         ASSERT_TRUE(set_text(main, answer.box, answer.text));
         ASSERT_TRUE(press_key(main, answer.box, VK_RETURN));
@@ -376,25 +391,29 @@ TEST_F(reader_test, the_sounds_screen_stores_the_switch) {
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(command(main, CMD_NEXT));
     ASSERT_TRUE(command(main, CMD_SOUNDS));
+    ASSERT_TRUE(wait_for(main, STEP_TIMEOUT_MS, [](const std::vector<child>& all) {
+        const child* box = find(all, SOUND_CHECK_BOX);
+        const child* ok = find(all, SOUNDS_OK);
+        return box != nullptr && box->visible && ok != nullptr && ok->text == "Ok" && enabled(all, CMD_RETURN) == 1;
+    }));
     std::vector<child> all = children(main);
     const child* box = find(all, SOUND_CHECK_BOX);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->kind(), "check");
     EXPECT_EQ(box->text, "Sound");
-    EXPECT_TRUE(box->visible);
     // A new state file has sound on.
     EXPECT_TRUE(box->checked);
-    const child* ok = find(all, SOUNDS_OK);
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->text, "Ok");
-    EXPECT_TRUE(find(all, CMD_RETURN)->enabled);
 
     ASSERT_TRUE(click(main, SOUND_CHECK_BOX));
-    EXPECT_FALSE(find(children(main), SOUND_CHECK_BOX)->checked);
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS, [](const std::vector<child>& all) {
+        const child* c = find(all, SOUND_CHECK_BOX);
+        return c != nullptr && !c->checked;
+    }));
     ASSERT_TRUE(click(main, SOUNDS_OK));
     // "Ok" returns to the story page: the check box is gone.
-    EXPECT_EQ(find(children(main), SOUND_CHECK_BOX), nullptr);
-    EXPECT_FALSE(find(children(main), CMD_RETURN)->enabled);
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS, [](const std::vector<child>& all) {
+        return find(all, SOUND_CHECK_BOX) == nullptr && enabled(all, CMD_RETURN) == 0;
+    }));
 
     const std::vector<uint8_t> state = close_and_read(main);
     ASSERT_EQ(state.size(), static_cast<size_t>(record_size()));
@@ -411,7 +430,8 @@ TEST_F(reader_test, a_second_copy_ends_with_exit_code_one_and_opens_no_window) {
     EXPECT_EQ(wait_exit(second_, START_TIMEOUT_MS), 1);
     EXPECT_EQ(reader_windows(), 1);
     // The running copy was brought to the front, to stay on top.
-    EXPECT_NE(GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(
+        wait_until(STEP_TIMEOUT_MS, [&]() { return (GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
     // And it runs on as before.
     EXPECT_TRUE(wait_for(main, OPENING_TIMEOUT_MS, details_screen_shown));
     EXPECT_EQ(close_and_read(main).size(), static_cast<size_t>(record_size()));
@@ -425,12 +445,7 @@ TEST_F(reader_test, a_state_file_that_cannot_be_opened_ends_the_run_with_exit_co
     ASSERT_TRUE(CreateDirectoryA(state_path().c_str(), nullptr));
     reader_ = start_reader(exe_, folder_);
     ASSERT_NE(reader_.handle, nullptr);
-    HWND box = nullptr;
-    const DWORD start = GetTickCount();
-    while (box == nullptr && GetTickCount() - start < START_TIMEOUT_MS) {
-        box = FindWindowA("#32770", nullptr);
-        if (box == nullptr) Sleep(50);
-    }
+    HWND box = find_process_message_box(reader_.id, START_TIMEOUT_MS);
     EXPECT_EQ(FindWindowA(READER_CLASS, nullptr), nullptr);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_box_text(box), "I cannot the book?");
@@ -468,6 +483,52 @@ TEST_F(reader_test, reserved_bytes_of_the_record_survive_a_run) {
         }
     }
     EXPECT_EQ(le32(after, MAGIC_OFFSET), static_cast<uint32_t>(MAGIC));
+}
+
+TEST_F(reader_test, a_stored_place_without_text_starts_without_a_message_on_a_page_that_leads_on) {
+    const auto it = facts().find("empty_place");
+    if (it == facts().end()) GTEST_SKIP() << "every place of this book has text";
+    const int32_t place = std::atoi(it->second.c_str());
+    write_state(record(place));
+    HWND main = start();
+    ASSERT_NE(main, nullptr);
+    // The bar is there and no box comes, however long the reader takes.
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS,
+                         [](const std::vector<child>& all) { return enabled(all, CMD_RESTART) == 1; }));
+    EXPECT_EQ(find_message_box(main, 3000), nullptr);
+    EXPECT_EQ(describe(page_controls(main)), "");
+    // "Rstrt" shows the Restart page, and "Rtrn" comes back to the place.
+    ASSERT_TRUE(command(main, CMD_RESTART));
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS,
+                         [](const std::vector<child>& all) { return enabled(all, CMD_RETURN) == 1; }));
+    ASSERT_TRUE(command(main, CMD_RETURN));
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS,
+                         [](const std::vector<child>& all) { return enabled(all, CMD_RETURN) == 0; }));
+    EXPECT_EQ(find_message_box(main, 0), nullptr);
+    EXPECT_EQ(le16(close_and_read(main), 0), place);
+}
+
+// The bar's images are loaded with the 3-D colour mapping: their grey
+// (192, 192, 192) shows as the system's button face.  Read off the screen
+// inside the "Rstrt" image, near its corner, where it is all background.
+TEST_F(reader_test, the_bar_shows_its_images_on_the_systems_button_face) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    ASSERT_NE(face, RGB(192, 192, 192)) << "the face is the images' grey: nothing to tell apart";
+    HWND main = start_at_details();
+    ASSERT_NE(main, nullptr);
+    HWND button = GetDlgItem(main, CMD_RESTART);
+    ASSERT_NE(button, nullptr);
+    RECT r{};
+    GetWindowRect(button, &r);
+    const int x = (r.left + r.right - 40) / 2 + 3;
+    const int y = (r.top + r.bottom - 22) / 2 + 3;
+    HDC screen = GetDC(nullptr);
+    COLORREF seen = CLR_INVALID;
+    EXPECT_TRUE(wait_until(STEP_TIMEOUT_MS, [&]() {
+        seen = GetPixel(screen, x, y);
+        return seen == face;
+    })) << std::hex << "seen 0x" << seen << ", face 0x" << face;
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
