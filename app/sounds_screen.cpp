@@ -19,7 +19,9 @@ namespace {
 
 constexpr int32_t ALIGN_LEFT = 0;
 constexpr int32_t ALIGN_CENTRE = 1;
-// The screen's lines are this much higher than the default font's.
+// The check box's line is this much higher than the default font's.  The
+// painter's line height keeps the increase: the layout that follows the
+// build starts its first line this much higher too.
 constexpr int32_t EXTRA_LINE_HEIGHT = 4;
 // The check box is this many average characters wide.
 constexpr int32_t CHECK_BOX_CHARS = 14;
