@@ -30,6 +30,7 @@ struct picture_row {
     uint16_t resource;  // bitmap resource number
     uint16_t width;     // from the book's design; the engine does not read it
     uint16_t height;    // likewise
+    const char* alt = nullptr;  // the picture's alternative text; nullptr or "" for none
 };
 
 // One story variable: catalogue data plus the two live fields.

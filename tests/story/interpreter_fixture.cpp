@@ -36,7 +36,7 @@ memory_book_contents interpreter_book_shape() {
     name_values(shape.variables[104], {"early", "morning", "lunch time", "afternoon", "evening", "night"});
     name_values(shape.variables[110], prefixed("l", 3));
     name_values(shape.variables[115], {"no", "yes"});
-    for (uint16_t i = 0; i < 40; ++i) shape.pictures.push_back(picture_row{static_cast<uint16_t>(1700 + i), 20, 10});
+    for (uint16_t i = 0; i < 40; ++i) shape.pictures.push_back(picture_row{static_cast<uint16_t>(1700 + i), 20, 10, nullptr});
     shape.sounds = {"CLOCK", "DOOR", "RAIN", "BELL"};
     for (const char* name : {"First", "Second", "Third", "Fourth", "Fifth"}) {
         shape.restart_points.push_back(memory_restart_point{name, 402});

@@ -52,6 +52,7 @@ struct compiled_picture {
     uint16_t resource = 0;
     uint16_t width = 0;
     uint16_t height = 0;
+    std::string alt;  // in the reader's character set; "" for none
 };
 
 struct compiled_variable {

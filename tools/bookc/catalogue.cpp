@@ -306,6 +306,7 @@ private:
             .key("resource", true, [&](const toml::node& n) { row.resource = resource_number(n, "picture.resource"); })
             .key("width", false, [&](const toml::node& n) { row.width = static_cast<uint16_t>(integer(n, "picture.width", 0, 65535)); })
             .key("height", false, [&](const toml::node& n) { row.height = static_cast<uint16_t>(integer(n, "picture.height", 0, 65535)); })
+            .key("alt", false, [&](const toml::node& n) { row.alt = text(n, "picture.alt"); })
             .key("file", false,
                  [&](const toml::node& n) {
                      file_line = line_of(n);

@@ -58,7 +58,7 @@ const book_tables* compiled_book::tables() {
     if (live_) return &live_->tables;
     auto live = std::make_shared<live_storage>();
     for (const compiled_chunk& c : chunks) live->chunks.push_back({c.sequence.data(), c.pool.c_str()});
-    for (const compiled_picture& p : pictures) live->pictures.push_back({p.resource, p.width, p.height});
+    for (const compiled_picture& p : pictures) live->pictures.push_back({p.resource, p.width, p.height, p.alt.c_str()});
     for (const std::string& s : sounds) live->sounds.push_back(s.c_str());
     for (const compiled_variable& v : variables) {
         std::vector<const char*> names;
@@ -88,7 +88,7 @@ const book_tables* compiled_book::tables() {
     }
     // Placeholders, not counted: no table handed over is ever null.
     live->chunks.push_back({nullptr, nullptr});
-    live->pictures.push_back({0, 0, 0});
+    live->pictures.push_back({0, 0, 0, nullptr});
     live->sounds.push_back(nullptr);
     live->variables.push_back(variable_row{});
     live->restart_points.push_back(restart_point{});

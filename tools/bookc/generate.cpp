@@ -124,9 +124,9 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
 
     out << "const tomelet::picture_row picture_catalogue[] = {\n";
     for (const compiled_picture& p : book.pictures) {
-        out << "    {" << p.resource << ", " << p.width << ", " << p.height << "},\n";
+        out << "    {" << p.resource << ", " << p.width << ", " << p.height << ", " << literal(p.alt) << "},\n";
     }
-    if (book.pictures.empty()) out << "    {0, 0, 0},\n";
+    if (book.pictures.empty()) out << "    {0, 0, 0, nullptr},\n";
     out << "};\n\n";
 
     out << "const char* const sound_catalogue[] = {\n";

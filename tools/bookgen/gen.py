@@ -334,9 +334,9 @@ def write_toml(path):
         L.append("%s = %s" % (k, toml_str(v) if isinstance(v, str) else v))
     L.append("paragraphs = %d" % PARAGRAPHS)
     L.append("")
-    for i, (res, w, h, fn, what) in enumerate(PICTURES):
+    for i, (res, w, h, fn, what, alt) in enumerate(PICTURES):
         L += ["[[picture]]    # %d: %s" % (i, what), "resource = %d" % res,
-              "width = %d" % w, "height = %d" % h, 'file = "pictures/%s"' % fn, ""]
+              "width = %d" % w, "height = %d" % h, "alt = %s" % toml_str(alt), 'file = "pictures/%s"' % fn, ""]
     for res in range(1107, 1116):
         L += ["[[bitmap]]", "resource = %d" % res, 'file = "pictures/nav%d.bmp"' % res, ""]
     for i, (name, fn) in enumerate(SOUNDS):

@@ -1093,7 +1093,7 @@ def icon():
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    for (res, w, h, fn, what), draw in zip(PICTURES, DRAW):
+    for (res, w, h, fn, what, _alt), draw in zip(PICTURES, DRAW):
         draw(fn)
         im = Image.open(os.path.join(OUT, fn))
         assert im.size == (w, h), (fn, im.size, (w, h))
