@@ -56,6 +56,19 @@ bool app_start(const book_tables* book);
 // 1 rather than 0.
 bool app_finish();
 
+// For a back end whose program may be ended at any moment (a browser tab):
+// writes the reader's place to the state file now, keeping it open.  False
+// when it cannot be written.
+bool app_keep_place();
+// The state record as it stands after app_keep_place, and its size: the
+// bytes a saved place holds.
+const uint8_t* app_place_record(int32_t* size);
+// Takes a saved place the reader opened (a whole state record) as the
+// reader's place and shows it.  0 when taken; otherwise the record is
+// refused and nothing changes: 1 wrong size, 2 not a state record, 3 a
+// place that is no paragraph of the book.
+int32_t app_open_place(const uint8_t* bytes, int32_t size);
+
 // The main window's messages.
 void on_create();
 void on_destroy();

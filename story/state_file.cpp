@@ -99,8 +99,9 @@ int16_t load_state() {
     return place;
 }
 
-bool save_state() {
-    if (the_book == nullptr) return true;
+namespace {
+
+void fill_record() {
     uint8_t* record = the_book->state_record;
     put_int16(record + STATE_PLACE, current_paragraph);
     put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
@@ -113,6 +114,13 @@ bool save_state() {
     for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
         record[set_fields_offset() + k] = the_book->restart_points[k].set;
     }
+}
+
+}  // namespace
+
+bool save_state() {
+    if (the_book == nullptr) return true;
+    fill_record();
     // The record goes in place, from offset 0 of the file held since
     // start-up: the exclusive hold is the single-instance rule, so the file
     // is never replaced by another.  A failed write is reported to the
@@ -123,10 +131,28 @@ bool save_state() {
     // the load takes a mixed record as safely as any other.  The handle is dropped once closed, so
     // a second save writes nothing and never closes a handle twice.
     if (state_file == nullptr) return true;
-    const bool written = plat_file_write_at_start(state_file, record, record_size());
+    const bool written = plat_file_write_at_start(state_file, the_book->state_record, record_size());
     plat_file_close(state_file);
     state_file = nullptr;
     return written;
+}
+
+bool write_state() {
+    if (the_book == nullptr) return false;
+    fill_record();
+    if (state_file == nullptr) return false;
+    return plat_file_write_at_start(state_file, the_book->state_record, record_size());
+}
+
+take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place) {
+    if (the_book == nullptr || bytes == nullptr || size != record_size()) return TAKE_WRONG_SIZE;
+    if (get_uint32(bytes + STATE_MAGIC_OFFSET) != STATE_MAGIC) return TAKE_WRONG_MAGIC;
+    const int16_t at = get_int16(bytes + STATE_PLACE);
+    if (at < 1 || at > the_book->paragraph_count) return TAKE_BAD_PLACE;
+    std::memcpy(the_book->state_record, bytes, static_cast<size_t>(size));
+    take_game_state(the_book->state_record);
+    if (place != nullptr) *place = at;
+    return TAKE_OK;
 }
 
 uint8_t sound_switch() {

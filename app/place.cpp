@@ -1,0 +1,33 @@
+// The reader's place kept as it goes, saved to and taken from elsewhere:
+// for back ends whose program may end at any moment.
+#include "app/entry.h"
+#include "app/navigation.h"
+#include "story/state_file.h"
+
+namespace tomelet {
+
+bool app_keep_place() { return write_state(); }
+
+const uint8_t* app_place_record(int32_t* size) {
+    write_state();
+    if (the_book == nullptr) {
+        if (size != nullptr) *size = 0;
+        return nullptr;
+    }
+    if (size != nullptr) *size = state_record_size(the_book->variable_count, the_book->restart_point_count);
+    return the_book->state_record;
+}
+
+// The place is taken up as the reader's own, past any opening screen, and
+// kept at once.
+int32_t app_open_place(const uint8_t* bytes, int32_t size) {
+    int16_t place = 0;
+    const take_result result = take_state_record(bytes, size, &place);
+    if (result != TAKE_OK) return result;
+    pending_screen = 0;
+    goto_paragraph(place, GOTO_TAKE_UP);
+    write_state();
+    return TAKE_OK;
+}
+
+}  // namespace tomelet
