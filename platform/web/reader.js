@@ -1,0 +1,1141 @@
+// The page around the web reader: everything the reader shows and hears in
+// the browser, and every event it takes.  The engine (tomelet.js and
+// tomelet.wasm) calls the functions of `tomelet` below through the back
+// end's EM_JS imports; the browser's events reach the engine as the main
+// window's messages, one at a time, through one queue: a message box waits
+// for its answer inside an engine call, and nothing else enters the engine
+// meanwhile.
+//
+// The page's own choices: the client area is the viewport below the menu
+// bar; the page scrolls natively and the engine's scroll position follows
+// it (and the other way round); text is measured and drawn in the shipped
+// font, so a page breaks its lines the same on every machine.
+'use strict';
+
+(function () {
+  // -------------------------------------------------------------------------
+  // Text: the engine's 8-bit character set (Windows-1252) to and from the
+  // page's strings.
+
+  const decoder = new TextDecoder('windows-1252');
+  const encodeTable = new Map();
+  {
+    const all = new Uint8Array(256);
+    for (let i = 0; i < 256; i += 1) all[i] = i;
+    const chars = decoder.decode(all);
+    for (let i = 0; i < 256; i += 1) encodeTable.set(chars[i], i);
+  }
+
+  // A NUL-terminated string at ptr, or its first n bytes.
+  function text(ptr, n) {
+    if (!ptr) return '';
+    const heap = Module.HEAPU8;
+    let end = ptr;
+    if (n === undefined) {
+      while (heap[end] !== 0) end += 1;
+    } else {
+      end = ptr + Math.max(0, n);
+    }
+    return decoder.decode(heap.subarray(ptr, end));
+  }
+
+  // A string in the engine's character set; a character it lacks is '?'.
+  function encode(s) {
+    const out = new Uint8Array(s.length);
+    let n = 0;
+    for (const ch of s) {
+      const b = encodeTable.get(ch);
+      out[n] = b === undefined || b === 0 ? 63 : b;
+      n += 1;
+    }
+    return out.subarray(0, n);
+  }
+
+  // -------------------------------------------------------------------------
+  // The page's elements.
+
+  const FONT_FAMILY = '"Tomelet Sans", "Liberation Sans", Arial, sans-serif';
+  const EDIT_COMMIT = 0x501;
+  const SCROLL_LINE_UP = 0;
+  const SCROLL_LINE_DOWN = 1;
+  const SCROLL_THUMB_TRACK = 5;
+  // Text format bits of the engine.
+  const TEXT_CENTER = 0x1;
+  const TEXT_RIGHT = 0x2;
+  const TEXT_VCENTER = 0x4;
+  // Control kinds of the engine.
+  const EDIT_BOX = 1;
+  const PUSH_BUTTON = 2;
+  const HOTWORD_BUTTON = 3;
+  const PICTURE_BUTTON = 4;
+  const CHECK_BOX = 5;
+  const BAR_BUTTON = 6;
+  // The navigation bar's buttons by command id: their names.
+  const BAR_NAMES = {
+    513: 'Instructions', 502: 'Restart points', 501: 'Information',
+    510: 'Return', 512: 'Previous', 511: 'Next',
+  };
+  // The book's menu (the same texts and command ids as the Windows
+  // reader's), and the web reader's own.
+  const BOOK_MENU = [
+    [500, 'Start at the &Beginning'], [501, '&Information'], [502, '&Restart'],
+    [503, '&Objective'], [504, '&Sounds'], [506, '&Hints'],
+    [507, '&About ...'], [508, '&Credits'], [509, '&Exit'],
+  ];
+  const PLACE_MENU = [
+    ['save', '&Save my place to a file'],
+    ['open', '&Open a saved place from a file'],
+  ];
+  // The engine's scrolling keys.
+  const SCROLL_KEYS = { PageUp: 0x21, PageDown: 0x22, End: 0x23, Home: 0x24, ArrowUp: 0x26, ArrowDown: 0x28 };
+
+  const $ = (id) => document.getElementById(id);
+  let pageEl; let sheetEl; let barEl; let announceEl;
+
+  const state = {
+    started: false,
+    finished: false,
+    quitCode: null,
+    client: { width: 0, height: 0 },
+    scroll: { maximum: 100, page: 0, position: 0 },
+    paints: [],
+    wholeInvalid: true,
+    paintEls: [],
+    controls: new Map(),
+    bitmaps: new Map(),
+    timer: 0,
+    timerPending: false,
+    scrollPending: false,
+    resizePending: false,
+    lastSignature: null,
+    record: null,
+    readPos: 0,
+    storageKey: '',
+    fileName: '',
+    releaseLock: null,
+    holding: false,
+    storageNoticeShown: false,
+    audio: null,
+    sounds: new Map(),
+    soundSerial: 0,
+    source: null,
+    soundLog: [],
+    fontHeights: new Map(),
+  };
+
+  // -------------------------------------------------------------------------
+  // The queue: every call into the engine, one at a time.
+
+  const queue = [];
+  let running = false;
+
+  function post(fn) {
+    return new Promise((resolve, reject) => {
+      queue.push({ fn, resolve, reject });
+      if (!running) run();
+    });
+  }
+
+  async function run() {
+    running = true;
+    while (queue.length > 0) {
+      const { fn, resolve, reject } = queue.shift();
+      try {
+        const result = await fn();
+        if (state.started && !state.finished) await call('web_idle');
+        await finishIfQuitting();
+        resolve(result);
+      } catch (error) {
+        reject(error);
+        failed(error);
+      }
+    }
+    running = false;
+  }
+
+  function call(name, ...args) {
+    const result = Module.ccall(name, 'number', args.map(() => 'number'), args, { async: true });
+    return Promise.resolve(result);
+  }
+
+  // The window is gone and the engine has asked to end: the place is written
+  // and the "closed" page shown.
+  async function finishIfQuitting() {
+    if (state.quitCode === null || state.finished) return;
+    state.finished = true;
+    setTimer(0);
+    await call('web_finish');
+    stopSound();
+    showOnly('closed');
+    $('closed-lost').hidden = !state.storageNoticeShown;
+    $('reopen').focus();
+  }
+
+  function failed(error) {
+    console.error(error);
+    showOnly('failed');
+  }
+
+  function showOnly(id) {
+    for (const name of ['loading', 'reader', 'closed', 'elsewhere', 'failed']) $(name).hidden = name !== id;
+  }
+
+  // -------------------------------------------------------------------------
+  // Fonts and measuring.
+
+  const measureContext = document.createElement('canvas').getContext('2d');
+  let measureFont = '';
+
+  function cssFont(size, weight) {
+    return `${weight} ${size}px ${FONT_FAMILY}`;
+  }
+
+  function useFont(size, weight) {
+    const font = cssFont(size, weight);
+    if (font !== measureFont) {
+      measureContext.font = font;
+      measureFont = font;
+    }
+    return font;
+  }
+
+  function fontHeight(size, weight) {
+    const key = `${size}/${weight}`;
+    let h = state.fontHeights.get(key);
+    if (h === undefined) {
+      useFont(size, weight);
+      const m = measureContext.measureText('Hg');
+      h = Math.ceil(m.fontBoundingBoxAscent + m.fontBoundingBoxDescent);
+      state.fontHeights.set(key, h);
+    }
+    return h;
+  }
+
+  // [width, height] of a string in whole pixels, rounded up so that drawn
+  // text never runs past what the layout gave it.
+  function measure(size, weight, s) {
+    const h = fontHeight(size, weight);
+    if (s.length === 0) return [0, h];
+    useFont(size, weight);
+    return [Math.ceil(measureContext.measureText(s).width - 0.001), h];
+  }
+
+  // -------------------------------------------------------------------------
+  // Painting: a paint's text, inversions and pictures become elements of the
+  // page sheet at document coordinates (the engine's client coordinates
+  // plus the scroll position).  Elements that a paint draws again exactly
+  // are kept, so that a selection survives scrolling.
+
+  function paintBegin() {
+    state.paints.push({ items: [], offset: state.scroll.position });
+  }
+
+  function currentPaint() {
+    return state.paints[state.paints.length - 1];
+  }
+
+  function place(el, left, top, width, height) {
+    el.style.left = `${left}px`;
+    el.style.top = `${top}px`;
+    el.style.width = `${Math.max(0, width)}px`;
+    el.style.height = `${Math.max(0, height)}px`;
+  }
+
+  function drawText(control, size, weight, s, left, top, right, bottom, format) {
+    if (control !== 0) {
+      const c = state.controls.get(control);
+      if (!c) return;
+      c.label = s;
+      c.face.textContent = s;
+      c.face.style.font = cssFont(size, weight);
+      return;
+    }
+    const paint = currentPaint();
+    if (!paint) return;
+    const y = top + paint.offset;
+    const title = (format & TEXT_VCENTER) === 0;
+    const key = `t|${size}|${weight}|${format}|${left},${y},${right},${bottom - top}|${s}`;
+    paint.items.push({
+      key,
+      top: y,
+      left,
+      make() {
+        const el = document.createElement('span');
+        el.className = title ? 'text title' : 'text';
+        if (title) {
+          el.setAttribute('role', 'heading');
+          el.setAttribute('aria-level', '1');
+        }
+        place(el, left, y, right - left, bottom - top);
+        el.style.font = cssFont(size, weight);
+        el.style.lineHeight = `${title ? fontHeight(size, weight) : bottom - top}px`;
+        if (format & TEXT_CENTER) el.style.textAlign = 'center';
+        else if (format & TEXT_RIGHT) el.style.textAlign = 'right';
+        el.textContent = s;
+        return el;
+      },
+    });
+  }
+
+  function invertRect(left, top, right, bottom) {
+    const paint = currentPaint();
+    if (!paint) return;
+    const y = top + paint.offset;
+    paint.items.push({
+      key: `i|${left},${y},${right},${bottom - top}`,
+      top: y,
+      left,
+      invert: true,
+      make() {
+        const el = document.createElement('div');
+        el.className = 'invert';
+        el.setAttribute('aria-hidden', 'true');
+        place(el, left, y, right - left, bottom - top);
+        return el;
+      },
+    });
+  }
+
+  function bitmapUrl(resource, bytes) {
+    let url = state.bitmaps.get(resource);
+    if (!url) {
+      url = URL.createObjectURL(new Blob([bytes()], { type: 'image/bmp' }));
+      state.bitmaps.set(resource, url);
+    }
+    return url;
+  }
+
+  function drawBitmap(control, resource, bytes, alt, x, y, width, height) {
+    const url = bitmapUrl(resource, bytes);
+    if (control !== 0) {
+      const c = state.controls.get(control);
+      if (!c) return;
+      c.label = alt;
+      c.face.replaceChildren(pictureElement(url, alt, width, height));
+      if (!alt) c.el.setAttribute('aria-label', 'Picture');
+      return;
+    }
+    const paint = currentPaint();
+    if (!paint) return;
+    const top = y + paint.offset;
+    paint.items.push({
+      key: `p|${resource}|${x},${top},${width},${height}`,
+      top,
+      left: x,
+      make() {
+        const el = pictureElement(url, alt, width, height);
+        el.classList.add('picture');
+        place(el, x, top, width, height);
+        return el;
+      },
+    });
+  }
+
+  function pictureElement(url, alt, width, height) {
+    const img = document.createElement('img');
+    img.src = url;
+    img.alt = alt;
+    img.width = width;
+    img.height = height;
+    img.draggable = false;
+    return img;
+  }
+
+  function paintEnd() {
+    const paint = state.paints.pop();
+    if (!paint) return;
+    const old = new Map();
+    for (const item of state.paintEls) old.set(item.key, item);
+    const next = [];
+    for (const item of paint.items) {
+      const kept = old.get(item.key);
+      if (kept) {
+        old.delete(item.key);
+        next.push(kept);
+      } else {
+        next.push({ key: item.key, top: item.top, left: item.left, invert: !!item.invert, el: item.make() });
+      }
+    }
+    // A paint after scrolling alone keeps what the last one inverted: the
+    // moved picture of the window keeps its colours, as on a desktop.
+    for (const item of old.values()) {
+      if (item.invert && !state.wholeInvalid) next.push(item);
+      else item.el.remove();
+    }
+    state.wholeInvalid = false;
+    state.paintEls = next;
+    arrangeSheet();
+    announcePage();
+  }
+
+  // The sheet's children in reading order: by line, then from the left, so
+  // that a screen reader and the Tab key meet text and controls as the eye
+  // does.
+  function arrangeSheet() {
+    const entries = state.paintEls.map((p) => ({ el: p.el, top: p.top, left: p.left, invert: p.invert }));
+    for (const c of state.controls.values()) {
+      if (c.kind !== BAR_BUTTON) entries.push({ el: c.el, top: c.top, left: c.left, invert: false });
+    }
+    entries.sort((a, b) => (a.top - b.top) || (a.invert - b.invert) || (a.left - b.left));
+    const children = sheetEl.children;
+    let same = children.length === entries.length;
+    for (let i = 0; same && i < entries.length; i += 1) same = children[i] === entries[i].el;
+    if (same) return;
+    const focused = document.activeElement;
+    sheetEl.replaceChildren(...entries.map((e) => e.el));
+    if (focused && focused !== document.activeElement && sheetEl.contains(focused)) {
+      focused.focus({ preventScroll: true });
+    }
+  }
+
+  // A new page is announced once: its title, or else its first words.
+  function announcePage() {
+    const texts = state.paintEls.filter((p) => !p.invert && p.el.classList.contains('text'));
+    const signature = texts.map((p) => p.el.textContent).join('\n');
+    if (signature === state.lastSignature) return;
+    state.lastSignature = signature;
+    const title = texts.find((p) => p.el.classList.contains('title'));
+    let words = title ? title.el.textContent : signature.split(/\s+/).slice(0, 12).join(' ');
+    words = words.trim();
+    announceEl.textContent = '';
+    if (words) setTimeout(() => { announceEl.textContent = words; }, 50);
+  }
+
+  function invalidated() {
+    state.wholeInvalid = true;
+  }
+
+  function scrolled() {}
+
+  // -------------------------------------------------------------------------
+  // The window, the scroll range and the client area.
+
+  function createWindow(title) {
+    document.title = title;
+    showOnly('reader');
+  }
+
+  function measureClient() {
+    return { width: pageEl.clientWidth, height: pageEl.clientHeight };
+  }
+
+  function sheetHeight() {
+    const s = state.scroll;
+    const extra = s.page > 0 ? Math.max(0, s.maximum - s.page + 1) : 0;
+    return state.client.height + extra;
+  }
+
+  function setScroll(maximum, page, position) {
+    state.scroll = { maximum, page, position };
+    sheetEl.style.height = `${sheetHeight()}px`;
+    if (Math.round(pageEl.scrollTop) !== position) pageEl.scrollTop = position;
+  }
+
+  // The reader scrolled the page natively: the engine takes the new
+  // position as a dragged thumb's.  Scroll events wait in the queue as one.
+  function onNativeScroll() {
+    if (!state.started || state.finished || state.scrollPending) return;
+    state.scrollPending = true;
+    post(async () => {
+      state.scrollPending = false;
+      const y = Math.round(pageEl.scrollTop);
+      if (y !== state.scroll.position) await call('web_vscroll', SCROLL_THUMB_TRACK, y);
+    });
+  }
+
+  function onResize() {
+    if (!state.started || state.finished || state.resizePending) return;
+    state.resizePending = true;
+    post(async () => {
+      state.resizePending = false;
+      const client = measureClient();
+      if (client.width === state.client.width && client.height === state.client.height) return;
+      state.client = client;
+      barEl.style.width = `${client.width}px`;
+      barEl.style.height = `${client.height}px`;
+      await call('web_size', client.width, client.height);
+    });
+  }
+
+  function screenHeight() {
+    return window.innerHeight;
+  }
+
+  // -------------------------------------------------------------------------
+  // Posted messages, the timer, the way out.
+
+  function postMessage(kind, value) {
+    if (kind === 1) post(() => call('web_close'));
+    else if (kind === 2) post(() => call('web_vscroll', value, 0));
+  }
+
+  function quit(code) {
+    state.quitCode = code;
+  }
+
+  function setTimer(ms) {
+    if (state.timer) clearInterval(state.timer);
+    state.timer = 0;
+    if (ms <= 0) return;
+    state.timer = setInterval(() => {
+      if (state.timerPending || state.finished) return;
+      state.timerPending = true;
+      post(async () => {
+        state.timerPending = false;
+        if (state.timer) await call('web_timer');
+      });
+    }, ms);
+  }
+
+  function ticks() {
+    return Math.floor(performance.now()) % 4294967296;
+  }
+
+  // -------------------------------------------------------------------------
+  // Controls.
+
+  function command(id, code) {
+    return post(() => call('web_command', id, code));
+  }
+
+  function createControl(handle, kind, id, caption, x, y, width, height, maxLength) {
+    const c = { handle, kind, id, text: caption, label: '', left: x, top: y, shown: true, el: null, face: null, input: null };
+    const plain = caption.replace(/&(.)/g, '$1');
+    if (kind === EDIT_BOX) {
+      const input = document.createElement('input');
+      input.type = 'text';
+      input.className = 'control answer';
+      if (maxLength > 0) input.maxLength = maxLength;
+      input.autocomplete = 'off';
+      input.spellcheck = false;
+      input.setAttribute('aria-label', 'Your answer');
+      input.addEventListener('keydown', (event) => answerKey(event, c));
+      c.el = input;
+      c.input = input;
+    } else if (kind === CHECK_BOX) {
+      const label = document.createElement('label');
+      label.className = 'control check';
+      const box = document.createElement('input');
+      box.type = 'checkbox';
+      box.addEventListener('change', () => command(id, 0));
+      const span = document.createElement('span');
+      span.textContent = plain;
+      label.append(box, span);
+      c.el = label;
+      c.input = box;
+      c.label = plain;
+    } else {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.className = `control ${['', '', 'push', 'hotword', 'picture-button', '', 'bar'][kind] || 'push'}`;
+      button.addEventListener('click', () => command(id, 0));
+      c.el = button;
+      c.face = button;
+      if (kind === PUSH_BUTTON) {
+        button.textContent = plain;
+        c.label = plain;
+      } else if (kind === BAR_BUTTON) {
+        const name = BAR_NAMES[id] || plain;
+        button.setAttribute('aria-label', name);
+        button.title = name;
+        c.label = plain;
+      }
+    }
+    state.controls.set(handle, c);
+    (kind === BAR_BUTTON ? barEl : sheetEl).appendChild(c.el);
+    moveControl(handle, x, y, width, height);
+  }
+
+  // Enter commits the answer; so does Tab once something is typed (an empty
+  // field lets Tab move on, so the keyboard never sends an empty answer
+  // by passing through).  Up and Down scroll the page by a line.
+  function answerKey(event, c) {
+    if (event.isComposing) return;
+    let act = null;
+    if (event.key === 'Enter') act = () => command(c.id, EDIT_COMMIT);
+    else if (event.key === 'Tab' && !event.shiftKey && c.input.value !== '') act = () => command(c.id, EDIT_COMMIT);
+    else if (event.key === 'ArrowUp') act = () => post(() => call('web_vscroll', SCROLL_LINE_UP, 0));
+    else if (event.key === 'ArrowDown') act = () => post(() => call('web_vscroll', SCROLL_LINE_DOWN, 0));
+    if (!act) return;
+    event.preventDefault();
+    event.stopPropagation();
+    act();
+  }
+
+  function destroyControl(handle) {
+    const c = state.controls.get(handle);
+    if (!c) return;
+    if (c.el.contains(document.activeElement)) pageEl.focus({ preventScroll: true });
+    c.el.remove();
+    state.controls.delete(handle);
+  }
+
+  function forgetControls() {
+    for (const c of state.controls.values()) c.el.remove();
+    state.controls.clear();
+  }
+
+  function showControl(handle, shown) {
+    const c = state.controls.get(handle);
+    if (!c) return;
+    c.shown = shown;
+    c.el.hidden = !shown;
+  }
+
+  function moveControl(handle, x, y, width, height) {
+    const c = state.controls.get(handle);
+    if (!c) return;
+    c.left = x;
+    c.top = c.kind === BAR_BUTTON ? y : y + state.scroll.position;
+    place(c.el, x, c.top, width, height);
+  }
+
+  function focusControl(handle) {
+    const c = state.controls.get(handle);
+    if (!c || $('dialog').open || menuOpen()) return;
+    (c.input || c.el).focus({ preventScroll: true });
+  }
+
+  function enableControl(handle, enabled) {
+    const c = state.controls.get(handle);
+    if (!c) return;
+    if (c.input) c.input.disabled = !enabled;
+    else c.el.disabled = !enabled;
+  }
+
+  function setControlImage(handle, resource, bytes) {
+    const c = state.controls.get(handle);
+    if (!c) return;
+    if (!bytes) {
+      c.el.textContent = c.text;
+      return;
+    }
+    const img = pictureElement(bitmapUrl(resource, bytes), '', undefined, undefined);
+    img.removeAttribute('width');
+    img.removeAttribute('height');
+    c.el.replaceChildren(img);
+  }
+
+  function controlText(handle) {
+    const c = state.controls.get(handle);
+    return c && c.input ? c.input.value : '';
+  }
+
+  function checkBoxChecked(handle) {
+    const c = state.controls.get(handle);
+    return !!(c && c.input && c.input.checked);
+  }
+
+  function setCheckBox(handle, checked) {
+    const c = state.controls.get(handle);
+    if (c && c.input) c.input.checked = checked;
+  }
+
+  // -------------------------------------------------------------------------
+  // Message boxes: a modal dialog, answered with the mouse or the keyboard
+  // (Enter takes the focused button, Escape is No, or OK), after which the
+  // focus goes back where it was.
+
+  function messageBox(message, caption, buttons) {
+    const dialog = $('dialog');
+    const returnFocus = document.activeElement;
+    $('dialog-caption').textContent = caption || 'Error';
+    $('dialog-text').textContent = message;
+    const row = $('dialog-buttons');
+    const answers = buttons === 4 ? [[6, 'Yes'], [7, 'No']] : [[1, 'OK']];
+    const escape = buttons === 4 ? 7 : 1;
+    closeMenus();
+    return new Promise((resolve) => {
+      const done = (answer) => {
+        dialog.removeEventListener('cancel', onCancel);
+        dialog.close();
+        if (returnFocus && returnFocus.isConnected) returnFocus.focus({ preventScroll: true });
+        resolve(answer);
+      };
+      const onCancel = (event) => {
+        event.preventDefault();
+        done(escape);
+      };
+      row.replaceChildren(...answers.map(([answer, label]) => {
+        const b = document.createElement('button');
+        b.type = 'button';
+        b.textContent = label;
+        b.addEventListener('click', () => done(answer));
+        return b;
+      }));
+      dialog.addEventListener('cancel', onCancel);
+      dialog.showModal();
+      row.firstChild.focus();
+    });
+  }
+
+  // -------------------------------------------------------------------------
+  // Sounds: Web Audio, once the browser allows sound (after the reader's
+  // first click or key); before that a sound is skipped without a word.
+
+  function soundAllowed() {
+    const activation = navigator.userActivation;
+    return activation ? activation.hasBeenActive : state.interacted === true;
+  }
+
+  function playSound(name, bytes) {
+    state.soundLog.push(name);
+    const serial = ++state.soundSerial;
+    if (!soundAllowed() || !(window.AudioContext || window.webkitAudioContext)) return;
+    try {
+      if (!state.audio) state.audio = new (window.AudioContext || window.webkitAudioContext)();
+      if (state.audio.state === 'suspended') state.audio.resume().catch(() => {});
+      let decoded = state.sounds.get(name);
+      if (!decoded) {
+        decoded = state.audio.decodeAudioData(bytes.buffer.slice(0)).catch(() => null);
+        state.sounds.set(name, decoded);
+      }
+      decoded.then((buffer) => {
+        if (!buffer || serial !== state.soundSerial) return;
+        stopSource();
+        const source = state.audio.createBufferSource();
+        source.buffer = buffer;
+        source.connect(state.audio.destination);
+        source.start();
+        state.source = source;
+      });
+    } catch (error) {
+      // A browser that refuses sound leaves the reader silent, never stopped.
+    }
+  }
+
+  function stopSource() {
+    if (!state.source) return;
+    try { state.source.stop(); } catch (error) { /* already ended */ }
+    state.source = null;
+  }
+
+  function stopSound() {
+    if (state.soundLog.length > 0 || state.source) state.soundLog.push('-');
+    state.soundSerial += 1;
+    stopSource();
+  }
+
+  // -------------------------------------------------------------------------
+  // The state record, kept in localStorage under the book's class name as
+  // base64, and the lock that lets one tab read the book at a time.
+
+  function toBase64(bytes) {
+    let s = '';
+    for (let i = 0; i < bytes.length; i += 1) s += String.fromCharCode(bytes[i]);
+    return btoa(s);
+  }
+
+  function fromBase64(s) {
+    if (typeof s !== 'string') return null;
+    try {
+      const raw = atob(s);
+      const out = new Uint8Array(raw.length);
+      for (let i = 0; i < raw.length; i += 1) out[i] = raw.charCodeAt(i);
+      return out;
+    } catch (error) {
+      return null;
+    }
+  }
+
+  function lockBook(key) {
+    if (!navigator.locks || !navigator.locks.request) return Promise.resolve(true);
+    return new Promise((resolve) => {
+      navigator.locks.request(`tomelet:${key}`, { ifAvailable: true }, (lock) => {
+        if (!lock) {
+          resolve(false);
+          return undefined;
+        }
+        resolve(true);
+        return new Promise((release) => { state.releaseLock = release; });
+      }).catch(() => resolve(true));
+    });
+  }
+
+  // 0: another tab holds the book; 1: a stored record exists; 2: none (or
+  // one that cannot be read: the book starts afresh).
+  async function openRecord(name) {
+    state.fileName = name;
+    state.storageKey = name.replace(/\.dat$/i, '');
+    if (!(await lockBook(state.storageKey))) return 0;
+    state.holding = true;
+    let stored = null;
+    try {
+      stored = window.localStorage.getItem(state.storageKey);
+    } catch (error) {
+      storageFailed();
+    }
+    state.record = fromBase64(stored);
+    state.readPos = 0;
+    return state.record ? 1 : 2;
+  }
+
+  function readRecord(n) {
+    const record = state.record || new Uint8Array(0);
+    const bytes = record.subarray(state.readPos, Math.min(record.length, state.readPos + n));
+    state.readPos += bytes.length;
+    return bytes;
+  }
+
+  function writeRecord(bytes) {
+    state.record = bytes;
+    try {
+      window.localStorage.setItem(state.storageKey, toBase64(bytes));
+      return true;
+    } catch (error) {
+      storageFailed();
+      return false;
+    }
+  }
+
+  function closeRecord() {
+    state.holding = false;
+    if (state.releaseLock) state.releaseLock();
+    state.releaseLock = null;
+  }
+
+  // Said once, in plain words, and the reader goes on.
+  function storageFailed() {
+    if (state.storageNoticeShown) return;
+    state.storageNoticeShown = true;
+    showNotice('This browser is not letting the book keep your place (its storage is blocked or full), '
+      + 'so it will be lost when you close this tab. To keep it, use "Save my place to a file" in the Place menu.');
+  }
+
+  function showNotice(message) {
+    $('notice-text').textContent = message;
+    $('notice').hidden = false;
+  }
+
+  // The tab is hidden or closed: the place is written now, as nothing may be
+  // lost when a browser drops a tab.
+  function keepPlace() {
+    if (!state.started || state.finished || !state.holding) return;
+    try {
+      Module.ccall('web_save_now', 'number', [], []);
+    } catch (error) {
+      console.error(error);
+    }
+  }
+
+  // -------------------------------------------------------------------------
+  // One reader per browser profile: a second tab asks the first to come
+  // forward.
+
+  let channel = null;
+
+  function openChannel() {
+    if (!('BroadcastChannel' in window)) return;
+    channel = new BroadcastChannel('tomelet-reader');
+    channel.onmessage = (event) => {
+      if (!event.data || event.data.type !== 'come-forward' || !state.holding) return;
+      window.focus();
+      showNotice('The book is open here. Another tab asked for it: only one tab reads it at a time.');
+    };
+  }
+
+  function askRunningCopy() {
+    if (!channel) return false;
+    channel.postMessage({ type: 'come-forward', book: state.storageKey });
+    state.refused = true;
+    return true;
+  }
+
+  // -------------------------------------------------------------------------
+  // Saving the place to a file, and opening one.
+
+  async function savePlaceToFile() {
+    const bytes = await post(async () => {
+      const sizePtr = Module._malloc(4);
+      try {
+        const ptr = await call('web_place_record', sizePtr);
+        const size = Module.HEAP32[sizePtr >> 2];
+        return ptr ? Module.HEAPU8.slice(ptr, ptr + size) : null;
+      } finally {
+        Module._free(sizePtr);
+      }
+    });
+    if (!bytes) return;
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    const a = document.createElement('a');
+    a.href = url;
+    a.download = state.fileName || 'place.dat';
+    document.body.appendChild(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 10000);
+  }
+
+  async function openPlaceFromFile(file) {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const result = await post(async () => {
+      const ptr = Module._malloc(Math.max(1, bytes.length));
+      try {
+        Module.HEAPU8.set(bytes, ptr);
+        return await call('web_open_place', ptr, bytes.length);
+      } finally {
+        Module._free(ptr);
+      }
+    });
+    if (result === 0) return;
+    const size = await post(() => call('web_record_size'));
+    const name = `"${file.name}"`;
+    const reasons = {
+      1: `${name} is not a saved place of this book: a saved place is exactly ${size} bytes long, and this file is ${bytes.length}.`,
+      2: `${name} is not a saved place of this book: it does not start as one does.`,
+      3: `${name} holds a place that is not a page of this book.`,
+    };
+    await post(() => messageBox(`${reasons[result] || `${name} cannot be opened.`} Your place is unchanged.`,
+      'Open a saved place', 0));
+  }
+
+  // -------------------------------------------------------------------------
+  // The menu bar: the book's menu and the web reader's Place menu, reachable
+  // by keyboard (F10 or Alt+M, then the arrows, Enter and Escape).
+
+  const menus = [];
+
+  function buildMenus() {
+    const bar = $('menubar');
+    const addMenu = (title, items, act) => {
+      const top = document.createElement('button');
+      top.type = 'button';
+      top.className = 'menu-title';
+      top.setAttribute('role', 'menuitem');
+      top.setAttribute('aria-haspopup', 'menu');
+      top.setAttribute('aria-expanded', 'false');
+      top.textContent = title.replace('&', '');
+      top.tabIndex = menus.length === 0 ? 0 : -1;
+      const list = document.createElement('div');
+      list.className = 'menu';
+      list.setAttribute('role', 'menu');
+      list.setAttribute('aria-label', top.textContent);
+      list.hidden = true;
+      for (const [value, label] of items) {
+        const item = document.createElement('button');
+        item.type = 'button';
+        item.setAttribute('role', 'menuitem');
+        item.tabIndex = -1;
+        item.textContent = label.replace('&', '');
+        item.dataset.key = (label[label.indexOf('&') + 1] || '').toLowerCase();
+        item.addEventListener('click', () => {
+          closeMenus();
+          act(value);
+        });
+        list.appendChild(item);
+      }
+      const wrap = document.createElement('div');
+      wrap.className = 'menu-wrap';
+      wrap.append(top, list);
+      bar.appendChild(wrap);
+      const menu = { top, list, key: title[title.indexOf('&') + 1].toLowerCase() };
+      menus.push(menu);
+      top.addEventListener('click', () => (list.hidden ? openMenu(menu, false) : closeMenus()));
+      top.addEventListener('keydown', (event) => topKey(event, menu));
+      list.addEventListener('keydown', (event) => listKey(event, menu));
+    };
+    addMenu('&Menu', BOOK_MENU, (id) => command(id, 0));
+    addMenu('&Place', PLACE_MENU, (what) => {
+      if (what === 'save') savePlaceToFile();
+      else $('open-file').click();
+    });
+    document.addEventListener('pointerdown', (event) => {
+      if (!bar.contains(event.target)) closeMenus();
+    });
+  }
+
+  let menuReturnFocus = null;
+
+  function menuOpen() {
+    return menus.some((m) => !m.list.hidden);
+  }
+
+  function openMenu(menu, focusFirst) {
+    if (!menuOpen()) menuReturnFocus = document.activeElement;
+    for (const m of menus) {
+      m.list.hidden = m !== menu;
+      m.top.setAttribute('aria-expanded', String(m === menu));
+    }
+    const items = [...menu.list.children];
+    if (focusFirst !== null) (focusFirst ? items[0] : menu.top).focus();
+  }
+
+  function closeMenus(returnFocus) {
+    for (const m of menus) {
+      m.list.hidden = true;
+      m.top.setAttribute('aria-expanded', 'false');
+    }
+    if (returnFocus && menuReturnFocus && menuReturnFocus.isConnected) menuReturnFocus.focus();
+  }
+
+  function moveTop(menu, step) {
+    const i = (menus.indexOf(menu) + step + menus.length) % menus.length;
+    for (const m of menus) m.top.tabIndex = -1;
+    menus[i].top.tabIndex = 0;
+    if (menuOpen()) openMenu(menus[i], true);
+    else menus[i].top.focus();
+  }
+
+  function topKey(event, menu) {
+    if (['Enter', ' ', 'ArrowDown'].includes(event.key)) {
+      event.preventDefault();
+      openMenu(menu, true);
+    } else if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
+      event.preventDefault();
+      moveTop(menu, event.key === 'ArrowRight' ? 1 : -1);
+    } else if (event.key === 'Escape') {
+      event.preventDefault();
+      closeMenus(true);
+    }
+  }
+
+  function listKey(event, menu) {
+    const items = [...menu.list.children];
+    const i = items.indexOf(document.activeElement);
+    let handled = true;
+    if (event.key === 'ArrowDown') items[(i + 1) % items.length].focus();
+    else if (event.key === 'ArrowUp') items[(i - 1 + items.length) % items.length].focus();
+    else if (event.key === 'Home') items[0].focus();
+    else if (event.key === 'End') items[items.length - 1].focus();
+    else if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') moveTop(menu, event.key === 'ArrowRight' ? 1 : -1);
+    else if (event.key === 'Escape') {
+      closeMenus(false);
+      menu.top.focus();
+    } else if (event.key === 'Tab') {
+      closeMenus(false);
+      handled = false;
+    } else if (event.key.length === 1 && /\w/.test(event.key)) {
+      const hit = items.find((item) => item.dataset.key === event.key.toLowerCase());
+      if (hit) hit.click();
+      else handled = false;
+    } else {
+      handled = false;
+    }
+    if (handled) event.preventDefault();
+    event.stopPropagation();
+  }
+
+  // -------------------------------------------------------------------------
+  // The window's keys: the engine's scrolling keys (when no field has the
+  // focus), and the menu bar's.
+
+  function onKeyDown(event) {
+    state.interacted = true;
+    if ($('dialog').open || !state.started || state.finished) return;
+    if (event.key === 'F10' || (event.altKey && !event.ctrlKey && !event.metaKey)) {
+      const menu = event.key === 'F10' ? menus[0] : menus.find((m) => m.key === event.key.toLowerCase());
+      if (menu) {
+        event.preventDefault();
+        openMenu(menu, event.key !== 'F10');
+        if (event.key === 'F10') menu.top.focus();
+        return;
+      }
+    }
+    const key = SCROLL_KEYS[event.key];
+    if (key === undefined || event.altKey || event.ctrlKey || event.metaKey) return;
+    const target = event.target;
+    if (target && (target.tagName === 'INPUT' || target.closest('#menubar'))) return;
+    event.preventDefault();
+    post(() => call('web_key', key));
+  }
+
+  // -------------------------------------------------------------------------
+  // Start-up.
+
+  async function start() {
+    pageEl = $('page');
+    sheetEl = $('sheet');
+    barEl = $('bar');
+    announceEl = $('announce');
+    openChannel();
+    buildMenus();
+    $('reopen').addEventListener('click', () => window.location.reload());
+    $('other-tab').addEventListener('click', () => askRunningCopy());
+    $('try-again').addEventListener('click', () => window.location.reload());
+    $('notice-close').addEventListener('click', () => { $('notice').hidden = true; });
+    $('open-file').addEventListener('change', (event) => {
+      const file = event.target.files && event.target.files[0];
+      event.target.value = '';
+      if (file) openPlaceFromFile(file);
+    });
+    pageEl.addEventListener('scroll', onNativeScroll, { passive: true });
+    window.addEventListener('resize', onResize);
+    document.addEventListener('keydown', onKeyDown);
+    document.addEventListener('pointerdown', () => { state.interacted = true; }, true);
+    window.addEventListener('pagehide', keepPlace);
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'hidden') keepPlace();
+    });
+
+    try {
+      await Promise.all([document.fonts.load(cssFont(16, 400)), document.fonts.load(cssFont(16, 700))]);
+    } catch (error) {
+      // The fallback faces measure and draw alike; the page still works.
+    }
+    // The page must be laid out as the reader will see it before the client
+    // area is measured.
+    $('reader').hidden = false;
+    state.client = measureClient();
+    barEl.style.width = `${state.client.width}px`;
+    barEl.style.height = `${state.client.height}px`;
+    Module.ccall('web_set_client', null, ['number', 'number'], [state.client.width, state.client.height]);
+    $('reader').hidden = true;
+
+    const started = await post(async () => {
+      const ok = await call('web_start');
+      state.started = ok !== 0;
+      return ok;
+    });
+    if (!started && state.quitCode === null) {
+      showOnly(state.refused ? 'elsewhere' : 'failed');
+    }
+  }
+
+  // -------------------------------------------------------------------------
+  // The test hook: a page opened with ?test offers the tests the engine's
+  // page in the scripted driver's dump format and the next random number.
+
+  function controlsDump() {
+    const kinds = { 1: 'edit', 2: 'push', 3: 'hotword', 4: 'picture', 5: 'check', 6: 'bar' };
+    const quoteText = (s) => `"${[...s].map((ch) => {
+      const b = encodeTable.get(ch);
+      if (ch === '"' || ch === '\\') return `\\${ch}`;
+      if (b === undefined || b < 0x20 || b >= 0x7f) return `\\x${(b === undefined ? 63 : b).toString(16).toUpperCase().padStart(2, '0')}`;
+      return ch;
+    }).join('')}"`;
+    const lines = [...state.controls.values()].map((c) => {
+      let line = `  ${kinds[c.kind]} ${c.id} ${quoteText(c.kind === HOTWORD_BUTTON || c.kind === PICTURE_BUTTON ? c.label : c.text)} ${c.shown ? 'shown' : 'hidden'}`;
+      if ((c.input || c.el).disabled) line += ' disabled';
+      if (c.kind === CHECK_BOX) line += c.input.checked ? ' checked' : ' unchecked';
+      if (c.kind === EDIT_BOX) line += ` max ${c.input.maxLength > 0 ? c.input.maxLength : 0}`;
+      return line;
+    });
+    return `controls ${lines.length}\n${lines.join('\n')}${lines.length ? '\n' : ''}`;
+  }
+
+  const testHook = {
+    dump: () => post(async () => {
+      const ptr = await call('web_test_dump');
+      return `${Module.UTF8ToString(ptr)}${controlsDump()}`;
+    }),
+    nextRandom: (value) => post(() => call('web_test_next_random', value)),
+    idle: () => post(async () => {}),
+    sounds: () => state.soundLog.splice(0),
+    record: () => (state.record ? toBase64(state.record) : null),
+  };
+
+  window.tomelet = {
+    text, encode, measure, paintBegin, paintEnd, drawText, invertRect, drawBitmap, invalidated, scrolled,
+    createWindow, setScroll, screenHeight, postMessage, quit, setTimer, ticks, messageBox, playSound, stopSound,
+    askRunningCopy, createControl, destroyControl, forgetControls, showControl, moveControl, focusControl,
+    enableControl, setControlImage, controlText, checkBoxChecked, setCheckBox, openRecord, readRecord,
+    writeRecord, closeRecord,
+  };
+  if (new URLSearchParams(window.location.search).has('test')) window.tomeletTest = testHook;
+
+  window.Module = {
+    onRuntimeInitialized: () => { start().catch(failed); },
+    print: (s) => console.log(s),
+    printErr: (s) => console.error(s),
+  };
+}());
