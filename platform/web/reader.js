@@ -120,6 +120,7 @@
     soundSerial: 0,
     source: null,
     soundLog: [],
+    messageLog: [],
     fontHeights: new Map(),
   };
 
@@ -165,7 +166,7 @@
     state.finished = true;
     setTimer(0);
     await call('web_finish');
-    stopSound();
+    silence();
     showOnly('closed');
     $('closed-lost').hidden = !state.storageNoticeShown;
     $('reopen').focus();
@@ -637,6 +638,7 @@
   // focus goes back where it was.
 
   function messageBox(message, caption, buttons) {
+    state.messageLog.push([message, caption]);
     const dialog = $('dialog');
     const returnFocus = document.activeElement;
     $('dialog-caption').textContent = caption || 'Error';
@@ -711,7 +713,11 @@
   }
 
   function stopSound() {
-    if (state.soundLog.length > 0 || state.source) state.soundLog.push('-');
+    state.soundLog.push('-');
+    silence();
+  }
+
+  function silence() {
     state.soundSerial += 1;
     stopSource();
   }
@@ -1104,13 +1110,22 @@
       return ch;
     }).join('')}"`;
     const lines = [...state.controls.values()].map((c) => {
-      let line = `  ${kinds[c.kind]} ${c.id} ${quoteText(c.kind === HOTWORD_BUTTON || c.kind === PICTURE_BUTTON ? c.label : c.text)} ${c.shown ? 'shown' : 'hidden'}`;
+      let label = c.text;
+      if (c.kind === HOTWORD_BUTTON || c.kind === PICTURE_BUTTON) label = c.label;
+      if (c.kind === EDIT_BOX) label = c.input.value;
+      let line = `  ${kinds[c.kind]} ${c.id} ${quoteText(label)} ${c.shown ? 'shown' : 'hidden'}`;
       if ((c.input || c.el).disabled) line += ' disabled';
       if (c.kind === CHECK_BOX) line += c.input.checked ? ' checked' : ' unchecked';
       if (c.kind === EDIT_BOX) line += ` max ${c.input.maxLength > 0 ? c.input.maxLength : 0}`;
       return line;
     });
-    return `controls ${lines.length}\n${lines.join('\n')}${lines.length ? '\n' : ''}`;
+    const sounds = state.soundLog.splice(0);
+    const messages = state.messageLog.splice(0).map(([m, c]) => `  ${quoteText(m)} caption ${c ? quoteText(c) : 'default'}\n`);
+    const s = state.scroll;
+    return `controls ${lines.length}\n${lines.map((l) => `${l}\n`).join('')}`
+      + `sounds ${sounds.length ? sounds.join(' ') : 'none'}\n`
+      + `messages ${messages.length}\n${messages.join('')}`
+      + `scroll max ${s.maximum} page ${s.page} pos ${s.position} top ${Math.round(pageEl.scrollTop)}\n`;
   }
 
   const testHook = {
@@ -1120,7 +1135,7 @@
     }),
     nextRandom: (value) => post(() => call('web_test_next_random', value)),
     idle: () => post(async () => {}),
-    sounds: () => state.soundLog.splice(0),
+    queueEmpty: () => !running && queue.length === 0,
     record: () => (state.record ? toBase64(state.record) : null),
   };
 

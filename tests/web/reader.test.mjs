@@ -1,0 +1,398 @@
+// The web reader's tests, in Debian's chromium driven by playwright-core.
+// Each test serves the built site on 127.0.0.1 (from a subfolder, as a site
+// would), plays the demo book as a reader does and compares every page with
+// what the headless reader holds after the same steps: the page display
+// list, the controls and their labels, the links and the variables (not
+// pixels: the fonts differ).
+//
+// Environment: TOMELET_SITE (build-web/site), TOMELET_HEADLESS (a host
+// build's tomelet-headless), TOMELET_BOOK (the book folder, for the
+// walkthrough scripts of tests/integration), TOMELET_WORK (where
+// screenshots go).
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { fileURLToPath } from 'node:url';
+
+import { chromium } from 'playwright-core';
+
+import { WebPlayer, parseScript, playHeadless, settle, tempFolder, webDump, withDumps } from './play.mjs';
+import { serve } from './server.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '..', '..');
+const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
+const HEADLESS = process.env.TOMELET_HEADLESS || path.join(root, 'build', 'tomelet-headless');
+const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests');
+const WALKS = path.join(root, 'tests', 'integration', 'walkthroughs');
+const KEY = 'VBQ2CorvinAshby';
+// A client area as tall as the headless reader's or taller, so that every
+// control the script clicks is on the page in both.
+const VIEWPORT = { width: 760, height: 900 };
+
+let browser;
+let server;
+let siteUrl;
+
+before(async () => {
+  fs.mkdirSync(WORK, { recursive: true });
+  ({ server, url: siteUrl } = await serve(SITE, { prefix: '/books/perpetua/' }));
+  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+// A new browser profile (its own storage), with the page's clock in the
+// test's hands.
+async function newContext(options = {}) {
+  return browser.newContext({ viewport: VIEWPORT, acceptDownloads: true, ...options });
+}
+
+async function openReader(context, { wait = true } = {}) {
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error));
+  page.errors = errors;
+  await page.clock.install({ time: new Date('2026-03-01T09:00:00Z') });
+  await page.goto(`${siteUrl}?test`);
+  if (wait) await readerShown(page);
+  return page;
+}
+
+async function readerShown(page) {
+  await page.waitForFunction(() => window.tomeletTest && !document.getElementById('loading').checkVisibility());
+  await settle(page);
+}
+
+async function storedRecord(page) {
+  const stored = await page.evaluate((key) => window.localStorage.getItem(key), KEY);
+  return stored === null ? null : Buffer.from(stored, 'base64');
+}
+
+// A picture button is named by its picture's alternative text here and
+// has no label in the headless reader; the places of things are left out.
+function comparable(dump) {
+  const { scroll, ...rest } = dump;
+  rest.controls = rest.controls.map((c) => c.replace(/^picture (\d+) "(?:[^"\\]|\\.)*"/, 'picture $1 ""'));
+  return rest;
+}
+
+// Both readers roll the same dice: the story's random numbers start from
+// one fixed state (the first roll would otherwise come from the clock).
+const SEED = { verb: 'random', args: ['4321'], quoted: [false], line: 'random 4321' };
+
+// Plays steps in both readers and compares every dump.
+async function playBoth(page, steps, name, mode = 'mouse') {
+  const script = withDumps([SEED, ...steps]);
+  const folder = tempFolder(name);
+  const expected = playHeadless(HEADLESS, script, folder);
+  const player = new WebPlayer(page, mode);
+  let n = 0;
+  for (const step of script) {
+    const dump = await player.step(step);
+    if (!dump) continue;
+    const want = expected.dumps[n];
+    n += 1;
+    assert.deepEqual(comparable(dump), comparable(want), `dump ${n} after '${script[script.indexOf(step) - 1]?.line ?? step.verb}'`);
+  }
+  assert.equal(n, expected.dumps.length);
+  return { expected, folder, player };
+}
+
+const OPENING = parseScript(`
+timer
+timer
+command next
+click "Begin"
+`);
+
+describe('a play of the demo book', () => {
+  test('the opening on its timer, hotwords, Restart with No and Yes, the Sounds check box, side pages and About match the headless reader', async () => {
+    const context = await newContext();
+    const page = await openReader(context);
+    await playBoth(page, parseScript(`
+      timer
+      timer
+      command next
+      click "Begin"
+      click "Get up"
+      click "Go down to breakfast"
+      command beginning
+      answer no
+      command sounds
+      click "Sound"
+      command ok
+      command information
+      command return
+      command about
+      command return
+      command beginning
+      answer yes
+    `), 'opening');
+    assert.deepEqual(page.errors, []);
+    await context.close();
+  });
+
+  test('a whole walkthrough to an ending with the mouse, then Exit: the stored record is the headless reader\'s, byte for byte, and a reload resumes', async () => {
+    const context = await newContext();
+    const page = await openReader(context);
+    const steps = parseScript(fs.readFileSync(path.join(WALKS, 'arrested.txt'), 'utf8'));
+    const { expected, folder } = await playBoth(page, [...steps, { verb: 'close', args: [], quoted: [] }], 'arrested');
+    await page.getByRole('heading', { name: 'The book is closed' }).waitFor();
+    assert.deepEqual(await storedRecord(page), expected.record);
+    assert.equal(expected.record.length, 3056);
+
+    // Open the book again: it resumes where the headless reader resumes.
+    await page.getByRole('button', { name: 'Open the book again' }).click();
+    await readerShown(page);
+    const resumed = playHeadless(HEADLESS, parseScript('dump'), folder);
+    assert.deepEqual(comparable(await webDump(page)), comparable(resumed.dumps[0]));
+    assert.deepEqual(page.errors, []);
+    await context.close();
+  });
+
+  test('a whole walkthrough to an ending with the keyboard alone', async () => {
+    const context = await newContext();
+    const page = await openReader(context);
+    const steps = parseScript(fs.readFileSync(path.join(WALKS, 'triumph.txt'), 'utf8'));
+    await playBoth(page, steps, 'triumph', 'keyboard');
+    assert.deepEqual(page.errors, []);
+    await context.close();
+  });
+});
+
+describe('the place', () => {
+  test('a second tab is refused while the first reads, and can call the first forward', async () => {
+    const context = await newContext();
+    const first = await openReader(context);
+    const second = await openReader(context, { wait: false });
+    await second.getByRole('heading', { name: 'The book is open in another tab' }).waitFor();
+    assert.equal(await second.locator('#reader').isVisible(), false);
+    await second.getByRole('button', { name: 'Show me the other tab' }).click();
+    await first.getByText('Another tab asked for it').waitFor();
+    // Once the first has closed, the second may read.
+    await new WebPlayer(first).step({ verb: 'close', args: [], quoted: [] });
+    await second.getByRole('button', { name: 'Read it here instead' }).click();
+    await readerShown(second);
+    assert.equal(await second.locator('#reader').isVisible(), true);
+    await context.close();
+  });
+
+  test('save my place to a file and open it again; a damaged file is refused and the place kept', async () => {
+    const context = await newContext();
+    const page = await openReader(context);
+    const player = new WebPlayer(page);
+    for (const step of [SEED, ...OPENING]) await player.step(step);
+    const saved = await webDump(page);
+
+    const download = page.waitForEvent('download');
+    await page.getByRole('menuitem', { name: 'Place' }).click();
+    await page.getByRole('menuitem', { name: 'Save my place to a file' }).click();
+    const file = await download;
+    assert.equal(file.suggestedFilename(), `${KEY}.dat`);
+    const bytes = fs.readFileSync(await file.path());
+    assert.deepEqual(bytes, await storedRecord(page));
+    const headless = playHeadless(HEADLESS, withDumps([SEED, ...OPENING, { verb: 'close', args: [], quoted: [] }]), tempFolder('save'));
+    assert.deepEqual(bytes, headless.record);
+
+    await player.step({ verb: 'click', args: ['Get up'], quoted: [true] });
+    const moved = await webDump(page);
+    assert.notEqual(moved.navigation, saved.navigation);
+
+    const openFile = async (buffer, name) => {
+      const chooser = page.waitForEvent('filechooser');
+      await page.getByRole('menuitem', { name: 'Place' }).click();
+      await page.getByRole('menuitem', { name: 'Open a saved place from a file' }).click();
+      await (await chooser).setFiles({ name, mimeType: 'application/octet-stream', buffer });
+    };
+    const refusals = [
+      [bytes.subarray(0, 3055), /exactly 3056 bytes long, and this file is 3055/],
+      [Buffer.alloc(3056), /does not start as one does/],
+      [Buffer.concat([Buffer.from([0xff, 0x7f]), bytes.subarray(2)]), /not a page of this book/],
+    ];
+    for (const [buffer, message] of refusals) {
+      await openFile(buffer, 'damaged.dat');
+      const dialog = page.getByRole('dialog');
+      await dialog.waitFor();
+      assert.match(await dialog.textContent(), message);
+      assert.match(await dialog.textContent(), /Your place is unchanged/);
+      await page.keyboard.press('Enter');
+      await settle(page);
+      assert.deepEqual(comparable(await webDump(page)), comparable(moved));
+    }
+
+    await openFile(bytes, `${KEY}.dat`);
+    await settle(page);
+    const back = await webDump(page);
+    assert.equal(back.navigation, saved.navigation);
+    assert.deepEqual(back.variables, saved.variables);
+    assert.deepEqual(await storedRecord(page), bytes);
+    await context.close();
+  });
+
+  test('a damaged stored record is a silent fresh start', async () => {
+    const context = await newContext();
+    await context.addInitScript((key) => {
+      if (!sessionStorage.getItem('seeded')) {
+        sessionStorage.setItem('seeded', '1');
+        localStorage.setItem(key, 'not base64 at all!');
+      }
+    }, KEY);
+    const page = await openReader(context);
+    const dump = await webDump(page);
+    assert.match(dump.navigation, /^navigation shown 2 current 2 on_current_page 1 pending_screen 2/);
+    assert.deepEqual(dump.messages, []);
+    assert.equal(await page.locator('#notice').isVisible(), false);
+    await context.close();
+  });
+
+  test('blocked storage: the reader runs and says once that the place cannot be kept', async () => {
+    const context = await newContext();
+    await context.addInitScript(() => {
+      const refuse = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
+      Storage.prototype.setItem = refuse;
+      Storage.prototype.getItem = refuse;
+    });
+    const page = await openReader(context);
+    const player = new WebPlayer(page);
+    for (const step of OPENING) await player.step(step);
+    const notice = page.getByRole('status').filter({ hasText: 'not letting the book keep your place' });
+    assert.equal(await notice.count(), 1);
+    await page.getByRole('button', { name: 'Dismiss' }).click();
+    await page.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
+    await player.step({ verb: 'click', args: ['Get up'], quoted: [true] });
+    assert.equal(await page.locator('#notice').isVisible(), false);
+    await player.step({ verb: 'close', args: [], quoted: [] });
+    await page.getByText('This browser would not keep it').waitFor();
+    assert.deepEqual(page.errors, []);
+    await context.close();
+  });
+
+  test('the place is written when the tab is hidden', async () => {
+    const context = await newContext();
+    const page = await openReader(context);
+    const player = new WebPlayer(page);
+    for (const step of [SEED, ...OPENING]) await player.step(step);
+    assert.equal(await storedRecord(page), null);
+    await page.evaluate(() => window.dispatchEvent(new Event('pagehide')));
+    const headless = playHeadless(HEADLESS, withDumps([SEED, ...OPENING, { verb: 'close', args: [], quoted: [] }]), tempFolder('hide'));
+    assert.deepEqual(await storedRecord(page), headless.record);
+    await context.close();
+  });
+});
+
+describe('the page', () => {
+  test('keyboard scrolling and native scrolling keep the engine\'s scroll position in step', async () => {
+    const context = await newContext({ viewport: { width: 390, height: 844 } });
+    const page = await openReader(context);
+    const player = new WebPlayer(page);
+    for (const step of parseScript('timer\ntimer\ncommand next\ncommand instructions')) await player.step(step);
+    let dump = await webDump(page);
+    assert.ok(dump.scroll.maximum > dump.scroll.page, 'the Instructions screen is longer than the phone');
+    await page.locator('#page').focus();
+    for (const [key, check] of [
+      ['PageDown', (s) => s.position === s.page],
+      ['ArrowDown', (s) => s.position === s.page + 16],
+      ['End', (s) => s.position === s.maximum - s.page + 1],
+      ['Home', (s) => s.position === 0],
+    ]) {
+      await page.keyboard.press(key);
+      await settle(page);
+      dump = await webDump(page);
+      assert.ok(check(dump.scroll), `${key}: ${JSON.stringify(dump.scroll)}`);
+      assert.equal(dump.scroll.top, dump.scroll.position, `${key}: the page shows the engine's position`);
+    }
+    await page.mouse.move(200, 400);
+    await page.mouse.wheel(0, 300);
+    await page.waitForFunction(() => document.getElementById('page').scrollTop > 0);
+    await settle(page);
+    dump = await webDump(page);
+    assert.equal(dump.scroll.position, dump.scroll.top, 'the engine follows the page\'s own scrolling');
+    // No sideways scrolling on a phone.
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth), true);
+    assert.equal(await page.evaluate(() => document.getElementById('page').scrollWidth <= document.getElementById('page').clientWidth), true);
+    await context.close();
+  });
+
+  test('a story page reads as a page: heading, text in order, named buttons and field, Tab in reading order', async () => {
+    const context = await newContext();
+    const page = await openReader(context);
+    const steps = parseScript(fs.readFileSync(path.join(WALKS, 'arrested.txt'), 'utf8'));
+    const player = new WebPlayer(page);
+    // Up to the pawnshop's answer field.
+    for (const step of steps) {
+      if (step.verb === 'type') break;
+      await player.step(step);
+    }
+    const snapshot = await page.locator('#sheet').ariaSnapshot();
+    assert.match(snapshot, /- heading "[^"]+" \[level=1\]/);
+    assert.match(snapshot, /- textbox "Your answer"/);
+    assert.match(snapshot, /- button "[^"]+"/);
+    const dump = await webDump(page);
+    const texts = dump.items.filter((i) => i.includes(' text ')).map((i) => JSON.parse(i.replace(/^\d+ text /, '')));
+    const spoken = snapshot.split('\n').filter((l) => l.includes('- text:')).map((l) => l.replace(/^\s*- text: /, '')).join(' ').replace(/\s+/g, ' ');
+    let from = 0;
+    for (const t of texts) {
+      const first = t.trim().split(/\s+/).slice(0, 3).join(' ');
+      const at = spoken.indexOf(first, from);
+      assert.ok(at >= from, `"${first}" in reading order`);
+      from = at;
+    }
+    // Tab meets the page's controls in reading order, then the bar.
+    const inOrder = await page.evaluate(() => [...document.querySelectorAll('#sheet .control')]
+      .filter((el) => !el.hidden).map((el) => el.getAttribute('aria-label') || el.textContent));
+    await page.locator('#page').focus();
+    const reached = [];
+    for (let i = 0; i < inOrder.length; i += 1) {
+      await page.keyboard.press('Tab');
+      reached.push(await page.evaluate(() => {
+        const el = document.activeElement;
+        return el.closest('#sheet') ? el.getAttribute('aria-label') || el.textContent : null;
+      }));
+    }
+    assert.deepEqual(reached, inOrder);
+    await context.close();
+  });
+
+  test('pictures have their alternative text and the bar its names', async () => {
+    const context = await newContext();
+    const page = await openReader(context);
+    assert.equal(await page.locator('#sheet img').first().getAttribute('alt'), 'The river Thames at dusk, with the clock tower at Westminster');
+    for (const name of ['Instructions', 'Restart points', 'Information', 'Return', 'Previous', 'Next']) {
+      assert.equal(await page.locator('#bar').getByRole('button', { name, exact: true }).count(), 1, name);
+    }
+    const menu = await page.locator('#menubar').ariaSnapshot();
+    assert.match(menu, /menubar/);
+    await context.close();
+  });
+
+  test('screenshots of a story page, a dialog, the Sounds screen and About at 1x and 2x', async () => {
+    for (const scale of [1, 2]) {
+      const context = await newContext({ deviceScaleFactor: scale, viewport: { width: 640, height: 720 } });
+      const page = await openReader(context);
+      const player = new WebPlayer(page);
+      for (const step of OPENING) await player.step(step);
+      await page.screenshot({ path: path.join(WORK, `story-${scale}x.png`) });
+      await page.getByRole('menuitem', { name: 'Menu', exact: true }).click();
+      await page.getByRole('menuitem', { name: 'Start at the Beginning' }).click();
+      await page.getByRole('dialog').waitFor();
+      await page.screenshot({ path: path.join(WORK, `dialog-${scale}x.png`) });
+      await page.keyboard.press('Escape');
+      await settle(page);
+      await player.step({ verb: 'command', args: ['sounds'], quoted: [false] });
+      await page.screenshot({ path: path.join(WORK, `sounds-${scale}x.png`) });
+      await player.step({ verb: 'command', args: ['about'], quoted: [false] });
+      await page.screenshot({ path: path.join(WORK, `about-${scale}x.png`) });
+      const phone = await newContext({ deviceScaleFactor: scale, viewport: { width: 390, height: 844 } });
+      const small = await openReader(phone);
+      for (const step of OPENING) await new WebPlayer(small).step(step);
+      await small.screenshot({ path: path.join(WORK, `phone-${scale}x.png`) });
+      await phone.close();
+      await context.close();
+    }
+  });
+});
