@@ -171,14 +171,14 @@ describe('the place', () => {
     const first = await openReader(context);
     const second = await openReader(context, { wait: false });
     await second.getByRole('heading', { name: 'The book is open in another tab' }).waitFor();
-    assert.equal(await second.locator('#reader').isVisible(), false);
+    assert.equal(await second.locator('#page').isVisible(), false);
     await second.getByRole('button', { name: 'Show me the other tab' }).click();
     await first.getByText('Another tab asked for it').waitFor();
     // Once the first has closed, the second may read.
     await new WebPlayer(first).step({ verb: 'close', args: [], quoted: [] });
     await second.getByRole('button', { name: 'Read it here instead' }).click();
     await readerShown(second);
-    assert.equal(await second.locator('#reader').isVisible(), true);
+    assert.equal(await second.locator('#page').isVisible(), true);
     await context.close();
   });
 
@@ -222,15 +222,18 @@ describe('the place', () => {
       assert.match(await dialog.textContent(), /Your place is unchanged/);
       await page.keyboard.press('Enter');
       await settle(page);
-      assert.deepEqual(comparable(await webDump(page)), comparable(moved));
+      const now = await webDump(page);
+      assert.deepEqual([now.navigation, now.items, now.variables], [moved.navigation, moved.items, moved.variables]);
     }
 
+    // The saved place is taken up (its page is run anew, so a roll on it
+    // may fall otherwise) and kept at once.
     await openFile(bytes, `${KEY}.dat`);
     await settle(page);
     const back = await webDump(page);
     assert.equal(back.navigation, saved.navigation);
-    assert.deepEqual(back.variables, saved.variables);
-    assert.deepEqual(await storedRecord(page), bytes);
+    assert.equal(back.items[0], saved.items[0]);
+    assert.equal((await storedRecord(page)).readInt16LE(0), bytes.readInt16LE(0));
     await context.close();
   });
 
@@ -287,23 +290,37 @@ describe('the place', () => {
 
 describe('the page', () => {
   test('keyboard scrolling and native scrolling keep the engine\'s scroll position in step', async () => {
-    const context = await newContext({ viewport: { width: 390, height: 844 } });
+    const context = await newContext();
     const page = await openReader(context);
     const player = new WebPlayer(page);
-    for (const step of parseScript('timer\ntimer\ncommand next\ncommand instructions')) await player.step(step);
+    // Up to the first page longer than the window, then on a phone held
+    // upright: the page is laid out again for it.
+    for (const step of parseScript(fs.readFileSync(path.join(WALKS, 'arrested.txt'), 'utf8'))) {
+      if (step.verb === 'scroll') break;
+      await player.step(step);
+    }
+    await page.setViewportSize({ width: 390, height: 844 });
+    await page.waitForFunction(() => document.getElementById('bar').style.width === `${document.getElementById('page').clientWidth}px`);
+    await settle(page);
     let dump = await webDump(page);
-    assert.ok(dump.scroll.maximum > dump.scroll.page, 'the Instructions screen is longer than the phone');
+    assert.ok(dump.scroll.maximum > dump.scroll.page, 'the page is longer than the phone');
     await page.locator('#page').focus();
-    for (const [key, check] of [
-      ['PageDown', (s) => s.position === s.page],
-      ['ArrowDown', (s) => s.position === s.page + 16],
-      ['End', (s) => s.position === s.maximum - s.page + 1],
-      ['Home', (s) => s.position === 0],
+    // Each key moves the engine's position as a desktop scroll bar would:
+    // the new position from the old one and the range.
+    const limit = (s) => s.maximum - s.page + 1;
+    for (const [key, expected] of [
+      ['End', (s) => limit(s)],
+      ['ArrowUp', (s) => s.position - 16],
+      ['PageUp', (s) => Math.max(0, s.position - s.page)],
+      ['ArrowDown', (s) => Math.min(limit(s), s.position + 16)],
+      ['PageDown', (s) => Math.min(limit(s), s.position + s.page)],
+      ['Home', () => 0],
     ]) {
+      const want = expected(dump.scroll);
       await page.keyboard.press(key);
       await settle(page);
       dump = await webDump(page);
-      assert.ok(check(dump.scroll), `${key}: ${JSON.stringify(dump.scroll)}`);
+      assert.equal(dump.scroll.position, want, `${key}: ${JSON.stringify(dump.scroll)}`);
       assert.equal(dump.scroll.top, dump.scroll.position, `${key}: the page shows the engine's position`);
     }
     await page.mouse.move(200, 400);
@@ -329,9 +346,8 @@ describe('the page', () => {
       await player.step(step);
     }
     const snapshot = await page.locator('#sheet').ariaSnapshot();
-    assert.match(snapshot, /- heading "[^"]+" \[level=1\]/);
-    assert.match(snapshot, /- textbox "Your answer"/);
-    assert.match(snapshot, /- button "[^"]+"/);
+    assert.match(snapshot, /^- heading "At the Counter" \[level=1\]\n- img "The three balls of the pawnshop sign"\n- text: "Mrs Sole/);
+    assert.match(snapshot, /- textbox "Your answer"$/);
     const dump = await webDump(page);
     const texts = dump.items.filter((i) => i.includes(' text ')).map((i) => JSON.parse(i.replace(/^\d+ text /, '')));
     const spoken = snapshot.split('\n').filter((l) => l.includes('- text:')).map((l) => l.replace(/^\s*- text: /, '')).join(' ').replace(/\s+/g, ' ');
@@ -342,7 +358,15 @@ describe('the page', () => {
       assert.ok(at >= from, `"${first}" in reading order`);
       from = at;
     }
-    // Tab meets the page's controls in reading order, then the bar.
+    // The next page: hotwords are buttons named by their labels, and Tab
+    // meets the page's controls in reading order.
+    await player.step({ verb: 'type', args: ['Ned Ferris'], quoted: [true] });
+    await player.step({ verb: 'enter', args: [], quoted: [] });
+    const next = await webDump(page);
+    const hotwords = next.controls.filter((c) => c.startsWith('hotword')).map((c) => JSON.parse(c.replace(/^hotword \d+ /, '')));
+    assert.ok(hotwords.length > 0);
+    const nextSnapshot = await page.locator('#sheet').ariaSnapshot();
+    for (const label of hotwords) assert.ok(nextSnapshot.includes(`- button ${JSON.stringify(label)}`), label);
     const inOrder = await page.evaluate(() => [...document.querySelectorAll('#sheet .control')]
       .filter((el) => !el.hidden).map((el) => el.getAttribute('aria-label') || el.textContent));
     await page.locator('#page').focus();
@@ -372,7 +396,7 @@ describe('the page', () => {
 
   test('screenshots of a story page, a dialog, the Sounds screen and About at 1x and 2x', async () => {
     for (const scale of [1, 2]) {
-      const context = await newContext({ deviceScaleFactor: scale, viewport: { width: 640, height: 720 } });
+      const context = await newContext({ deviceScaleFactor: scale });
       const page = await openReader(context);
       const player = new WebPlayer(page);
       for (const step of OPENING) await player.step(step);
@@ -387,11 +411,11 @@ describe('the page', () => {
       await page.screenshot({ path: path.join(WORK, `sounds-${scale}x.png`) });
       await player.step({ verb: 'command', args: ['about'], quoted: [false] });
       await page.screenshot({ path: path.join(WORK, `about-${scale}x.png`) });
-      const phone = await newContext({ deviceScaleFactor: scale, viewport: { width: 390, height: 844 } });
-      const small = await openReader(phone);
-      for (const step of OPENING) await new WebPlayer(small).step(step);
-      await small.screenshot({ path: path.join(WORK, `phone-${scale}x.png`) });
-      await phone.close();
+      await player.step({ verb: 'command', args: ['return'], quoted: [false] });
+      await page.setViewportSize({ width: 390, height: 844 });
+      await page.waitForFunction(() => document.getElementById('bar').style.width === `${document.getElementById('page').clientWidth}px`);
+      await settle(page);
+      await page.screenshot({ path: path.join(WORK, `phone-${scale}x.png`) });
       await context.close();
     }
   });
