@@ -817,8 +817,11 @@
   // lost when a browser drops a tab.
   function keepPlace() {
     if (!state.started || state.finished || !state.holding) return;
+    // Called directly, not through ccall: a message box may hold an engine
+    // call asleep, and ccall would take this call for that one's end.  The
+    // write itself never sleeps.
     try {
-      Module.ccall('web_save_now', 'number', [], []);
+      Module._web_save_now();
     } catch (error) {
       console.error(error);
     }
@@ -834,7 +837,8 @@
     if (!('BroadcastChannel' in window)) return;
     channel = new BroadcastChannel('tomelet-reader');
     channel.onmessage = (event) => {
-      if (!event.data || event.data.type !== 'come-forward' || !state.holding) return;
+      const data = event.data;
+      if (!data || data.type !== 'come-forward' || data.book !== state.storageKey || !state.holding) return;
       window.focus();
       showNotice('The book is open here. Another tab asked for it: only one tab reads it at a time.');
     };
@@ -872,10 +876,15 @@
     setTimeout(() => URL.revokeObjectURL(url), 10000);
   }
 
+  // A file far larger than any record is refused unread (as one of the
+  // wrong size); anything else is checked by the engine.
+  const LARGEST_READ = 1 << 16;
+
   async function openPlaceFromFile(file) {
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const result = await post(async () => {
+    const bytes = file.size > LARGEST_READ ? null : new Uint8Array(await file.arrayBuffer());
+    const result = bytes === null ? 1 : await post(async () => {
       const ptr = Module._malloc(Math.max(1, bytes.length));
+      if (!ptr) return 1;
       try {
         Module.HEAPU8.set(bytes, ptr);
         return await call('web_open_place', ptr, bytes.length);
@@ -887,7 +896,7 @@
     const size = await post(() => call('web_record_size'));
     const name = `"${file.name}"`;
     const reasons = {
-      1: `${name} is not a saved place of this book: a saved place is exactly ${size} bytes long, and this file is ${bytes.length}.`,
+      1: `${name} is not a saved place of this book: a saved place is exactly ${size} bytes long, and this file is ${file.size}.`,
       2: `${name} is not a saved place of this book: it does not start as one does.`,
       3: `${name} holds a place that is not a page of this book.`,
     };

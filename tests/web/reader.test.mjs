@@ -275,15 +275,25 @@ describe('the place', () => {
     await context.close();
   });
 
-  test('the place is written when the tab is hidden', async () => {
+  test('the place is written when the tab is hidden, even while a message box waits', async () => {
     const context = await newContext();
     const page = await openReader(context);
     const player = new WebPlayer(page);
     for (const step of [SEED, ...OPENING]) await player.step(step);
     assert.equal(await storedRecord(page), null);
+    // Hidden while a message box waits for its answer, too.
+    await page.getByRole('menuitem', { name: 'Menu', exact: true }).click();
+    await page.getByRole('menuitem', { name: 'Start at the Beginning' }).click();
+    await page.getByRole('dialog').waitFor();
     await page.evaluate(() => window.dispatchEvent(new Event('pagehide')));
     const headless = playHeadless(HEADLESS, withDumps([SEED, ...OPENING, { verb: 'close', args: [], quoted: [] }]), tempFolder('hide'));
     assert.deepEqual(await storedRecord(page), headless.record);
+    // The reader goes on as before.
+    await page.keyboard.press('Escape');
+    await settle(page);
+    await player.step({ verb: 'click', args: ['Get up'], quoted: [true] });
+    assert.match((await webDump(page)).navigation, /^navigation shown 405 /);
+    assert.deepEqual(page.errors, []);
     await context.close();
   });
 });
