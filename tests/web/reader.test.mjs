@@ -292,7 +292,7 @@ describe('the place', () => {
     await page.keyboard.press('Escape');
     await settle(page);
     await player.step({ verb: 'click', args: ['Get up'], quoted: [true] });
-    assert.match((await webDump(page)).navigation, /^navigation shown 405 /);
+    assert.match((await webDump(page)).navigation, /^navigation shown 404 /);
     assert.deepEqual(page.errors, []);
     await context.close();
   });
