@@ -297,5 +297,61 @@ TEST_F(StateFile, HeldFileRefusesASecondOpenAndSavesOnlyOnce) {
     EXPECT_TRUE(open_state_file());
 }
 
+TEST_F(StateFile, WriteStateKeepsTheFileHeldAndSaveWritesTheSameRecord) {
+    EXPECT_EQ(start(), 2);
+    current_paragraph = 404;
+    var(12).value = 3;
+    ASSERT_TRUE(write_state());
+    const bytes kept = read_file();
+    ASSERT_EQ(kept.size(), static_cast<size_t>(RECORD));
+    EXPECT_EQ(kept[0] | kept[1] << 8, 404);
+    EXPECT_EQ(kept[36 + 16 * 12], 3);
+    const plat_file held = state_file;
+    EXPECT_FALSE(open_state_file());  // still held
+    state_file = held;
+    save_state();
+    EXPECT_EQ(read_file(), kept);
+    EXPECT_FALSE(write_state());  // closed: nothing to write to
+}
+
+// A record taken from elsewhere is checked as a loaded one and, unlike a
+// state file at start-up, refused whole when its place is no paragraph:
+// nothing of a refused record reaches the game state or the record.
+TEST_F(StateFile, TakenRecordIsCheckedAndRefusedWhole) {
+    EXPECT_EQ(start(), 2);
+    const bytes before(the_book->state_record, the_book->state_record + RECORD);
+    bytes bad_magic = valid_record(404);
+    put32(bad_magic, 28, 1345);
+    const struct {
+        bytes record;
+        take_result result;
+    } refused[] = {
+        {[] { bytes b = valid_record(404); b.pop_back(); return b; }(), TAKE_WRONG_SIZE},
+        {[] { bytes b = valid_record(404); b.push_back(0); return b; }(), TAKE_WRONG_SIZE},
+        {bytes(), TAKE_WRONG_SIZE},
+        {bad_magic, TAKE_WRONG_MAGIC},
+        {valid_record(0), TAKE_BAD_PLACE},
+        {valid_record(788), TAKE_BAD_PLACE},
+        {valid_record(-3), TAKE_BAD_PLACE},
+    };
+    for (const auto& c : refused) {
+        int16_t place = 99;
+        EXPECT_EQ(take_state_record(c.record.data(), static_cast<int32_t>(c.record.size()), &place), c.result);
+        EXPECT_EQ(place, 99);
+        EXPECT_TRUE(state_is_initial());
+        EXPECT_EQ(bytes(the_book->state_record, the_book->state_record + RECORD), before);
+    }
+    EXPECT_EQ(take_state_record(nullptr, RECORD, nullptr), TAKE_WRONG_SIZE);
+
+    const bytes good = valid_record(787);
+    int16_t place = 0;
+    ASSERT_EQ(take_state_record(good.data(), RECORD, &place), TAKE_OK);
+    EXPECT_EQ(place, 787);
+    EXPECT_EQ(var(7).value, 7 % 5);
+    EXPECT_EQ(var(7).flag, 1);
+    EXPECT_EQ(the_book->restart_points[3].set, 1);
+    EXPECT_EQ(bytes(the_book->state_record, the_book->state_record + RECORD), good);
+}
+
 }  // namespace
 }  // namespace tomelet

@@ -119,6 +119,31 @@ file = "sounds/wind.wav"
     t->state_record[state_record_size(2, 1) - 1] = 7;
 }
 
+// A picture's alternative text is optional, converted like every text of
+// the catalogue, and reaches both the tables and the generated source.
+TEST(BookcText, PicturesCarryTheirAlternativeText) {
+    book_folder folder;
+    std::string catalogue = small_catalogue();
+    catalogue.replace(catalogue.find("height = 20\n"), 12, "height = 20\nalt = \"A caf\xC3\xA9 sign\"\n");
+    folder.write("book.toml", catalogue);
+    folder.write("text/a.tml", two_pages());
+    compile_result result = folder.compile();
+    ASSERT_TRUE(result.ok()) << all_diagnostics(result);
+    book_use(result.book->tables());
+    EXPECT_STREQ(picture_at(0)->alt, "A caf\xE9 sign");
+    EXPECT_STREQ(picture_at(1)->alt, "");  // none given
+    const std::string code = bookc::generate_cpp(*result.book, "my_book");
+    EXPECT_NE(code.find("{1100, 10, 20, \"A caf\\351 sign\"}"), std::string::npos);
+    EXPECT_NE(code.find("{1101, 0, 0, \"\"}"), std::string::npos);
+
+    catalogue.replace(catalogue.find("alt = "), std::strlen("alt = \"A caf\xC3\xA9 sign\""), "alt = 5");
+    folder.write("book.toml", catalogue);
+    result = folder.compile();
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(testing::reported(result, folder.name("book.toml") + ":", "'picture.alt' must be a string"))
+        << all_diagnostics(result);
+}
+
 TEST(BookcText, WithoutATextListEveryTmlFileUnderTextIsReadInPathOrder) {
     book_folder folder;
     folder.write("book.toml", small_catalogue());
