@@ -367,6 +367,11 @@
     state.paintEls = next;
     arrangeSheet();
     announcePage();
+    // For the benchmark: when the first page stood on the page.
+    if (!state.firstPaint) {
+      state.firstPaint = true;
+      performance.mark('tomelet-first-page');
+    }
   }
 
   // The sheet's children in reading order: by line, then from the left, so

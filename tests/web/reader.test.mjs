@@ -46,18 +46,21 @@ after(async () => {
   server?.close();
 });
 
-// A new browser profile (its own storage), with the page's clock in the
-// test's hands.
+// A new browser profile (its own storage).
 async function newContext(options = {}) {
   return browser.newContext({ viewport: VIEWPORT, acceptDownloads: true, ...options });
 }
 
+// A reader in a new tab, with the page's clock in the test's hands.
 async function openReader(context, { wait = true } = {}) {
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(error));
   page.errors = errors;
-  await page.clock.install({ time: new Date('2026-03-01T09:00:00Z') });
+  // The clock stands still but when the test moves it.
+  const start = new Date('2026-03-01T09:00:00Z').getTime();
+  await page.clock.install({ time: start });
+  await page.clock.pauseAt(start + 1000);
   await page.goto(`${siteUrl}?test`);
   if (wait) await readerShown(page);
   return page;

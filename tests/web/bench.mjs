@@ -1,0 +1,104 @@
+// The web reader's benchmark, in headless chromium on this machine (not a
+// test: it prints figures): a page turn (a hotword's click to the next
+// page painted) over a whole walkthrough, the first page shown after the
+// page starts loading from 127.0.0.1, and the size of tomelet.js and
+// tomelet.wasm (with and without the book's pictures and sounds, which the
+// wasm embeds).
+//
+// `node tests/web/bench.mjs` after building build-web/site (TOMELET_SITE
+// names another site, TOMELET_BOOK another book folder).
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+import { chromium } from 'playwright-core';
+
+import { WebPlayer, parseScript, settle } from './play.mjs';
+import { serve } from './server.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '..', '..');
+const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
+const BOOK = process.env.TOMELET_BOOK || path.join(root, 'books', 'demo');
+const WALK = path.join(root, 'tests', 'integration', 'walkthroughs', 'triumph.txt');
+const LOADS = 15;
+
+const median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  const mid = Math.floor(sorted.length / 2);
+  return sorted.length % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+};
+const fmt = (ms) => `${ms.toFixed(1)} ms`;
+const mb = (bytes) => `${(bytes / 1e6).toFixed(2)} MB`;
+
+const { server, url } = await serve(SITE);
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+
+// The first page shown: from the start of navigation to the first paint's
+// elements on the page and the frame after them.
+const firsts = [];
+for (let i = 0; i < LOADS; i += 1) {
+  const context = await browser.newContext({ viewport: { width: 760, height: 900 } });
+  const page = await context.newPage();
+  await page.goto(url);
+  const shown = await page.evaluate(() => new Promise((resolve) => {
+    const look = () => {
+      const mark = performance.getEntriesByName('tomelet-first-page')[0];
+      if (mark) requestAnimationFrame(() => setTimeout(() => resolve(mark.startTime), 0));
+      else setTimeout(look, 5);
+    };
+    look();
+  }));
+  firsts.push(shown);
+  await context.close();
+}
+
+// Page turns: every hotword of a whole walkthrough, clicked in the page;
+// the time runs to the frame after the engine has painted the next page.
+const context = await browser.newContext({ viewport: { width: 760, height: 900 } });
+const page = await context.newPage();
+await page.goto(`${url}?test`);
+await page.waitForFunction(() => window.tomeletTest && !document.getElementById('loading').checkVisibility());
+const player = new WebPlayer(page);
+const turns = [];
+for (const step of parseScript(fs.readFileSync(WALK, 'utf8'))) {
+  if (step.verb !== 'click') {
+    // The clock is the browser's own here: the opening's timer is waited
+    // for.
+    if (step.verb === 'timer') await page.waitForTimeout(2200);
+    else if (step.verb !== 'dump') await player.step(step);
+    continue;
+  }
+  await settle(page);
+  const ms = await page.evaluate(async ([label, nth]) => {
+    const buttons = [...document.querySelectorAll('#sheet button')].filter((b) => !b.hidden
+      && (b.textContent === label || b.getAttribute('aria-label') === label
+        || (label.endsWith('*') && b.textContent.startsWith(label.slice(0, -1)))));
+    const button = buttons[nth];
+    const start = performance.now();
+    button.click();
+    await window.tomeletTest.idle();
+    await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+    return performance.now() - start;
+  }, [step.args[0], step.args[1] ? Number(step.args[1]) - 1 : 0]);
+  turns.push(ms);
+  await player.answerBoxes();
+}
+await context.close();
+await browser.close();
+server.close();
+
+const size = (name) => fs.statSync(path.join(SITE, name)).size;
+const code = size('tomelet.js') + size('tomelet.wasm');
+let media = 0;
+for (const folder of ['pictures', 'sounds']) {
+  const dir = path.join(BOOK, folder);
+  if (!fs.existsSync(dir)) continue;
+  for (const file of fs.readdirSync(dir)) if (/\.(bmp|wav)$/i.test(file)) media += fs.statSync(path.join(dir, file)).size;
+}
+
+console.log(`machine: ${os.cpus()[0].model}, ${os.cpus().length} cores; ${new Date().toISOString().slice(0, 10)}`);
+console.log(`page turn (click to the next page painted), ${turns.length} turns: median ${fmt(median(turns))}, slowest ${fmt(Math.max(...turns))}`);
+console.log(`first page shown after the page starts loading, ${LOADS} loads: median ${fmt(median(firsts))}, slowest ${fmt(Math.max(...firsts))}`);
+console.log(`tomelet.js + tomelet.wasm: ${mb(code)}; without the book's embedded pictures and sounds (${mb(media)}): ${mb(code - media)}`);
