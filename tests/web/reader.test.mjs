@@ -361,6 +361,10 @@ describe('the page', () => {
     const snapshot = await page.locator('#sheet').ariaSnapshot();
     assert.match(snapshot, /^- heading "At the Counter" \[level=1\]\n- img "The three balls of the pawnshop sign"\n- text: "Mrs Sole/);
     assert.match(snapshot, /- textbox "Your answer"$/);
+    // The new page was announced, politely, by its title.
+    await page.clock.runFor(100);
+    assert.equal(await page.locator('#announce').getAttribute('aria-live'), 'polite');
+    assert.equal(await page.locator('#announce').textContent(), 'At the Counter');
     const dump = await webDump(page);
     const texts = dump.items.filter((i) => i.includes(' text ')).map((i) => JSON.parse(i.replace(/^\d+ text /, '')));
     const spoken = snapshot.split('\n').filter((l) => l.includes('- text:')).map((l) => l.replace(/^\s*- text: /, '')).join(' ').replace(/\s+/g, ' ');
