@@ -58,6 +58,8 @@ struct embedded {
 bool find_bitmap(uint16_t resource, embedded* out);
 // The resource number of a loaded bitmap (0 for none).
 uint16_t bitmap_resource(plat_bitmap bitmap);
+// Whether a loaded bitmap is one of the bar's (plat_bar_bitmap_load).
+bool bar_bitmap(plat_bitmap bitmap);
 bool find_sound(const char* name, embedded* out);
 
 }  // namespace tomelet::web

@@ -19,8 +19,8 @@ EM_JS(void, web_js_control_move, (int handle, int x, int y, int width, int heigh
 });
 EM_JS(void, web_js_control_focus, (int handle), { tomelet.focusControl(handle); });
 EM_JS(void, web_js_control_enable, (int handle, int enabled), { tomelet.enableControl(handle, enabled !== 0); });
-EM_JS(void, web_js_control_image, (int handle, int resource, const uint8_t* bytes, uint32_t size), {
-    tomelet.setControlImage(handle, resource, bytes ? () => HEAPU8.slice(bytes, bytes + size) : null);
+EM_JS(void, web_js_control_image, (int handle, int resource, const uint8_t* bytes, uint32_t size, int face), {
+    tomelet.setControlImage(handle, resource, bytes ? () => HEAPU8.slice(bytes, bytes + size) : null, face !== 0);
 });
 EM_JS(int, web_js_control_text, (int handle, char* buffer, int size), {
     const bytes = tomelet.encode(tomelet.controlText(handle));
@@ -62,15 +62,15 @@ void set_bar_image(int32_t handle, plat_bitmap bitmap) {
     plat_size size{};
     web::embedded file{};
     if (bitmap == nullptr || !plat_bitmap_size(bitmap, &size)) {
-        web_js_control_image(handle, 0, nullptr, 0);
+        web_js_control_image(handle, 0, nullptr, 0, 0);
         return;
     }
     const uint16_t resource = web::bitmap_resource(bitmap);
     if (!web::find_bitmap(resource, &file)) {
-        web_js_control_image(handle, 0, nullptr, 0);
+        web_js_control_image(handle, 0, nullptr, 0, 0);
         return;
     }
-    web_js_control_image(handle, resource, file.bytes, file.size);
+    web_js_control_image(handle, resource, file.bytes, file.size, web::bar_bitmap(bitmap) ? 1 : 0);
 }
 
 }  // namespace

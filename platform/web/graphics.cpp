@@ -72,6 +72,7 @@ struct bitmap_row {
     int32_t width;
     int32_t height;
     bool used;
+    bool bar;  // the bar's grey is shown as the button face's colour
 };
 constexpr int32_t BITMAP_ROWS = 256;
 bitmap_row bitmaps[BITMAP_ROWS];
@@ -122,6 +123,11 @@ const char* picture_alt(uint16_t resource) {
 uint16_t bitmap_resource(plat_bitmap bitmap) {
     const bitmap_row* b = bitmap_at(bitmap);
     return b != nullptr ? b->resource : 0;
+}
+
+bool bar_bitmap(plat_bitmap bitmap) {
+    const bitmap_row* b = bitmap_at(bitmap);
+    return b != nullptr && b->bar;
 }
 
 bool find_bitmap(uint16_t resource, embedded* out) {
@@ -226,10 +232,19 @@ plat_bitmap plat_bitmap_load(uint16_t resource) {
     if (!web::find_bitmap(resource, &file) || !bmp_size(file, &width, &height)) return nullptr;
     for (int32_t i = 0; i < BITMAP_ROWS; ++i) {
         if (bitmaps[i].used) continue;
-        bitmaps[i] = bitmap_row{resource, width, height, true};
+        bitmaps[i] = bitmap_row{resource, width, height, true, false};
         return reinterpret_cast<plat_bitmap>(static_cast<uintptr_t>(i + 1));
     }
     return nullptr;
+}
+
+// The page maps the image's grey (192, 192, 192) to the bar buttons' face
+// when it shows it on a bar button.
+plat_bitmap plat_bar_bitmap_load(uint16_t resource) {
+    plat_bitmap bitmap = plat_bitmap_load(resource);
+    const auto row = static_cast<int32_t>(reinterpret_cast<uintptr_t>(bitmap)) - 1;
+    if (row >= 0 && row < BITMAP_ROWS) bitmaps[row].bar = true;
+    return bitmap;
 }
 
 bool plat_bitmap_size(plat_bitmap bitmap, plat_size* size) {

@@ -103,6 +103,7 @@
     paintEls: [],
     controls: new Map(),
     bitmaps: new Map(),
+    faceUrls: new Map(),
     timer: 0,
     timerPending: false,
     scrollPending: false,
@@ -609,17 +610,58 @@
     else c.el.disabled = !enabled;
   }
 
-  function setControlImage(handle, resource, bytes) {
+  function setControlImage(handle, resource, bytes, face) {
     const c = state.controls.get(handle);
     if (!c) return;
     if (!bytes) {
       c.el.textContent = c.text;
       return;
     }
-    const img = pictureElement(bitmapUrl(resource, bytes), '', undefined, undefined);
+    const url = bitmapUrl(resource, bytes);
+    const img = pictureElement(url, '', undefined, undefined);
     img.removeAttribute('width');
     img.removeAttribute('height');
     c.el.replaceChildren(img);
+    if (face) {
+      faceUrl(resource, url).then((mapped) => {
+        if (mapped && img.getAttribute('src') === url) img.src = mapped;
+      });
+    }
+  }
+
+  // A bar image with its grey (192, 192, 192) in the buttons' face colour,
+  // as a desktop shows a bar's 3-D colours; made once per image.
+  const BAR_FACE = [240, 240, 240];
+
+  function faceUrl(resource, url) {
+    let made = state.faceUrls.get(resource);
+    if (!made) {
+      made = new Promise((resolve) => {
+        const source = new Image();
+        source.onload = () => {
+          try {
+            const canvas = document.createElement('canvas');
+            canvas.width = source.naturalWidth;
+            canvas.height = source.naturalHeight;
+            const context = canvas.getContext('2d');
+            context.drawImage(source, 0, 0);
+            const image = context.getImageData(0, 0, canvas.width, canvas.height);
+            const d = image.data;
+            for (let i = 0; i < d.length; i += 4) {
+              if (d[i] === 192 && d[i + 1] === 192 && d[i + 2] === 192) [d[i], d[i + 1], d[i + 2]] = BAR_FACE;
+            }
+            context.putImageData(image, 0, 0);
+            canvas.toBlob((blob) => resolve(blob ? URL.createObjectURL(blob) : null));
+          } catch (error) {
+            resolve(null);
+          }
+        };
+        source.onerror = () => resolve(null);
+        source.src = url;
+      });
+      state.faceUrls.set(resource, made);
+    }
+    return made;
   }
 
   function controlText(handle) {
