@@ -126,6 +126,16 @@ int32_t story_random() {
     return static_cast<int32_t>((random_state >> 16) & 0x7FFFu);
 }
 
+void story_set_next_random(int32_t value) {
+    // The multiplier is odd, so it has an inverse modulo 2^32 (five Newton
+    // steps double the correct low bits from 3 to past 32).
+    uint32_t inverse = RANDOM_MULTIPLIER;
+    for (int i = 0; i < 5; ++i) inverse *= 2u - RANDOM_MULTIPLIER * inverse;
+    const uint32_t next = (static_cast<uint32_t>(value) & 0x7FFFu) << 16;
+    random_state = (next - RANDOM_INCREMENT) * inverse;
+    random_seeded = 1;
+}
+
 void take_restart_snapshot(int32_t k) {
     restart_point* point = restart_point_at(k);
     uint8_t* snapshot = restart_snapshot(k);

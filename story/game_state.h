@@ -11,6 +11,11 @@ extern uint8_t random_seeded;
 
 // 0 to 32767; seeds itself from the tick count at its first use.
 int32_t story_random();
+// Sets the generator so that the next story_random() returns value (taken
+// modulo 32768), seeded: for tests and tools that fix a roll.  The state it
+// picks is the one whose successor yields value, so the numbers after it go
+// on as the generator's own.
+void story_set_next_random(int32_t value);
 // Saves restart point k: set, the shown paragraph as its target, and a
 // snapshot of every variable's flag and value.
 void take_restart_snapshot(int32_t k);

@@ -81,6 +81,16 @@ TEST_F(GameState, GeneratorSeededWithOneGivesTheKnownSequence) {
     EXPECT_EQ(story_random(), 6334);
 }
 
+TEST_F(GameState, SetNextRandomGivesThatNumber) {
+    // value, what story_random gives next (modulo 32768)
+    const int32_t cases[][2] = {{0, 0}, {41, 41}, {6334, 6334}, {32767, 32767}, {32768, 0}, {40000, 7232}};
+    for (const auto& c : cases) {
+        story_set_next_random(c[0]);
+        EXPECT_EQ(random_seeded, 1);
+        EXPECT_EQ(story_random(), c[1]) << c[0];
+    }
+}
+
 TEST_F(GameState, GeneratorSeedsFromTheTickCountOnceAtFirstUse) {
     headless::set_tick_count(60 * 1000 + 59);  // seed 1000
     EXPECT_EQ(story_random(), 3304);

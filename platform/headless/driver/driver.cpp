@@ -17,6 +17,7 @@
 #include "app/shell.h"
 #include "page/controls.h"
 #include "page/display_list.h"
+#include "platform/common/model_dump.h"
 #include "platform/headless/headless.h"
 #include "story/game_state.h"
 #include "story/state_file.h"
@@ -24,6 +25,9 @@
 namespace tomelet::driver {
 
 namespace {
+
+using model_dump::link_text;
+using model_dump::quote;
 
 // A script line split into words; a word in double quotes may hold blanks,
 // and \" and \\ stand for a quote and a backslash inside it.
@@ -135,45 +139,6 @@ bool look_up(const named_value (&table)[N], const std::string& name, int32_t* va
     return false;
 }
 
-// Text as it stands in a dump: in double quotes, with \" \\ and \xNN for
-// anything outside printable ASCII.
-std::string quote(const char* text) {
-    std::string out = "\"";
-    for (const char* c = text; *c != '\0'; ++c) {
-        const auto u = static_cast<unsigned char>(*c);
-        if (*c == '"' || *c == '\\') {
-            out += '\\';
-            out += *c;
-        } else if (u < 0x20 || u >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            out += hex;
-        } else {
-            out += *c;
-        }
-    }
-    return out + "\"";
-}
-
-const char* item_kind_name(int32_t kind) {
-    switch (kind) {
-        case ITEM_TEXT: return "text";
-        case ITEM_ALIGN_LEFT: return "align left";
-        case ITEM_ALIGN_CENTRE: return "align centre";
-        case ITEM_ALIGN_RIGHT: return "align right";
-        case ITEM_BOLD_ON: return "bold on";
-        case ITEM_BOLD_OFF: return "bold off";
-        case ITEM_PARAGRAPH_BREAK: return "paragraph";
-        case ITEM_BREAK: return "break";
-        case ITEM_TAB: return "tab";
-        case ITEM_TITLE: return "title";
-        case ITEM_PICTURE: return "picture";
-        case ITEM_EDIT_BOX: return "edit-box";
-        case ITEM_BUTTON: return "button";
-        default: return "unknown";
-    }
-}
-
 const char* control_kind_name(int32_t kind) {
     switch (kind) {
         case PLAT_EDIT_BOX: return "edit";
@@ -189,12 +154,6 @@ const char* control_kind_name(int32_t kind) {
 const char* font_name(const headless::draw_record& d) {
     if (d.font == nullptr) return "default";
     return d.weight >= headless::BOLD_WEIGHT ? "bold" : "normal";
-}
-
-std::string link_text(const page_link& link) {
-    if (link.kind == LINK_PARAGRAPH) return "paragraph:" + std::to_string(link.target + 1);
-    if (link.kind == LINK_SCREEN) return "screen:" + std::to_string(link.target);
-    return "none";
 }
 
 std::string rect_text(const plat_rect& r) {
@@ -303,7 +262,7 @@ private:
             if (!clicked) return fail("no shown, enabled control " + quote(arg(1).c_str()) + " to click");
         } else if (verb == "random") {
             if (args != 1 || !parse_int(arg(1), &value) || value < 0 || value > 32767) return usage(verb);
-            set_next_random(value);
+            story_set_next_random(value);
         } else if (verb == "type") {
             plat_control box = nullptr;
             if (args == 1 && line.quoted[1]) {
@@ -442,18 +401,6 @@ private:
         return nullptr;
     }
 
-    // Makes the story's next random number `value`: the generator's state
-    // is set to the one whose successor yields it.
-    static void set_next_random(int32_t value) {
-        constexpr uint32_t multiplier = 214013u;
-        constexpr uint32_t increment = 2531011u;
-        uint32_t inverse = multiplier;  // Newton's iteration for the inverse mod 2^32
-        for (int i = 0; i < 5; ++i) inverse *= 2u - multiplier * inverse;
-        const uint32_t next = static_cast<uint32_t>(value) << 16;
-        random_state = (next - increment) * inverse;
-        random_seeded = 1;
-    }
-
     // The text-entry box named by id, or else the one with the focus, or
     // else the only one shown.
     static plat_control find_box(const int32_t* id) {
@@ -489,17 +436,7 @@ private:
         out_ << "scroll min " << s.minimum << " max " << s.maximum << " page " << s.page << " pos " << s.position
              << "\n";
 
-        out_ << "items " << page_item_count << "\n";
-        for (int32_t i = 0; i < page_item_count; ++i) {
-            const page_item& item = page_items[i];
-            out_ << "  " << i << " " << item_kind_name(item.kind);
-            if (item.kind == ITEM_TEXT || item.kind == ITEM_TITLE) out_ << " " << quote(item.text);
-            if (item.kind == ITEM_PICTURE) {
-                out_ << " " << static_cast<uint16_t>(item.value) << (item.inline_flag != 0 ? " inline" : " own-line");
-            }
-            if (item.kind == ITEM_EDIT_BOX || item.kind == ITEM_BUTTON) out_ << " " << item.value;
-            out_ << "\n";
-        }
+        out_ << model_dump::items();
 
         const int32_t draws = std::min(headless::draw_count(), headless::DRAW_LOG_SIZE);
         out_ << "lines " << draws << "\n";
@@ -553,15 +490,7 @@ private:
         }
         headless::clear_messages();
 
-        out_ << "variables\n";
-        for (int32_t i = 0; the_book != nullptr && i < the_book->variable_count; ++i) {
-            const variable_row& v = the_book->variable_catalogue[i];
-            if (v.value == 0 && v.flag == 0) continue;
-            const char* value = value_name(&v, v.value);
-            out_ << "  " << i << " " << quote(v.name) << " value " << static_cast<int>(v.value) << " "
-                 << (value != nullptr ? quote(value) : std::string("-")) << " flag " << static_cast<int>(v.flag)
-                 << "\n";
-        }
+        out_ << model_dump::variables();
         out_ << "end\n";
         out_.flush();
     }
