@@ -11,6 +11,16 @@
 #                            not: that depends on the fonts' sizes)
 #   hotword ID PLACE         the first hotword of paragraph 2, and the place
 #                            a click on it leads to
+#   resume_page KIND:ID ...  the page controls shown when the reader
+#                            starts from a state file that the opening,
+#                            "Next", the hotword's click and, while the page
+#                            reached rolls a random number as it is built,
+#                            the first hotword of that page left; the file
+#                            is kept as resume-from.dat beside OUT_FILE, and
+#                            the record written when the reader is closed at
+#                            once as resume-to.dat
+#   resume_navbar R P N      whether "Rtrn", "Prev" and "Next" are enabled
+#                            on that page (on/off)
 #   empty_place N            the first of the places 1, 8, 9 and 10 that
 #                            starts, without a message, on an empty page
 #   answer PARAGRAPH ID PLACE TEXT
@@ -41,6 +51,12 @@ write_record() {
   printf '\x40\x05\x00\x00' | dd of=VBQ2CorvinAshby.dat bs=1 seek=28 conv=notrunc status=none
 }
 
+# The markup text of a paragraph of the book's source.
+paragraph_text() {
+  awk -v want="$1" '/^@@/ {next} /^@/ {sub(/^@[ \t]*/, ""); n = $1 + 0; next} n == want {print}' \
+    $(find "$book/text" -name '*.tml' | sort)
+}
+
 # The page controls of a dump: KIND:ID for ids of 4000 and above.
 page_controls() {
   awk '/^controls/ {c = 1; next} /^navbar/ {c = 0} c && $2 >= 4000 {printf "%s:%s ", $1, $2}'
@@ -60,6 +76,31 @@ if [ -n "$hotword" ]; then
   rm -f VBQ2CorvinAshby.dat
   printf 'timer\ntimer\ncommand next\nclick %s\nclose\n' "$hotword" | "$headless" > /dev/null
   echo "hotword $hotword $(place)" >> "$out.tmp"
+
+  # A reader resuming at a page that sets a variable at random as it is
+  # built rolls anew, so the walk goes on from such a page by its first
+  # hotword, up to five times.
+  steps="timer\ntimer\ncommand next\nclick $hotword\n"
+  for _ in 1 2 3 4 5; do
+    paragraph_text "$(place)" | grep -q '<[Rr] *%[0-9]* *z *>' || break
+    rm -f VBQ2CorvinAshby.dat
+    next="$(printf "${steps}dump\nclose\n" | "$headless" | page_controls | tr ' ' '\n' |
+            sed -n 's/^hotword:\([0-9]*\)$/\1/p' | head -n 1)"
+    steps="${steps}click $next\n"
+    rm -f VBQ2CorvinAshby.dat
+    [ -n "$next" ] && printf "${steps}close\n" | "$headless" > /dev/null
+  done
+  if [ -f VBQ2CorvinAshby.dat ] && ! paragraph_text "$(place)" | grep -q '<[Rr] *%[0-9]* *z *>'; then
+    # The state file those steps left (the web reader saves the same
+    # bytes), opened again and closed at once.
+    cp VBQ2CorvinAshby.dat "$(dirname "$out")/resume-from.dat"
+    printf 'dump\nclose\n' | "$headless" > resumed.txt
+    cp VBQ2CorvinAshby.dat "$(dirname "$out")/resume-to.dat"
+    resumed="$(page_controls < resumed.txt)"
+    echo "resume_page ${resumed% }" >> "$out.tmp"
+    sed -n 's/^navbar return \([a-z]*\) prev \([a-z]*\) next \([a-z]*\)$/resume_navbar \1 \2 \3/p' \
+      resumed.txt >> "$out.tmp"
+  fi
 fi
 
 for p in 1 8 9 10; do
@@ -76,10 +117,6 @@ done
 # starts there is taken.  Two answers are typed: one no book accepts, which
 # leads to the field's default target, and the first answer the S tag
 # lists.
-paragraph_text() {
-  awk -v want="$1" '/^@@/ {next} /^@/ {sub(/^@[ \t]*/, ""); n = $1 + 0; next} n == want {print}' \
-    $(find "$book/text" -name '*.tml' | sort)
-}
 for p in $(awk '/^@@/ {next} /^@/ {sub(/^@[ \t]*/, ""); n = $1 + 0; next} /<S[ >]/ && n {print n}' \
              $(find "$book/text" -name '*.tml' | sort) | sort -un); do
   write_record "$size" "$p"

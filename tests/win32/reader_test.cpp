@@ -331,6 +331,65 @@ TEST_F(reader_test, a_hotword_leads_to_its_target_and_start_at_the_beginning_ask
     EXPECT_EQ(le16(close_and_read(main), 0), target);
 }
 
+// A file expect.sh left beside the expectations.
+std::vector<uint8_t> expected_file(const std::string& name) {
+    const std::string expect = environment("TOMELET_EXPECT");
+    return read_file(expect.substr(0, expect.find_last_of('\\') + 1) + name);
+}
+
+// The offsets at which two records differ, the first few of them.
+std::string differences(const std::vector<uint8_t>& seen, const std::vector<uint8_t>& wanted) {
+    std::string out;
+    int32_t count = 0;
+    for (size_t i = 0; i < std::min(seen.size(), wanted.size()); ++i) {
+        if (seen[i] == wanted[i]) continue;
+        if (++count <= 8) {
+            out += " offset " + std::to_string(i) + ": " + std::to_string(seen[i]) + " not " +
+                   std::to_string(wanted[i]) + ";";
+        }
+    }
+    return std::to_string(count) + " bytes differ:" + out;
+}
+
+// The state file the headless reader left after the opening, "Next" and
+// the hotword's click (the bytes the web reader saves after those steps):
+// the exe resumes on that page and, closed at once, writes back what the
+// headless reader writes, so that either reader opens the other's file.
+TEST_F(reader_test, a_state_file_from_the_headless_reader_resumes_on_its_page_and_is_written_back_alike) {
+    const auto page = facts().find("resume_page");
+    if (page == facts().end()) GTEST_SKIP() << "paragraph 2 of this book has no hotword";
+    const std::vector<std::string> navbar = words(facts().at("resume_navbar"));
+    ASSERT_EQ(navbar.size(), 3u);
+    const std::vector<uint8_t> from = expected_file("resume-from.dat");
+    const std::vector<uint8_t> to = expected_file("resume-to.dat");
+    ASSERT_EQ(from.size(), static_cast<size_t>(record_size()));
+    ASSERT_EQ(to.size(), from.size());
+    // A place past the opening: a reader that ignored the file would start
+    // at paragraph 2 and write 2 back.
+    const int32_t place = le16(from, 0);
+    ASSERT_NE(place, 2);
+
+    write_state(from);
+    HWND main = start();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(wait_until(STEP_TIMEOUT_MS, [&]() { return describe(page_controls(main)) == page->second; }))
+        << describe(page_controls(main));
+    const auto on = [](const std::string& state) { return state == "on" ? 1 : 0; };
+    EXPECT_TRUE(wait_for(main, STEP_TIMEOUT_MS, [&](const std::vector<child>& all) {
+        return enabled(all, CMD_RETURN) == on(navbar[0]) && enabled(all, CMD_PREVIOUS) == on(navbar[1]) &&
+               enabled(all, CMD_NEXT) == on(navbar[2]);
+    }));
+    EXPECT_EQ(caption(main), facts().at("title"));
+    // No opening sequence: its timer would have reached the book details.
+    EXPECT_FALSE(wait_for(main, 5000, details_screen_shown));
+    EXPECT_EQ(describe(page_controls(main)), page->second);
+
+    const std::vector<uint8_t> after = close_and_read(main);
+    ASSERT_EQ(after.size(), to.size());
+    EXPECT_EQ(le16(after, 0), place);
+    EXPECT_TRUE(after == to) << differences(after, to);
+}
+
 // The "answer" facts: paragraph, box id, place and the typed text (the
 // rest of the line).
 struct answer_fact {
