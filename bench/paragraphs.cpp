@@ -87,5 +87,3 @@ BENCHMARK(BM_AssembleAndRunEveryPage);
 
 }  // namespace
 }  // namespace tomelet
-
-BENCHMARK_MAIN();
