@@ -141,11 +141,21 @@ struct face_choice {
 // that is not ours).
 face_choice face_of(plat_font font);
 // Draws n characters in a face at (x, y) of the target (the top of the
-// measured line), clipped, in the colour given.
+// measured line), clipped, in the colour given: through the glyph routine
+// in use, ink_glyphs unless a test put another in its place (a reference to
+// compare with; nullptr goes back to ink_glyphs).
 void draw_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, const face_choice& face,
                  const char* text, int32_t n, bool prefixes, uint8_t r, uint8_t g, uint8_t b);
+void ink_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, const face_choice& face,
+                const char* text, int32_t n, bool prefixes, uint8_t r, uint8_t g, uint8_t b);
+using glyph_routine = void (*)(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, const face_choice& face,
+                               const char* text, int32_t n, bool prefixes, uint8_t r, uint8_t g, uint8_t b);
+void use_glyph_routine(glyph_routine routine);
 
-// Pixels (canvas.cpp).
+// Pixels (canvas.cpp).  Two layers: the client layer (what the window's
+// paints drew, in client pixels) and the screen buffer (the composed
+// window).  Each is packed row after row at its current width, 3 bytes a
+// pixel, so it occupies only as much memory as the window has pixels.
 void clear_client_layer();
 void put_pixel(bool on_screen, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b);
 void fill_rect(bool on_screen, const plat_rect& rect, uint8_t r, uint8_t g, uint8_t b);
@@ -153,10 +163,29 @@ plat_rect intersect(const plat_rect& a, const plat_rect& b);
 // The window's outer size as rendered (cut to the framebuffer).
 int32_t frame_width();
 int32_t frame_height();
+// A layer as the drawing routines write it.  The client layer keeps every
+// byte complemented (255 - value, so that white is 0); whoever writes it
+// directly says which rows and columns it inked with mark_ink, so that the
+// next paint knows what to clear.  Past the last row lie LAYER_SLACK bytes
+// that belong to no pixel: a routine may read and write back bytes up to
+// that far past the last pixel it changes.
+constexpr int32_t LAYER_SLACK = 64;
+struct layer_view {
+    uint8_t* pixels;  // row 0
+    int32_t stride;   // bytes from one row to the next
+    int32_t width, height;
+    bool complemented;
+};
+layer_view drawing_layer(bool on_screen);
+void mark_ink(bool on_screen, const plat_rect& area);
+// The screen buffer's rows: frame_width() x 3 bytes each.
+const uint8_t* screen_rows();
+// Copies the client layer into the screen buffer, where the client area
+// stands in the window (CLIENT_LEFT, CLIENT_TOP), within `area` (window
+// pixels inside both).
+void copy_client_to_screen(const plat_rect& area);
 // Draws a bitmap handle's image with its top-left corner at (x, y) of the
 // target, at most width x height of it, clipped.
-// The screen buffer's rows: MAX_WINDOW_WIDTH x 3 bytes each.
-const uint8_t* screen_rows();
 void blit_bitmap(bool on_screen, plat_bitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height,
                  const plat_rect& clip);
 

@@ -1,5 +1,6 @@
 // Painting: the client layer (what the window's own paints drew), the
 // screen buffer (the composed window), the canvases and the draw logs.
+#include <cstddef>
 #include <cstring>
 
 #include "platform/headless/backend.h"
@@ -9,22 +10,76 @@ namespace headless {
 
 namespace {
 
-// Both layers are fixed storage: the client area as painted, in client
-// pixels, and the whole window as composed, in window pixels.
-uint8_t client_layer[MAX_WINDOW_HEIGHT][MAX_WINDOW_WIDTH][3];
-uint8_t screen_layer[MAX_WINDOW_HEIGHT][MAX_WINDOW_WIDTH][3];
+// Both layers are fixed storage, packed at the window's width: a window of
+// w x h pixels occupies the first w x h x 3 bytes of each, and the rest is
+// never touched.  The client layer holds every byte complemented, so white
+// is 0: the storage of a new process is a white window already.
+constexpr size_t LAYER_BYTES = static_cast<size_t>(MAX_WINDOW_WIDTH) * MAX_WINDOW_HEIGHT * 3 + LAYER_SLACK;
+uint8_t client_layer[LAYER_BYTES];
+uint8_t screen_layer[LAYER_BYTES];
+
+// The client layer's shape, and per row the columns [ink_left, ink_right)
+// outside which the row is white (empty when ink_left >= ink_right).  A
+// paint clears only those spans, that is only what earlier paints drew.
+int32_t client_width = 0;
+int32_t client_height = 0;
+int16_t ink_left[MAX_WINDOW_HEIGHT];
+int16_t ink_right[MAX_WINDOW_HEIGHT];
 
 int32_t cut(int32_t v, int32_t most) { return v < 0 ? 0 : (v > most ? most : v); }
 
+uint8_t* client_row(int32_t y) { return client_layer + static_cast<size_t>(y) * client_width * 3; }
+
+uint8_t* screen_row(int32_t y) { return screen_layer + static_cast<size_t>(y) * frame_width() * 3; }
+
+// Makes the whole client layer white again: only the inked spans need it.
+void whiten_client() {
+    for (int32_t y = 0; y < client_height; ++y) {
+        if (ink_left[y] < ink_right[y]) {
+            std::memset(client_row(y) + static_cast<ptrdiff_t>(ink_left[y]) * 3, 0,
+                        static_cast<size_t>(ink_right[y] - ink_left[y]) * 3);
+        }
+        ink_left[y] = 0;
+        ink_right[y] = 0;
+    }
+}
+
+// Follows the window's client size.  A new shape packs the rows
+// differently, so the layer is made white first (what it held is no
+// picture in the new shape); the paint that a resize brings redraws it.
+void follow_client_size() {
+    const int32_t w = cut(state.window.exists ? state.window.client_width : 0, MAX_WINDOW_WIDTH);
+    const int32_t h = cut(state.window.exists ? state.window.client_height : 0, MAX_WINDOW_HEIGHT);
+    if (w == client_width && h == client_height) return;
+    whiten_client();
+    client_width = w;
+    client_height = h;
+}
+
 int32_t layer_width(bool on_screen) {
-    return on_screen ? frame_width() : cut(state.window.exists ? state.window.client_width : 0, MAX_WINDOW_WIDTH);
+    if (on_screen) return frame_width();
+    follow_client_size();
+    return client_width;
 }
 
 int32_t layer_height(bool on_screen) {
-    return on_screen ? frame_height() : cut(state.window.exists ? state.window.client_height : 0, MAX_WINDOW_HEIGHT);
+    if (on_screen) return frame_height();
+    follow_client_size();
+    return client_height;
 }
 
-uint8_t (*layer_row(bool on_screen, int32_t y))[3] { return on_screen ? screen_layer[y] : client_layer[y]; }
+// Widens a row's inked span of the client layer (the columns are inside
+// the layer).
+void ink_row(int32_t y, int32_t left, int32_t right) {
+    if (left >= right) return;
+    if (ink_left[y] >= ink_right[y]) {
+        ink_left[y] = static_cast<int16_t>(left);
+        ink_right[y] = static_cast<int16_t>(right);
+        return;
+    }
+    if (left < ink_left[y]) ink_left[y] = static_cast<int16_t>(left);
+    if (right > ink_right[y]) ink_right[y] = static_cast<int16_t>(right);
+}
 
 // The canvas behind a handle: one of the two canvases, while it is active.
 canvas_state* canvas_of(plat_canvas canvas) {
@@ -89,33 +144,64 @@ plat_rect intersect(const plat_rect& a, const plat_rect& b) {
     return r;
 }
 
+layer_view drawing_layer(bool on_screen) {
+    if (on_screen) return layer_view{screen_layer, frame_width() * 3, frame_width(), frame_height(), false};
+    follow_client_size();
+    return layer_view{client_layer, client_width * 3, client_width, client_height, true};
+}
+
+void mark_ink(bool on_screen, const plat_rect& area) {
+    if (on_screen) return;
+    const plat_rect a = intersect(area, plat_rect{0, 0, layer_width(false), layer_height(false)});
+    for (int32_t y = a.top; y < a.bottom; ++y) ink_row(y, a.left, a.right);
+}
+
 void put_pixel(bool on_screen, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b) {
     if (x < 0 || y < 0 || x >= layer_width(on_screen) || y >= layer_height(on_screen)) return;
-    uint8_t* p = layer_row(on_screen, y)[x];
-    p[0] = r;
-    p[1] = g;
-    p[2] = b;
+    if (on_screen) {
+        uint8_t* p = screen_row(y) + static_cast<ptrdiff_t>(x) * 3;
+        p[0] = r;
+        p[1] = g;
+        p[2] = b;
+        return;
+    }
+    uint8_t* p = client_row(y) + static_cast<ptrdiff_t>(x) * 3;
+    p[0] = static_cast<uint8_t>(~r);
+    p[1] = static_cast<uint8_t>(~g);
+    p[2] = static_cast<uint8_t>(~b);
+    ink_row(y, x, x + 1);
 }
 
 void fill_rect(bool on_screen, const plat_rect& rect, uint8_t r, uint8_t g, uint8_t b) {
     const plat_rect area = intersect(rect, plat_rect{0, 0, layer_width(on_screen), layer_height(on_screen)});
+    if (area.right <= area.left) return;
+    if (!on_screen) {
+        r = static_cast<uint8_t>(~r);
+        g = static_cast<uint8_t>(~g);
+        b = static_cast<uint8_t>(~b);
+    }
+    const bool white = !on_screen && r == 0 && g == 0 && b == 0;
     for (int32_t y = area.top; y < area.bottom; ++y) {
-        uint8_t(*row)[3] = layer_row(on_screen, y);
+        uint8_t* row = (on_screen ? screen_row(y) : client_row(y)) + static_cast<ptrdiff_t>(area.left) * 3;
+        // White on the client layer inks nothing.
+        if (!on_screen && !white) ink_row(y, area.left, area.right);
         if (r == g && g == b) {
-            // A grey (white above all: every paint starts with it) is one
-            // byte over and over.
-            std::memset(row[area.left], r, static_cast<size_t>(area.right - area.left) * 3);
+            // A grey (white above all) is one byte over and over.
+            std::memset(row, r, static_cast<size_t>(area.right - area.left) * 3);
             continue;
         }
-        for (int32_t x = area.left; x < area.right; ++x) {
-            row[x][0] = r;
-            row[x][1] = g;
-            row[x][2] = b;
+        for (int32_t x = area.left; x < area.right; ++x, row += 3) {
+            row[0] = r;
+            row[1] = g;
+            row[2] = b;
         }
     }
 }
 
-void clear_client_layer() { fill_rect(false, plat_rect{0, 0, MAX_WINDOW_WIDTH, MAX_WINDOW_HEIGHT}, WHITE, WHITE, WHITE); }
+void clear_client_layer() {
+    follow_client_size();
+    whiten_client();
+}
 
 void blit_bitmap(bool on_screen, plat_bitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height,
                  const plat_rect& clip) {
@@ -126,14 +212,35 @@ void blit_bitmap(bool on_screen, plat_bitmap bitmap, int32_t x, int32_t y, int32
     if (bitmap_image(resource, &image)) {
         if (width > image.width) width = image.width;
         if (height > image.height) height = image.height;
-        const plat_rect area = intersect(plat_rect{x, y, x + width, y + height}, clip);
+        const layer_view layer = drawing_layer(on_screen);
+        const plat_rect area = intersect(intersect(plat_rect{x, y, x + width, y + height}, clip),
+                                         plat_rect{0, 0, layer.width, layer.height});
+        if (area.right <= area.left || area.bottom <= area.top) return;
+        // Row by row; a 24-bit image (the usual kind) is read straight from
+        // its rows, any other through bmp_pixel.
+        const uint8_t flip = layer.complemented ? 0xFF : 0x00;
         for (int32_t py = area.top; py < area.bottom; ++py) {
-            for (int32_t px = area.left; px < area.right; ++px) {
-                const uint32_t c = bmp_pixel(image, px - x, py - y);
-                put_pixel(on_screen, px, py, static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
-                          static_cast<uint8_t>(c));
+            uint8_t* out = layer.pixels + static_cast<ptrdiff_t>(py) * layer.stride + static_cast<ptrdiff_t>(area.left) * 3;
+            const int32_t sy = py - y;
+            if (image.bits == 24) {
+                const int32_t file_row = image.top_down ? sy : image.height - 1 - sy;
+                const uint8_t* in = image.pixels + static_cast<size_t>(file_row) * image.stride +
+                                    static_cast<ptrdiff_t>(area.left - x) * 3;
+                for (int32_t px = area.left; px < area.right; ++px, in += 3, out += 3) {
+                    out[0] = static_cast<uint8_t>(in[2] ^ flip);
+                    out[1] = static_cast<uint8_t>(in[1] ^ flip);
+                    out[2] = static_cast<uint8_t>(in[0] ^ flip);
+                }
+            } else {
+                for (int32_t px = area.left; px < area.right; ++px, out += 3) {
+                    const uint32_t c = bmp_pixel(image, px - x, sy);
+                    out[0] = static_cast<uint8_t>((c >> 16) ^ flip);
+                    out[1] = static_cast<uint8_t>((c >> 8) ^ flip);
+                    out[2] = static_cast<uint8_t>(c ^ flip);
+                }
             }
         }
+        mark_ink(on_screen, area);
     } else if (bitmap_test_size(resource, &test)) {
         // A resource without an image: a grey placeholder with a frame and
         // its diagonals.
@@ -171,17 +278,27 @@ const draw_record& item_draw(int32_t i) {
 
 rgb client_pixel(int32_t x, int32_t y) {
     if (x < 0 || y < 0 || x >= layer_width(false) || y >= layer_height(false)) return rgb{WHITE, WHITE, WHITE};
-    const uint8_t* p = client_layer[y][x];
-    return rgb{p[0], p[1], p[2]};
+    const uint8_t* p = client_row(y) + static_cast<ptrdiff_t>(x) * 3;
+    return rgb{static_cast<uint8_t>(~p[0]), static_cast<uint8_t>(~p[1]), static_cast<uint8_t>(~p[2])};
+}
+
+void copy_client_to_screen(const plat_rect& area) {
+    follow_client_size();
+    const int32_t n = (area.right - area.left) * 3;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        const uint8_t* in = client_row(y - CLIENT_TOP) + static_cast<ptrdiff_t>(area.left - CLIENT_LEFT) * 3;
+        uint8_t* out = screen_row(y) + static_cast<ptrdiff_t>(area.left) * 3;
+        for (int32_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(~in[i]);
+    }
 }
 
 rgb screen_pixel(int32_t x, int32_t y) {
     if (x < 0 || y < 0 || x >= frame_width() || y >= frame_height()) return rgb{0, 0, 0};
-    const uint8_t* p = screen_layer[y][x];
+    const uint8_t* p = screen_row(y) + static_cast<ptrdiff_t>(x) * 3;
     return rgb{p[0], p[1], p[2]};
 }
 
-const uint8_t* screen_rows() { return &screen_layer[0][0][0]; }
+const uint8_t* screen_rows() { return screen_layer; }
 
 }  // namespace headless
 
@@ -198,7 +315,9 @@ plat_canvas plat_paint_begin() {
     c.clip = plat_rect{0, 0, headless::layer_width(false), headless::layer_height(false)};
     state.draw_total = 0;
     if (state.window.exists) state.window.invalid = false;
-    headless::fill_rect(false, c.clip, headless::WHITE, headless::WHITE, headless::WHITE);
+    // The whole client area is cleared to white: only what was drawn since
+    // the last clear needs it.
+    headless::clear_client_layer();
     return reinterpret_cast<plat_canvas>(&c);
 }
 
@@ -254,13 +373,16 @@ void plat_invert_rect(plat_canvas canvas, const plat_rect& rect) {
         r->rect = rect;
     }
     if (!c->draws_pixels) return;
-    const plat_rect area = headless::intersect(headless::translate(rect, c->origin_x, c->origin_y), c->clip);
+    const headless::layer_view layer = headless::drawing_layer(c->on_screen);
+    const plat_rect area = headless::intersect(headless::intersect(headless::translate(rect, c->origin_x, c->origin_y), c->clip),
+                                               plat_rect{0, 0, layer.width, layer.height});
+    if (area.right <= area.left) return;
+    // Inverting a complemented byte complements it too.
     for (int32_t y = area.top; y < area.bottom; ++y) {
-        uint8_t(*row)[3] = headless::layer_row(c->on_screen, y);
-        for (int32_t x = area.left; x < area.right; ++x) {
-            for (uint8_t& v : row[x]) v = static_cast<uint8_t>(255 - v);
-        }
+        uint8_t* p = layer.pixels + static_cast<ptrdiff_t>(y) * layer.stride + static_cast<ptrdiff_t>(area.left) * 3;
+        for (int32_t i = 0; i < (area.right - area.left) * 3; ++i) p[i] = static_cast<uint8_t>(~p[i]);
     }
+    headless::mark_ink(c->on_screen, area);
 }
 
 void plat_bitmap_draw(plat_canvas canvas, plat_bitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -181,12 +181,7 @@ void draw_frame() {
 
 void draw_client_area() {
     const plat_rect client = client_on_screen();
-    for (int32_t y = client.top; y < client.bottom; ++y) {
-        for (int32_t x = client.left; x < client.right; ++x) {
-            const rgb p = client_pixel(x - CLIENT_LEFT, y - CLIENT_TOP);
-            put_pixel(true, x, y, p.r, p.g, p.b);
-        }
-    }
+    if (client.right > client.left) copy_client_to_screen(client);
 }
 
 void draw_scroll_bar() {

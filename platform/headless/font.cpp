@@ -1,6 +1,7 @@
 // Fonts: a fixed table of created fonts, the metric model of headless.h and
 // the bitmap faces that text is drawn with.
 #include <cstddef>
+#include <cstring>
 
 #include "platform/headless/backend.h"
 #include "platform/headless/font_faces.h"
@@ -57,13 +58,117 @@ int32_t fonts_alive() {
     return n;
 }
 
-void draw_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, const face_choice& choice,
+namespace {
+
+// The ink of eight pixels, one byte of a glyph row (leftmost pixel in the
+// top bit), spread to the 24 bytes of those pixels: 0xFF where the pixel is
+// inked, 0 where it is not.
+struct spread_table {
+    uint8_t bytes[256][24];
+};
+constexpr spread_table make_spread_table() {
+    spread_table t{};
+    for (int32_t bits = 0; bits < 256; ++bits) {
+        for (int32_t pixel = 0; pixel < 8; ++pixel) {
+            if ((bits & (0x80 >> pixel)) == 0) continue;
+            for (int32_t k = 0; k < 3; ++k) t.bytes[bits][3 * pixel + k] = 0xFF;
+        }
+    }
+    return t;
+}
+constexpr spread_table SPREAD = make_spread_table();
+
+uint64_t load8(const uint8_t* p) {
+    uint64_t v = 0;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void store8(uint8_t* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
+
+// Inks the pixels of one byte of a glyph row at p, eight bytes at a time:
+// the inked bytes take the colour, the others are written back unchanged.
+void ink_eight(uint8_t* p, uint32_t bits, const uint64_t colour[3]) {
+    const uint8_t* spread = SPREAD.bytes[bits];
+    for (int32_t k = 0; k < 3; ++k) {
+        const uint64_t mask = load8(spread + 8 * k);
+        if (mask == 0) continue;
+        store8(p + 8 * k, (load8(p + 8 * k) & ~mask) | (colour[k] & mask));
+    }
+}
+
+// Inks a glyph row of up to 16 pixels (leftmost in the top bit) whose
+// first pixel is at p.
+void ink_row(uint8_t* p, uint32_t bits, const uint64_t colour[3]) {
+    if ((bits >> 8) != 0) ink_eight(p, bits >> 8, colour);
+    if ((bits & 0xFF) != 0) ink_eight(p + 24, bits & 0xFF, colour);
+}
+
+// The columns 0..15 of a glyph row at x that lie in [left, right).
+uint32_t column_mask(int32_t x, int32_t left, int32_t right) {
+    int32_t from = left - x;
+    int32_t to = right - x;
+    if (from < 0) from = 0;
+    if (to > 16) to = 16;
+    if (from >= to) return 0;
+    return (0xFFFFu >> from) & (0xFFFFu << (16 - to)) & 0xFFFFu;
+}
+
+}  // namespace
+
+// Each glyph row is one 16-bit word of its face; a drawn bold's smear is
+// worked on the whole word, and the word is inked into the layer a byte of
+// pixels at a time.  The layer's slack after its last row covers a row's
+// reach of 16 pixels past its first one.
+void ink_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, const face_choice& choice,
                  const char* text, int32_t n, bool prefixes, uint8_t r, uint8_t g, uint8_t b) {
     bool synthetic = false;
     // The default font draws with the 7x14 face in its 16-pixel line.
     const fonts::face& face = choice.default_font ? face_for(7, 14, choice.bold, &synthetic)
                                                   : face_for(choice.advance, choice.height, choice.bold, &synthetic);
     const int32_t top = y + (choice.height - face.height) / 2;
+    const layer_view layer = drawing_layer(on_screen);
+    const plat_rect area = intersect(clip, plat_rect{0, 0, layer.width, layer.height});
+    const int32_t first_row = (area.top > top ? area.top : top) - top;
+    const int32_t end_row = (area.bottom < top + face.height ? area.bottom : top + face.height) - top;
+    if (area.right <= area.left || first_row >= end_row) return;
+
+    // The colour over the 24 bytes of eight pixels, as the layer keeps it.
+    uint8_t pattern[24];
+    const uint8_t flip = layer.complemented ? 0xFF : 0x00;
+    for (int32_t i = 0; i < 24; i += 3) {
+        pattern[i] = static_cast<uint8_t>(r ^ flip);
+        pattern[i + 1] = static_cast<uint8_t>(g ^ flip);
+        pattern[i + 2] = static_cast<uint8_t>(b ^ flip);
+    }
+    const uint64_t colour[3] = {load8(pattern), load8(pattern + 8), load8(pattern + 16)};
+
+    // Where the glyph at column `at` is inked: its columns inside the area,
+    // counted from a first pixel that lies inside the layer (columns left
+    // of it are clipped anyway).
+    struct placement {
+        ptrdiff_t offset;  // of the glyph's first pixel in its row
+        uint32_t columns;
+        int32_t shift;
+    };
+    auto place = [&](int32_t at) {
+        placement p{0, column_mask(at, area.left, area.right), 0};
+        if (at < 0) {
+            p.shift = -at < 16 ? -at : 16;
+            at = 0;
+        }
+        p.offset = static_cast<ptrdiff_t>(at) * 3;
+        return p;
+    };
+    auto ink = [&](const placement& p, int32_t row, uint32_t bits) {
+        bits &= p.columns;
+        if (bits == 0) return;
+        ink_row(layer.pixels + static_cast<ptrdiff_t>(top + row) * layer.stride + p.offset, (bits << p.shift) & 0xFFFFu,
+                colour);
+    };
+
+    const uint32_t cell = (0xFFFFu << (16 - face.advance)) & 0xFFFFu;
+    const int32_t start_x = x;
     bool underline = false;
     for (int32_t i = 0; i < n; ++i) {
         auto c = static_cast<unsigned char>(text[i]);
@@ -77,35 +182,38 @@ void draw_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, co
         }
         if (c >= fonts::FIRST_CHAR && x + face.advance > clip.left && x < clip.right) {
             const uint16_t* rows = face.rows + static_cast<ptrdiff_t>(c - fonts::FIRST_CHAR) * face.height;
-            for (int32_t row = 0; row < face.height; ++row) {
-                const int32_t py = top + row;
-                if (py < clip.top || py >= clip.bottom) continue;
-                for (int32_t col = 0; col < face.advance; ++col) {
-                    if ((rows[row] & (0x8000u >> col)) == 0) continue;
-                    // A drawn bold smears each pixel one to the right, but
-                    // never into a one-pixel gap, which would fill the
-                    // counters of letters such as m and w.
-                    const bool gap_closes = col + 2 < 16 && (rows[row] & (0x8000u >> (col + 2))) != 0;
-                    const int32_t smear = synthetic && !gap_closes ? 1 : 0;
-                    for (int32_t extra = 0; extra <= smear; ++extra) {
-                        const int32_t px = x + col + extra;
-                        if (px >= clip.left && px < clip.right) put_pixel(on_screen, px, py, r, g, b);
-                    }
-                }
+            const placement p = place(x);
+            for (int32_t row = first_row; row < end_row; ++row) {
+                uint32_t bits = rows[row] & cell;
+                if (bits == 0) continue;
+                // A drawn bold smears each pixel one to the right, but
+                // never into a one-pixel gap, which would fill the counters
+                // of letters such as m and w.
+                if (synthetic) bits |= ((bits & ~(bits << 2)) & 0xFFFFu) >> 1;
+                ink(p, row, bits);
             }
         }
         if (underline) {
-            const int32_t py = top + face.ascent + 1;
-            if (py >= clip.top && py < clip.bottom) {
-                for (int32_t col = 0; col < face.advance; ++col) {
-                    const int32_t px = x + col;
-                    if (px >= clip.left && px < clip.right) put_pixel(on_screen, px, py, r, g, b);
-                }
-            }
+            const int32_t row = face.ascent + 1;
+            if (row >= first_row && row < end_row) ink(place(x), row, cell);
             underline = false;
         }
         x += face.advance;
     }
+    // What was inked: the rows drawn, from the first glyph to one past the
+    // last (a drawn bold's smear).
+    mark_ink(on_screen, intersect(plat_rect{start_x, top + first_row, x + 1, top + end_row}, area));
+}
+
+namespace {
+glyph_routine glyph_drawer = ink_glyphs;
+}  // namespace
+
+void use_glyph_routine(glyph_routine routine) { glyph_drawer = routine != nullptr ? routine : ink_glyphs; }
+
+void draw_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, const face_choice& face,
+                 const char* text, int32_t n, bool prefixes, uint8_t r, uint8_t g, uint8_t b) {
+    glyph_drawer(on_screen, x, y, clip, face, text, n, prefixes, r, g, b);
 }
 
 }  // namespace headless

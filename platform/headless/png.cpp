@@ -14,7 +14,7 @@ bool screenshot(const char* path) {
     image.height = static_cast<png_uint_32>(frame_height());
     image.format = PNG_FORMAT_RGB;
     if (image.width == 0 || image.height == 0) return false;
-    const int ok = png_image_write_to_file(&image, path, 0, screen_rows(), MAX_WINDOW_WIDTH * 3, nullptr);
+    const int ok = png_image_write_to_file(&image, path, 0, screen_rows(), frame_width() * 3, nullptr);
     png_image_free(&image);
     return ok != 0;
 }
