@@ -3,6 +3,8 @@
 // choice leading to a paragraph that has text.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -29,13 +31,28 @@ struct named_book {
 
 void PrintTo(const named_book& b, std::ostream* out) { *out << b.name; }
 
-// The counter must see what it is meant to catch.
+// The counter must see what it is meant to catch: every way to the heap.
+void* volatile kept_allocation = nullptr;
+
 TEST(AllocationCounterTest, SeesAnAllocation) {
-    testing::start_counting_allocations();
-    auto* p = new std::string(100, 'x');
-    const int64_t counted = testing::stop_counting_allocations();
-    delete p;
-    EXPECT_GE(counted, 1);
+    const struct {
+        const char* name;
+        void (*allocate_and_free)();
+    } ways[] = {
+        {"new", [] { kept_allocation = new std::string(100, 'x'); delete static_cast<std::string*>(kept_allocation); }},
+        {"new[]", [] { kept_allocation = new char[64]; delete[] static_cast<char*>(kept_allocation); }},
+        {"malloc", [] { kept_allocation = std::malloc(64); std::free(kept_allocation); }},
+        {"calloc", [] { kept_allocation = std::calloc(8, 8); std::free(kept_allocation); }},
+        {"realloc", [] { kept_allocation = std::realloc(nullptr, 64); std::free(kept_allocation); }},
+        {"aligned_alloc", [] { kept_allocation = std::aligned_alloc(64, 64); std::free(kept_allocation); }},
+        {"strdup", [] { kept_allocation = strdup("tomelet"); std::free(kept_allocation); }},
+    };
+    for (const auto& way : ways) {
+        testing::start_counting_allocations();
+        way.allocate_and_free();
+        EXPECT_GE(testing::stop_counting_allocations(), 1) << way.name;
+    }
+    kept_allocation = nullptr;
 }
 
 class WholeBookTest : public ::testing::TestWithParam<named_book> {
