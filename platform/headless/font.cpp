@@ -86,22 +86,21 @@ uint64_t load8(const uint8_t* p) {
 
 void store8(uint8_t* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
 
-// Inks the pixels of one byte of a glyph row at p, eight bytes at a time:
-// the inked bytes take the colour, the others are written back unchanged.
-void ink_eight(uint8_t* p, uint32_t bits, const uint64_t colour[3]) {
-    const uint8_t* spread = SPREAD.bytes[bits];
+// Inks a glyph row of up to 16 pixels (leftmost in the top bit) whose
+// first pixel is at p, eight bytes at a time: the inked bytes take the
+// colour, the others are written back unchanged.
+inline void ink_row(uint8_t* p, uint32_t bits, const uint64_t colour[3]) {
+    const uint8_t* spread = SPREAD.bytes[bits >> 8];
     for (int32_t k = 0; k < 3; ++k) {
         const uint64_t mask = load8(spread + 8 * k);
-        if (mask == 0) continue;
         store8(p + 8 * k, (load8(p + 8 * k) & ~mask) | (colour[k] & mask));
     }
-}
-
-// Inks a glyph row of up to 16 pixels (leftmost in the top bit) whose
-// first pixel is at p.
-void ink_row(uint8_t* p, uint32_t bits, const uint64_t colour[3]) {
-    if ((bits >> 8) != 0) ink_eight(p, bits >> 8, colour);
-    if ((bits & 0xFF) != 0) ink_eight(p + 24, bits & 0xFF, colour);
+    if ((bits & 0xFF) == 0) return;
+    spread = SPREAD.bytes[bits & 0xFF];
+    for (int32_t k = 0; k < 3; ++k) {
+        const uint64_t mask = load8(spread + 8 * k);
+        store8(p + 24 + 8 * k, (load8(p + 24 + 8 * k) & ~mask) | (colour[k] & mask));
+    }
 }
 
 // The columns 0..15 of a glyph row at x that lie in [left, right).
@@ -147,28 +146,23 @@ void ink_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, con
     // counted from a first pixel that lies inside the layer (columns left
     // of it are clipped anyway).
     struct placement {
-        ptrdiff_t offset;  // of the glyph's first pixel in its row
+        uint8_t* first;  // the glyph's first pixel in its first row drawn
         uint32_t columns;
         int32_t shift;
     };
     auto place = [&](int32_t at) {
-        placement p{0, column_mask(at, area.left, area.right), 0};
+        placement p{nullptr, column_mask(at, area.left, area.right), 0};
         if (at < 0) {
             p.shift = -at < 16 ? -at : 16;
             at = 0;
         }
-        p.offset = static_cast<ptrdiff_t>(at) * 3;
+        p.first = layer.pixels + static_cast<ptrdiff_t>(top + first_row) * layer.stride + static_cast<ptrdiff_t>(at) * 3;
         return p;
-    };
-    auto ink = [&](const placement& p, int32_t row, uint32_t bits) {
-        bits &= p.columns;
-        if (bits == 0) return;
-        ink_row(layer.pixels + static_cast<ptrdiff_t>(top + row) * layer.stride + p.offset, (bits << p.shift) & 0xFFFFu,
-                colour);
     };
 
     const uint32_t cell = (0xFFFFu << (16 - face.advance)) & 0xFFFFu;
     const int32_t start_x = x;
+    uint32_t inked_rows = 0;  // bit r: glyph row r took ink
     bool underline = false;
     for (int32_t i = 0; i < n; ++i) {
         auto c = static_cast<unsigned char>(text[i]);
@@ -183,26 +177,38 @@ void ink_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, con
         if (c >= fonts::FIRST_CHAR && x + face.advance > clip.left && x < clip.right) {
             const uint16_t* rows = face.rows + static_cast<ptrdiff_t>(c - fonts::FIRST_CHAR) * face.height;
             const placement p = place(x);
-            for (int32_t row = first_row; row < end_row; ++row) {
+            uint8_t* at = p.first;
+            for (int32_t row = first_row; row < end_row; ++row, at += layer.stride) {
                 uint32_t bits = rows[row] & cell;
                 if (bits == 0) continue;
                 // A drawn bold smears each pixel one to the right, but
                 // never into a one-pixel gap, which would fill the counters
                 // of letters such as m and w.
                 if (synthetic) bits |= ((bits & ~(bits << 2)) & 0xFFFFu) >> 1;
-                ink(p, row, bits);
+                bits &= p.columns;
+                if (bits == 0) continue;
+                ink_row(at, (bits << p.shift) & 0xFFFFu, colour);
+                inked_rows |= 1u << row;
             }
         }
         if (underline) {
             const int32_t row = face.ascent + 1;
-            if (row >= first_row && row < end_row) ink(place(x), row, cell);
+            const placement p = place(x);
+            if (row >= first_row && row < end_row && (cell & p.columns) != 0) {
+                ink_row(p.first + static_cast<ptrdiff_t>(row - first_row) * layer.stride,
+                        ((cell & p.columns) << p.shift) & 0xFFFFu, colour);
+                inked_rows |= 1u << row;
+            }
             underline = false;
         }
         x += face.advance;
     }
-    // What was inked: the rows drawn, from the first glyph to one past the
-    // last (a drawn bold's smear).
-    mark_ink(on_screen, intersect(plat_rect{start_x, top + first_row, x + 1, top + end_row}, area));
+    // What was inked: the rows that took ink, from the first glyph to one
+    // past the last (a drawn bold's smear).
+    for (int32_t row = first_row; row < end_row; ++row) {
+        if ((inked_rows & (1u << row)) == 0) continue;
+        mark_ink(on_screen, intersect(plat_rect{start_x, top + row, x + 1, top + row + 1}, area));
+    }
 }
 
 namespace {

@@ -1,4 +1,5 @@
 // The headless back end's state, message boxes, clock, sounds and screen.
+#include <cstddef>
 #include <cstring>
 
 #include "platform/headless/backend.h"
@@ -29,8 +30,36 @@ void log_sound(const char* name) {
 
 }  // namespace
 
+// The logs (messages, sounds, controls, drawing) are most of the state.  A
+// record is written whole when it is taken, and only records below the
+// counts are ever read, so a reset leaves them as they are: a process
+// touches only the log records it uses.  Everything else is zeroed.
 void reset() {
-    std::memset(&state, 0, sizeof state);
+    struct kept_span {
+        size_t from, size;
+    };
+    const kept_span logs[] = {
+        {offsetof(backend_state, messages), sizeof state.messages},
+        {offsetof(backend_state, sounds), sizeof state.sounds},
+        {offsetof(backend_state, controls), sizeof state.controls},
+        {offsetof(backend_state, draws), sizeof state.draws},
+        {offsetof(backend_state, item_draws), sizeof state.item_draws},
+    };
+    auto* bytes = reinterpret_cast<unsigned char*>(&state);
+    size_t at = 0;
+    while (at < sizeof state) {
+        // The next kept span at or after `at`; none: zero to the end.
+        size_t next = sizeof state;
+        size_t skip = 0;
+        for (const kept_span& k : logs) {
+            if (k.from >= at && k.from < next) {
+                next = k.from;
+                skip = k.size;
+            }
+        }
+        std::memset(bytes + at, 0, next - at);
+        at = next + skip;
+    }
     state.default_yes_no = PLAT_ANSWER_NO;
     state.screen_height = DEFAULT_SCREEN_HEIGHT;
     state.pixels_per_inch = DEFAULT_PIXELS_PER_INCH;

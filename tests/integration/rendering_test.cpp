@@ -97,7 +97,9 @@ protected:
 
     void check(const std::string& where, bool whole_window) {
         EXPECT_EQ(client_differs(), "") << where;
-        if (whole_window) EXPECT_EQ(window_differs(), "") << where;
+        if (whole_window) {
+            EXPECT_EQ(window_differs(), "") << where;
+        }
     }
 };
 
@@ -135,8 +137,9 @@ TEST_P(RenderingTest, EveryScreenAndPageRendersAsDrawnPixelByPixel) {
         goto_paragraph(static_cast<int16_t>(n), GOTO_TAKE_UP);
         const std::string where = "paragraph " + std::to_string(n);
         check(where, pages % 8 == 1);
-        // A long page scrolled down: lines cut by the top of the window.
-        if (scroll_max > page_height && page_height > 0) {
+        // Every fourth page, when long, scrolled down: lines cut by the top
+        // of the window.
+        if (pages % 4 == 0 && scroll_max > page_height && page_height > 0) {
             headless::scroll(SCROLL_PAGE_DOWN, 0);
             check(where + " scrolled", pages % 8 == 1);
         }
