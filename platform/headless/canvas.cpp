@@ -70,7 +70,7 @@ int32_t layer_height(bool on_screen) {
 
 // Widens a row's inked span of the client layer (the columns are inside
 // the layer).
-void ink_row(int32_t y, int32_t left, int32_t right) {
+void widen_inked_span(int32_t y, int32_t left, int32_t right) {
     if (left >= right) return;
     if (ink_left[y] >= ink_right[y]) {
         ink_left[y] = static_cast<int16_t>(left);
@@ -153,7 +153,7 @@ layer_view drawing_layer(bool on_screen) {
 void mark_ink(bool on_screen, const plat_rect& area) {
     if (on_screen) return;
     const plat_rect a = intersect(area, plat_rect{0, 0, layer_width(false), layer_height(false)});
-    for (int32_t y = a.top; y < a.bottom; ++y) ink_row(y, a.left, a.right);
+    for (int32_t y = a.top; y < a.bottom; ++y) widen_inked_span(y, a.left, a.right);
 }
 
 void put_pixel(bool on_screen, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b) {
@@ -169,7 +169,7 @@ void put_pixel(bool on_screen, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8
     p[0] = static_cast<uint8_t>(~r);
     p[1] = static_cast<uint8_t>(~g);
     p[2] = static_cast<uint8_t>(~b);
-    ink_row(y, x, x + 1);
+    widen_inked_span(y, x, x + 1);
 }
 
 void fill_rect(bool on_screen, const plat_rect& rect, uint8_t r, uint8_t g, uint8_t b) {
@@ -184,7 +184,7 @@ void fill_rect(bool on_screen, const plat_rect& rect, uint8_t r, uint8_t g, uint
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint8_t* row = (on_screen ? screen_row(y) : client_row(y)) + static_cast<ptrdiff_t>(area.left) * 3;
         // White on the client layer inks nothing.
-        if (!on_screen && !white) ink_row(y, area.left, area.right);
+        if (!on_screen && !white) widen_inked_span(y, area.left, area.right);
         if (r == g && g == b) {
             // A grey (white above all) is one byte over and over.
             std::memset(row, r, static_cast<size_t>(area.right - area.left) * 3);
