@@ -4,7 +4,7 @@
 // a queue the test pumps, and renders the window into a framebuffer that can
 // be written out as a PNG.  Its records are fixed-size tables like the
 // engine's, so it never allocates on an engine path (only `screenshot`
-// allocates, inside the PNG writer).
+// allocates: loading libpng, and inside the PNG writer).
 //
 // The fixed model, so that tests can state coordinates:
 //
