@@ -2,9 +2,10 @@
 // tomelet-headless) N times, the programs taking turns, each run in a fresh
 // empty folder with an empty script on standard input: the reader starts,
 // paints its first page, closes and writes its state file.  Prints, per
-// program, the median and the lowest wall time from fork to exit, and the
-// median and the highest peak resident memory (ru_maxrss of wait4).  Taking
-// turns keeps a busy machine's noise even between the programs compared.
+// program, the median and the lowest wall time from fork to exit, the
+// median CPU time (user and system), and the median and the highest peak
+// resident memory (ru_maxrss of wait4).  Taking turns keeps a busy
+// machine's noise even between the programs compared.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -23,7 +24,8 @@
 namespace {
 
 struct sample {
-    double ms;
+    double ms;      // wall time
+    double cpu_ms;  // user and system time of the process
     long kib;
 };
 
@@ -48,6 +50,8 @@ bool run_once(const std::string& program, sample* out) {
     std::filesystem::remove_all(pattern, ignored);
     if (waited != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
     out->ms = std::chrono::duration<double, std::milli>(end - start).count();
+    out->cpu_ms = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     out->kib = usage.ru_maxrss;
     return true;
 }
@@ -88,13 +92,16 @@ int main(int argc, char** argv) {
     std::printf("start-up to the first page and close, %d runs each\n", runs);
     for (size_t p = 0; p < programs.size(); ++p) {
         std::vector<double> ms;
+        std::vector<double> cpu_ms;
         std::vector<long> kib;
         for (const sample& s : samples[p]) {
             ms.push_back(s.ms);
+            cpu_ms.push_back(s.cpu_ms);
             kib.push_back(s.kib);
         }
-        std::printf("%s\n  wall time: median %.2f ms, lowest %.2f ms\n  peak memory: median %.2f MiB, highest %.2f MiB\n",
-                    programs[p].c_str(), median(ms), *std::min_element(ms.begin(), ms.end()),
+        std::printf("%s\n  wall time: median %.2f ms, lowest %.2f ms\n  CPU time: median %.2f ms\n"
+                    "  peak memory: median %.2f MiB, highest %.2f MiB\n",
+                    programs[p].c_str(), median(ms), *std::min_element(ms.begin(), ms.end()), median(cpu_ms),
                     static_cast<double>(median(kib)) / 1024.0,
                     static_cast<double>(*std::max_element(kib.begin(), kib.end())) / 1024.0);
     }
