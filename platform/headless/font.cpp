@@ -86,21 +86,34 @@ uint64_t load8(const uint8_t* p) {
 
 void store8(uint8_t* p, uint64_t v) { std::memcpy(p, &v, sizeof v); }
 
+// How a colour goes onto the layer's bytes: all of whose bytes are 0xFF
+// (black on the complemented client layer, white on the screen) or 0 (the
+// reverse) are set or cleared bits, any other is blended in.
+enum ink_mode { INK_SET, INK_CLEAR, INK_BLEND };
+
+template <ink_mode MODE>
+inline void ink_eight_bytes(uint8_t* p, uint64_t mask, uint64_t colour) {
+    uint64_t v = load8(p);
+    if constexpr (MODE == INK_SET) {
+        v |= mask;
+    } else if constexpr (MODE == INK_CLEAR) {
+        v &= ~mask;
+    } else {
+        v = (v & ~mask) | (colour & mask);
+    }
+    store8(p, v);
+}
+
 // Inks a glyph row of up to 16 pixels (leftmost in the top bit) whose
 // first pixel is at p, eight bytes at a time: the inked bytes take the
 // colour, the others are written back unchanged.
+template <ink_mode MODE>
 inline void ink_row(uint8_t* p, uint32_t bits, const uint64_t colour[3]) {
     const uint8_t* spread = SPREAD.bytes[bits >> 8];
-    for (int32_t k = 0; k < 3; ++k) {
-        const uint64_t mask = load8(spread + 8 * k);
-        store8(p + 8 * k, (load8(p + 8 * k) & ~mask) | (colour[k] & mask));
-    }
+    for (int32_t k = 0; k < 3; ++k) ink_eight_bytes<MODE>(p + 8 * k, load8(spread + 8 * k), colour[k]);
     if ((bits & 0xFF) == 0) return;
     spread = SPREAD.bytes[bits & 0xFF];
-    for (int32_t k = 0; k < 3; ++k) {
-        const uint64_t mask = load8(spread + 8 * k);
-        store8(p + 24 + 8 * k, (load8(p + 24 + 8 * k) & ~mask) | (colour[k] & mask));
-    }
+    for (int32_t k = 0; k < 3; ++k) ink_eight_bytes<MODE>(p + 24 + 8 * k, load8(spread + 8 * k), colour[k]);
 }
 
 // The columns 0..15 of a glyph row at x that lie in [left, right).
@@ -163,45 +176,54 @@ void ink_glyphs(bool on_screen, int32_t x, int32_t y, const plat_rect& clip, con
     const uint32_t cell = (0xFFFFu << (16 - face.advance)) & 0xFFFFu;
     const int32_t start_x = x;
     uint32_t inked_rows = 0;  // bit r: glyph row r took ink
-    bool underline = false;
-    for (int32_t i = 0; i < n; ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (prefixes && c == '&') {
-            if (i + 1 < n && text[i + 1] == '&') {
-                ++i;
-            } else {
-                underline = true;
-                continue;
+    auto run = [&]<ink_mode MODE>() {
+        bool underline = false;
+        for (int32_t i = 0; i < n; ++i) {
+            auto c = static_cast<unsigned char>(text[i]);
+            if (prefixes && c == '&') {
+                if (i + 1 < n && text[i + 1] == '&') {
+                    ++i;
+                } else {
+                    underline = true;
+                    continue;
+                }
             }
-        }
-        if (c >= fonts::FIRST_CHAR && x + face.advance > clip.left && x < clip.right) {
-            const uint16_t* rows = face.rows + static_cast<ptrdiff_t>(c - fonts::FIRST_CHAR) * face.height;
-            const placement p = place(x);
-            uint8_t* at = p.first;
-            for (int32_t row = first_row; row < end_row; ++row, at += layer.stride) {
-                uint32_t bits = rows[row] & cell;
-                if (bits == 0) continue;
-                // A drawn bold smears each pixel one to the right, but
-                // never into a one-pixel gap, which would fill the counters
-                // of letters such as m and w.
-                if (synthetic) bits |= ((bits & ~(bits << 2)) & 0xFFFFu) >> 1;
-                bits &= p.columns;
-                if (bits == 0) continue;
-                ink_row(at, (bits << p.shift) & 0xFFFFu, colour);
-                inked_rows |= 1u << row;
+            if (c >= fonts::FIRST_CHAR && x + face.advance > clip.left && x < clip.right) {
+                const uint16_t* rows = face.rows + static_cast<ptrdiff_t>(c - fonts::FIRST_CHAR) * face.height;
+                const placement p = place(x);
+                uint8_t* at = p.first;
+                for (int32_t row = first_row; row < end_row; ++row, at += layer.stride) {
+                    uint32_t bits = rows[row] & cell;
+                    if (bits == 0) continue;
+                    // A drawn bold smears each pixel one to the right,
+                    // but never into a one-pixel gap, which would fill the
+                    // counters of letters such as m and w.
+                    if (synthetic) bits |= ((bits & ~(bits << 2)) & 0xFFFFu) >> 1;
+                    bits &= p.columns;
+                    if (bits == 0) continue;
+                    ink_row<MODE>(at, (bits << p.shift) & 0xFFFFu, colour);
+                    inked_rows |= 1u << row;
+                }
             }
-        }
-        if (underline) {
-            const int32_t row = face.ascent + 1;
-            const placement p = place(x);
-            if (row >= first_row && row < end_row && (cell & p.columns) != 0) {
-                ink_row(p.first + static_cast<ptrdiff_t>(row - first_row) * layer.stride,
-                        ((cell & p.columns) << p.shift) & 0xFFFFu, colour);
-                inked_rows |= 1u << row;
+            if (underline) {
+                const int32_t row = face.ascent + 1;
+                const placement p = place(x);
+                if (row >= first_row && row < end_row && (cell & p.columns) != 0) {
+                    ink_row<MODE>(p.first + static_cast<ptrdiff_t>(row - first_row) * layer.stride,
+                                  ((cell & p.columns) << p.shift) & 0xFFFFu, colour);
+                    inked_rows |= 1u << row;
+                }
+                underline = false;
             }
-            underline = false;
+            x += face.advance;
         }
-        x += face.advance;
+    };
+    if (colour[0] == ~uint64_t{0} && colour[1] == ~uint64_t{0} && colour[2] == ~uint64_t{0}) {
+        run.template operator()<INK_SET>();
+    } else if (colour[0] == 0 && colour[1] == 0 && colour[2] == 0) {
+        run.template operator()<INK_CLEAR>();
+    } else {
+        run.template operator()<INK_BLEND>();
     }
     // What was inked: the rows that took ink, from the first glyph to one
     // past the last (a drawn bold's smear).
