@@ -42,11 +42,7 @@ std::string first_word(const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tomelet;
-    static bool ready = false;
-    if (!ready) {
-        fuzzing::enter_scratch_folder();
-        ready = true;
-    }
+    fuzzing::enter_scratch_folder();
     fuzzing::reset_engine_state();
     (void)unlink(state_file_name);
 

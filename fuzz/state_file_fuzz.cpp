@@ -31,11 +31,7 @@ tomelet::testing::memory_book& book() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tomelet;
-    static bool ready = false;
-    if (!ready) {
-        fuzzing::enter_scratch_folder();
-        ready = true;
-    }
+    fuzzing::enter_scratch_folder();
     fuzzing::reset_engine_state();
     book().use();
     const int fd = open(state_file_name, O_WRONLY | O_CREAT | O_TRUNC, 0644);

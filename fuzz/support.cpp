@@ -100,6 +100,7 @@ void remove_scratch() {
 }  // namespace
 
 void enter_scratch_folder() {
+    if (scratch[0] != '\0') return;  // entered already, by an earlier input
     std::strcpy(scratch, "/dev/shm/tomelet-fuzz-XXXXXX");
     if (mkdtemp(scratch) == nullptr) {
         std::strcpy(scratch, "/tmp/tomelet-fuzz-XXXXXX");

@@ -15,7 +15,8 @@ void reset_engine_state();
 
 // Makes a new empty folder for the target's files and makes it the current
 // directory; aborts when it cannot.  It lies in /dev/shm when there is one:
-// in memory, the state file's flush at every save costs nothing.
+// in memory, the state file's flush at every save costs nothing.  Only the
+// first call makes the folder: a target calls it at every input.
 void enter_scratch_folder();
 
 }  // namespace tomelet::fuzzing
