@@ -1,7 +1,6 @@
 #include "page/controls.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "app/window.h"
 #include "book/book.h"
@@ -72,9 +71,13 @@ void make_text_button(const char* label, int32_t id) {
     if (button_count >= CONTROL_TABLE_SIZE) return;
     const int16_t index = button_count;
     button_entry& entry = buttons[index];
-    size_t n = std::strlen(label);
-    if (n > BUTTON_LABEL_SIZE - 1) n = BUTTON_LABEL_SIZE - 1;
-    std::memcpy(entry.label, label, n);
+    // Labels are a few characters long: one pass copies and counts them,
+    // cut to the entry's size.
+    size_t n = 0;
+    while (n < BUTTON_LABEL_SIZE - 1 && label[n] != '\0') {
+        entry.label[n] = label[n];
+        ++n;
+    }
     entry.label[n] = '\0';
 
     const bool hotword = id >= BUTTON_ID_BASE;
@@ -197,18 +200,21 @@ void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t wi
     }
 }
 
+// Every creation sets the handle of its own slot and clears the one after
+// it, and this clears every used slot, so no slot at or past the count ever
+// holds a handle: only the used slots are visited.
 void destroy_page_controls() {
-    for (int32_t i = 0; i < CONTROL_TABLE_SIZE; ++i) {
+    for (int32_t i = 0; i < button_count; ++i) {
         if (button_windows[i] != nullptr) {
             plat_control_destroy(button_windows[i]);
             button_windows[i] = nullptr;
         }
-        if (i < button_count && buttons[i].bitmap != nullptr) {
+        if (buttons[i].bitmap != nullptr) {
             plat_bitmap_free(buttons[i].bitmap);
             buttons[i].bitmap = nullptr;
         }
     }
-    for (int32_t i = 0; i < CONTROL_TABLE_SIZE; ++i) {
+    for (int32_t i = 0; i < edit_box_count; ++i) {
         if (edit_box_windows[i] != nullptr) {
             plat_control_destroy(edit_box_windows[i]);
             edit_box_windows[i] = nullptr;

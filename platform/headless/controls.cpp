@@ -88,7 +88,8 @@ plat_control plat_control_create(const plat_control_params& params) {
         ++state.control_generations[slot];
     }
     headless::control_record& r = state.controls[slot];
-    r = headless::control_record{};
+    // Every field is set here; the two texts only up to their ends, which
+    // is all that is ever read of them.
     r.params = params;
     // A text-entry box starts empty whatever text it is given.
     headless::copy_text(r.text, params.kind == PLAT_EDIT_BOX ? "" : params.text);
@@ -101,6 +102,11 @@ plat_control plat_control_create(const plat_control_params& params) {
     r.width = params.width;
     r.height = params.height;
     r.image = params.bitmap;
+    r.focused = false;
+    r.checked = false;
+    r.show_calls = 0;
+    r.move_calls = 0;
+    r.drawn_label[0] = '\0';
     return headless::control_handle(slot);
 }
 
