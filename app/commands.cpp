@@ -7,12 +7,13 @@
 
 #include "app/entry.h"
 #include "app/navigation.h"
+#include "app/paint.h"
 #include "app/screens.h"
 #include "app/shell.h"
 #include "app/sounds_screen.h"
-#include "app/window.h"
+#include "page/window.h"
 #include "page/controls.h"
-#include "page/painter.h"
+#include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/game_state.h"
 
@@ -78,13 +79,17 @@ void follow_link(const page_link& link) {
     }
 }
 
+void take_choice(const choice_result& where) {
+    if (where.leads) goto_paragraph(where.paragraph, where.mode);
+}
+
 void hotword_click(int32_t id) {
     if (choice_taken == 1) return;
     choice_taken = 1;
     if (inventory_shown == 1) {
         inventory_select(id);
     } else {
-        resolve_choice(static_cast<int16_t>(id), "");
+        take_choice(resolve_choice(static_cast<int16_t>(id), ""));
     }
 }
 
@@ -110,7 +115,7 @@ bool input_commit(int32_t id) {
 
     if (choice_taken == 0) {
         choice_taken = 1;
-        resolve_choice(static_cast<int16_t>(id), input_text);
+        take_choice(resolve_choice(static_cast<int16_t>(id), input_text));
     }
     return true;
 }

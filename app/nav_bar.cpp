@@ -1,7 +1,7 @@
 // The navigation bar: six picture buttons along the bottom of the main
 // window, made once with the window and moved on every size change.
 #include "app/shell.h"
-#include "app/window.h"
+#include "page/window.h"
 #include "platform/platform.h"
 
 namespace tomelet {

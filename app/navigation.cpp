@@ -4,21 +4,13 @@
 
 namespace tomelet {
 
-int16_t shown_paragraph = 2;
-int16_t current_paragraph = 2;
-int32_t on_current_page = 1;
 int32_t pending_screen = 3;
 int32_t page_rebuild = 1;
-page_link next_link = {LINK_NONE, 0};
-page_link prev_link = {LINK_NONE, 0};
 int32_t choice_taken = 0;
 int32_t inventory_shown = 0;
 int32_t sounds_shown = 0;
 int32_t sound_checkbox = 0;
 char input_text[INPUT_TEXT_SIZE] = "";
-int32_t scroll_origin = 0;
-int32_t page_height = 0;
-int32_t scroll_max = 400;
 
 namespace {
 
@@ -30,9 +22,7 @@ void repaint() {
 }  // namespace
 
 void navigation_reset() {
-    shown_paragraph = 2;
-    current_paragraph = 2;
-    on_current_page = 1;
+    place_reset();
     pending_screen = 3;
     page_rebuild = 1;
     next_link = {LINK_NONE, 0};
@@ -63,16 +53,10 @@ void show_paragraph(int16_t paragraph) {
 }
 
 void goto_paragraph(int16_t paragraph, int32_t mode) {
-    if (mode == GOTO_TAKE_UP || (mode == GOTO_FOLLOW && on_current_page == 1)) {
-        current_paragraph = paragraph;
-        shown_paragraph = paragraph;
-        on_current_page = 1;
-        scroll_origin = 0;
-        page_rebuild = 1;
-        repaint();
-        return;
-    }
-    show_paragraph(paragraph);
+    move_place(paragraph, mode);
+    scroll_origin = 0;
+    page_rebuild = 1;
+    repaint();
 }
 
 }  // namespace tomelet

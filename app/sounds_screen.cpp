@@ -5,11 +5,11 @@
 
 #include "app/navigation.h"
 #include "app/shell.h"
-#include "app/window.h"
+#include "page/window.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "page/messages.h"
-#include "page/painter.h"
+#include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
 

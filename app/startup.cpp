@@ -6,9 +6,9 @@
 
 #include "app/navigation.h"
 #include "app/shell.h"
-#include "app/window.h"
+#include "page/window.h"
 #include "book/book.h"
-#include "page/painter.h"
+#include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
 

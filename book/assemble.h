@@ -16,14 +16,19 @@ extern const char word_separator[2];
 // The paragraph text buffer, filled only by assemble_paragraph.
 extern char paragraph_text[PARAGRAPH_TEXT_SIZE];
 
+// The size of the buffer an assembly leaves its problem's message in.
+constexpr int32_t ASSEMBLY_MESSAGE_SIZE = 100;
+
 // Fills `destination` (PARAGRAPH_TEXT_SIZE bytes) with paragraph n's words,
-// each followed by one space.  A number without a paragraph (chunk -1, or
-// outside the index) shows "Paragraph %d does not exist" and leaves the
-// destination as it was.  A paragraph whose text would pass
-// PARAGRAPH_TEXT_LIMIT characters shows "%d is Too many words" (with its
-// word count) once and keeps only the words that fit whole: assembly stops
-// at the first word that would pass the limit, so nothing is written
-// beyond the buffer.
-void assemble_paragraph(int32_t n, char* destination);
+// each followed by one space, and returns true.  A number without a
+// paragraph (chunk -1, or outside the index) leaves the destination as it
+// was.  A paragraph whose text would pass PARAGRAPH_TEXT_LIMIT characters
+// keeps only the words that fit whole: assembly stops at the first word
+// that would pass the limit, so nothing is written beyond the buffer.  In
+// both cases the result is false and `message` (ASSEMBLY_MESSAGE_SIZE
+// bytes) holds what the reader is to be shown, once: "Paragraph %d does not
+// exist", or "%d is Too many words" with the paragraph's word count.  The
+// book never talks to the reader itself; whoever builds the page shows it.
+bool assemble_paragraph(int32_t n, char* destination, char* message);
 
 }  // namespace tomelet

@@ -10,11 +10,11 @@
 
 #include "app/navigation.h"
 #include "app/shell.h"
-#include "app/window.h"
+#include "page/window.h"
 #include "book/assemble.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "page/painter.h"
+#include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "story/evaluator.h"
 #include "story/game_state.h"

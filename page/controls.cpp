@@ -2,11 +2,10 @@
 
 #include <cstdio>
 
-#include "app/window.h"
 #include "book/book.h"
 #include "page/display_list.h"
 #include "page/messages.h"
-#include "page/painter.h"
+#include "page/window.h"
 
 namespace tomelet {
 
@@ -158,46 +157,6 @@ int32_t make_hotword_picture(int32_t number) {
     const int32_t id = BUTTON_ID_BASE + button_count;
     make_picture_button(number, id);
     return id;
-}
-
-namespace {
-
-// The entries keep their top as 16 bits.  A place beyond that range is far
-// off the window either way; it is pinned to the range so that the stored
-// place compares equal on the next layout, and the control is not moved
-// (and the window not repainted) again and again.
-int16_t stored_top(int32_t y) {
-    if (y > INT16_MAX) return INT16_MAX;
-    if (y < INT16_MIN) return INT16_MIN;
-    return static_cast<int16_t>(y);
-}
-
-void place(plat_control control, int16_t& stored_y, int32_t& stored_x, int32_t x, int32_t y, int32_t width,
-           int32_t height) {
-    const bool shown = y + height < text_area.bottom;
-    if (control != nullptr) plat_control_show(control, shown);
-    const int16_t top = stored_top(y);
-    if (stored_x != x || stored_y != top) {
-        stored_x = x;
-        stored_y = top;
-        if (control != nullptr) plat_control_move(control, x, top, width, height, false);
-        repaint_after = 1;
-    }
-}
-
-}  // namespace
-
-void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t width) {
-    if (kind == ITEM_EDIT_BOX) {
-        if (index < 0 || index >= edit_box_count) return;
-        edit_box_entry& entry = edit_boxes[index];
-        place(edit_box_windows[index], entry.y, entry.x, x, y, width, entry.height);
-        if (edit_box_windows[index] != nullptr) plat_control_focus(edit_box_windows[index]);
-    } else if (kind == ITEM_BUTTON) {
-        if (index < 0 || index >= button_count) return;
-        button_entry& entry = buttons[index];
-        place(button_windows[index], entry.y, entry.x, x, y, width, entry.height);
-    }
 }
 
 // Every creation sets the handle of its own slot and clears the one after

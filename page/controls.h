@@ -59,13 +59,6 @@ void make_picture_button(int32_t number, int32_t id);
 // when the table is full.
 int32_t make_hotword_picture(int32_t number);
 
-// Puts the control of table entry `index` (kind ITEM_EDIT_BOX or
-// ITEM_BUTTON) in its line at (x, y) with `width` and its entry's height:
-// shown only while its lower edge is above the bottom of text_area, moved
-// (and repaint_after set) when its stored place differs, and an edit box
-// gets the keyboard focus.  An index outside its table is ignored.
-void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t width);
-
 // Destroys every control of both tables, frees the picture buttons'
 // bitmaps and empties the tables (the first step of a rebuild).
 void destroy_page_controls();

@@ -1,9 +1,9 @@
 #include "story/game_state.h"
 
-#include "app/navigation.h"
 #include "book/book.h"
 #include "platform/platform.h"
 #include "story/hotwords.h"
+#include "story/place.h"
 
 namespace tomelet {
 
@@ -30,7 +30,9 @@ int16_t paragraph_of(int32_t target) {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(target + 1)));
 }
 
-void follow(int16_t target, int32_t mode) { goto_paragraph(paragraph_of(target), mode); }
+choice_result follow(int16_t target, int32_t mode) { return choice_result{true, paragraph_of(target), mode}; }
+
+constexpr choice_result NOWHERE{false, 0, GOTO_FOLLOW};
 
 char as_capital(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -76,13 +78,13 @@ void restore_restart_point(int32_t k) {
     }
 }
 
-void resolve_luck(const hotword& h) {
+choice_result resolve_luck(const hotword& h) {
     const int32_t roll = story_random() % LUCK_SIDES + 1;
     const int32_t chance = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(h.value)));
-    follow(roll <= chance ? h.target1 : h.default_target, GOTO_FOLLOW);
+    return follow(roll <= chance ? h.target1 : h.default_target, GOTO_FOLLOW);
 }
 
-void resolve_percent(const hotword& h) {
+choice_result resolve_percent(const hotword& h) {
     const int32_t roll = story_random() % PERCENT_SIDES + 1;
     const int32_t chance1 = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(h.value)));
     // The bands are running sums; a band the tag does not give holds 0 and
@@ -95,14 +97,13 @@ void resolve_percent(const hotword& h) {
     } else if (roll <= h.chance3) {
         target = h.target3;
     }
-    follow(target, GOTO_FOLLOW);
+    return follow(target, GOTO_FOLLOW);
 }
 
-void resolve_answer(const hotword& h, const char* typed) {
+choice_result resolve_answer(const hotword& h, const char* typed) {
     // An empty or blank commit (or no text at all) never matches an answer.
     if (typed == nullptr || compare_answer(typed, " ") == 0) {
-        follow(h.default_target, GOTO_FOLLOW);
-        return;
+        return follow(h.default_target, GOTO_FOLLOW);
     }
     int16_t target = h.default_target;
     if (answer_matches(h.answer1, typed)) {
@@ -112,7 +113,7 @@ void resolve_answer(const hotword& h, const char* typed) {
     } else if (answer_matches(h.answer3, typed)) {
         target = h.target3;
     }
-    follow(target, GOTO_FOLLOW);
+    return follow(target, GOTO_FOLLOW);
 }
 
 }  // namespace
@@ -171,7 +172,7 @@ int32_t compare_answer(const char* a, const char* b) {
     return compare_bounded(a, NO_LIMIT, b, NO_LIMIT);
 }
 
-void resolve_choice(int16_t key, const char* typed_text) {
+choice_result resolve_choice(int16_t key, const char* typed_text) {
     int32_t count = hotword_count;
     if (count > HOTWORDS_SIZE) count = HOTWORDS_SIZE;
     const hotword* found = nullptr;
@@ -181,7 +182,7 @@ void resolve_choice(int16_t key, const char* typed_text) {
             break;
         }
     }
-    if (found == nullptr) return;
+    if (found == nullptr) return NOWHERE;
     const hotword& h = *found;
 
     // N, Q and R name a variable and u a restart point.  An index outside
@@ -191,14 +192,11 @@ void resolve_choice(int16_t key, const char* typed_text) {
     // without a record.
     switch (h.kind) {
         case 'L':
-            resolve_luck(h);
-            return;
+            return resolve_luck(h);
         case 'd':
-            resolve_percent(h);
-            return;
+            return resolve_percent(h);
         case 'S':
-            resolve_answer(h, typed_text);
-            return;
+            return resolve_answer(h, typed_text);
         case 'N':
         case 'Q':
         case 'R': {
@@ -212,25 +210,20 @@ void resolve_choice(int16_t key, const char* typed_text) {
                     variable->value = static_cast<uint8_t>(static_cast<uint32_t>(h.value));
                 }
             }
-            follow(h.target1, GOTO_FOLLOW);
-            return;
+            return follow(h.target1, GOTO_FOLLOW);
         }
         case 'g':
-            follow(h.target1, GOTO_LOOK_UP);
-            return;
+            return follow(h.target1, GOTO_LOOK_UP);
         case 'm':
-            follow(h.target1, GOTO_TAKE_UP);
-            return;
+            return follow(h.target1, GOTO_TAKE_UP);
         case 'u': {
             const restart_point* point = restart_point_at(h.index);
-            if (point == nullptr) return;
+            if (point == nullptr) return NOWHERE;
             restore_restart_point(h.index);
-            follow(point->paragraph, GOTO_TAKE_UP);
-            return;
+            return follow(point->paragraph, GOTO_TAKE_UP);
         }
         default:
-            follow(h.target1, GOTO_FOLLOW);
-            return;
+            return follow(h.target1, GOTO_FOLLOW);
     }
 }
 

@@ -25,7 +25,18 @@ void clear_restart_points();
 // are taken as capitals; otherwise the difference of the first differing
 // characters.  1 when b is null.
 int32_t compare_answer(const char* a, const char* b);
-// Carries out the choice of the page's hotword record with control id key.
-void resolve_choice(int16_t key, const char* typed_text);
+// Where a choice leads: paragraph `paragraph`, reached the way `mode` (a
+// goto_mode) says; nowhere when `leads` is false.
+struct choice_result {
+    bool leads;
+    int16_t paragraph;
+    int32_t mode;
+};
+
+// Carries out the choice of the page's hotword record with control id key
+// (its roll, its variable, the restart point it restores) and returns where
+// it leads; the application takes the reader there.  No record with that
+// key leads nowhere.
+choice_result resolve_choice(int16_t key, const char* typed_text);
 
 }  // namespace tomelet

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/navigation.h"
+#include "page/links.h"
 #include "book/assemble.h"
 #include "book/book.h"
 #include "page/display_list.h"
@@ -438,6 +438,13 @@ int32_t skip_end(const char* text, int32_t from, int32_t limit) {
 // step, with the limits and messages the characters one by one would give.
 // Only the first 32768 characters of a text are read (up to index 32767; a
 // paragraph holds at most 3316).
+void build_paragraph(int32_t n) {
+    char problem[ASSEMBLY_MESSAGE_SIZE];
+    if (!assemble_paragraph(n, paragraph_text, problem)) show_error(problem);
+    const paragraph_row* row = paragraph_at(n);
+    if (row != nullptr && row->chunk >= 0 && row->chunk < the_book->chunk_count) run_paragraph(paragraph_text);
+}
+
 void run_paragraph(const char* text) {
     hotword_count = 0;
     empty_pending();

@@ -30,6 +30,12 @@ extern uint8_t last_condition;
 // Interprets one NUL-terminated marked-up text.
 void run_paragraph(const char* text);
 
+// Builds story paragraph n into the page: assembles its words into
+// paragraph_text, shows what the assembly reports (a number outside the
+// index, too many words), and runs the text when the paragraph has words
+// to assemble.  A number outside the index leaves the page empty.
+void build_paragraph(int32_t n);
+
 // Runs the tag in tag_buffer; false means: skip what follows, up to the
 // next `}`.
 bool run_tag();

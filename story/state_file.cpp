@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/navigation.h"
+#include "story/place.h"
 #include "book/book.h"
 
 namespace tomelet {

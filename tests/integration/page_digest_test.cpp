@@ -137,8 +137,7 @@ uint64_t book_digest(const book_tables* book) {
             if (row == nullptr || row->chunk < 0 || row->first >= row->end) continue;
             shown_paragraph = static_cast<int16_t>(n);
             begin_page();
-            assemble_paragraph(n, paragraph_text);
-            run_paragraph(paragraph_text);
+            build_paragraph(n);
             d.add(n);
             add_page(d);
         }

@@ -70,8 +70,7 @@ protected:
     static void build_page(int32_t n) {
         destroy_page_controls();
         page_clear();
-        assemble_paragraph(n, paragraph_text);
-        run_paragraph(paragraph_text);
+        build_paragraph(n);
     }
 };
 

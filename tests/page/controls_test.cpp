@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/window.h"
+#include "page/window.h"
 #include "page/display_list.h"
-#include "page/painter.h"
+#include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"
 

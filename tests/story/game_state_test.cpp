@@ -4,7 +4,9 @@
 
 #include <cstring>
 
-#include "app/navigation.h"
+#include "page/links.h"
+#include "story/place.h"
+#include "tests/story/choose.h"
 #include "book/book.h"
 #include "platform/headless/headless.h"
 #include "story/hotwords.h"
@@ -40,7 +42,7 @@ protected:
     void SetUp() override {
         book_.use();
         headless::reset();
-        navigation_reset();
+        place_reset();
         hotword_count = 0;
         std::memset(hotwords, 0, sizeof hotwords);
         random_state = 1;
@@ -49,7 +51,7 @@ protected:
         shown_paragraph = 120;
         current_paragraph = 120;
         on_current_page = 1;
-        page_rebuild = 0;
+        testing::rebuild_asked = 0;
     }
 
     hotword& add(char kind, int16_t control_id, int16_t target1) {
@@ -65,7 +67,7 @@ protected:
     void roll_and_resolve(int32_t sides, int32_t roll, int16_t key) {
         random_state = state_for_roll(sides, roll);
         random_seeded = 1;
-        resolve_choice(key, "");
+        testing::choose(key, "");
     }
 
     variable_row& var(int32_t i) { return the_book->variable_catalogue[i]; }
@@ -126,11 +128,11 @@ TEST_F(GameState, LuckRollAgainstTheChance) {
     // The seed 1 gives 41 first: roll 2.
     h.value = 2;
     random_state = 1;
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(current_paragraph, 31);
     h.value = 1;
     random_state = 1;
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(current_paragraph, 41);
 }
 
@@ -166,7 +168,7 @@ TEST_F(GameState, PercentRollFallsInCumulativeBands) {
     EXPECT_EQ(current_paragraph, 100);
     h.value = 42;
     random_state = 1;
-    resolve_choice(5001, "");
+    testing::choose(5001, "");
     EXPECT_EQ(current_paragraph, 11);
 }
 
@@ -203,10 +205,10 @@ TEST_F(GameState, TypedAnswerSelectsTheFirstMatchingTarget) {
     } cases[] = {{" 25", 459}, {"5 0", 458}, {"50", 458}, {"", 461}, {"   ", 461}, {"51", 461}, {"2", 461}};
     for (const auto& c : cases) {
         current_paragraph = 120;
-        resolve_choice(4000, c.typed);
+        testing::choose(4000, c.typed);
         EXPECT_EQ(current_paragraph, c.paragraph) << '"' << c.typed << '"';
     }
-    resolve_choice(4000, nullptr);
+    testing::choose(4000, nullptr);
     EXPECT_EQ(current_paragraph, 461);
 }
 
@@ -217,14 +219,14 @@ TEST_F(GameState, TypedAnswerEmptyAnswersNeverMatchAndFullFieldsStayInside) {
     // answer1 fills its whole field without a NUL; answer2 follows it.
     std::memset(h.answer1, 'A', ANSWER_SIZE);
     std::strcpy(h.answer2, "B");
-    resolve_choice(4000, "AAAAAAAAAAAAAAAAAAAAB");
+    testing::choose(4000, "AAAAAAAAAAAAAAAAAAAAB");
     EXPECT_EQ(current_paragraph, 31);
-    resolve_choice(4000, "AAAAAAAAAAAAAAAAAAAA");
+    testing::choose(4000, "AAAAAAAAAAAAAAAAAAAA");
     EXPECT_EQ(current_paragraph, 11);
-    resolve_choice(4000, "b");
+    testing::choose(4000, "b");
     EXPECT_EQ(current_paragraph, 21);
     // Empty answers (answer3) never match a text that is not blank.
-    resolve_choice(4000, "x");
+    testing::choose(4000, "x");
     EXPECT_EQ(current_paragraph, 31);
 }
 
@@ -235,18 +237,18 @@ TEST_F(GameState, VariableChoicesChangeTheVariableAndFollow) {
     r.index = 9;
     r.value = 0x1FF;  // stored as its low 8 bits
 
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(var(7).flag, 1);
     EXPECT_EQ(current_paragraph, 201);
     EXPECT_EQ(shown_paragraph, 201);
-    EXPECT_EQ(page_rebuild, 1);
-    resolve_choice(5001, "");
+    EXPECT_EQ(testing::rebuild_asked, 1);
+    testing::choose(5001, "");
     EXPECT_EQ(var(7).flag, 0);
     EXPECT_EQ(current_paragraph, 202);
     // The value was worked out when the page was built; the variable as it
     // is at the click does not matter.
     var(9).value = 3;
-    resolve_choice(5002, "");
+    testing::choose(5002, "");
     EXPECT_EQ(var(9).value, 0xFF);
     EXPECT_EQ(current_paragraph, 203);
 }
@@ -257,14 +259,14 @@ TEST_F(GameState, IndexesOutsideTheTablesTouchNothing) {
     hotword& u = add('u', 5002, 202);
     u.index = 5;
     var(115).value = 4;
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(current_paragraph, 201);  // still followed
-    resolve_choice(5001, "");
+    testing::choose(5001, "");
     EXPECT_EQ(current_paragraph, 202);
-    page_rebuild = 0;
-    resolve_choice(5002, "");  // no restart point 5: nowhere to go
+    testing::rebuild_asked = 0;
+    testing::choose(5002, "");  // no restart point 5: nowhere to go
     EXPECT_EQ(current_paragraph, 202);
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ(testing::rebuild_asked, 0);
     EXPECT_EQ(var(115).value, 4);
     for (int32_t i = 0; i < 116; ++i) EXPECT_EQ(var(i).flag, 0);
 }
@@ -275,19 +277,19 @@ TEST_F(GameState, ModesOfTheOtherKinds) {
     add('M', 5002, 302);
     add('x', 5003, 303);
 
-    resolve_choice(5000, "");  // look up: the place stays
+    testing::choose(5000, "");  // look up: the place stays
     EXPECT_EQ(shown_paragraph, 301);
     EXPECT_EQ(current_paragraph, 120);
     EXPECT_EQ(on_current_page, 0);
-    resolve_choice(5002, "");  // follow from a side page only shows
+    testing::choose(5002, "");  // follow from a side page only shows
     EXPECT_EQ(shown_paragraph, 303);
     EXPECT_EQ(current_paragraph, 120);
     EXPECT_EQ(on_current_page, 0);
-    resolve_choice(5001, "");  // take up
+    testing::choose(5001, "");  // take up
     EXPECT_EQ(shown_paragraph, 302);
     EXPECT_EQ(current_paragraph, 302);
     EXPECT_EQ(on_current_page, 1);
-    resolve_choice(5003, "");  // an unknown kind follows
+    testing::choose(5003, "");  // an unknown kind follows
     EXPECT_EQ(current_paragraph, 304);
     EXPECT_EQ(on_current_page, 1);
 }
@@ -297,25 +299,25 @@ TEST_F(GameState, KeyLookupTakesTheFirstRecordAmongTheCounted) {
     add('M', 5000, 20);
     add('M', 5001, 30);
     hotword_count = 2;  // the third record is not on the page
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(current_paragraph, 11);
 
     const int32_t invalidated = headless::invalidate_count();
-    page_rebuild = 0;
-    resolve_choice(5001, "");
-    resolve_choice(4000, "");
+    testing::rebuild_asked = 0;
+    testing::choose(5001, "");
+    testing::choose(4000, "");
     EXPECT_EQ(current_paragraph, 11);
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ(testing::rebuild_asked, 0);
     EXPECT_EQ(headless::invalidate_count(), invalidated);
 
     hotword_count = 1000;  // a count beyond the table stays inside it
-    resolve_choice(5001, "");
+    testing::choose(5001, "");
     EXPECT_EQ(current_paragraph, 31);
 }
 
 TEST_F(GameState, TheLargestTargetWrapsWithoutOverflow) {
     add('M', 5000, 32767);
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(current_paragraph, -32768);
 }
 
@@ -341,7 +343,7 @@ TEST_F(GameState, RestartPointRestoresEveryVariableAndTakesUpItsParagraph) {
     }
     on_current_page = 0;  // even from a side page
     add('u', 5000, 0).index = 2;
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     for (int32_t i = 0; i < 116; ++i) {
         EXPECT_EQ(var(i).value, i % 6) << i;
         EXPECT_EQ(var(i).flag, i % 2) << i;

@@ -4,7 +4,9 @@
 
 #include <string>
 
-#include "app/navigation.h"
+#include "page/links.h"
+#include "story/place.h"
+#include "tests/story/choose.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -117,13 +119,13 @@ TEST_F(HotwordsTest, ChanceBandsLeadWhereTheRollSays) {
     // Seeded with 1 the generator gives 41 first: roll 42 of 100.
     built("d \"label\" (40) 1 (2) 2 (20) 3 4");
     random_state = 1;
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(current_paragraph, 3);  // roll 42 lies in the second band (41..42): target 2
 
     SetUp();
     built("L \"try\" (2) 7 8");  // roll 41 % 20 + 1 = 2
     random_state = 1;
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(current_paragraph, 8);
 }
 
@@ -143,12 +145,12 @@ TEST_F(HotwordsTest, AnswerFieldsAndTheirBox) {
     ASSERT_EQ(page_item_count, 1);
     EXPECT_EQ(page_items[0].kind, ITEM_EDIT_BOX);
 
-    resolve_choice(4000, "25");
+    testing::choose(4000, "25");
     EXPECT_EQ(current_paragraph, 460);
 
     SetUp();
     built("S (50 ) 458 (25 ) 459 (33 ) 459 460");
-    resolve_choice(4000, "51");
+    testing::choose(4000, "51");
     EXPECT_EQ(current_paragraph, 461);
 
     SetUp();
@@ -157,7 +159,7 @@ TEST_F(HotwordsTest, AnswerFieldsAndTheirBox) {
     EXPECT_STREQ(one.answer2, "");
     EXPECT_STREQ(one.answer3, "");
     EXPECT_EQ(edit_boxes[0].maximum_length, 3);
-    resolve_choice(4000, "1");
+    testing::choose(4000, "1");
     EXPECT_EQ(current_paragraph, 467);
 }
 
@@ -166,7 +168,7 @@ TEST_F(HotwordsTest, TwoWordAnswerSizesTheBoxByTheLongestAnswer) {
     EXPECT_STREQ(s.answer1, "lamp");
     EXPECT_STREQ(s.answer2, "BLACKOUT LAMP");
     EXPECT_EQ(edit_boxes[0].maximum_length, 13);
-    resolve_choice(4000, " blackout  lamp ");
+    testing::choose(4000, " blackout  lamp ");
     EXPECT_EQ(current_paragraph, 7);
 
     SetUp();

@@ -1,6 +1,7 @@
 #include "tests/story/interpreter_fixture.h"
 
-#include "app/navigation.h"
+#include "page/links.h"
+#include "story/place.h"
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -52,7 +53,9 @@ void InterpreterTest::SetUp() {
     destroy_page_controls();
     page_clear();
     build_bold = 0;
-    navigation_reset();
+    place_reset();
+    next_link = page_link{LINK_NONE, 0};
+    prev_link = page_link{LINK_NONE, 0};
     hotword_count = 0;
     hold_words = 0;
     random_state = 1;

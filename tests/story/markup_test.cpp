@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/navigation.h"
+#include "page/links.h"
+#include "story/place.h"
+#include "tests/story/choose.h"
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -299,7 +301,7 @@ TEST_F(MarkupTest, AssignmentHotwordsAreWorkedOutWhenBuilt) {
     EXPECT_EQ(hotwords[0].kind, 'R');  // r makes records of kind R
     EXPECT_EQ(hotwords[0].value, 3);
     set_value(5, 0);
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(value(5), 3);  // the value of the build, not of the click
     EXPECT_EQ(current_paragraph, 10);
 }

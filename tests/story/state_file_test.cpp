@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/navigation.h"
+#include "page/links.h"
+#include "story/place.h"
+#include "tests/story/choose.h"
 #include "book/book.h"
 #include "platform/headless/headless.h"
 #include "story/game_state.h"
@@ -90,7 +92,7 @@ protected:
     void new_run() {
         book_.use();
         headless::reset();
-        navigation_reset();
+        place_reset();
         hotword_count = 0;
     }
 
@@ -276,7 +278,7 @@ TEST_F(StateFile, RestartPointSurvivesIntoTheNextRun) {
     hotwords[0].index = 1;
     hotwords[0].control_id = 5000;
     hotword_count = 1;
-    resolve_choice(5000, "");
+    testing::choose(5000, "");
     EXPECT_EQ(var(40).flag, 1);
     EXPECT_EQ(var(41).value, 41 % 6);
     EXPECT_EQ(current_paragraph, 403);

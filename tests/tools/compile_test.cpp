@@ -9,6 +9,7 @@
 
 #include "book/assemble.h"
 #include "book/book.h"
+#include "page/display_list.h"
 #include "platform/headless/headless.h"
 #include "tests/tools/book_folder.h"
 
@@ -25,7 +26,8 @@ std::string assembled(bookc::compiled_book& book, int32_t n) {
     headless::reset();
     book_use(book.tables());
     std::strcpy(paragraph_text, "unchanged");
-    assemble_paragraph(n, paragraph_text);
+    char problem[ASSEMBLY_MESSAGE_SIZE];
+    if (!assemble_paragraph(n, paragraph_text, problem)) show_error(problem);
     return paragraph_text;
 }
 

@@ -1,6 +1,6 @@
-#include "page/pictures.h"
+#include "layout/pictures.h"
 
-#include "page/painter.h"
+#include "page/window.h"
 
 namespace tomelet {
 

@@ -1,38 +1,34 @@
-// The painter's page geometry and font metrics that other parts of the page
-// read while a page is built.  The painter sets them at every rebuild and
-// every paint; their storage lives here.
+// The layout and painter: lays out the page model it is given (the display
+// list and the controls' tables) from the scroll origin, draws it, places
+// the controls in their lines and keeps the scroll range in step.  It
+// never decides what page to build.
 #pragma once
 
 #include <cstdint>
 
+#include "page/window.h"
 #include "platform/platform.h"
 
 namespace tomelet {
 
 constexpr int32_t LEFT_MARGIN = 24;
 
-// Right edge of the text lines: text_area's right minus 24.
-extern int32_t right_edge;
-// Top of the current line in client coordinates; during a build it is the
-// provisional place of the next control.
-extern int32_t cursor_y;
 extern int32_t cursor_x;
 extern int32_t line_height;
-// tmHeight and tmAveCharWidth of the window's default font.
-extern int32_t base_line_height;
-extern int32_t avg_char_width;
 extern int32_t tab_width;
 // Set when the whole window must be painted once more after this paint.
 extern uint8_t repaint_after;
 
-}  // namespace tomelet
+// The scrolling: the page's offset, the scroll bar's page (the client
+// height less the margin) and the range's maximum.
+extern int32_t scroll_origin;
+extern int32_t page_height;
+extern int32_t scroll_max;
 
-namespace tomelet {
-
-// The WM_PAINT work: rebuilds the page when page_rebuild is set, then lays
-// the whole display list out from scroll_origin, draws it, places the
-// controls and keeps the scroll range in step.
-void paint_page();
+// Lays the whole display list out from scroll_origin, draws it, places the
+// controls and keeps the scroll range in step; when a control was moved
+// (repaint_after), the whole window is painted once more at once.
+void draw_page();
 
 // The painter's running bold state (cleared at start-up and by the restart
 // of the story).
@@ -80,5 +76,12 @@ int32_t fit_text(char* scratch, const char* text, int32_t& height, int32_t& avai
 // Draws the pending line at cursor_y, aligned as a whole, places its
 // controls and empties it; cursor_x is left where the line ends.
 void flush_line(plat_canvas canvas);
+
+// Puts the control of table entry `index` (kind ITEM_EDIT_BOX or
+// ITEM_BUTTON) in its line at (x, y) with `width` and its entry's height:
+// shown only while its lower edge is above the bottom of text_area, moved
+// (and repaint_after set) when its stored place differs, and an edit box
+// gets the keyboard focus.  An index outside its table is ignored.
+void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t width);
 
 }  // namespace tomelet

@@ -1,29 +1,22 @@
-#include "page/painter.h"
+#include "layout/painter.h"
 
 #include <cstring>
 
-#include "app/navigation.h"
-#include "app/screens.h"
-#include "app/shell.h"
-#include "app/window.h"
-#include "book/assemble.h"
-#include "book/book.h"
+#include "layout/pictures.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "page/messages.h"
-#include "page/pictures.h"
-#include "story/markup.h"
+#include "page/window.h"
 
 namespace tomelet {
 
-int32_t right_edge = 0;
-int32_t cursor_y = 0;
 int32_t cursor_x = LEFT_MARGIN;
 int32_t line_height = 16;
-int32_t base_line_height = 16;
-int32_t avg_char_width = 7;
 int32_t tab_width = 14;
 uint8_t repaint_after = 0;
+
+int32_t scroll_origin = 0;
+int32_t page_height = 0;
+int32_t scroll_max = 400;
 
 uint8_t running_bold = 0;
 int16_t alignment = 0;
@@ -262,61 +255,6 @@ void lay_out_item(const page_item& item) {
     }
 }
 
-// A paragraph row whose words can be assembled.
-bool has_text(const paragraph_row* row) {
-    return row != nullptr && row->chunk >= 0 && row->chunk < the_book->chunk_count;
-}
-
-void rebuild() {
-    destroy_page_controls();
-    choice_taken = 0;
-    inventory_shown = 0;
-    sounds_shown = 0;
-    plat_scroll_info position{};
-    plat_scroll_set(PLAT_SCROLL_POS | PLAT_SCROLL_DISABLE_NO_SCROLL, position);
-
-    const plat_font_metrics metrics = plat_default_font_metrics();
-    base_line_height = metrics.height;
-    avg_char_width = metrics.average_width;
-    tab_width = 2 * metrics.average_width;
-    // The builder finds the line at its default height; what it adds stays
-    // for the first line of the layout that follows (the Sounds screen's
-    // lines are 4 pixels higher).
-    line_height = base_line_height;
-
-    page_clear();
-    line_piece_count = 0;
-    line_text_used = 0;
-    laid_out_height = 0;
-    next_link.kind = LINK_NONE;
-    prev_link.kind = LINK_NONE;
-
-    // A pending screen outranks the shown paragraph, whatever it is.  A
-    // paragraph without stored text shows the built-in page that stands in
-    // for it (6 and 7); any other (a place a state file may hold) shows an
-    // empty page, without a message, from which the reader moves on with
-    // the bar and the menu.  The text an earlier page left in the buffer is
-    // never run again: it would repeat that page's choices and assignments
-    // under another number.  A number outside the index is reported by the
-    // assembly, and its page stays empty too.
-    const paragraph_row* row = paragraph_at(shown_paragraph);
-    const bool without_text = row != nullptr && row->chunk == -1;
-    if (pending_screen != 0) {
-        build_screen();
-    } else if (without_text && shown_paragraph == 6) {
-        inventory_shown = 1;
-        build_inventory();
-    } else if (without_text && shown_paragraph == 7) {
-        build_reading_guide();
-    } else if (without_text) {
-        // an empty page
-    } else {
-        assemble_paragraph(shown_paragraph, paragraph_text);
-        if (has_text(row)) run_paragraph(paragraph_text);
-    }
-    nav_set_states(on_current_page == 0, next_link.kind != LINK_NONE, prev_link.kind != LINK_NONE);
-}
-
 // The scroll range covers whole pages; any change of the page's height or
 // of the window's sends the view back to the top.
 void update_scroll_range() {
@@ -427,13 +365,7 @@ void flush_line(plat_canvas target) {
     cursor_x = x;
 }
 
-// Messages raised while the page is rebuilt and laid out are shown once
-// the paint, and the paint it may ask for at its end, are over.
-void paint_page() {
-    hold_messages();
-    if (page_rebuild != 0) rebuild();
-
-    page_rebuild = 0;
+void draw_page() {
     cursor_y = scroll_origin;
     right_edge = text_area.right - 24;
     cursor_x = LEFT_MARGIN;
@@ -458,7 +390,6 @@ void paint_page() {
         plat_window_invalidate();
         plat_window_update();
     }
-    release_messages();
 }
 
 }  // namespace tomelet
