@@ -6,7 +6,6 @@
 
 #include "page/window.h"
 #include "page/display_list.h"
-#include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"
 
