@@ -1,7 +1,8 @@
 // The window a page is built for: its two page fonts, its rectangles, and
 // the measures of the page that control creation reads while a page is
-// built.  The application sets the fonts and rectangles; the layout sets
-// the measures at every build and every paint.
+// built.  The application sets the fonts and rectangles, and the default
+// font's measures at every build; the layout sets the right edge and the
+// line's top at every paint.
 #pragma once
 
 #include <cstdint>
