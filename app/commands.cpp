@@ -42,7 +42,7 @@ constexpr uint32_t HOTWORD_FORMAT = PLAT_TEXT_CENTER | PLAT_TEXT_NO_PREFIX;
 
 // A link's target is the paragraph number minus one.  The sum is worked out
 // in 32 bits and cut to 16, so the largest target wraps instead of
-// overflowing; such a paragraph does not exist and the painter says so.
+// overflowing; such a paragraph does not exist and the page build says so.
 int16_t paragraph_of(int32_t target) {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(target + 1)));
 }

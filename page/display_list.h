@@ -41,7 +41,7 @@ extern int16_t page_text_used;
 // page_bold_off); button creation reads it.
 extern uint8_t build_bold;
 
-// Empties the list (the painter does it at the start of every rebuild).
+// Empties the list (the application does it at the start of every rebuild).
 void page_clear();
 
 // Appends a text-bearing item (ITEM_TEXT or ITEM_TITLE), merging it into

@@ -24,8 +24,8 @@ constexpr int32_t PERCENT_SIDES = 100; // d: a roll of 1 to 100
 
 // A target is the paragraph number minus one; following it adds the one.
 // Worked out in 32 bits and cut to 16 so that the largest target wraps
-// instead of overflowing; such a paragraph does not exist and the painter
-// says so.
+// instead of overflowing; such a paragraph does not exist and the page
+// build says so.
 int16_t paragraph_of(int32_t target) {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(target + 1)));
 }
