@@ -7,6 +7,9 @@
 #include <cstdint>
 
 #include "book/book.h"
+#include "page/controls.h"
+#include "page/display_list.h"
+#include "page/links.h"
 #include "platform/platform.h"
 
 namespace tomelet {
@@ -85,5 +88,35 @@ void on_timer();
 // An owner-drawn page button with this id is to be drawn into canvas, whose
 // rectangle is rect.  False for ids below 5000.
 bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect);
+
+// ---- for a back end's test support ----------------------------------------
+// What the scripted driver and the web reader's test hook read: the page on
+// show and the reader's place, as a read-only view of the engine's state at
+// the moment of the call (the pointers stay valid until the page is built
+// again).
+struct page_view {
+    int16_t shown_paragraph;
+    int16_t current_paragraph;
+    int32_t on_current_page;
+    int32_t pending_screen;
+    int32_t choice_taken;
+    int32_t scroll_origin;
+    page_link next_link;
+    page_link prev_link;
+    // The page display list.
+    const page_item* items;
+    int32_t item_count;
+    // The page's buttons (hotwords, pictures, the screens' push buttons).
+    const button_entry* buttons;
+    int32_t button_count;
+    // The book's variables; none before a book is in use.
+    const variable_row* variables;
+    int32_t variable_count;
+};
+page_view app_page_view();
+
+// The story's next random number is `value` (0 to 32767), for a script or
+// test that fixes a roll: the numbers after it go on as the generator's own.
+void app_set_next_random(int32_t value);
 
 }  // namespace tomelet

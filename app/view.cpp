@@ -1,0 +1,32 @@
+// The read-only view of the page and the reader's place that a back end's
+// test support reads.
+#include "app/entry.h"
+#include "app/navigation.h"
+#include "story/game_state.h"
+
+namespace tomelet {
+
+page_view app_page_view() {
+    page_view view{};
+    view.shown_paragraph = shown_paragraph;
+    view.current_paragraph = current_paragraph;
+    view.on_current_page = on_current_page;
+    view.pending_screen = pending_screen;
+    view.choice_taken = choice_taken;
+    view.scroll_origin = scroll_origin;
+    view.next_link = next_link;
+    view.prev_link = prev_link;
+    view.items = page_items;
+    view.item_count = page_item_count < PAGE_ITEMS_SIZE ? page_item_count : PAGE_ITEMS_SIZE;
+    view.buttons = buttons;
+    view.button_count = button_count < CONTROL_TABLE_SIZE ? button_count : CONTROL_TABLE_SIZE;
+    if (the_book != nullptr) {
+        view.variables = the_book->variable_catalogue;
+        view.variable_count = the_book->variable_count;
+    }
+    return view;
+}
+
+void app_set_next_random(int32_t value) { story_set_next_random(value); }
+
+}  // namespace tomelet
