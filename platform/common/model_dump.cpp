@@ -54,10 +54,21 @@ std::string link_text(const page_link& link) {
     return "none";
 }
 
-std::string items() {
-    std::string out = "items " + std::to_string(page_item_count) + "\n";
-    for (int32_t i = 0; i < page_item_count && i < PAGE_ITEMS_SIZE; ++i) {
-        const page_item& item = page_items[i];
+std::string navigation(const page_view& view) {
+    return "navigation shown " + std::to_string(view.shown_paragraph) + " current " +
+           std::to_string(view.current_paragraph) + " on_current_page " + std::to_string(view.on_current_page) +
+           " pending_screen " + std::to_string(view.pending_screen) + " choice_taken " +
+           std::to_string(view.choice_taken);
+}
+
+std::string links(const page_view& view) {
+    return "links next " + link_text(view.next_link) + " prev " + link_text(view.prev_link) + "\n";
+}
+
+std::string items(const page_view& view) {
+    std::string out = "items " + std::to_string(view.item_count) + "\n";
+    for (int32_t i = 0; i < view.item_count; ++i) {
+        const page_item& item = view.items[i];
         out += "  " + std::to_string(i) + " " + item_kind_name(item.kind);
         if (item.kind == ITEM_TEXT || item.kind == ITEM_TITLE) out += " " + quote(item.text);
         if (item.kind == ITEM_PICTURE) {
@@ -70,10 +81,10 @@ std::string items() {
     return out;
 }
 
-std::string variables() {
+std::string variables(const page_view& view) {
     std::string out = "variables\n";
-    for (int32_t i = 0; the_book != nullptr && i < the_book->variable_count; ++i) {
-        const variable_row& v = the_book->variable_catalogue[i];
+    for (int32_t i = 0; i < view.variable_count; ++i) {
+        const variable_row& v = view.variables[i];
         if (v.value == 0 && v.flag == 0) continue;
         const char* value = value_name(&v, v.value);
         out += "  " + std::to_string(i) + " " + quote(v.name) + " value " + std::to_string(v.value) + " " +

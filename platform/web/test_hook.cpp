@@ -9,14 +9,12 @@
 
 #include <string>
 
-#include "app/navigation.h"
+#include "app/entry.h"
 #include "platform/common/model_dump.h"
-#include "story/game_state.h"
 
 namespace {
 
 using namespace tomelet;
-using model_dump::link_text;
 
 std::string dump_text;
 
@@ -27,19 +25,18 @@ extern "C" {
 // The engine's side of a dump: the `navigation`, `links`, `items` and
 // `variables` sections of the driver's format.
 EMSCRIPTEN_KEEPALIVE const char* web_test_dump() {
+    const page_view view = app_page_view();
     std::string& out = dump_text;
-    out = "navigation shown " + std::to_string(shown_paragraph) + " current " + std::to_string(current_paragraph) +
-          " on_current_page " + std::to_string(on_current_page) + " pending_screen " +
-          std::to_string(pending_screen) + " choice_taken " + std::to_string(choice_taken) + "\n";
-    out += "links next " + link_text(next_link) + " prev " + link_text(prev_link) + "\n";
-    out += model_dump::items();
-    out += model_dump::variables();
+    out = model_dump::navigation(view) + "\n";
+    out += model_dump::links(view);
+    out += model_dump::items(view);
+    out += model_dump::variables(view);
     out += "end\n";
     return out.c_str();
 }
 
 // The story's next random number is `value` (0 to 32767): the generator's
 // state is set to the one whose successor yields it.
-EMSCRIPTEN_KEEPALIVE void web_test_next_random(int32_t value) { story_set_next_random(value); }
+EMSCRIPTEN_KEEPALIVE void web_test_next_random(int32_t value) { app_set_next_random(value); }
 
 }  // extern "C"

@@ -13,10 +13,7 @@
 #include <vector>
 
 #include "app/entry.h"
-#include "app/navigation.h"
 #include "app/shell.h"
-#include "page/controls.h"
-#include "page/display_list.h"
 #include "platform/common/model_dump.h"
 #include "platform/headless/headless.h"
 #include "story/game_state.h"
@@ -262,7 +259,7 @@ private:
             if (!clicked) return fail("no shown, enabled control " + quote(arg(1).c_str()) + " to click");
         } else if (verb == "random") {
             if (args != 1 || !parse_int(arg(1), &value) || value < 0 || value > 32767) return usage(verb);
-            story_set_next_random(value);
+            app_set_next_random(value);
         } else if (verb == "type") {
             plat_control box = nullptr;
             if (args == 1 && line.quoted[1]) {
@@ -425,10 +422,9 @@ private:
     void dump() {
         ++dumps_;
         out_ << "dump " << dumps_ << "\n";
-        out_ << "navigation shown " << shown_paragraph << " current " << current_paragraph << " on_current_page "
-             << on_current_page << " pending_screen " << pending_screen << " choice_taken " << choice_taken
-             << " scroll_origin " << scroll_origin << "\n";
-        out_ << "links next " << link_text(next_link) << " prev " << link_text(prev_link) << "\n";
+        const page_view view = app_page_view();
+        out_ << model_dump::navigation(view) << " scroll_origin " << view.scroll_origin << "\n";
+        out_ << model_dump::links(view);
         const headless::window_record& w = headless::window();
         out_ << "window " << quote(w.title) << " client " << w.client_width << "x" << w.client_height << " timer "
              << (headless::timer_running() ? std::to_string(headless::timer_period()) : std::string("off")) << "\n";
@@ -436,7 +432,7 @@ private:
         out_ << "scroll min " << s.minimum << " max " << s.maximum << " page " << s.page << " pos " << s.position
              << "\n";
 
-        out_ << model_dump::items();
+        out_ << model_dump::items(view);
 
         const int32_t draws = std::min(headless::draw_count(), headless::DRAW_LOG_SIZE);
         out_ << "lines " << draws << "\n";
@@ -490,16 +486,17 @@ private:
         }
         headless::clear_messages();
 
-        out_ << model_dump::variables();
+        out_ << model_dump::variables(view);
         out_ << "end\n";
         out_.flush();
     }
 
     // A hotword's label: the text of its button-table entry.
     static const char* label_of(int32_t id) {
+        const page_view view = app_page_view();
         const int32_t index = id - BUTTON_ID_BASE;
-        if (index < 0 || index >= button_count) return "";
-        return buttons[index].label;
+        if (index < 0 || index >= view.button_count) return "";
+        return view.buttons[index].label;
     }
 
     static const char* bar_state(int32_t id) {
