@@ -155,21 +155,25 @@ void close_group() {
 // Short-circuit: pass over the right-hand group unread.  Counting
 // parentheses from the current depth, stop on the `)` that brings the count
 // back to it (the main loop then reads that `)`), or at the end of the text.
-void skip_right_group() {
+int32_t skip_right_group(int32_t cursor) {
     int32_t count = depth;
-    for (char c = at(tag_cursor); c != '\0'; c = at(tag_cursor)) {
+    for (char c = at(cursor); c != '\0'; c = at(cursor)) {
         if (c == '(') {
             ++count;
         } else if (c == ')') {
             --count;
-            if (count == depth) return;
+            if (count == depth) return cursor;
         }
-        ++tag_cursor;
+        ++cursor;
     }
+    return cursor;
 }
 
 }  // namespace
 
+// The read position is kept in a local while the condition is read (only
+// this reader moves it) and stored in tag_cursor at the end.  Digits and
+// blanks, most of a condition, are told apart before the other characters.
 uint8_t evaluate_condition() {
     operand_count = 0;
     operator_count = 0;
@@ -177,11 +181,19 @@ uint8_t evaluate_condition() {
     right_side = false;
     tag_cursor = 1;
     if (at(0) == '\0') return static_cast<uint8_t>(operands[0].value);
-    if (at(1) == ' ') tag_cursor = 2;
+    int32_t cursor = at(1) == ' ' ? 2 : 1;
 
-    for (char c = at(tag_cursor); c != '\0'; c = at(tag_cursor)) {
-        ++tag_cursor;
+    for (char c = at(cursor); c != '\0'; c = at(cursor)) {
+        ++cursor;
+        if (c >= '0' && c <= '9') {
+            operand& top = top_operand();
+            top.value = add_digit(top.value, c);
+            right_side = false;
+            continue;
+        }
         switch (c) {
+            case ' ':
+                break;
             case '(':
                 ++depth;
                 break;
@@ -207,28 +219,24 @@ uint8_t evaluate_condition() {
                 if (top_operand().value != 0) {
                     push_operator(c);
                 } else {
-                    skip_right_group();
+                    cursor = skip_right_group(cursor);
                 }
                 break;
             case '|':
                 if (top_operand().value == 0) {
                     push_operator(c);
                 } else {
-                    skip_right_group();
+                    cursor = skip_right_group(cursor);
                 }
                 break;
             case ')':
                 close_group();
                 break;
             default:
-                if (c >= '0' && c <= '9') {
-                    operand& top = top_operand();
-                    top.value = add_digit(top.value, c);
-                    right_side = false;
-                }
                 break;
         }
     }
+    tag_cursor = static_cast<int16_t>(cursor);
     return static_cast<uint8_t>(top_operand().value);
 }
 

@@ -285,11 +285,15 @@ bool run_tag() {
         next_record().target1 = 0;
     }
     tag_cursor = 1;
+    // Only the tags that take arguments are read: for the others reading
+    // would change nothing but the cursor, which stays on 1 where the
+    // reader would leave it.
     tag_arguments tag;
-    parse_tag(&tag);
+    const char letter = tag_buffer[0];
 
-    switch (tag.letter) {
+    switch (letter) {
         case 'A':
+            parse_tag(&tag);
             play_sound(tag.number);
             break;
         case 'B':
@@ -313,17 +317,21 @@ bool run_tag() {
             break;
         case 'L':
         case 'd':
-            add_hotword(tag, tag.letter, 0, make_chance_button);
+            parse_tag(&tag);
+            add_hotword(tag, letter, 0, make_chance_button);
             break;
         case 'M':
         case 'g':
         case 'm':
-            add_hotword(tag, tag.letter, 0, make_hotword);
+            parse_tag(&tag);
+            add_hotword(tag, letter, 0, make_hotword);
             break;
         case 'N':
+            parse_tag(&tag);
             run_flag_tag(tag, 1);
             break;
         case 'Q':
+            parse_tag(&tag);
             run_flag_tag(tag, 0);
             break;
         case 'o':
@@ -337,9 +345,11 @@ bool run_tag() {
             break;
         case 'R':
         case 'r':
+            parse_tag(&tag);
             run_assignment(tag);
             break;
         case 'S':
+            parse_tag(&tag);
             add_hotword(tag, 'S', 0, make_answer_field);
             break;
         case 'T':
@@ -349,31 +359,39 @@ bool run_tag() {
             page_line_break();
             break;
         case 'V':
+            parse_tag(&tag);
             page_picture(tag.number, 0);
             break;
         case 'v':
+            parse_tag(&tag);
             page_picture(tag.number, 1);
             break;
         case 'W':
+            parse_tag(&tag);
             page_align(tag.number);
             break;
         case 'a':
             run_space();
             break;
         case 'l':
+            parse_tag(&tag);
             run_value_name(tag);
             break;
         case 'n':
+            parse_tag(&tag);
             set_link(next_link, tag.number);
             break;
         case 'p':
+            parse_tag(&tag);
             set_link(prev_link, tag.number);
             break;
         case 's':
+            parse_tag(&tag);
             // A restart point outside the table is not saved.
             if (restart_point_at(tag.number) != nullptr) take_restart_snapshot(tag.number);
             break;
         case 'u':
+            parse_tag(&tag);
             if (!run_restart_use(tag)) return false;
             break;
         default:
