@@ -169,11 +169,14 @@ int32_t skip_right_group(int32_t cursor) {
     return cursor;
 }
 
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
 }  // namespace
 
 // The read position is kept in a local while the condition is read (only
-// this reader moves it) and stored in tag_cursor at the end.  Digits and
-// blanks, most of a condition, are told apart before the other characters.
+// this reader moves it) and stored in tag_cursor at the end.  Blanks, runs
+// of digits and the usual `%`, `(` and `)` are told apart before the rarer
+// characters, a run of digits in one step.
 uint8_t evaluate_condition() {
     operand_count = 0;
     operator_count = 0;
@@ -185,25 +188,35 @@ uint8_t evaluate_condition() {
 
     for (char c = at(cursor); c != '\0'; c = at(cursor)) {
         ++cursor;
-        if (c >= '0' && c <= '9') {
+        if (c == ' ') continue;
+        if (is_digit(c)) {
             operand& top = top_operand();
-            top.value = add_digit(top.value, c);
+            int16_t value = add_digit(top.value, c);
+            for (char d = at(cursor); is_digit(d); d = at(cursor)) {
+                value = add_digit(value, d);
+                ++cursor;
+            }
+            top.value = value;
             right_side = false;
             continue;
         }
+        if (c == '%') {
+            if (right_side) {
+                top_operand().kind = OPERAND_VARIABLE;
+            } else {
+                push_operand(0, OPERAND_VARIABLE);
+            }
+            continue;
+        }
+        if (c == '(') {
+            ++depth;
+            continue;
+        }
+        if (c == ')') {
+            close_group();
+            continue;
+        }
         switch (c) {
-            case ' ':
-                break;
-            case '(':
-                ++depth;
-                break;
-            case '%':
-                if (right_side) {
-                    top_operand().kind = OPERAND_VARIABLE;
-                } else {
-                    push_operand(0, OPERAND_VARIABLE);
-                }
-                break;
             case '=':
             case 'x':
             case 'y':
@@ -228,9 +241,6 @@ uint8_t evaluate_condition() {
                 } else {
                     cursor = skip_right_group(cursor);
                 }
-                break;
-            case ')':
-                close_group();
                 break;
             default:
                 break;

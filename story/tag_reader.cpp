@@ -143,21 +143,26 @@ void skip_to(char ch) {
 }
 
 int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
-    // The characters up to `close` or the end of the tag, found first and
-    // then copied in one piece.
+    // The characters up to `close` or the end of the tag (its NUL, or the
+    // end of the buffer), found and copied in one pass: labels and answers
+    // are a few characters long.
     int32_t source = 0;
     bool closed = false;
     if (tag_cursor >= 0 && tag_cursor < TAG_BUFFER_SIZE) {
         const char* from = tag_buffer + tag_cursor;
-        const void* nul = std::memchr(from, '\0', static_cast<size_t>(TAG_BUFFER_SIZE - tag_cursor));
-        const size_t available =
-            nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - from) : TAG_BUFFER_SIZE - tag_cursor;
-        const void* found = std::memchr(from, close, available);
-        closed = found != nullptr && close != '\0';
-        source = static_cast<int32_t>(closed ? static_cast<const char*>(found) - from : available);
+        const int32_t available = TAG_BUFFER_SIZE - tag_cursor;
+        const int32_t kept = size - 1;
+        for (; source < available; ++source) {
+            const char c = from[source];
+            if (c == '\0') break;
+            if (c == close) {
+                closed = true;
+                break;
+            }
+            if (source < kept) dest[source] = c;
+        }
     }
     const int32_t stored = source < size - 1 ? source : size - 1;
-    if (stored > 0) std::memcpy(dest, tag_buffer + tag_cursor, static_cast<size_t>(stored));
     dest[stored] = '\0';
     tag_cursor = static_cast<int16_t>(tag_cursor + source + (closed ? 1 : 0));
     if (source_length != nullptr) *source_length = source;
