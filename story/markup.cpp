@@ -54,7 +54,9 @@ namespace {
 constexpr int32_t PENDING_KEPT = PENDING_WORDS_SIZE - 1;
 constexpr int32_t TAG_KEPT = TAG_BUFFER_SIZE - 1;
 
-void show_number_message(const char* format, int32_t number) {
+// Messages are rare: kept out of line, so that the paths that may show one
+// stay small.
+[[gnu::noinline, gnu::cold]] void show_number_message(const char* format, int32_t number) {
     char message[100];
     std::snprintf(message, sizeof message, format, static_cast<int>(number));
     show_error(message);
@@ -116,7 +118,7 @@ int16_t add_to_buffer(char* buffer, int32_t kept, int16_t length, const char* te
 // The rule for the characters the scanner reads into the run or the tag:
 // one message for every character that arrives while the count is at or
 // above `limit`, with the count it has reached.
-void report_each(const char* format, int32_t limit, int32_t before, int32_t count) {
+[[gnu::noinline, gnu::cold]] void report_each(const char* format, int32_t limit, int32_t before, int32_t count) {
     for (int32_t i = 1; i <= count; ++i) {
         const int32_t length = counted(before + i);
         if (length >= limit) show_number_message(format, length);

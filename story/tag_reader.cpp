@@ -1,6 +1,11 @@
 #include "story/tag_reader.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tomelet {
 
@@ -142,27 +147,91 @@ void skip_to(char ch) {
     }
 }
 
+namespace {
+
+// How many characters from tag_buffer[from] on come before the first
+// `close` or NUL, or before the end of the buffer when there is neither.
+// The buffer is searched 16 bytes at a time where the target has SSE2, else
+// 8 at a time in a 64-bit word (a byte of `word ^ repeated(c)` is zero where
+// the buffer holds c; the lowest flag marks the first exactly), and its
+// last bytes one by one: no block is loaded that does not lie wholly inside
+// the buffer.  Bytes after the tag's NUL may be read but never decide
+// anything, since the NUL comes first.
+constexpr uint64_t repeated(unsigned char c) { return 0x0101010101010101ull * c; }
+
+constexpr uint64_t has_zero_byte(uint64_t word) { return (word - repeated(0x01)) & ~word & repeated(0x80); }
+
+int32_t span_until(int32_t from, char close) {
+    int32_t at = from;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(close);
+    const __m128i nul = _mm_setzero_si128();
+    for (; at + 16 <= TAG_BUFFER_SIZE; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wanted), _mm_cmpeq_epi8(block, nul));
+        if (const int mask = _mm_movemask_epi8(hits); mask != 0) {
+            return at + std::countr_zero(static_cast<unsigned>(mask)) - from;
+        }
+    }
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint64_t wanted = repeated(static_cast<unsigned char>(close));
+        for (; at + 8 <= TAG_BUFFER_SIZE; at += 8) {
+            uint64_t word;
+            std::memcpy(&word, tag_buffer + at, sizeof word);
+            if (const uint64_t flags = has_zero_byte(word) | has_zero_byte(word ^ wanted); flags != 0) {
+                return at + std::countr_zero(flags) / 8 - from;
+            }
+        }
+    }
+    while (at < TAG_BUFFER_SIZE && tag_buffer[at] != close && tag_buffer[at] != '\0') ++at;
+    return at - from;
+}
+
+// Copies `count` (> 0) characters: labels and answers are a few characters
+// long, for which a library call costs more than the copy.  Blocks of 8
+// through registers, the last overlapping the one before, shorter pieces in
+// 4, 2 and 1 bytes; only the `count` characters of either side are touched.
+void copy_short(char* to, const char* from, int32_t count) {
+    if (count >= 8) {
+        uint64_t block;
+        for (int32_t i = 0; i + 8 < count; i += 8) {
+            std::memcpy(&block, from + i, 8);
+            std::memcpy(to + i, &block, 8);
+        }
+        std::memcpy(&block, from + count - 8, 8);
+        std::memcpy(to + count - 8, &block, 8);
+        return;
+    }
+    if (count >= 4) {
+        uint32_t head;
+        uint32_t tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + count - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + count - 4, &tail, 4);
+        return;
+    }
+    to[0] = from[0];
+    if (count >= 2) {
+        to[count - 2] = from[count - 2];
+        to[count - 1] = from[count - 1];
+    }
+}
+
+}  // namespace
+
 int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
     // The characters up to `close` or the end of the tag (its NUL, or the
-    // end of the buffer), found and copied in one pass: labels and answers
-    // are a few characters long.
+    // end of the buffer), found first and then copied in one piece.
     int32_t source = 0;
     bool closed = false;
     if (tag_cursor >= 0 && tag_cursor < TAG_BUFFER_SIZE) {
-        const char* from = tag_buffer + tag_cursor;
-        const int32_t available = TAG_BUFFER_SIZE - tag_cursor;
-        const int32_t kept = size - 1;
-        for (; source < available; ++source) {
-            const char c = from[source];
-            if (c == '\0') break;
-            if (c == close) {
-                closed = true;
-                break;
-            }
-            if (source < kept) dest[source] = c;
-        }
+        source = span_until(tag_cursor, close);
+        closed = close != '\0' && tag_cursor + source < TAG_BUFFER_SIZE && tag_buffer[tag_cursor + source] == close;
     }
     const int32_t stored = source < size - 1 ? source : size - 1;
+    if (stored > 0) copy_short(dest, tag_buffer + tag_cursor, stored);
     dest[stored] = '\0';
     tag_cursor = static_cast<int16_t>(tag_cursor + source + (closed ? 1 : 0));
     if (source_length != nullptr) *source_length = source;
