@@ -6,6 +6,15 @@
 namespace tomelet {
 namespace headless {
 
+namespace {
+
+// No slot below this one (nor below controls_used) is free: a creation
+// searches from there.  Lowered by every destruction; a reset brings
+// controls_used to 0, which the search takes as its bound as well.
+int32_t free_from = 0;
+
+}  // namespace
+
 // A handle names one creation: slot + 1 + CONTROL_LOG_SIZE x the slot's
 // generation, so a destroyed control's handle never reaches the control
 // that reuses its slot.
@@ -28,6 +37,7 @@ control_record* record_of(plat_control handle) {
 }
 
 void destroy_all_controls() {
+    free_from = 0;
     for (int32_t i = 0; i < state.controls_used; ++i) {
         control_record& r = state.controls[i];
         r.alive = false;
@@ -76,7 +86,7 @@ plat_control plat_control_create(const plat_control_params& params) {
         state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
         return nullptr;
     }
-    int32_t slot = 0;
+    int32_t slot = headless::free_from < state.controls_used ? headless::free_from : state.controls_used;
     while (slot < state.controls_used && state.controls[slot].alive) ++slot;
     if (slot >= headless::CONTROL_LOG_SIZE) {
         state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
@@ -87,12 +97,19 @@ plat_control plat_control_create(const plat_control_params& params) {
     } else {
         ++state.control_generations[slot];
     }
+    headless::free_from = slot + 1;
     headless::control_record& r = state.controls[slot];
     // Every field is set here; the two texts only up to their ends, which
     // is all that is ever read of them.
     r.params = params;
-    // A text-entry box starts empty whatever text it is given.
-    headless::copy_text(r.text, params.kind == PLAT_EDIT_BOX ? "" : params.text);
+    // A text-entry box starts empty whatever text it is given; a hotword
+    // button has no text of its own.
+    const char* text = params.kind == PLAT_EDIT_BOX ? "" : params.text;
+    if (text == nullptr || text[0] == '\0') {
+        r.text[0] = '\0';
+    } else {
+        headless::copy_text(r.text, text);
+    }
     r.params.text = r.text;
     r.alive = true;
     r.shown = true;
@@ -119,6 +136,8 @@ void plat_control_show(plat_control control, bool shown) {
 
 void plat_control_destroy(plat_control control) {
     if (headless::control_record* r = headless::record_of(control)) {
+        const auto slot = static_cast<int32_t>(r - state.controls);
+        if (slot < headless::free_from) headless::free_from = slot;
         r->alive = false;
         r->shown = false;
         r->focused = false;
