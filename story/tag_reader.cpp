@@ -122,29 +122,37 @@ void tag_load(const char* text) {
     tag_cursor = 1;
 }
 
+// The readers keep the cursor in a local while they read and store it when
+// they stop.
 int32_t read_number() {
-    if (at_end()) return 0;
+    int32_t cursor = tag_cursor;
     uint32_t value = 0;
     bool negative = false;
-    for (char c = at_cursor(); c != '\0'; c = at_cursor()) {
+    while (cursor >= 0 && cursor < TAG_BUFFER_SIZE) {
+        const char c = tag_buffer[cursor];
         if (c >= '0' && c <= '9') {
             value = value * 10u + static_cast<uint32_t>(c - '0');
         } else if (c == '-') {
             negative = true;
         } else if (c != '+') {
-            break;
+            break;  // the end of the number, or of the tag
         }
-        ++tag_cursor;
+        ++cursor;
     }
+    tag_cursor = static_cast<int16_t>(cursor);
     if (negative) value = 0u - value;
     return static_cast<int32_t>(value);
 }
 
 void skip_to(char ch) {
-    for (char c = at_cursor(); c != '\0'; c = at_cursor()) {
-        ++tag_cursor;
-        if (c == ch) return;
+    int32_t cursor = tag_cursor;
+    while (cursor >= 0 && cursor < TAG_BUFFER_SIZE) {
+        const char c = tag_buffer[cursor];
+        if (c == '\0') break;
+        ++cursor;
+        if (c == ch) break;
     }
+    tag_cursor = static_cast<int16_t>(cursor);
 }
 
 namespace {
