@@ -502,6 +502,16 @@ int32_t skip_end(const char* text, int32_t from, int32_t limit) {
     return close != nullptr ? static_cast<int32_t>(static_cast<const char*>(close) - text) : limit;
 }
 
+// Most tags and stretches of text are short: one that fits in BLOCK
+// characters is copied as a whole block, without a test of its length,
+// where the text holds BLOCK characters from its start on (before the end
+// of what is read, so nothing past it is read) and the buffer has room
+// for all of them.  What the block brings past the stretch lies behind the
+// NUL that ends the buffer's text, which is all that is read of it.
+constexpr int32_t BLOCK = 32;
+
+void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
+
 // The spaces right after a tag (or a `}`), which are dropped.
 int32_t gap_end(const char* text, int32_t from, int32_t limit) {
     while (from < limit && text[from] == ' ') ++from;
@@ -552,8 +562,17 @@ void run_paragraph(const char* text) {
         } else if (c == '<') {
             begin_tag();
             state = SCAN_TAG;
-            const int32_t end = stretch_end(text, i + 1, limit);
-            append_tag(text + i + 1, end - (i + 1));
+            const int32_t from = i + 1;
+            const int32_t end = stretch_end(text, from, limit);
+            const int32_t count = end - from;
+            if (count <= BLOCK && from + BLOCK <= limit) {
+                // The tag is empty: its text fits in one block.
+                copy_block(tag_buffer, text + from);
+                tag_buffer[count] = '\0';
+                tag_length = static_cast<int16_t>(count);
+            } else {
+                append_tag(text + from, count);
+            }
             i = end;
             if (i < limit && text[i] == '>') {
                 if (run_tag()) {
@@ -578,7 +597,16 @@ void run_paragraph(const char* text) {
         } else {
             state = SCAN_TEXT;
             const int32_t end = stretch_end(text, i, limit);
-            take_text(text + i, end - i);
+            const int32_t count = end - i;
+            if (count <= BLOCK && i + BLOCK <= limit && pending_length + BLOCK <= PENDING_KEPT &&
+                (hold_words != 0 || pending_length + count <= PENDING_FLUSH_LENGTH)) {
+                // Far from the limits and from an early emission.
+                copy_block(pending_words + pending_length, text + i);
+                pending_words[pending_length + count] = '\0';
+                pending_length = static_cast<int16_t>(pending_length + count);
+            } else {
+                take_text(text + i, count);
+            }
             i = end;
         }
     }
