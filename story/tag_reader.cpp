@@ -159,41 +159,58 @@ namespace {
 
 // How many characters from tag_buffer[from] on come before the first
 // `close` or NUL, or before the end of the buffer when there is neither.
-// The buffer is searched 16 bytes at a time where the target has SSE2, else
-// 8 at a time in a 64-bit word (a byte of `word ^ repeated(c)` is zero where
-// the buffer holds c; the lowest flag marks the first exactly), and its
-// last bytes one by one: no block is loaded that does not lie wholly inside
-// the buffer.  Bytes after the tag's NUL may be read but never decide
-// anything, since the NUL comes first.
+// The buffer is searched in blocks of 16 bytes where the target has SSE2,
+// else of 8 in a 64-bit word (a byte of `word ^ repeated(c)` is zero where
+// the buffer holds c).  The blocks
+// lie at multiples of their size from the buffer's start (its size is a
+// multiple of both), so none reaches past its end; the bytes of the first
+// block before `from` are masked off.  (The interpreter has just stored
+// the tag in blocks at the same places: a load that matches a store is
+// served from it at once.)  Bytes after the tag's NUL may be read but never
+// decide anything, since the NUL comes first.
+static_assert(TAG_BUFFER_SIZE % 16 == 0);
+
 constexpr uint64_t repeated(unsigned char c) { return 0x0101010101010101ull * c; }
 
-constexpr uint64_t has_zero_byte(uint64_t word) { return (word - repeated(0x01)) & ~word & repeated(0x80); }
+// The high bit of every byte of `word` that is zero, and of no other: exact
+// in every byte, so flags may be masked off anywhere.
+constexpr uint64_t zero_bytes(uint64_t word) {
+    return ~(((word & repeated(0x7f)) + repeated(0x7f)) | word | repeated(0x7f));
+}
 
 int32_t span_until(int32_t from, char close) {
-    int32_t at = from;
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(close);
     const __m128i nul = _mm_setzero_si128();
-    for (; at + 16 <= TAG_BUFFER_SIZE; at += 16) {
+    int32_t at = from & ~15;
+    unsigned skipped = ~0u << (from - at);
+    for (; at < TAG_BUFFER_SIZE; at += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at));
         const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wanted), _mm_cmpeq_epi8(block, nul));
-        if (const int mask = _mm_movemask_epi8(hits); mask != 0) {
-            return at + std::countr_zero(static_cast<unsigned>(mask)) - from;
+        if (const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)) & skipped; mask != 0) {
+            return at + std::countr_zero(mask) - from;
         }
+        skipped = ~0u;
     }
-#endif
+    return TAG_BUFFER_SIZE - from;
+#else
     if constexpr (std::endian::native == std::endian::little) {
         const uint64_t wanted = repeated(static_cast<unsigned char>(close));
-        for (; at + 8 <= TAG_BUFFER_SIZE; at += 8) {
+        int32_t at = from & ~7;
+        uint64_t skipped = ~0ull << (8 * (from - at));
+        for (; at < TAG_BUFFER_SIZE; at += 8) {
             uint64_t word;
             std::memcpy(&word, tag_buffer + at, sizeof word);
-            if (const uint64_t flags = has_zero_byte(word) | has_zero_byte(word ^ wanted); flags != 0) {
-                return at + std::countr_zero(flags) / 8 - from;
-            }
+            const uint64_t flags = (zero_bytes(word) | zero_bytes(word ^ wanted)) & skipped;
+            if (flags != 0) return at + std::countr_zero(flags) / 8 - from;
+            skipped = ~0ull;
         }
+        return TAG_BUFFER_SIZE - from;
     }
+    int32_t at = from;
     while (at < TAG_BUFFER_SIZE && tag_buffer[at] != close && tag_buffer[at] != '\0') ++at;
     return at - from;
+#endif
 }
 
 // Copies `count` (> 0) characters: labels and answers are a few characters
