@@ -469,7 +469,7 @@ constexpr bool is_stop(char c) { return c == '<' || c == '>' || c == '{' || c ==
 
 // The end of the stretch that starts at `from` (exclusive); `limit` is the
 // end of what is read.
-int32_t stretch_end(const char* text, int32_t from, int32_t limit) {
+[[gnu::always_inline]] inline int32_t stretch_end(const char* text, int32_t from, int32_t limit) {
     int32_t end = from;
 #if defined(__SSE2__)
     const __m128i angle = _mm_set1_epi8('>');
