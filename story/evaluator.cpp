@@ -43,33 +43,14 @@ struct pending_operator {
 
 // Level 0 of the operands is the bottom slot: never pushed or popped, it
 // takes digits that arrive while the stack is empty and is what an empty
-// stack yields.  It keeps its content from one evaluation to the next.
+// stack yields.  It keeps its content from one evaluation to the next, as
+// the levels above it do (a pop from an empty stack reads level 1).
 operand operands[STACK_LEVELS + 1];
-int16_t operand_count = 0;
 pending_operator operators[STACK_LEVELS + 1];  // level 0 unused
-int16_t operator_count = 0;
-int16_t depth = 0;
-bool right_side = false;
 
 char at(int32_t position) {
     if (position < 0 || position >= TAG_BUFFER_SIZE) return '\0';
     return tag_buffer[position];
-}
-
-operand& top_operand() { return operands[operand_count]; }
-
-void push_operand(int16_t value, uint8_t kind) {
-    if (operand_count >= STACK_LEVELS) return;
-    ++operand_count;
-    operands[operand_count] = operand{value, kind};
-    if (operand_count == STACK_LEVELS) show_error("Operands stack overflow");
-}
-
-void push_operator(char op) {
-    if (operator_count >= STACK_LEVELS) return;
-    ++operator_count;
-    operators[operator_count] = pending_operator{op, depth};
-    if (operator_count == STACK_LEVELS) show_error("Operators stack overflow");
 }
 
 const variable_row* variable(int16_t n) { return variable_at(n); }
@@ -84,179 +65,207 @@ uint8_t variable_flag(int16_t n) {
     return row != nullptr ? row->flag : 0;
 }
 
-operand pop_operand() {
-    if (operand_count <= 0) {
-        show_error("Can't remove an operand from an empty stack!");
-        return operands[1];
-    }
-    return operands[operand_count--];
-}
-
-int16_t pop_operand_raw() { return pop_operand().value; }
-
-int16_t pop_operand_value() {
-    const operand entry = pop_operand();
-    if (entry.kind == OPERAND_VARIABLE) return variable_value(entry.value);
-    return entry.value;
-}
-
-void pop_operator() {
-    if (operator_count <= 0) {
-        show_error("Can't remove an operator from an empty stack!");
-        return;
-    }
-    --operator_count;
-}
-
-bool top_operator_at_depth() { return operator_count > 0 && operators[operator_count].depth == depth; }
-
 // value * 10 + digit, wrapping modulo 2^16 and read back as signed.
 int16_t add_digit(int16_t value, char digit) {
     const auto wide = static_cast<uint32_t>(static_cast<uint16_t>(value)) * 10u + static_cast<uint32_t>(digit - '0');
     return static_cast<int16_t>(static_cast<uint16_t>(wide));
 }
 
-// `)`: evaluate the comparison or flag test pushed at this depth, leave the
-// depth, then apply the negations and connectives pushed at the outer one.
-void close_group() {
-    if (top_operator_at_depth()) {
-        const char op = operators[operator_count].op;
-        if (op == '=' || op == 'x' || op == 'y') {
-            pop_operator();
-            const int32_t right = pop_operand_value();
-            const int32_t left = variable_value(pop_operand_raw());
-            const bool result = op == '=' ? left == right : op == 'x' ? left > right : left < right;
-            push_operand(result ? 1 : 0, OPERAND_RESULT);
-        } else if (op == 'X') {
-            pop_operator();
-            const int16_t n = pop_operand_raw();
-            push_operand(variable_flag(n), OPERAND_RESULT);
-        }
-    }
-    --depth;
-    while (top_operator_at_depth()) {
-        const char op = operators[operator_count].op;
-        if (op == '!') {
-            pop_operator();
-            operand& top = top_operand();
-            top.value = top.value == 0 ? 1 : 0;
-        } else if (op == '&' || op == '|') {
-            pop_operator();
-            const auto right = static_cast<uint8_t>(pop_operand_raw());
-            const auto left = static_cast<uint8_t>(pop_operand_raw());
-            const bool result = op == '&' ? (left != 0 && right != 0) : (left != 0 || right != 0);
-            push_operand(result ? 1 : 0, OPERAND_RESULT);
-        } else {
-            break;
-        }
-    }
-}
-
-// Short-circuit: pass over the right-hand group unread.  Counting
-// parentheses from the current depth, stop on the `)` that brings the count
-// back to it (the main loop then reads that `)`), or at the end of the text.
-int32_t skip_right_group(int32_t cursor) {
-    int32_t count = depth;
-    for (char c = at(cursor); c != '\0'; c = at(cursor)) {
-        if (c == '(') {
-            ++count;
-        } else if (c == ')') {
-            --count;
-            if (count == depth) return cursor;
-        }
-        ++cursor;
-    }
-    return cursor;
-}
-
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// What one evaluation keeps besides the stacks' contents: the counts, the
+// parenthesis depth (at most the tag's length either way) and whether a
+// comparison's right side is being read.  Every evaluation starts them
+// afresh, so they live as long as it does.
+struct evaluation {
+    int32_t operand_count = 0;
+    int32_t operator_count = 0;
+    int32_t depth = 0;
+    bool right_side = false;
+
+    operand& top_operand() { return operands[operand_count]; }
+
+    void push_operand(int16_t value, uint8_t kind) {
+        if (operand_count >= STACK_LEVELS) return;
+        ++operand_count;
+        operands[operand_count] = operand{value, kind};
+        if (operand_count == STACK_LEVELS) show_error("Operands stack overflow");
+    }
+
+    void push_operator(char op) {
+        if (operator_count >= STACK_LEVELS) return;
+        ++operator_count;
+        operators[operator_count] = pending_operator{op, static_cast<int16_t>(depth)};
+        if (operator_count == STACK_LEVELS) show_error("Operators stack overflow");
+    }
+
+    operand pop_operand() {
+        if (operand_count <= 0) {
+            show_error("Can't remove an operand from an empty stack!");
+            return operands[1];
+        }
+        return operands[operand_count--];
+    }
+
+    int16_t pop_operand_raw() { return pop_operand().value; }
+
+    int16_t pop_operand_value() {
+        const operand entry = pop_operand();
+        if (entry.kind == OPERAND_VARIABLE) return variable_value(entry.value);
+        return entry.value;
+    }
+
+    void pop_operator() {
+        if (operator_count <= 0) {
+            show_error("Can't remove an operator from an empty stack!");
+            return;
+        }
+        --operator_count;
+    }
+
+    bool top_operator_at_depth() const {
+        return operator_count > 0 && operators[operator_count].depth == depth;
+    }
+
+    // `)`: evaluate the comparison or flag test pushed at this depth, leave
+    // the depth, then apply the negations and connectives pushed at the
+    // outer one.
+    void close_group() {
+        if (top_operator_at_depth()) {
+            const char op = operators[operator_count].op;
+            if (op == '=' || op == 'x' || op == 'y') {
+                pop_operator();
+                const int32_t right = pop_operand_value();
+                const int32_t left = variable_value(pop_operand_raw());
+                const bool result = op == '=' ? left == right : op == 'x' ? left > right : left < right;
+                push_operand(result ? 1 : 0, OPERAND_RESULT);
+            } else if (op == 'X') {
+                pop_operator();
+                const int16_t n = pop_operand_raw();
+                push_operand(variable_flag(n), OPERAND_RESULT);
+            }
+        }
+        --depth;
+        while (top_operator_at_depth()) {
+            const char op = operators[operator_count].op;
+            if (op == '!') {
+                pop_operator();
+                operand& top = top_operand();
+                top.value = top.value == 0 ? 1 : 0;
+            } else if (op == '&' || op == '|') {
+                pop_operator();
+                const auto right = static_cast<uint8_t>(pop_operand_raw());
+                const auto left = static_cast<uint8_t>(pop_operand_raw());
+                const bool result = op == '&' ? (left != 0 && right != 0) : (left != 0 || right != 0);
+                push_operand(result ? 1 : 0, OPERAND_RESULT);
+            } else {
+                break;
+            }
+        }
+    }
+
+    // Short-circuit: pass over the right-hand group unread.  Counting
+    // parentheses from the current depth, stop on the `)` that brings the
+    // count back to it (the main loop then reads that `)`), or at the end
+    // of the text.
+    int32_t skip_right_group(int32_t cursor) const {
+        int32_t count = depth;
+        for (char c = at(cursor); c != '\0'; c = at(cursor)) {
+            if (c == '(') {
+                ++count;
+            } else if (c == ')') {
+                --count;
+                if (count == depth) return cursor;
+            }
+            ++cursor;
+        }
+        return cursor;
+    }
+
+    // Reads the condition from `cursor` to its end and returns where the
+    // reading stopped.  Blanks, runs of digits and the usual `%`, `(` and
+    // `)` are told apart before the rarer characters, a run of digits in
+    // one step.
+    int32_t read(int32_t cursor) {
+        for (char c = at(cursor); c != '\0'; c = at(cursor)) {
+            ++cursor;
+            if (c == ' ') continue;
+            if (is_digit(c)) {
+                operand& top = top_operand();
+                int16_t value = add_digit(top.value, c);
+                for (char d = at(cursor); is_digit(d); d = at(cursor)) {
+                    value = add_digit(value, d);
+                    ++cursor;
+                }
+                top.value = value;
+                right_side = false;
+                continue;
+            }
+            if (c == '%') {
+                if (right_side) {
+                    top_operand().kind = OPERAND_VARIABLE;
+                } else {
+                    push_operand(0, OPERAND_VARIABLE);
+                }
+                continue;
+            }
+            if (c == '(') {
+                ++depth;
+                continue;
+            }
+            if (c == ')') {
+                close_group();
+                continue;
+            }
+            switch (c) {
+                case '=':
+                case 'x':
+                case 'y':
+                    push_operator(c);
+                    push_operand(0, OPERAND_LITERAL);
+                    right_side = true;
+                    break;
+                case 'X':
+                case '!':
+                    push_operator(c);
+                    break;
+                case '&':
+                    if (top_operand().value != 0) {
+                        push_operator(c);
+                    } else {
+                        cursor = skip_right_group(cursor);
+                    }
+                    break;
+                case '|':
+                    if (top_operand().value == 0) {
+                        push_operator(c);
+                    } else {
+                        cursor = skip_right_group(cursor);
+                    }
+                    break;
+                default:
+                    break;
+            }
+        }
+        return cursor;
+    }
+};
 
 }  // namespace
 
 // The read position is kept in a local while the condition is read (only
-// this reader moves it) and stored in tag_cursor at the end.  Blanks, runs
-// of digits and the usual `%`, `(` and `)` are told apart before the rarer
-// characters, a run of digits in one step.
+// this reader moves it) and stored in tag_cursor at the end.
 uint8_t evaluate_condition() {
-    operand_count = 0;
-    operator_count = 0;
-    depth = 0;
-    right_side = false;
     tag_cursor = 1;
     if (at(0) == '\0') return static_cast<uint8_t>(operands[0].value);
-    int32_t cursor = at(1) == ' ' ? 2 : 1;
-
-    for (char c = at(cursor); c != '\0'; c = at(cursor)) {
-        ++cursor;
-        if (c == ' ') continue;
-        if (is_digit(c)) {
-            operand& top = top_operand();
-            int16_t value = add_digit(top.value, c);
-            for (char d = at(cursor); is_digit(d); d = at(cursor)) {
-                value = add_digit(value, d);
-                ++cursor;
-            }
-            top.value = value;
-            right_side = false;
-            continue;
-        }
-        if (c == '%') {
-            if (right_side) {
-                top_operand().kind = OPERAND_VARIABLE;
-            } else {
-                push_operand(0, OPERAND_VARIABLE);
-            }
-            continue;
-        }
-        if (c == '(') {
-            ++depth;
-            continue;
-        }
-        if (c == ')') {
-            close_group();
-            continue;
-        }
-        switch (c) {
-            case '=':
-            case 'x':
-            case 'y':
-                push_operator(c);
-                push_operand(0, OPERAND_LITERAL);
-                right_side = true;
-                break;
-            case 'X':
-            case '!':
-                push_operator(c);
-                break;
-            case '&':
-                if (top_operand().value != 0) {
-                    push_operator(c);
-                } else {
-                    cursor = skip_right_group(cursor);
-                }
-                break;
-            case '|':
-                if (top_operand().value == 0) {
-                    push_operator(c);
-                } else {
-                    cursor = skip_right_group(cursor);
-                }
-                break;
-            default:
-                break;
-        }
-    }
-    tag_cursor = static_cast<int16_t>(cursor);
-    return static_cast<uint8_t>(top_operand().value);
+    evaluation e;
+    tag_cursor = static_cast<int16_t>(e.read(at(1) == ' ' ? 2 : 1));
+    return static_cast<uint8_t>(e.top_operand().value);
 }
 
 void evaluator_reset() {
     for (operand& o : operands) o = operand{0, OPERAND_RESULT};
     for (pending_operator& o : operators) o = pending_operator{'\0', 0};
-    operand_count = 0;
-    operator_count = 0;
-    depth = 0;
-    right_side = false;
 }
 
 }  // namespace tomelet
