@@ -313,7 +313,10 @@ void play_sound(int32_t n) {
 
 void stop_sound() { plat_stop_sound(); }
 
-bool run_tag() {
+namespace {
+
+// The body of run_tag, inlined where the scanner runs a tag.
+[[gnu::always_inline]] inline bool run_tag_here() {
     if (record_free()) {
         next_record().control_id = 0;
         next_record().target1 = 0;
@@ -436,6 +439,10 @@ bool run_tag() {
     if (hotword_count >= HOTWORDS_SIZE) show_error("Hotwords structure array overflow");
     return true;
 }
+
+}  // namespace
+
+bool run_tag() { return run_tag_here(); }
 
 namespace {
 
@@ -581,7 +588,7 @@ void run_paragraph(const char* text) {
             }
             i = end;
             if (i < limit && text[i] == '>') {
-                if (run_tag()) {
+                if (run_tag_here()) {
                     state = SCAN_GAP;
                     i = gap_end(text, i + 1, limit);
                 } else {
