@@ -101,7 +101,17 @@ plat_control plat_control_create(const plat_control_params& params) {
     headless::control_record& r = state.controls[slot];
     // Every field is set here; the two texts only up to their ends, which
     // is all that is ever read of them.
-    r.params = params;
+    // The fields one by one: the caller has just stored them one by one,
+    // and loads that match those stores are served from them at once,
+    // where a block copy of the record would wait for them to be written.
+    r.params.kind = params.kind;
+    r.params.id = params.id;
+    r.params.x = params.x;
+    r.params.y = params.y;
+    r.params.width = params.width;
+    r.params.height = params.height;
+    r.params.max_length = params.max_length;
+    r.params.bitmap = params.bitmap;
     // A text-entry box starts empty whatever text it is given; a hotword
     // button has no text of its own.
     const char* text = params.kind == PLAT_EDIT_BOX ? "" : params.text;
