@@ -161,15 +161,15 @@ namespace {
 // `close` or NUL, or before the end of the buffer when there is neither.
 // The buffer is searched in blocks of 16 bytes where the target has SSE2,
 // else of 8 in a 64-bit word (a byte of `word ^ repeated(c)` is zero where
-// the buffer holds c).  The blocks
-// lie at multiples of their size from the buffer's start (its size is a
-// multiple of both), so none reaches past its end; the bytes of the first
-// block before `from` are masked off.  (The interpreter has just stored
+// the buffer holds c).  The blocks lie at multiples of their size from the
+// buffer's start (its size is a multiple of both), so none reaches past its
+// end; the bytes of the first block before `from` are masked off.  (The interpreter has just stored
 // the tag in blocks at the same places: a load that matches a store is
 // served from it at once.)  Bytes after the tag's NUL may be read but never
 // decide anything, since the NUL comes first.
 static_assert(TAG_BUFFER_SIZE % 16 == 0);
 
+#if !defined(__SSE2__)
 constexpr uint64_t repeated(unsigned char c) { return 0x0101010101010101ull * c; }
 
 // The high bit of every byte of `word` that is zero, and of no other: exact
@@ -177,6 +177,7 @@ constexpr uint64_t repeated(unsigned char c) { return 0x0101010101010101ull * c;
 constexpr uint64_t zero_bytes(uint64_t word) {
     return ~(((word & repeated(0x7f)) + repeated(0x7f)) | word | repeated(0x7f));
 }
+#endif
 
 int32_t span_until(int32_t from, char close) {
 #if defined(__SSE2__)
