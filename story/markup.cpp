@@ -315,8 +315,9 @@ void stop_sound() { plat_stop_sound(); }
 
 namespace {
 
-// The body of run_tag, inlined where the scanner runs a tag.
-[[gnu::always_inline]] inline bool run_tag_here() {
+// The body of run_tag, inlined where the scanner runs a tag; `letter` is
+// tag_buffer[0], which the scanner takes from the text it has just copied.
+[[gnu::always_inline]] inline bool run_tag_here(char letter) {
     if (record_free()) {
         next_record().control_id = 0;
         next_record().target1 = 0;
@@ -326,7 +327,6 @@ namespace {
     // would change nothing but the cursor, which stays on 1 where the
     // reader would leave it.
     tag_arguments tag;
-    const char letter = tag_buffer[0];
 
     switch (letter) {
         case 'A':
@@ -442,7 +442,7 @@ namespace {
 
 }  // namespace
 
-bool run_tag() { return run_tag_here(); }
+bool run_tag() { return run_tag_here(tag_buffer[0]); }
 
 namespace {
 
@@ -588,7 +588,9 @@ void run_paragraph(const char* text) {
             }
             i = end;
             if (i < limit && text[i] == '>') {
-                if (run_tag_here()) {
+                // The tag's first character is its letter (an empty tag's is
+                // its NUL).
+                if (run_tag_here(count > 0 ? text[from] : '\0')) {
                     state = SCAN_GAP;
                     i = gap_end(text, i + 1, limit);
                 } else {
