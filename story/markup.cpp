@@ -540,6 +540,13 @@ int32_t gap_end(const char* text, int32_t from, int32_t limit) {
 
 }  // namespace
 
+void build_paragraph(int32_t n) {
+    char problem[ASSEMBLY_MESSAGE_SIZE];
+    if (!assemble_paragraph(n, paragraph_text, problem)) show_error(problem);
+    const paragraph_row* row = paragraph_at(n);
+    if (row != nullptr && row->chunk >= 0 && row->chunk < the_book->chunk_count) run_paragraph(paragraph_text);
+}
+
 // The scanner.  Text outside tags collects in pending_words and is emitted
 // when a tag begins (or, at a space, once the run is longer than 150
 // characters); spaces right after a tag or a `}` are dropped; a false
@@ -554,13 +561,6 @@ int32_t gap_end(const char* text, int32_t from, int32_t limit) {
 // locals while the text is read (nothing that a tag runs reads them) and
 // stored when it ends.  Only the first 32768 characters of a text are read
 // (up to index 32767; a paragraph holds at most 3316).
-void build_paragraph(int32_t n) {
-    char problem[ASSEMBLY_MESSAGE_SIZE];
-    if (!assemble_paragraph(n, paragraph_text, problem)) show_error(problem);
-    const paragraph_row* row = paragraph_at(n);
-    if (row != nullptr && row->chunk >= 0 && row->chunk < the_book->chunk_count) run_paragraph(paragraph_text);
-}
-
 void run_paragraph(const char* text) {
     hotword_count = 0;
     empty_pending();
