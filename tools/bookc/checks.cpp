@@ -383,7 +383,10 @@ private:
         const int32_t h = note_hotword(line, a, bands + 1);
         if (a.letter == 'S') {
             for (int32_t b = 0; b < bands; ++b) {
-                add_edge(targets[b] + 1, EDGE_ANSWER, "\"" + std::string(a.answers[b]) + "\"", line, h, b);
+                std::string quoted = "\"";
+                quoted += a.answers[b];
+                quoted += '"';
+                add_edge(targets[b] + 1, EDGE_ANSWER, quoted, line, h, b);
             }
             add_edge(a.default_target + 1, EDGE_ANSWER_DEFAULT, "other answers", line, h, bands);
             return;

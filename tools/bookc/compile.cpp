@@ -10,8 +10,13 @@ namespace tomelet::bookc {
 
 std::string diagnostic::text() const {
     std::string where = file;
-    if (line > 0) where += ":" + std::to_string(line);
-    return where + (is_error ? ": error: " : ": warning: ") + message;
+    if (line > 0) {
+        where += ':';
+        where += std::to_string(line);
+    }
+    where += is_error ? ": error: " : ": warning: ";
+    where += message;
+    return where;
 }
 
 void diagnostics::error(const std::string& file, int32_t line, const std::string& message) {
