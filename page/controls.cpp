@@ -7,6 +7,7 @@
 #include "book/book.h"
 #include "page/display_list.h"
 #include "page/messages.h"
+#include "page/short_copy.h"
 #include "page/window.h"
 
 namespace tomelet {
@@ -27,37 +28,6 @@ int16_t button_count = 0;
 namespace {
 
 int32_t client_width() { return client_origin.right - client_origin.left; }
-
-// Copies `count` (> 0) characters through registers: blocks of 8, the last
-// overlapping the one before, shorter pieces in 4, 2 and 1 bytes; only the
-// `count` characters of either side are touched.  (A library copy of a few
-// characters costs more than the copy itself.)
-void copy_short(char* to, const char* from, size_t count) {
-    if (count >= 8) {
-        uint64_t block;
-        for (size_t i = 0; i + 8 < count; i += 8) {
-            std::memcpy(&block, from + i, 8);
-            std::memcpy(to + i, &block, 8);
-        }
-        std::memcpy(&block, from + count - 8, 8);
-        std::memcpy(to + count - 8, &block, 8);
-        return;
-    }
-    if (count >= 4) {
-        uint32_t head;
-        uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + count - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + count - 4, &tail, 4);
-        return;
-    }
-    to[0] = from[0];
-    if (count >= 2) {
-        to[count - 2] = from[count - 2];
-        to[count - 1] = from[count - 1];
-    }
-}
 
 // The slot after the last entry is cleared so that a stale handle is never
 // taken for a live one; there is no slot after the hundredth.

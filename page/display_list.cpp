@@ -5,6 +5,7 @@
 
 #include "book/book.h"
 #include "page/messages.h"
+#include "page/short_copy.h"
 #include "platform/platform.h"
 
 namespace tomelet {
@@ -46,37 +47,6 @@ void page_clear() {
 }
 
 namespace {
-
-// Copies `count` (> 0) bytes through registers: blocks of 8, the last
-// overlapping the one before, shorter pieces in 4, 2 and 1 bytes; only the
-// `count` bytes of either side are touched.  The pieces of a page are a few
-// dozen characters, for which a library copy costs more than the copy.
-void copy_short(char* to, const char* from, size_t count) {
-    if (count >= 8) {
-        uint64_t block;
-        for (size_t i = 0; i + 8 < count; i += 8) {
-            std::memcpy(&block, from + i, 8);
-            std::memcpy(to + i, &block, 8);
-        }
-        std::memcpy(&block, from + count - 8, 8);
-        std::memcpy(to + count - 8, &block, 8);
-        return;
-    }
-    if (count >= 4) {
-        uint32_t head;
-        uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + count - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + count - 4, &tail, 4);
-        return;
-    }
-    to[0] = from[0];
-    if (count >= 2) {
-        to[count - 2] = from[count - 2];
-        to[count - 1] = from[count - 1];
-    }
-}
 
 void add_text(const char* text, size_t length, int32_t kind) {
     if (static_cast<size_t>(page_text_used) + length >= static_cast<size_t>(PAGE_TEXT_SIZE)) {

@@ -8,10 +8,11 @@
 #include <emmintrin.h>
 #endif
 
-#include "page/links.h"
 #include "book/assemble.h"
 #include "book/book.h"
 #include "page/display_list.h"
+#include "page/links.h"
+#include "page/short_copy.h"
 #include "platform/platform.h"
 #include "story/evaluator.h"
 #include "story/game_state.h"
@@ -68,38 +69,6 @@ void empty_pending() {
 }
 
 int16_t counted(int32_t length) { return static_cast<int16_t>(length < INT16_MAX ? length : INT16_MAX); }
-
-// Copies `count` (> 0) characters.  Runs and tags are mostly a few dozen
-// characters, for which a library call costs more than the copy: blocks of
-// 8 through registers, the last block overlapping the one before, and
-// shorter pieces in 4, 2 and 1 bytes.  Only the `count` characters of
-// either side are touched.
-void copy_short(char* to, const char* from, int32_t count) {
-    if (count >= 8) {
-        uint64_t block;
-        for (int32_t i = 0; i + 8 < count; i += 8) {
-            std::memcpy(&block, from + i, 8);
-            std::memcpy(to + i, &block, 8);
-        }
-        std::memcpy(&block, from + count - 8, 8);
-        std::memcpy(to + count - 8, &block, 8);
-        return;
-    }
-    if (count >= 4) {
-        uint32_t head;
-        uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + count - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + count - 4, &tail, 4);
-        return;
-    }
-    to[0] = from[0];
-    if (count >= 2) {
-        to[count - 2] = from[count - 2];
-        to[count - 1] = from[count - 1];
-    }
-}
 
 // Adds `count` characters to a buffer that keeps `kept` of them: what still
 // fits is stored behind the `length` characters counted so far, and the

@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "page/short_copy.h"
+
 namespace tomelet {
 
 char tag_buffer[TAG_BUFFER_SIZE];
@@ -212,37 +214,6 @@ int32_t span_until(int32_t from, char close) {
     while (at < TAG_BUFFER_SIZE && tag_buffer[at] != close && tag_buffer[at] != '\0') ++at;
     return at - from;
 #endif
-}
-
-// Copies `count` (> 0) characters: labels and answers are a few characters
-// long, for which a library call costs more than the copy.  Blocks of 8
-// through registers, the last overlapping the one before, shorter pieces in
-// 4, 2 and 1 bytes; only the `count` characters of either side are touched.
-void copy_short(char* to, const char* from, int32_t count) {
-    if (count >= 8) {
-        uint64_t block;
-        for (int32_t i = 0; i + 8 < count; i += 8) {
-            std::memcpy(&block, from + i, 8);
-            std::memcpy(to + i, &block, 8);
-        }
-        std::memcpy(&block, from + count - 8, 8);
-        std::memcpy(to + count - 8, &block, 8);
-        return;
-    }
-    if (count >= 4) {
-        uint32_t head;
-        uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + count - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + count - 4, &tail, 4);
-        return;
-    }
-    to[0] = from[0];
-    if (count >= 2) {
-        to[count - 2] = from[count - 2];
-        to[count - 1] = from[count - 1];
-    }
 }
 
 }  // namespace
