@@ -66,7 +66,33 @@ void add_text(const char* text, size_t length, int32_t kind) {
     page_text_used = static_cast<int16_t>(page_text_used + length + 1);
 }
 
+// A run of most pages' length is copied as one block of this many
+// characters when the source and page_text both hold that many.
+constexpr int32_t RUN_BLOCK = 32;
+
 }  // namespace
+
+void page_text_run(const char* text, int32_t length, int32_t readable) {
+    const bool joined = page_item_count > 0 && page_items[page_item_count - 1].kind == ITEM_TEXT;
+    const int32_t at = joined ? page_text_used - 1 : page_text_used;
+    if (page_text_used + length >= PAGE_TEXT_SIZE) {
+        show_error(PAGE_OVERFLOW);
+        return;
+    }
+    if (!joined) {
+        page_item* item = next_item();
+        if (item == nullptr) return;
+        item->kind = ITEM_TEXT;
+        item->text = page_text + at;
+    }
+    if (length <= RUN_BLOCK && readable >= RUN_BLOCK && at + RUN_BLOCK <= PAGE_TEXT_SIZE) {
+        std::memcpy(page_text + at, text, RUN_BLOCK);
+    } else {
+        copy_short(page_text + at, text, static_cast<size_t>(length));
+    }
+    page_text[at + length] = '\0';
+    page_text_used = static_cast<int16_t>(at + length + 1);
+}
 
 void page_add_text(const char* text, int32_t kind) { add_text(text, std::strlen(text), kind); }
 

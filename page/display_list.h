@@ -50,6 +50,11 @@ void page_clear();
 void page_add_text(const char* text, int32_t kind);
 void page_text_item(const char* text);
 void page_title(const char* text);
+// Appends `length` (> 0) characters of `text` as an ITEM_TEXT, as
+// page_text_item does with a text of that length; the text need not end
+// there.  `readable` is how many characters from `text` on may be read (at
+// least `length`): a short run with room to spare is copied as one block.
+void page_text_run(const char* text, int32_t length, int32_t readable);
 // Emits `buffer` as text, empties it and returns the length it had.
 int32_t page_flush_words(char* buffer);
 void page_line_break();

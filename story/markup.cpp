@@ -265,7 +265,7 @@ void run_space() {
     if (hold_words != 0) {
         append_name(word_separator);
     } else {
-        page_text_item(word_separator);
+        page_text_run(word_separator, 1, 1);
     }
 }
 
@@ -589,7 +589,13 @@ void run_paragraph(const char* text) {
             state = SCAN_TEXT;
             const int32_t end = stretch_end(text, i, limit);
             const int32_t count = end - i;
-            if (count <= BLOCK && i + BLOCK <= limit && pending_length + BLOCK <= PENDING_KEPT &&
+            if (end < limit && text[end] == '<' && pending_length == 0 && hold_words == 0 &&
+                count <= PENDING_FLUSH_LENGTH) {
+                // A whole run before a tag: the tag would emit it as it
+                // stands (too short for an early emission), so it goes to
+                // the page at once.
+                page_text_run(text + i, count, limit - i);
+            } else if (count <= BLOCK && i + BLOCK <= limit && pending_length + BLOCK <= PENDING_KEPT &&
                 (hold_words != 0 || pending_length + count <= PENDING_FLUSH_LENGTH)) {
                 // Far from the limits and from an early emission.
                 copy_block(pending_words + pending_length, text + i);

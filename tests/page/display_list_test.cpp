@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"
@@ -156,6 +157,53 @@ TEST_F(DisplayListTest, ShowErrorCutsTextTo99Characters) {
     EXPECT_EQ(std::string(headless::message(0).text), std::string(99, 'e'));
     EXPECT_TRUE(headless::message(0).default_caption);
     EXPECT_EQ(headless::message(0).buttons, PLAT_BOX_OK);
+}
+
+// A run of known length builds the same page as the same text given whole:
+// joined or not, short (one block) or long, up to and past both limits.
+TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
+    struct step {
+        int length;   // characters of the run; -1: a bold switch instead
+        bool spare;   // the source may be read 32 characters on
+    };
+    const std::vector<std::vector<step>> cases = {
+        {{3, true}, {5, false}},                      // joined to the text before
+        {{3, true}, {-1, false}, {31, true}},         // a new item after a marker
+        {{32, true}, {33, true}, {1, false}},         // block edges
+        {{1800, false}, {1800, false}, {200, true}},  // the page text overflows
+        {{3700, false}, {15, true}, {1, true}},       // the last byte that fits
+    };
+    const std::string source(4000, 'r');
+    for (size_t c = 0; c < cases.size(); ++c) {
+        SCOPED_TRACE(c);
+        const auto build = [&](bool runs) {
+            SetUp();
+            std::string out;
+            for (const step& s : cases[c]) {
+                if (s.length < 0) {
+                    page_bold_on();
+                } else if (runs) {
+                    page_text_run(source.data(), s.length, s.spare ? s.length + 32 : s.length);
+                } else {
+                    page_text_item(source.substr(0, static_cast<size_t>(s.length)).c_str());
+                }
+            }
+            for (int i = 0; i < page_item_count; ++i) {
+                out += std::to_string(page_items[i].kind) + ":" +
+                       (page_items[i].text != nullptr ? std::to_string(std::string(page_items[i].text).size()) : "-") + " ";
+            }
+            return out + "used " + std::to_string(page_text_used) + " messages " +
+                   std::to_string(headless::message_count());
+        };
+        EXPECT_EQ(build(true), build(false));
+    }
+    // A full list refuses a run as it refuses a text.
+    SetUp();
+    for (int i = 0; i < PAGE_ITEMS_SIZE; ++i) page_line_break();
+    page_text_run("x", 1, 1);
+    EXPECT_EQ(page_item_count, PAGE_ITEMS_SIZE);
+    EXPECT_EQ(page_text_used, 0);
+    EXPECT_EQ(headless::message_count(), 1);
 }
 
 }  // namespace
