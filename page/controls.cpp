@@ -29,6 +29,13 @@ namespace {
 
 int32_t client_width() { return client_origin.right - client_origin.left; }
 
+// The label's length, cut to the entry's size: its end is found by the
+// library, which reads no further than the NUL.
+int32_t label_length_of(const char* label) {
+    const void* nul = std::memchr(label, '\0', BUTTON_LABEL_SIZE - 1);
+    return nul != nullptr ? static_cast<int32_t>(static_cast<const char*>(nul) - label) : BUTTON_LABEL_SIZE - 1;
+}
+
 // The slot after the last entry is cleared so that a stale handle is never
 // taken for a live one; there is no slot after the hundredth.
 void clear_next(plat_control* windows, int16_t count) {
@@ -69,15 +76,15 @@ int32_t make_edit_box(int32_t n) {
     return id;
 }
 
-void make_text_button(const char* label, int32_t id) {
+void make_text_button(const char* label, int32_t id) { make_text_button(label, label_length_of(label), id); }
+
+void make_text_button(const char* label, int32_t length, int32_t id) {
     if (button_count >= CONTROL_TABLE_SIZE) return;
     const int16_t index = button_count;
     button_entry& entry = buttons[index];
-    // The label, cut to the entry's size: its end is found by the library
-    // (which reads no further than the NUL) and its few characters copied
-    // through registers.
-    const void* nul = std::memchr(label, '\0', BUTTON_LABEL_SIZE - 1);
-    const size_t n = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - label) : BUTTON_LABEL_SIZE - 1;
+    // The label, cut to the entry's size, its few characters copied through
+    // registers.
+    const size_t n = static_cast<size_t>(length < 0 ? 0 : length < BUTTON_LABEL_SIZE - 1 ? length : BUTTON_LABEL_SIZE - 1);
     if (n > 0) copy_short(entry.label, label, n);
     entry.label[n] = '\0';
 
@@ -117,10 +124,12 @@ void make_text_button(const char* label, int32_t id) {
     clear_next(button_windows, button_count);
 }
 
-int32_t make_hotword_button(const char* label) {
+int32_t make_hotword_button(const char* label) { return make_hotword_button(label, label_length_of(label)); }
+
+int32_t make_hotword_button(const char* label, int32_t length) {
     if (button_count >= CONTROL_TABLE_SIZE) return 0;
     const int32_t id = BUTTON_ID_BASE + button_count;
-    make_text_button(label, id);
+    make_text_button(label, length, id);
     return id;
 }
 

@@ -50,9 +50,13 @@ int32_t make_edit_box(int32_t n);
 // Creates a labelled button with the given id: a push button below 5000, an
 // owner-drawn hotword from 5000.
 void make_text_button(const char* label, int32_t id);
+// The same with the label's length known (of which the button keeps at most
+// 199 characters); `label` holds no NUL before it.
+void make_text_button(const char* label, int32_t length, int32_t id);
 // make_text_button (label, 5000 + button count); returns that id, or 0 when
 // the table is full.
 int32_t make_hotword_button(const char* label);
+int32_t make_hotword_button(const char* label, int32_t length);
 // Creates an owner-drawn button showing picture `number` of the catalogue.
 void make_picture_button(int32_t number, int32_t id);
 // make_picture_button (number, 5000 + button count); returns that id, or 0

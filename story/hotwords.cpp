@@ -38,7 +38,8 @@ int8_t add_chances(int8_t a, int8_t b) {
 void make_hotword(const tag_arguments& tag) {
     hotword* record = next_record();
     if (record == nullptr) return;
-    const int32_t id = tag.labelled ? make_hotword_button(tag.label) : make_hotword_picture(tag.picture);
+    const int32_t id =
+        tag.labelled ? make_hotword_button(tag.label, tag.label_length) : make_hotword_picture(tag.picture);
     record->control_id = static_cast<int16_t>(id);
     record->target1 = tag.target1;
 }
@@ -49,7 +50,7 @@ void make_hotword(const tag_arguments& tag) {
 void make_chance_button(const tag_arguments& tag) {
     hotword* record = next_record();
     if (record == nullptr) return;
-    record->control_id = static_cast<int16_t>(make_hotword_button(tag.label));
+    record->control_id = static_cast<int16_t>(make_hotword_button(tag.label, tag.label_length));
     const int8_t a = tag.chances[0];
     record->value = a;
     record->chance2 = tag.bands >= 2 ? add_chances(a, tag.chances[1]) : 0;

@@ -93,9 +93,14 @@ TEST_F(ControlsTest, ScreenButtonsArePushButtonsWithTheirCaption) {
 TEST_F(ControlsTest, LabelIsCutTo199Characters) {
     const std::string label(250, 'w');
     make_hotword_button(label.c_str());
-    EXPECT_EQ(buttons[0].label_length, 199);
-    EXPECT_EQ(std::string(buttons[0].label), std::string(199, 'w'));
-    EXPECT_EQ(buttons[0].width, 199 * 7 + 12);
+    make_hotword_button(label.c_str(), 250);  // the length given
+    make_hotword_button(label.c_str(), 12);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(buttons[i].label_length, 199);
+        EXPECT_EQ(std::string(buttons[i].label), std::string(199, 'w'));
+        EXPECT_EQ(buttons[i].width, 199 * 7 + 12);
+    }
+    EXPECT_EQ(std::string(buttons[2].label), std::string(12, 'w'));
 }
 
 TEST_F(ControlsTest, BoldAtBuildTimeIsRecorded) {
