@@ -1,7 +1,9 @@
 #include "story/tag_reader.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -36,19 +38,117 @@ void skip_space_after_letter() {
     if (tag_buffer[1] == ' ') tag_cursor = 2;
 }
 
+// The number and text readers are written out where a hotword is read
+// (nearly every tag that takes arguments is one); the public readers call
+// them.  They keep the cursor in a local while they read and store it when
+// they stop.
+[[gnu::always_inline]] inline int32_t read_number_here() {
+    int32_t cursor = tag_cursor;
+    uint32_t value = 0;
+    bool negative = false;
+    while (cursor >= 0 && cursor < TAG_BUFFER_SIZE) {
+        const char c = tag_buffer[cursor];
+        if (c >= '0' && c <= '9') {
+            value = value * 10u + static_cast<uint32_t>(c - '0');
+        } else if (c == '-') {
+            negative = true;
+        } else if (c != '+') {
+            break;  // the end of the number, or of the tag
+        }
+        ++cursor;
+    }
+    tag_cursor = static_cast<int16_t>(cursor);
+    if (negative) value = 0u - value;
+    return static_cast<int32_t>(value);
+}
+
+// How many characters from tag_buffer[from] on come before the first
+// `close` or NUL, or before the end of the buffer when there is neither.
+// The buffer is searched in blocks of 16 bytes where the target has SSE2,
+// else of 8 in a 64-bit word (a byte of `word ^ repeated(c)` is zero where
+// the buffer holds c).  The blocks lie at multiples of their size from the
+// buffer's start (its size is a multiple of both), so none reaches past its
+// end; the bytes of the first block before `from` are masked off.  (The
+// interpreter has just stored the tag in blocks at the same places: a load
+// that matches a store is served from it at once.)  Bytes after the tag's
+// NUL may be read but never decide anything, since the NUL comes first.
+static_assert(TAG_BUFFER_SIZE % 16 == 0);
+
+#if !defined(__SSE2__)
+constexpr uint64_t repeated(unsigned char c) { return 0x0101010101010101ull * c; }
+
+// The high bit of every byte of `word` that is zero, and of no other: exact
+// in every byte, so flags may be masked off anywhere.
+constexpr uint64_t zero_bytes(uint64_t word) {
+    return ~(((word & repeated(0x7f)) + repeated(0x7f)) | word | repeated(0x7f));
+}
+#endif
+
+int32_t span_until(int32_t from, char close) {
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(close);
+    const __m128i nul = _mm_setzero_si128();
+    int32_t at = from & ~15;
+    unsigned skipped = ~0u << (from - at);
+    for (; at < TAG_BUFFER_SIZE; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wanted), _mm_cmpeq_epi8(block, nul));
+        if (const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)) & skipped; mask != 0) {
+            return at + std::countr_zero(mask) - from;
+        }
+        skipped = ~0u;
+    }
+    return TAG_BUFFER_SIZE - from;
+#else
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint64_t wanted = repeated(static_cast<unsigned char>(close));
+        int32_t at = from & ~7;
+        uint64_t skipped = ~0ull << (8 * (from - at));
+        for (; at < TAG_BUFFER_SIZE; at += 8) {
+            uint64_t word;
+            std::memcpy(&word, tag_buffer + at, sizeof word);
+            const uint64_t flags = (zero_bytes(word) | zero_bytes(word ^ wanted)) & skipped;
+            if (flags != 0) return at + std::countr_zero(flags) / 8 - from;
+            skipped = ~0ull;
+        }
+        return TAG_BUFFER_SIZE - from;
+    }
+    int32_t at = from;
+    while (at < TAG_BUFFER_SIZE && tag_buffer[at] != close && tag_buffer[at] != '\0') ++at;
+    return at - from;
+#endif
+}
+
+[[gnu::always_inline]] inline int32_t copy_until_here(char close, char* dest, int32_t size, int32_t* source_length) {
+    // The characters up to `close` or the end of the tag (its NUL, or the
+    // end of the buffer), found first and then copied in one piece.
+    int32_t source = 0;
+    bool closed = false;
+    if (tag_cursor >= 0 && tag_cursor < TAG_BUFFER_SIZE) {
+        source = span_until(tag_cursor, close);
+        closed = close != '\0' && tag_cursor + source < TAG_BUFFER_SIZE && tag_buffer[tag_cursor + source] == close;
+    }
+    const int32_t stored = source < size - 1 ? source : size - 1;
+    if (stored > 0) copy_short(dest, tag_buffer + tag_cursor, stored);
+    dest[stored] = '\0';
+    tag_cursor = static_cast<int16_t>(tag_cursor + source + (closed ? 1 : 0));
+    if (source_length != nullptr) *source_length = source;
+    return stored;
+}
+
 // A hotword's label (cursor just past the opening quote) or picture, then
 // its target.
 void read_hotword(tag_arguments* t, bool labelled) {
     t->makes_hotword = true;
     t->labelled = labelled;
     if (labelled) {
-        t->label_length = copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
+        t->label_length = copy_until_here('"', t->label, LABEL_SIZE, &t->label_source_length);
     } else {
         pass_over('$');
-        t->picture = static_cast<int16_t>(read_number());
+        t->picture = static_cast<int16_t>(read_number_here());
     }
     pass_over(' ');
-    t->target1 = static_cast<int16_t>(read_number());
+    t->target1 = static_cast<int16_t>(read_number_here());
 }
 
 // The hotword form of M, g, m, N, Q, R and r: a quote opens a label,
@@ -124,26 +224,11 @@ void tag_load(const char* text) {
     tag_cursor = 1;
 }
 
-// The readers keep the cursor in a local while they read and store it when
-// they stop.
-int32_t read_number() {
-    int32_t cursor = tag_cursor;
-    uint32_t value = 0;
-    bool negative = false;
-    while (cursor >= 0 && cursor < TAG_BUFFER_SIZE) {
-        const char c = tag_buffer[cursor];
-        if (c >= '0' && c <= '9') {
-            value = value * 10u + static_cast<uint32_t>(c - '0');
-        } else if (c == '-') {
-            negative = true;
-        } else if (c != '+') {
-            break;  // the end of the number, or of the tag
-        }
-        ++cursor;
-    }
-    tag_cursor = static_cast<int16_t>(cursor);
-    if (negative) value = 0u - value;
-    return static_cast<int32_t>(value);
+
+int32_t read_number() { return read_number_here(); }
+
+int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
+    return copy_until_here(close, dest, size, source_length);
 }
 
 void skip_to(char ch) {
@@ -157,110 +242,17 @@ void skip_to(char ch) {
     tag_cursor = static_cast<int16_t>(cursor);
 }
 
-namespace {
-
-// How many characters from tag_buffer[from] on come before the first
-// `close` or NUL, or before the end of the buffer when there is neither.
-// The buffer is searched in blocks of 16 bytes where the target has SSE2,
-// else of 8 in a 64-bit word (a byte of `word ^ repeated(c)` is zero where
-// the buffer holds c).  The blocks lie at multiples of their size from the
-// buffer's start (its size is a multiple of both), so none reaches past its
-// end; the bytes of the first block before `from` are masked off.  (The interpreter has just stored
-// the tag in blocks at the same places: a load that matches a store is
-// served from it at once.)  Bytes after the tag's NUL may be read but never
-// decide anything, since the NUL comes first.
-static_assert(TAG_BUFFER_SIZE % 16 == 0);
-
-#if !defined(__SSE2__)
-constexpr uint64_t repeated(unsigned char c) { return 0x0101010101010101ull * c; }
-
-// The high bit of every byte of `word` that is zero, and of no other: exact
-// in every byte, so flags may be masked off anywhere.
-constexpr uint64_t zero_bytes(uint64_t word) {
-    return ~(((word & repeated(0x7f)) + repeated(0x7f)) | word | repeated(0x7f));
-}
-#endif
-
-int32_t span_until(int32_t from, char close) {
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(close);
-    const __m128i nul = _mm_setzero_si128();
-    int32_t at = from & ~15;
-    unsigned skipped = ~0u << (from - at);
-    for (; at < TAG_BUFFER_SIZE; at += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wanted), _mm_cmpeq_epi8(block, nul));
-        if (const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)) & skipped; mask != 0) {
-            return at + std::countr_zero(mask) - from;
-        }
-        skipped = ~0u;
-    }
-    return TAG_BUFFER_SIZE - from;
-#else
-    if constexpr (std::endian::native == std::endian::little) {
-        const uint64_t wanted = repeated(static_cast<unsigned char>(close));
-        int32_t at = from & ~7;
-        uint64_t skipped = ~0ull << (8 * (from - at));
-        for (; at < TAG_BUFFER_SIZE; at += 8) {
-            uint64_t word;
-            std::memcpy(&word, tag_buffer + at, sizeof word);
-            const uint64_t flags = (zero_bytes(word) | zero_bytes(word ^ wanted)) & skipped;
-            if (flags != 0) return at + std::countr_zero(flags) / 8 - from;
-            skipped = ~0ull;
-        }
-        return TAG_BUFFER_SIZE - from;
-    }
-    int32_t at = from;
-    while (at < TAG_BUFFER_SIZE && tag_buffer[at] != close && tag_buffer[at] != '\0') ++at;
-    return at - from;
-#endif
-}
-
-}  // namespace
-
-int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
-    // The characters up to `close` or the end of the tag (its NUL, or the
-    // end of the buffer), found first and then copied in one piece.
-    int32_t source = 0;
-    bool closed = false;
-    if (tag_cursor >= 0 && tag_cursor < TAG_BUFFER_SIZE) {
-        source = span_until(tag_cursor, close);
-        closed = close != '\0' && tag_cursor + source < TAG_BUFFER_SIZE && tag_buffer[tag_cursor + source] == close;
-    }
-    const int32_t stored = source < size - 1 ? source : size - 1;
-    if (stored > 0) copy_short(dest, tag_buffer + tag_cursor, stored);
-    dest[stored] = '\0';
-    tag_cursor = static_cast<int16_t>(tag_cursor + source + (closed ? 1 : 0));
-    if (source_length != nullptr) *source_length = source;
-    return stored;
-}
 
 // Every field starts at zero and every text empty; the bytes of a text
 // past its NUL are not cleared (clearing the whole record for every tag
-// cost more than reading most tags).
+// cost more than reading most tags).  The numbers stand before the texts
+// and are cleared in one piece.
 void clear_arguments(tag_arguments* t) {
-    t->letter = '\0';
-    t->number = 0;
-    t->immediate = false;
-    t->value_form = VALUE_NUMBER;
-    t->value_number = 0;
-    t->makes_hotword = false;
-    t->labelled = false;
+    static_assert(std::is_standard_layout_v<tag_arguments> && std::is_trivially_copyable_v<tag_arguments>);
+    static_assert(VALUE_NUMBER == 0);
+    std::memset(t, 0, offsetof(tag_arguments, label));
     t->label[0] = '\0';
-    t->label_length = 0;
-    t->label_source_length = 0;
-    t->picture = 0;
-    t->target1 = 0;
-    t->target2 = 0;
-    t->target3 = 0;
-    t->default_target = 0;
-    t->bands = 0;
-    for (int32_t band = 0; band < MAX_BANDS; ++band) {
-        t->chances[band] = 0;
-        t->answers[band][0] = '\0';
-        t->answer_source_lengths[band] = 0;
-    }
-    t->longest = 0;
+    for (char* answer : t->answers) answer[0] = '\0';
 }
 
 void parse_tag(tag_arguments* t) {

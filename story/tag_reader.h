@@ -65,10 +65,10 @@ struct tag_arguments {
     // the variable m).
     tag_value_form value_form;
     int32_t value_number;
-    // The hotword: a label between double quotes, or a picture number.
+    // The hotword: a label between double quotes (the text `label`, below),
+    // or a picture number.
     bool makes_hotword;
     bool labelled;
-    char label[LABEL_SIZE];
     int32_t label_length;    // characters stored (at most 99)
     int32_t label_source_length;  // characters between the quotes in the tag
     int32_t picture;
@@ -82,9 +82,12 @@ struct tag_arguments {
     // S: the answers.  bands: how many the tag gives (1 to 3).
     int32_t bands;
     int8_t chances[MAX_BANDS];
-    char answers[MAX_BANDS][ANSWER_SIZE];
     int32_t answer_source_lengths[MAX_BANDS];  // characters between ( and ) in the tag
     int32_t longest;  // S: the longest stored answer
+    // The texts stand last, so that the numbers before them are cleared in
+    // one piece.
+    char label[LABEL_SIZE];
+    char answers[MAX_BANDS][ANSWER_SIZE];
 };
 
 // Reads the tag in tag_buffer from its letter on, exactly as running it
