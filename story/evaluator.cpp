@@ -23,7 +23,7 @@ namespace tomelet {
 
 namespace {
 
-constexpr int32_t STACK_LEVELS = 10;
+constexpr int32_t STACK_LEVELS = EVALUATOR_LEVELS;
 
 enum operand_kind : uint8_t {
     OPERAND_RESULT = 0,
@@ -266,6 +266,22 @@ uint8_t evaluate_condition() {
 void evaluator_reset() {
     for (operand& o : operands) o = operand{0, OPERAND_RESULT};
     for (pending_operator& o : operators) o = pending_operator{'\0', 0};
+}
+
+void evaluator_stacks_get(evaluator_stacks* out) {
+    for (int32_t i = 0; i <= STACK_LEVELS; ++i) {
+        out->operand_values[i] = operands[i].value;
+        out->operand_kinds[i] = operands[i].kind;
+        out->operator_letters[i] = operators[i].op;
+        out->operator_depths[i] = operators[i].depth;
+    }
+}
+
+void evaluator_stacks_set(const evaluator_stacks& in) {
+    for (int32_t i = 0; i <= STACK_LEVELS; ++i) {
+        operands[i] = operand{in.operand_values[i], in.operand_kinds[i]};
+        operators[i] = pending_operator{in.operator_letters[i], in.operator_depths[i]};
+    }
 }
 
 }  // namespace tomelet

@@ -3,9 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "platform/headless/headless.h"
 #include "story/tag_reader.h"
+#include "tests/story/evaluator_reference.h"
 #include "tests/story/interpreter_fixture.h"
 
 namespace tomelet {
@@ -215,5 +223,138 @@ TEST_F(EvaluatorTest, MalformedTextTerminatesWithinItsStacks) {
     }
 }
 
+// Every condition tag (`<O ...>`, `<o ...>`) of the demo book and of the
+// features book, as its text stands in tag_buffer (letter first).
+std::vector<std::string> book_conditions() {
+    std::vector<std::string> found;
+    for (const char* folder : {"books/demo/text", "tests/books/features/text"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(TOMELET_SOURCE_DIR) + "/" + folder)) {
+            std::ifstream in(entry.path());
+            std::stringstream text;
+            text << in.rdbuf();
+            const std::string s = text.str();
+            for (size_t at = s.find('<'); at != std::string::npos; at = s.find('<', at + 1)) {
+                const size_t end = s.find('>', at);
+                if (end == std::string::npos) break;
+                if (end > at + 1 && (s[at + 1] == 'O' || s[at + 1] == 'o')) found.push_back(s.substr(at + 1, end - at - 1));
+            }
+        }
+    }
+    return found;
+}
+
+// What one evaluation did: everything a caller or a later evaluation can see.
+struct outcome {
+    int32_t result;
+    int32_t cursor;
+    evaluator_stacks stacks;
+    int32_t message_total;
+    std::vector<std::string> messages;  // the first 64, as the back end keeps them
+};
+
+// Runs `evaluate` on `buffer` (all 400 bytes) from the stacks `before`.
+template <typename Evaluate, typename Get, typename Set>
+outcome run_reader(Evaluate evaluate, Get get, Set set, const char* buffer, const evaluator_stacks& before) {
+    std::memcpy(tag_buffer, buffer, TAG_BUFFER_SIZE);
+    tag_cursor = -7;
+    headless::clear_messages();
+    set(before);
+    outcome o{};
+    o.result = evaluate();
+    o.cursor = tag_cursor;
+    get(&o.stacks);
+    o.message_total = headless::message_count();
+    for (int32_t i = 0; i < o.message_total && i < 64; ++i) o.messages.push_back(headless::message(i).text);
+    return o;
+}
+
 }  // namespace
+
+// The reader does exactly what the previous one did (kept in
+// tests/story/evaluator_reference.cpp): same result, cursor, stacks and
+// messages, on every condition of the books under varied variables, on
+// those conditions mangled, on random text over the significant characters
+// (and a few others) of every length the buffer holds, with random stale
+// stack contents, and on buffers written to their end without a NUL.
+TEST_F(EvaluatorTest, MatchesThePreviousReader) {
+    const std::vector<std::string> conditions = book_conditions();
+    ASSERT_GT(conditions.size(), 1000u);
+    std::mt19937 random(20261208);
+    const auto below = [&random](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+    const std::string significant = "()%0123456789=xyX!&| ";
+    const std::string others = "aOo<>{}+-#\t\x7f\x80\xff";
+    const auto any_character = [&]() -> char {
+        return below(8) != 0 ? significant[below(significant.size())] : others[below(others.size())];
+    };
+
+    char buffer[TAG_BUFFER_SIZE];
+    int32_t runs = 0;
+    // Loads `text` (NUL-terminated) followed by garbage, or, with `whole`,
+    // fills the buffer to its end without a NUL; then runs both readers
+    // from the same random variables and stacks and compares them.
+    const auto check = [&](const std::string& text, bool whole) -> ::testing::AssertionResult {
+        for (int32_t i = 0; i < TAG_BUFFER_SIZE; ++i) buffer[i] = static_cast<char>(1 + below(255));
+        const size_t length = text.size() < TAG_BUFFER_SIZE ? text.size() : TAG_BUFFER_SIZE;
+        std::memcpy(buffer, text.data(), length);
+        if (!whole) buffer[length < TAG_BUFFER_SIZE ? length : TAG_BUFFER_SIZE - 1] = '\0';
+        for (int32_t v = 0; v < 116; ++v) {
+            set_value(v, below(4) != 0 ? below(7) : below(256));
+            set_flag(v, below(2));
+        }
+        evaluator_stacks before;
+        for (int32_t i = 0; i <= EVALUATOR_LEVELS; ++i) {
+            before.operand_values[i] = static_cast<int16_t>(below(2) != 0 ? below(3) : random());
+            before.operand_kinds[i] = static_cast<uint8_t>(below(3));
+            before.operator_letters[i] = "!&|=xyX?"[below(8)];
+            before.operator_depths[i] = static_cast<int16_t>(below(7)) - 3;
+        }
+        const outcome previous = run_reader(previous_evaluator::evaluate_condition, previous_evaluator::evaluator_stacks_get,
+                                            previous_evaluator::evaluator_stacks_set, buffer, before);
+        const outcome now = run_reader(evaluate_condition, evaluator_stacks_get, evaluator_stacks_set, buffer, before);
+        ++runs;
+        if (previous.result == now.result && previous.cursor == now.cursor &&
+            std::memcmp(&previous.stacks, &now.stacks, sizeof previous.stacks) == 0 &&
+            previous.message_total == now.message_total && previous.messages == now.messages) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "text \"" << std::string(buffer, strnlen(buffer, TAG_BUFFER_SIZE))
+                                             << "\": result " << now.result << " (was " << previous.result << "), cursor "
+                                             << now.cursor << " (was " << previous.cursor << "), messages "
+                                             << now.message_total << " (were " << previous.message_total << ")";
+    };
+
+    for (const std::string& condition : conditions) {
+        for (int round = 0; round < 3; ++round) ASSERT_TRUE(check(condition, false));
+    }
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = conditions[below(conditions.size())];
+        for (uint32_t edits = 1 + below(4); edits > 0; --edits) {
+            const size_t at = below(text.size() + 1);
+            switch (below(3)) {
+                case 0: text.insert(at, 1, any_character()); break;
+                case 1: if (at < text.size()) text.erase(at, 1); break;
+                default: if (at < text.size()) text[at] = any_character(); break;
+            }
+        }
+        ASSERT_TRUE(check(text, false));
+    }
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const uint32_t length = below(2) != 0 ? below(41) : below(TAG_BUFFER_SIZE);
+        for (uint32_t i = 0; i < length; ++i) text += any_character();
+        if (below(4) == 0 && text.size() > 1) text[1] = ' ';
+        ASSERT_TRUE(check(text, false));
+    }
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int32_t i = 0; i < TAG_BUFFER_SIZE; ++i) {
+            const char c = any_character();
+            text += c != '\0' ? c : ' ';
+        }
+        ASSERT_TRUE(check(text, true));
+    }
+    ASSERT_TRUE(check("", false));
+    EXPECT_GT(runs, 14000);
+}
+
 }  // namespace tomelet
