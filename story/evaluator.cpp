@@ -1,5 +1,7 @@
 #include "story/evaluator.h"
 
+#include <cstring>
+
 #include "book/book.h"
 #include "page/display_list.h"
 #include "story/tag_reader.h"
@@ -48,35 +50,26 @@ struct pending_operator {
 operand operands[STACK_LEVELS + 1];
 pending_operator operators[STACK_LEVELS + 1];  // level 0 unused
 
-char at(int32_t position) {
-    if (position < 0 || position >= TAG_BUFFER_SIZE) return '\0';
-    return tag_buffer[position];
+// Variable n's live value and flag; 0 outside the catalogue (what
+// variable_at's bounds give, read in place).
+uint8_t variable_value(int32_t n) {
+    const book_tables* book = the_book;
+    if (book == nullptr || static_cast<uint32_t>(n) >= static_cast<uint32_t>(book->variable_count)) return 0;
+    return book->variable_catalogue[n].value;
 }
 
-const variable_row* variable(int16_t n) { return variable_at(n); }
-
-uint8_t variable_value(int16_t n) {
-    const variable_row* row = variable(n);
-    return row != nullptr ? row->value : 0;
+uint8_t variable_flag(int32_t n) {
+    const book_tables* book = the_book;
+    if (book == nullptr || static_cast<uint32_t>(n) >= static_cast<uint32_t>(book->variable_count)) return 0;
+    return book->variable_catalogue[n].flag;
 }
 
-uint8_t variable_flag(int16_t n) {
-    const variable_row* row = variable(n);
-    return row != nullptr ? row->flag : 0;
-}
-
-// value * 10 + digit, wrapping modulo 2^16 and read back as signed.
-int16_t add_digit(int16_t value, char digit) {
-    const auto wide = static_cast<uint32_t>(static_cast<uint16_t>(value)) * 10u + static_cast<uint32_t>(digit - '0');
-    return static_cast<int16_t>(static_cast<uint16_t>(wide));
-}
-
-constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // What one evaluation keeps besides the stacks' contents: the counts, the
 // parenthesis depth (at most the tag's length either way) and whether a
 // comparison's right side is being read.  Every evaluation starts them
-// afresh, so they live as long as it does.
+// afresh, so they live as long as it does (in registers, once inlined).
 struct evaluation {
     int32_t operand_count = 0;
     int32_t operator_count = 0;
@@ -115,32 +108,25 @@ struct evaluation {
         return entry.value;
     }
 
-    void pop_operator() {
-        if (operator_count <= 0) {
-            show_error("Can't remove an operator from an empty stack!");
-            return;
-        }
-        --operator_count;
-    }
-
     bool top_operator_at_depth() const {
         return operator_count > 0 && operators[operator_count].depth == depth;
     }
 
     // `)`: evaluate the comparison or flag test pushed at this depth, leave
     // the depth, then apply the negations and connectives pushed at the
-    // outer one.
+    // outer one.  (Every pop of an operator here follows a look at a
+    // non-empty stack, so none of them can meet an empty one.)
     void close_group() {
         if (top_operator_at_depth()) {
             const char op = operators[operator_count].op;
             if (op == '=' || op == 'x' || op == 'y') {
-                pop_operator();
+                --operator_count;
                 const int32_t right = pop_operand_value();
                 const int32_t left = variable_value(pop_operand_raw());
                 const bool result = op == '=' ? left == right : op == 'x' ? left > right : left < right;
                 push_operand(result ? 1 : 0, OPERAND_RESULT);
             } else if (op == 'X') {
-                pop_operator();
+                --operator_count;
                 const int16_t n = pop_operand_raw();
                 push_operand(variable_flag(n), OPERAND_RESULT);
             }
@@ -149,11 +135,11 @@ struct evaluation {
         while (top_operator_at_depth()) {
             const char op = operators[operator_count].op;
             if (op == '!') {
-                pop_operator();
+                --operator_count;
                 operand& top = top_operand();
                 top.value = top.value == 0 ? 1 : 0;
             } else if (op == '&' || op == '|') {
-                pop_operator();
+                --operator_count;
                 const auto right = static_cast<uint8_t>(pop_operand_raw());
                 const auto left = static_cast<uint8_t>(pop_operand_raw());
                 const bool result = op == '&' ? (left != 0 && right != 0) : (left != 0 || right != 0);
@@ -168,56 +154,51 @@ struct evaluation {
     // parentheses from the current depth, stop on the `)` that brings the
     // count back to it (the main loop then reads that `)`), or at the end
     // of the text.
-    int32_t skip_right_group(int32_t cursor) const {
+    const char* skip_right_group(const char* p) const {
         int32_t count = depth;
-        for (char c = at(cursor); c != '\0'; c = at(cursor)) {
+        for (char c = *p; c != '\0'; c = *++p) {
             if (c == '(') {
                 ++count;
             } else if (c == ')') {
                 --count;
-                if (count == depth) return cursor;
+                if (count == depth) return p;
             }
-            ++cursor;
         }
-        return cursor;
+        return p;
     }
 
-    // Reads the condition from `cursor` to its end and returns where the
-    // reading stopped.  Blanks, runs of digits and the usual `%`, `(` and
-    // `)` are told apart before the rarer characters, a run of digits in
-    // one step.
-    int32_t read(int32_t cursor) {
-        for (char c = at(cursor); c != '\0'; c = at(cursor)) {
-            ++cursor;
-            if (c == ' ') continue;
-            if (is_digit(c)) {
-                operand& top = top_operand();
-                int16_t value = add_digit(top.value, c);
-                for (char d = at(cursor); is_digit(d); d = at(cursor)) {
-                    value = add_digit(value, d);
-                    ++cursor;
-                }
-                top.value = value;
-                right_side = false;
-                continue;
-            }
-            if (c == '%') {
-                if (right_side) {
-                    top_operand().kind = OPERAND_VARIABLE;
-                } else {
-                    push_operand(0, OPERAND_VARIABLE);
-                }
-                continue;
-            }
-            if (c == '(') {
-                ++depth;
-                continue;
-            }
-            if (c == ')') {
-                close_group();
-                continue;
-            }
+    // Reads the NUL-terminated text from `p` to its end and returns where
+    // the reading stopped: on the NUL.
+    const char* read(const char* p) {
+        for (;;) {
+            const char c = *p++;
             switch (c) {
+                case '\0':
+                    return p - 1;
+                case '0': case '1': case '2': case '3': case '4':
+                case '5': case '6': case '7': case '8': case '9': {
+                    // value * 10 + digit for each digit, modulo 2^16 (2^32
+                    // wrapping keeps the low 16 bits right), read back signed.
+                    operand& top = top_operand();
+                    uint32_t value = static_cast<uint16_t>(top.value) * 10u + static_cast<uint32_t>(c - '0');
+                    for (; is_digit(*p); ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+                    top.value = static_cast<int16_t>(static_cast<uint16_t>(value));
+                    right_side = false;
+                    break;
+                }
+                case '%':
+                    if (right_side) {
+                        top_operand().kind = OPERAND_VARIABLE;
+                    } else {
+                        push_operand(0, OPERAND_VARIABLE);
+                    }
+                    break;
+                case '(':
+                    ++depth;
+                    break;
+                case ')':
+                    close_group();
+                    break;
                 case '=':
                 case 'x':
                 case 'y':
@@ -233,34 +214,54 @@ struct evaluation {
                     if (top_operand().value != 0) {
                         push_operator(c);
                     } else {
-                        cursor = skip_right_group(cursor);
+                        p = skip_right_group(p);
                     }
                     break;
                 case '|':
                     if (top_operand().value == 0) {
                         push_operator(c);
                     } else {
-                        cursor = skip_right_group(cursor);
+                        p = skip_right_group(p);
                     }
                     break;
                 default:
                     break;
             }
         }
-        return cursor;
     }
 };
 
+// Reads the NUL-terminated text of a tag (`text` is tag_buffer or a copy of
+// it) and returns the result; tag_cursor becomes the offset of the NUL.
+//
+// The text is read without a bound per character: the reading stops on a
+// NUL, which must be there.  The engine always leaves one within the buffer
+// (the scanner and tag_load keep at most 399 characters), and the buffer's
+// last byte is then always NUL: nothing but a tag's terminator is ever
+// stored there.  Text written into the buffer directly may fill it to its
+// end; such a buffer (last byte not NUL) is read from a copy with a NUL
+// added after it, which ends the reading where the buffer's end did.
+inline uint8_t evaluate_text(const char* text) {
+    evaluation e;
+    const char* end = e.read(text + (text[1] == ' ' ? 2 : 1));
+    tag_cursor = static_cast<int16_t>(end - text);
+    return static_cast<uint8_t>(e.top_operand().value);
+}
+
+[[gnu::noinline]] uint8_t evaluate_terminated_copy() {
+    char copy[TAG_BUFFER_SIZE + 1];
+    std::memcpy(copy, tag_buffer, TAG_BUFFER_SIZE);
+    copy[TAG_BUFFER_SIZE] = '\0';
+    return evaluate_text(copy);
+}
+
 }  // namespace
 
-// The read position is kept in a local while the condition is read (only
-// this reader moves it) and stored in tag_cursor at the end.
 uint8_t evaluate_condition() {
     tag_cursor = 1;
-    if (at(0) == '\0') return static_cast<uint8_t>(operands[0].value);
-    evaluation e;
-    tag_cursor = static_cast<int16_t>(e.read(at(1) == ' ' ? 2 : 1));
-    return static_cast<uint8_t>(e.top_operand().value);
+    if (tag_buffer[0] == '\0') return static_cast<uint8_t>(operands[0].value);
+    if (tag_buffer[TAG_BUFFER_SIZE - 1] != '\0') return evaluate_terminated_copy();
+    return evaluate_text(tag_buffer);
 }
 
 void evaluator_reset() {
