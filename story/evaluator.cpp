@@ -123,8 +123,7 @@ struct evaluation {
                 --operator_count;
                 const int32_t right = pop_operand_value();
                 const int32_t left = variable_value(pop_operand_raw());
-                const bool result = op == '=' ? left == right : op == 'x' ? left > right : left < right;
-                push_operand(result ? 1 : 0, OPERAND_RESULT);
+                push_operand(compare(op, left, right), OPERAND_RESULT);
             } else if (op == 'X') {
                 --operator_count;
                 const int16_t n = pop_operand_raw();
@@ -132,6 +131,15 @@ struct evaluation {
             }
         }
         --depth;
+        apply_outer_operators();
+    }
+
+    static int16_t compare(char op, int32_t left, int32_t right) {
+        const bool result = op == '=' ? left == right : op == 'x' ? left > right : left < right;
+        return result ? 1 : 0;
+    }
+
+    void apply_outer_operators() {
         while (top_operator_at_depth()) {
             const char op = operators[operator_count].op;
             if (op == '!') {
@@ -148,6 +156,70 @@ struct evaluation {
                 break;
             }
         }
+    }
+
+    // A group as the books write nearly all of them, a comparison
+    // `(%n op m)` or `(%n op %m)` or a flag test `(X %n)`, blanks allowed
+    // between its parts, is read in one step from just after its `(`, to the
+    // same effect as reading it a character at a time: the same entries are
+    // stored on both stacks (and left there as stale contents), the same
+    // result is pushed, and the operators pending at the outer depth are
+    // applied.  That holds when no comparison's right side is pending (a `%`
+    // would then mark the pending side instead of pushing) and neither stack
+    // can fill on the way (no message, nothing dropped).  Returns the
+    // position after the `)`, or nullptr, having changed nothing, when the
+    // group has another shape or the stacks are too full: it is then read a
+    // character at a time.
+    const char* read_simple_group(const char* p) {
+        if (right_side || operand_count > STACK_LEVELS - 3 || operator_count > STACK_LEVELS - 2) return nullptr;
+        p = skip_blanks(p);
+        const bool flag_test = *p == 'X';
+        if (flag_test) p = skip_blanks(p + 1);
+        if (*p != '%') return nullptr;
+        p = skip_blanks(p + 1);
+        if (!is_digit(*p)) return nullptr;
+        const int16_t n = read_digits(p);
+        p = skip_blanks(p);
+        const int32_t level = operand_count + 1;
+        const auto group_depth = static_cast<int16_t>(depth + 1);
+        if (flag_test) {
+            if (*p != ')') return nullptr;
+            operators[operator_count + 1] = pending_operator{'X', group_depth};
+            operands[level] = operand{variable_flag(n), OPERAND_RESULT};
+        } else {
+            const char op = *p;
+            if (op != '=' && op != 'x' && op != 'y') return nullptr;
+            p = skip_blanks(p + 1);
+            uint8_t kind = OPERAND_LITERAL;
+            if (*p == '%') {
+                kind = OPERAND_VARIABLE;
+                p = skip_blanks(p + 1);
+            }
+            if (!is_digit(*p)) return nullptr;
+            const int16_t m = read_digits(p);
+            p = skip_blanks(p);
+            if (*p != ')') return nullptr;
+            operators[operator_count + 1] = pending_operator{op, group_depth};
+            operands[level + 1] = operand{m, kind};
+            const int32_t right = kind == OPERAND_VARIABLE ? variable_value(m) : m;
+            operands[level] = operand{compare(op, variable_value(n), right), OPERAND_RESULT};
+        }
+        operand_count = level;
+        apply_outer_operators();
+        return p + 1;
+    }
+
+    static const char* skip_blanks(const char* p) {
+        while (*p == ' ') ++p;
+        return p;
+    }
+
+    // A run of digits from p (moved past it) as a value pushed as 0 reads
+    // it: value * 10 + digit for each, modulo 2^16, signed.
+    static int16_t read_digits(const char*& p) {
+        uint32_t value = 0;
+        for (; is_digit(*p); ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+        return static_cast<int16_t>(static_cast<uint16_t>(value));
     }
 
     // Short-circuit: pass over the right-hand group unread.  Counting
@@ -194,7 +266,11 @@ struct evaluation {
                     }
                     break;
                 case '(':
-                    ++depth;
+                    if (const char* after = read_simple_group(p)) {
+                        p = after;
+                    } else {
+                        ++depth;
+                    }
                     break;
                 case ')':
                     close_group();

@@ -317,10 +317,12 @@ TEST_F(EvaluatorTest, MatchesThePreviousReader) {
             previous.message_total == now.message_total && previous.messages == now.messages) {
             return ::testing::AssertionSuccess();
         }
+        const bool same_stacks = std::memcmp(&previous.stacks, &now.stacks, sizeof previous.stacks) == 0;
         return ::testing::AssertionFailure() << "text \"" << std::string(buffer, strnlen(buffer, TAG_BUFFER_SIZE))
                                              << "\": result " << now.result << " (was " << previous.result << "), cursor "
                                              << now.cursor << " (was " << previous.cursor << "), messages "
-                                             << now.message_total << " (were " << previous.message_total << ")";
+                                             << now.message_total << " (were " << previous.message_total << "), stacks "
+                                             << (same_stacks ? "alike" : "differ");
     };
 
     for (const std::string& condition : conditions) {
@@ -352,6 +354,18 @@ TEST_F(EvaluatorTest, MatchesThePreviousReader) {
             text += c != '\0' ? c : ' ';
         }
         ASSERT_TRUE(check(text, true));
+    }
+    // Groups read with both stacks nearly full, and with a comparison's
+    // right side pending.
+    for (int32_t operands = 0; operands <= 10; ++operands) {
+        for (int32_t operators = 0; operators <= 10; ++operators) {
+            std::string head = "O ";
+            for (int32_t i = 0; i < operands; ++i) head += "%1 ";
+            head += std::string(static_cast<size_t>(operators), '!');
+            for (const char* group : {"(%4 = %0)", "(X %85)", "( %104 y 3 )", "(%2 x 70000) & (X %3)", "%5 = (%6 = 1)"}) {
+                ASSERT_TRUE(check(head + group, false));
+            }
+        }
     }
     ASSERT_TRUE(check("", false));
     EXPECT_GT(runs, 14000);
