@@ -227,16 +227,20 @@ struct evaluation {
     // count back to it (the main loop then reads that `)`), or at the end
     // of the text.
     const char* skip_right_group(const char* p) const {
+        // NUL, `(` and `)` stop the scan; every other character, most of
+        // them above `)`, is passed over with one or two comparisons.
+        constexpr uint64_t stops = 1u | uint64_t{1} << '(' | uint64_t{1} << ')';
         int32_t count = depth;
-        for (char c = *p; c != '\0'; c = *++p) {
+        for (;; ++p) {
+            const auto c = static_cast<unsigned char>(*p);
+            if (c > ')' || ((stops >> c) & 1) == 0) continue;
+            if (c == '\0') return p;
             if (c == '(') {
                 ++count;
-            } else if (c == ')') {
-                --count;
-                if (count == depth) return p;
+            } else if (--count == depth) {
+                return p;
             }
         }
-        return p;
     }
 
     // Reads the NUL-terminated text from `p` to its end and returns where
