@@ -22,6 +22,11 @@ namespace tomelet {
 // count stays 10.  A pop from an empty stack shows its message and reads
 // level 1 as it stands, and a variable number outside the catalogue reads
 // as value 0, flag 0.  The result is then whatever the stacks yield.
+//
+// The rules are those of reading one character at a time; the usual
+// comparison and flag test groups are read in one step to the same effect
+// (read_simple_group), and a short-circuit passes over the right-hand group
+// without acting on it.
 
 namespace {
 
@@ -314,13 +319,14 @@ struct evaluation {
 // Reads the NUL-terminated text of a tag (`text` is tag_buffer or a copy of
 // it) and returns the result; tag_cursor becomes the offset of the NUL.
 //
-// The text is read without a bound per character: the reading stops on a
-// NUL, which must be there.  The engine always leaves one within the buffer
-// (the scanner and tag_load keep at most 399 characters), and the buffer's
-// last byte is then always NUL: nothing but a tag's terminator is ever
-// stored there.  Text written into the buffer directly may fill it to its
-// end; such a buffer (last byte not NUL) is read from a copy with a NUL
-// added after it, which ends the reading where the buffer's end did.
+// The text is read without a bound per character: every loop stops on a
+// NUL, so one must be there.  A NUL in the buffer's last byte guarantees one
+// (the reading stops there at the latest), and the engine never stores
+// anything else in that byte: the scanner and tag_load keep at most 399
+// characters, so only a terminator reaches it, and the buffer starts
+// zeroed.  Text written into the buffer directly may fill it to its end;
+// such a buffer (last byte not NUL) is read from a copy with a NUL added
+// after it, which ends the reading where the buffer's end did.
 inline uint8_t evaluate_text(const char* text) {
     evaluation e;
     const char* end = e.read(text + (text[1] == ' ' ? 2 : 1));
