@@ -19,48 +19,58 @@ int16_t tag_cursor = 0;
 
 namespace {
 
-// The character at the cursor; the end of the tag for a cursor that is out
-// of the buffer (it never is, but nothing here trusts it).
-char at_cursor() {
-    if (tag_cursor < 0 || tag_cursor >= TAG_BUFFER_SIZE) return '\0';
-    return tag_buffer[tag_cursor];
-}
+// A reading of the tag: its position, kept in a register while a tag is
+// read (the readers are written out where they are used) and stored in
+// tag_cursor when the reading stops.  Nothing here trusts the position: a
+// position outside the buffer reads as the end of the tag.
+struct reader {
+    int32_t at;
 
-void pass_over(char c) {
-    if (at_cursor() == c) ++tag_cursor;
-}
+    char here() const { return at >= 0 && at < TAG_BUFFER_SIZE ? tag_buffer[at] : '\0'; }
 
-bool at_end() { return at_cursor() == '\0'; }
-
-// "Skip a space": only the character right after the tag letter counts.
-void skip_space_after_letter() {
-    tag_cursor = 1;
-    if (tag_buffer[1] == ' ') tag_cursor = 2;
-}
-
-// The number and text readers are written out where a hotword is read
-// (nearly every tag that takes arguments is one); the public readers call
-// them.  They keep the cursor in a local while they read and store it when
-// they stop.
-[[gnu::always_inline]] inline int32_t read_number_here() {
-    int32_t cursor = tag_cursor;
-    uint32_t value = 0;
-    bool negative = false;
-    while (cursor >= 0 && cursor < TAG_BUFFER_SIZE) {
-        const char c = tag_buffer[cursor];
-        if (c >= '0' && c <= '9') {
-            value = value * 10u + static_cast<uint32_t>(c - '0');
-        } else if (c == '-') {
-            negative = true;
-        } else if (c != '+') {
-            break;  // the end of the number, or of the tag
-        }
-        ++cursor;
+    void pass_over(char c) {
+        if (here() == c) ++at;
     }
-    tag_cursor = static_cast<int16_t>(cursor);
-    if (negative) value = 0u - value;
-    return static_cast<int32_t>(value);
-}
+
+    bool at_end() const { return here() == '\0'; }
+
+    // Digits accumulate, `+` is passed over, `-` is passed over and makes
+    // the result negative; any other character (or the end of the tag)
+    // ends the number with the position on it.  Wraps modulo 2^32.
+    int32_t number() {
+        uint32_t value = 0;
+        bool negative = false;
+        while (at >= 0 && at < TAG_BUFFER_SIZE) {
+            const char c = tag_buffer[at];
+            if (c >= '0' && c <= '9') {
+                value = value * 10u + static_cast<uint32_t>(c - '0');
+            } else if (c == '-') {
+                negative = true;
+            } else if (c != '+') {
+                break;  // the end of the number, or of the tag
+            }
+            ++at;
+        }
+        if (negative) value = 0u - value;
+        return static_cast<int32_t>(value);
+    }
+
+    void skip_to(char ch) {
+        while (at >= 0 && at < TAG_BUFFER_SIZE) {
+            const char c = tag_buffer[at];
+            if (c == '\0') break;
+            ++at;
+            if (c == ch) break;
+        }
+    }
+
+    // The characters up to `close` or the end of the tag (its NUL, or the
+    // end of the buffer), found first and then copied in one piece.
+    int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length);
+
+    // "Skip a space": only the character right after the tag letter counts.
+    void skip_space_after_letter() { at = tag_buffer[1] == ' ' ? 2 : 1; }
+};
 
 // How many characters from tag_buffer[from] on come before the first
 // `close` or NUL, or before the end of the buffer when there is neither.
@@ -119,129 +129,94 @@ int32_t span_until(int32_t from, char close) {
 #endif
 }
 
-[[gnu::always_inline]] inline int32_t copy_until_here(char close, char* dest, int32_t size, int32_t* source_length) {
-    // The characters up to `close` or the end of the tag (its NUL, or the
-    // end of the buffer), found first and then copied in one piece.
+int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
     int32_t source = 0;
     bool closed = false;
-    if (tag_cursor >= 0 && tag_cursor < TAG_BUFFER_SIZE) {
-        source = span_until(tag_cursor, close);
-        closed = close != '\0' && tag_cursor + source < TAG_BUFFER_SIZE && tag_buffer[tag_cursor + source] == close;
+    if (at >= 0 && at < TAG_BUFFER_SIZE) {
+        source = span_until(at, close);
+        closed = close != '\0' && at + source < TAG_BUFFER_SIZE && tag_buffer[at + source] == close;
     }
     const int32_t stored = source < size - 1 ? source : size - 1;
-    if (stored > 0) copy_short(dest, tag_buffer + tag_cursor, stored);
+    if (stored > 0) copy_short(dest, tag_buffer + at, stored);
     dest[stored] = '\0';
-    tag_cursor = static_cast<int16_t>(tag_cursor + source + (closed ? 1 : 0));
+    at += source + (closed ? 1 : 0);
     if (source_length != nullptr) *source_length = source;
     return stored;
 }
 
-// A hotword's label (cursor just past the opening quote) or picture, then
-// its target.
-void read_hotword(tag_arguments* t, bool labelled) {
+// A hotword's label (position just past the opening quote) or picture,
+// then its target.
+void read_hotword(reader& r, tag_arguments* t, bool labelled) {
     t->makes_hotword = true;
     t->labelled = labelled;
     if (labelled) {
-        t->label_length = copy_until_here('"', t->label, LABEL_SIZE, &t->label_source_length);
+        t->label_length = r.copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
     } else {
-        pass_over('$');
-        t->picture = static_cast<int16_t>(read_number_here());
+        r.pass_over('$');
+        t->picture = static_cast<int16_t>(r.number());
     }
-    pass_over(' ');
-    t->target1 = static_cast<int16_t>(read_number_here());
+    r.pass_over(' ');
+    t->target1 = static_cast<int16_t>(r.number());
 }
 
 // The hotword form of M, g, m, N, Q, R and r: a quote opens a label,
 // anything else is a picture number.
-void read_label_or_picture(tag_arguments* t) {
-    if (at_cursor() == '"') {
-        ++tag_cursor;
-        read_hotword(t, true);
-    } else {
-        read_hotword(t, false);
-    }
+void read_label_or_picture(reader& r, tag_arguments* t) {
+    const bool labelled = r.here() == '"';
+    if (labelled) ++r.at;
+    read_hotword(r, t, labelled);
 }
 
-// The chances and targets of L and d; the cursor is just past the label's
-// opening quote.
-void read_chances(tag_arguments* t) {
+// The chances and targets of L and d; the position is just past the
+// label's opening quote.
+void read_chances(reader& r, tag_arguments* t) {
     t->makes_hotword = true;
     t->labelled = true;
-    t->label_length = copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
-    skip_to('(');
-    t->chances[0] = static_cast<int8_t>(read_number());
+    t->label_length = r.copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
+    r.skip_to('(');
+    t->chances[0] = static_cast<int8_t>(r.number());
     t->bands = 1;
-    pass_over(')');
-    pass_over(' ');
-    t->target1 = static_cast<int16_t>(read_number());
-    pass_over(' ');
+    r.pass_over(')');
+    r.pass_over(' ');
+    t->target1 = static_cast<int16_t>(r.number());
+    r.pass_over(' ');
     int16_t* band_targets[MAX_BANDS] = {&t->target1, &t->target2, &t->target3};
-    for (int32_t band = 1; band < MAX_BANDS && at_cursor() == '('; ++band) {
-        ++tag_cursor;
-        t->chances[band] = static_cast<int8_t>(read_number());
+    for (int32_t band = 1; band < MAX_BANDS && r.here() == '('; ++band) {
+        ++r.at;
+        t->chances[band] = static_cast<int8_t>(r.number());
         t->bands = band + 1;
-        pass_over(')');
-        pass_over(' ');
-        *band_targets[band] = static_cast<int16_t>(read_number());
-        pass_over(' ');
+        r.pass_over(')');
+        r.pass_over(' ');
+        *band_targets[band] = static_cast<int16_t>(r.number());
+        r.pass_over(' ');
     }
-    t->default_target = static_cast<int16_t>(read_number());
+    t->default_target = static_cast<int16_t>(r.number());
 }
 
-// The answers and targets of S; the cursor is just past the first `(`.
-void read_answers(tag_arguments* t) {
+// The answers and targets of S; the position is just past the first `(`.
+void read_answers(reader& r, tag_arguments* t) {
     t->makes_hotword = true;
     t->label_length = 0;
     int16_t* band_targets[MAX_BANDS] = {&t->target1, &t->target2, &t->target3};
-    int32_t stored = copy_until(')', t->answers[0], ANSWER_SIZE, &t->answer_source_lengths[0]);
+    int32_t stored = r.copy_until(')', t->answers[0], ANSWER_SIZE, &t->answer_source_lengths[0]);
     t->longest = stored;
     t->bands = 1;
-    pass_over(')');
-    pass_over(' ');
-    t->target1 = static_cast<int16_t>(read_number());
-    pass_over(' ');
-    for (int32_t band = 1; band < MAX_BANDS && at_cursor() == '('; ++band) {
-        ++tag_cursor;
-        stored = copy_until(')', t->answers[band], ANSWER_SIZE, &t->answer_source_lengths[band]);
+    r.pass_over(')');
+    r.pass_over(' ');
+    t->target1 = static_cast<int16_t>(r.number());
+    r.pass_over(' ');
+    for (int32_t band = 1; band < MAX_BANDS && r.here() == '('; ++band) {
+        ++r.at;
+        stored = r.copy_until(')', t->answers[band], ANSWER_SIZE, &t->answer_source_lengths[band]);
         if (stored > t->longest) t->longest = stored;
         t->bands = band + 1;
-        pass_over(')');
-        pass_over(' ');
-        *band_targets[band] = static_cast<int16_t>(read_number());
-        pass_over(' ');
+        r.pass_over(')');
+        r.pass_over(' ');
+        *band_targets[band] = static_cast<int16_t>(r.number());
+        r.pass_over(' ');
     }
-    t->default_target = static_cast<int16_t>(read_number());
+    t->default_target = static_cast<int16_t>(r.number());
 }
-
-}  // namespace
-
-void tag_load(const char* text) {
-    size_t n = std::strlen(text);
-    if (n > TAG_BUFFER_SIZE - 1) n = TAG_BUFFER_SIZE - 1;
-    std::memcpy(tag_buffer, text, n);
-    tag_buffer[n] = '\0';
-    tag_length = static_cast<int16_t>(n);
-    tag_cursor = 1;
-}
-
-
-int32_t read_number() { return read_number_here(); }
-
-int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
-    return copy_until_here(close, dest, size, source_length);
-}
-
-void skip_to(char ch) {
-    int32_t cursor = tag_cursor;
-    while (cursor >= 0 && cursor < TAG_BUFFER_SIZE) {
-        const char c = tag_buffer[cursor];
-        if (c == '\0') break;
-        ++cursor;
-        if (c == ch) break;
-    }
-    tag_cursor = static_cast<int16_t>(cursor);
-}
-
 
 // Every field starts at zero and every text empty; the bytes of a text
 // past its NUL are not cleared (clearing the whole record for every tag
@@ -255,10 +230,41 @@ void clear_arguments(tag_arguments* t) {
     for (char* answer : t->answers) answer[0] = '\0';
 }
 
+}  // namespace
+
+void tag_load(const char* text) {
+    size_t n = std::strlen(text);
+    if (n > TAG_BUFFER_SIZE - 1) n = TAG_BUFFER_SIZE - 1;
+    std::memcpy(tag_buffer, text, n);
+    tag_buffer[n] = '\0';
+    tag_length = static_cast<int16_t>(n);
+    tag_cursor = 1;
+}
+
+int32_t read_number() {
+    reader r{tag_cursor};
+    const int32_t value = r.number();
+    tag_cursor = static_cast<int16_t>(r.at);
+    return value;
+}
+
+void skip_to(char ch) {
+    reader r{tag_cursor};
+    r.skip_to(ch);
+    tag_cursor = static_cast<int16_t>(r.at);
+}
+
+int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
+    reader r{tag_cursor};
+    const int32_t stored = r.copy_until(close, dest, size, source_length);
+    tag_cursor = static_cast<int16_t>(r.at);
+    return stored;
+}
+
 void parse_tag(tag_arguments* t) {
     clear_arguments(t);
     t->letter = tag_buffer[0];
-    tag_cursor = 1;
+    reader r{1};
     switch (t->letter) {
         case 'A':
         case 'V':
@@ -266,69 +272,70 @@ void parse_tag(tag_arguments* t) {
         case 'W':
         case 'n':
         case 'p':
-            skip_space_after_letter();
-            t->number = static_cast<int16_t>(read_number());
+            r.skip_space_after_letter();
+            t->number = static_cast<int16_t>(r.number());
             break;
         case 'M':
         case 'g':
         case 'm':
-            skip_space_after_letter();
-            read_label_or_picture(t);
+            r.skip_space_after_letter();
+            read_label_or_picture(r, t);
             break;
         case 'N':
         case 'Q':
-            skip_to('%');
-            t->number = static_cast<int16_t>(read_number());
-            pass_over(' ');
-            t->immediate = at_end();
-            if (!t->immediate) read_label_or_picture(t);
+            r.skip_to('%');
+            t->number = static_cast<int16_t>(r.number());
+            r.pass_over(' ');
+            t->immediate = r.at_end();
+            if (!t->immediate) read_label_or_picture(r, t);
             break;
         case 'R':
         case 'r':
-            skip_to('%');
-            t->number = static_cast<int16_t>(read_number());
-            pass_over(' ');
-            if (t->letter == 'R' && at_cursor() == '%') {
-                ++tag_cursor;
+            r.skip_to('%');
+            t->number = static_cast<int16_t>(r.number());
+            r.pass_over(' ');
+            if (t->letter == 'R' && r.here() == '%') {
+                ++r.at;
                 t->value_form = VALUE_VARIABLE;
-                t->value_number = static_cast<int16_t>(read_number());
-            } else if (t->letter == 'R' && at_cursor() == 'z') {
-                ++tag_cursor;
+                t->value_number = static_cast<int16_t>(r.number());
+            } else if (t->letter == 'R' && r.here() == 'z') {
+                ++r.at;
                 t->value_form = VALUE_RANDOM;
             } else {
                 t->value_form = VALUE_NUMBER;
-                t->value_number = static_cast<int16_t>(read_number());
+                t->value_number = static_cast<int16_t>(r.number());
             }
-            pass_over(' ');
-            t->immediate = at_end();
-            if (!t->immediate) read_label_or_picture(t);
+            r.pass_over(' ');
+            t->immediate = r.at_end();
+            if (!t->immediate) read_label_or_picture(r, t);
             break;
         case 'l':
-            skip_to('%');
-            t->number = static_cast<int16_t>(read_number());
+            r.skip_to('%');
+            t->number = static_cast<int16_t>(r.number());
             break;
         case 's':
-            skip_to('*');
-            t->number = static_cast<int16_t>(read_number());
+            r.skip_to('*');
+            t->number = static_cast<int16_t>(r.number());
             break;
         case 'u':
-            skip_to('*');
-            t->number = static_cast<int16_t>(read_number());
-            skip_to('"');
-            read_hotword(t, true);
+            r.skip_to('*');
+            t->number = static_cast<int16_t>(r.number());
+            r.skip_to('"');
+            read_hotword(r, t, true);
             break;
         case 'L':
         case 'd':
-            skip_to('"');
-            read_chances(t);
+            r.skip_to('"');
+            read_chances(r, t);
             break;
         case 'S':
-            skip_to('(');
-            read_answers(t);
+            r.skip_to('(');
+            read_answers(r, t);
             break;
         default:
             break;
     }
+    tag_cursor = static_cast<int16_t>(r.at);
 }
 
 }  // namespace tomelet
