@@ -142,13 +142,12 @@ void take_text(const char* text, int32_t count) {
     }
 }
 
+// The tag's text is then stored by the scanner.
 void begin_tag() {
-    if (hold_words == 0) {
-        if (pending_length > 0) page_flush_words(pending_words);
+    if (hold_words == 0 && pending_length != 0) {
+        page_flush_words(pending_words);
         empty_pending();
     }
-    tag_buffer[0] = '\0';
-    tag_length = 0;
 }
 
 void append_tag(const char* text, int32_t count) {
@@ -541,22 +540,24 @@ void run_paragraph(const char* text) {
     int32_t i = 0;
     while (i < limit) {
         const char c = text[i];
-        if (c == '<' && state != SCAN_SKIP) {
+        if (c == '<' && state != SCAN_SKIP) [[likely]] {
             begin_tag();
             state = SCAN_TAG;
             const int32_t from = i + 1;
             const int32_t end = stretch_end(text, from, limit);
             const int32_t count = end - from;
-            if (count <= BLOCK && from + BLOCK <= limit) {
+            if (count <= BLOCK && from + BLOCK <= limit) [[likely]] {
                 // The tag is empty: its text fits in one block.
                 copy_block(tag_buffer, text + from);
                 tag_buffer[count] = '\0';
                 tag_length = static_cast<int16_t>(count);
             } else {
+                tag_buffer[0] = '\0';
+                tag_length = 0;
                 append_tag(text + from, count);
             }
             i = end;
-            if (i < limit && text[i] == '>') {
+            if (i < limit && text[i] == '>') [[likely]] {
                 // The tag's first character is its letter (an empty tag's is
                 // its NUL).
                 if (run_tag_here(count > 0 ? text[from] : '\0')) {
