@@ -66,7 +66,12 @@ struct reader {
 
     // The characters up to `close` or the end of the tag (its NUL, or the
     // end of the buffer), found first and then copied in one piece.
-    int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length);
+    inline int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length);
+
+    // A label up to its closing quote, into a field of LABEL_SIZE bytes: as
+    // copy_until ('"'), and in one step when it ends within the next 32
+    // characters.
+    inline int32_t copy_label(char* dest, int32_t* source_length);
 
     // "Skip a space": only the character right after the tag letter counts.
     void skip_space_after_letter() { at = tag_buffer[1] == ' ' ? 2 : 1; }
@@ -129,7 +134,17 @@ int32_t span_until(int32_t from, char close) {
 #endif
 }
 
-int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
+// What copy_until did: the characters stored and those the tag held before
+// `close`, and the position after the reading.
+struct copied_text {
+    int32_t stored;
+    int32_t source;
+    int32_t next;
+};
+
+// copy_until from position `at`, out of line (the reader's position stays
+// in a register: its address is never taken).
+copied_text copy_text_until(int32_t at, char close, char* dest, int32_t size) {
     int32_t source = 0;
     bool closed = false;
     if (at >= 0 && at < TAG_BUFFER_SIZE) {
@@ -139,18 +154,54 @@ int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source
     const int32_t stored = source < size - 1 ? source : size - 1;
     if (stored > 0) copy_short(dest, tag_buffer + at, stored);
     dest[stored] = '\0';
-    at += source + (closed ? 1 : 0);
-    if (source_length != nullptr) *source_length = source;
-    return stored;
+    return copied_text{stored, source, at + source + (closed ? 1 : 0)};
+}
+
+int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
+    const copied_text copied = copy_text_until(at, close, dest, size);
+    at = copied.next;
+    if (source_length != nullptr) *source_length = copied.source;
+    return copied.stored;
+}
+
+// Nearly every label ends within 32 characters of its opening quote: when
+// those 32 lie inside the buffer they are loaded once, searched for the
+// quote or the NUL and stored whole into the field (which holds 100), the
+// NUL then written over the character that ended the label.  The field's
+// bytes past that NUL hold the tag's own characters.
+int32_t reader::copy_label(char* dest, int32_t* source_length) {
+    static_assert(LABEL_SIZE > 32);
+#if defined(__SSE2__)
+    if (at >= 0 && at <= TAG_BUFFER_SIZE - 32) {
+        const __m128i quote = _mm_set1_epi8('"');
+        const __m128i nul = _mm_setzero_si128();
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at + 16));
+        const auto ends = [&](__m128i block) {
+            return static_cast<uint32_t>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, nul))));
+        };
+        if (const uint32_t mask = ends(low) | ends(high) << 16; mask != 0) {
+            const int32_t n = std::countr_zero(mask);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dest), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + 16), high);
+            dest[n] = '\0';
+            at += n + (tag_buffer[at + n] == '"' ? 1 : 0);
+            *source_length = n;
+            return n;
+        }
+    }
+#endif
+    return copy_until('"', dest, LABEL_SIZE, source_length);
 }
 
 // A hotword's label (position just past the opening quote) or picture,
 // then its target.
-void read_hotword(reader& r, tag_arguments* t, bool labelled) {
+inline void read_hotword(reader& r, tag_arguments* t, bool labelled) {
     t->makes_hotword = true;
     t->labelled = labelled;
     if (labelled) {
-        t->label_length = r.copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
+        t->label_length = r.copy_label(t->label, &t->label_source_length);
     } else {
         r.pass_over('$');
         t->picture = static_cast<int16_t>(r.number());
@@ -159,20 +210,13 @@ void read_hotword(reader& r, tag_arguments* t, bool labelled) {
     t->target1 = static_cast<int16_t>(r.number());
 }
 
-// The hotword form of M, g, m, N, Q, R and r: a quote opens a label,
-// anything else is a picture number.
-void read_label_or_picture(reader& r, tag_arguments* t) {
-    const bool labelled = r.here() == '"';
-    if (labelled) ++r.at;
-    read_hotword(r, t, labelled);
-}
-
-// The chances and targets of L and d; the position is just past the
-// label's opening quote.
-void read_chances(reader& r, tag_arguments* t) {
+// The chances and targets of L and d from `at`, just past the label's
+// opening quote; returns the position after them.
+int32_t read_chances(int32_t at, tag_arguments* t) {
+    reader r{at};
     t->makes_hotword = true;
     t->labelled = true;
-    t->label_length = r.copy_until('"', t->label, LABEL_SIZE, &t->label_source_length);
+    t->label_length = r.copy_label(t->label, &t->label_source_length);
     r.skip_to('(');
     t->chances[0] = static_cast<int8_t>(r.number());
     t->bands = 1;
@@ -191,10 +235,13 @@ void read_chances(reader& r, tag_arguments* t) {
         r.pass_over(' ');
     }
     t->default_target = static_cast<int16_t>(r.number());
+    return r.at;
 }
 
-// The answers and targets of S; the position is just past the first `(`.
-void read_answers(reader& r, tag_arguments* t) {
+// The answers and targets of S from `at`, just past the first `(`;
+// returns the position after them.
+int32_t read_answers(int32_t at, tag_arguments* t) {
+    reader r{at};
     t->makes_hotword = true;
     t->label_length = 0;
     int16_t* band_targets[MAX_BANDS] = {&t->target1, &t->target2, &t->target3};
@@ -216,6 +263,7 @@ void read_answers(reader& r, tag_arguments* t) {
         r.pass_over(' ');
     }
     t->default_target = static_cast<int16_t>(r.number());
+    return r.at;
 }
 
 // Every field starts at zero and every text empty; the bytes of a text
@@ -265,6 +313,11 @@ void parse_tag(tag_arguments* t) {
     clear_arguments(t);
     t->letter = tag_buffer[0];
     reader r{1};
+    // Where the tag goes on to a hotword: M, g, m, N, Q, R and r to a label
+    // (a quote opens it) or a picture, u to a label just past its quote.
+    // Read after the switch, in one place, so that the position stays in a
+    // register.
+    enum { NO_HOTWORD, LABEL_OR_PICTURE, LABEL } hotword = NO_HOTWORD;
     switch (t->letter) {
         case 'A':
         case 'V':
@@ -279,7 +332,7 @@ void parse_tag(tag_arguments* t) {
         case 'g':
         case 'm':
             r.skip_space_after_letter();
-            read_label_or_picture(r, t);
+            hotword = LABEL_OR_PICTURE;
             break;
         case 'N':
         case 'Q':
@@ -287,7 +340,7 @@ void parse_tag(tag_arguments* t) {
             t->number = static_cast<int16_t>(r.number());
             r.pass_over(' ');
             t->immediate = r.at_end();
-            if (!t->immediate) read_label_or_picture(r, t);
+            if (!t->immediate) hotword = LABEL_OR_PICTURE;
             break;
         case 'R':
         case 'r':
@@ -307,7 +360,7 @@ void parse_tag(tag_arguments* t) {
             }
             r.pass_over(' ');
             t->immediate = r.at_end();
-            if (!t->immediate) read_label_or_picture(r, t);
+            if (!t->immediate) hotword = LABEL_OR_PICTURE;
             break;
         case 'l':
             r.skip_to('%');
@@ -321,19 +374,27 @@ void parse_tag(tag_arguments* t) {
             r.skip_to('*');
             t->number = static_cast<int16_t>(r.number());
             r.skip_to('"');
-            read_hotword(r, t, true);
+            hotword = LABEL;
             break;
         case 'L':
         case 'd':
             r.skip_to('"');
-            read_chances(r, t);
+            r.at = read_chances(r.at, t);
             break;
         case 'S':
             r.skip_to('(');
-            read_answers(r, t);
+            r.at = read_answers(r.at, t);
             break;
         default:
             break;
+    }
+    if (hotword != NO_HOTWORD) {
+        bool labelled = true;
+        if (hotword == LABEL_OR_PICTURE) {
+            labelled = r.here() == '"';
+            if (labelled) ++r.at;
+        }
+        read_hotword(r, t, labelled);
     }
     tag_cursor = static_cast<int16_t>(r.at);
 }

@@ -93,7 +93,8 @@ struct tag_arguments {
 // Reads the tag in tag_buffer from its letter on, exactly as running it
 // would, and leaves tag_cursor where running it would leave it.  Changes
 // nothing else.  Every field the tag does not give is 0 or an empty text
-// (the bytes past a text's NUL are left as they were).
+// (the bytes past a text's NUL are not cleared: they are left as they were,
+// or hold characters of the tag).
 void parse_tag(tag_arguments* out);
 
 }  // namespace tomelet

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace tomelet {
@@ -120,6 +121,33 @@ TEST(TagReader, LabelsLongerThanTheirFieldAreCut) {
     EXPECT_EQ(t.label_source_length, 150);
     EXPECT_EQ(std::string(t.label), std::string(99, 'q'));
     EXPECT_EQ(t.target1, 21);
+}
+
+// Labels of every length around the blocks they are read in, opening
+// anywhere in the buffer up to its end, closed or cut off by the tag's end.
+TEST(TagReader, LabelsAnywhereInTheBufferAndOfAnyLength) {
+    for (const int32_t length : {0, 1, 15, 16, 17, 30, 31, 32, 33, 48, 98, 99, 100}) {
+        for (const int32_t opening : {5, 40, 300, 350, 366, 367, 368, 369, 370, 385, 397}) {
+            for (const bool closed : {true, false}) {
+                SCOPED_TRACE(std::to_string(length) + " at " + std::to_string(opening) + (closed ? "" : " open"));
+                std::string label;
+                for (int32_t i = 0; i < length; ++i) label += static_cast<char>('a' + i % 26);
+                const std::string text =
+                    "u *1" + std::string(static_cast<size_t>(opening - 5), ' ') + "\"" + label + (closed ? "\" 7" : "");
+                const tag_arguments t = parsed(text);
+                const std::string kept = std::string(tag_buffer).substr(static_cast<size_t>(opening));
+                const size_t quote = kept.find('"');
+                const bool ends_in_tag = quote != std::string::npos;
+                const std::string source = kept.substr(0, ends_in_tag ? quote : std::string::npos);
+                EXPECT_EQ(t.label, source.substr(0, 99));
+                EXPECT_EQ(t.label_length, static_cast<int32_t>(std::min<size_t>(source.size(), 99)));
+                EXPECT_EQ(t.label_source_length, static_cast<int32_t>(source.size()));
+                EXPECT_EQ(t.target1, ends_in_tag && kept.size() > quote + 2 ? 7 : 0);
+                EXPECT_EQ(tag_buffer[tag_cursor], '\0');
+                EXPECT_EQ(tag_cursor, tag_length);
+            }
+        }
+    }
 }
 
 TEST(TagReader, FlagTagsImmediateOrHotword) {
