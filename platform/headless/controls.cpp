@@ -24,16 +24,27 @@ plat_control control_handle(int32_t slot) {
     return reinterpret_cast<plat_control>(value);
 }
 
-control_record* record_of(plat_control handle) {
+namespace {
+
+// The slot of a live control's handle; -1 for a handle that is not ours or
+// whose control was destroyed.
+int32_t slot_of(plat_control handle) {
     const intptr_t value = reinterpret_cast<intptr_t>(handle) - 1;
-    if (value < 0) return nullptr;
+    if (value < 0) return -1;
     const auto slot = static_cast<int32_t>(value % CONTROL_LOG_SIZE);
     const intptr_t generation = value / CONTROL_LOG_SIZE;
-    if (slot >= state.controls_used || generation != static_cast<intptr_t>(state.control_generations[slot])) {
-        return nullptr;
+    if (slot >= state.controls_used || generation != static_cast<intptr_t>(state.control_generations[slot]) ||
+        !state.controls[slot].alive) {
+        return -1;
     }
-    control_record* r = &state.controls[slot];
-    return r->alive ? r : nullptr;
+    return slot;
+}
+
+}  // namespace
+
+control_record* record_of(plat_control handle) {
+    const int32_t slot = slot_of(handle);
+    return slot >= 0 ? &state.controls[slot] : nullptr;
 }
 
 void destroy_all_controls() {
@@ -80,18 +91,32 @@ void fail_next_controls(int32_t n) { state.controls_to_fail = n; }
 
 using headless::state;
 
+namespace headless {
+namespace {
+
+// The creation's rare paths, out of line, so that the usual one needs few
+// registers: a failure, and a caption or check box text to copy.
+[[gnu::noinline]] plat_control refuse_creation() {
+    state.last_error = ERROR_NOT_ENOUGH_MEMORY;
+    return nullptr;
+}
+
+[[gnu::noinline]] plat_control with_text(control_record& r, const char* text, plat_control handle) {
+    copy_text(r.text, text);
+    return handle;
+}
+
+}  // namespace
+}  // namespace headless
+
 plat_control plat_control_create(const plat_control_params& params) {
     if (state.controls_to_fail > 0) {
         --state.controls_to_fail;
-        state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
-        return nullptr;
+        return headless::refuse_creation();
     }
     int32_t slot = headless::free_from < state.controls_used ? headless::free_from : state.controls_used;
     while (slot < state.controls_used && state.controls[slot].alive) ++slot;
-    if (slot >= headless::CONTROL_LOG_SIZE) {
-        state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;
-        return nullptr;
-    }
+    if (slot >= headless::CONTROL_LOG_SIZE) return headless::refuse_creation();
     if (slot == state.controls_used) {
         ++state.controls_used;
     } else {
@@ -104,37 +129,47 @@ plat_control plat_control_create(const plat_control_params& params) {
     // The fields one by one: the caller has just stored them one by one,
     // and loads that match those stores are served from them at once,
     // where a block copy of the record would wait for them to be written.
-    r.params.kind = params.kind;
-    r.params.id = params.id;
-    r.params.x = params.x;
-    r.params.y = params.y;
-    r.params.width = params.width;
-    r.params.height = params.height;
-    r.params.max_length = params.max_length;
-    r.params.bitmap = params.bitmap;
+    // Each is loaded once (the record might, for all the compiler knows,
+    // hold `params`).
+    const plat_control_kind kind = params.kind;
+    const int32_t x = params.x;
+    const int32_t y = params.y;
+    const int32_t width = params.width;
+    const int32_t height = params.height;
+    const plat_bitmap bitmap = params.bitmap;
     // A text-entry box starts empty whatever text it is given; a hotword
     // button has no text of its own.
-    const char* text = params.kind == PLAT_EDIT_BOX ? "" : params.text;
-    if (text == nullptr || text[0] == '\0') {
-        r.text[0] = '\0';
-    } else {
-        headless::copy_text(r.text, text);
-    }
+    const char* text = kind == PLAT_EDIT_BOX ? nullptr : params.text;
+    r.params.kind = kind;
+    r.params.id = params.id;
     r.params.text = r.text;
+    r.params.x = x;
+    r.params.y = y;
+    r.params.width = width;
+    r.params.height = height;
+    r.params.max_length = params.max_length;
+    r.params.bitmap = bitmap;
     r.alive = true;
     r.shown = true;
     r.enabled = true;
-    r.x = params.x;
-    r.y = params.y;
-    r.width = params.width;
-    r.height = params.height;
-    r.image = params.bitmap;
     r.focused = false;
     r.checked = false;
+    r.x = x;
+    r.y = y;
+    r.width = width;
+    r.height = height;
+    r.image = bitmap;
     r.show_calls = 0;
     r.move_calls = 0;
     r.drawn_label[0] = '\0';
-    return headless::control_handle(slot);
+    const plat_control handle = headless::control_handle(slot);
+    // The text last, a caption's copy out of line and at the very end, so
+    // that a button without one needs no registers kept across a call.
+    if (text == nullptr || text[0] == '\0') {
+        r.text[0] = '\0';
+        return handle;
+    }
+    return headless::with_text(r, text, handle);
 }
 
 void plat_control_show(plat_control control, bool shown) {
@@ -145,13 +180,13 @@ void plat_control_show(plat_control control, bool shown) {
 }
 
 void plat_control_destroy(plat_control control) {
-    if (headless::control_record* r = headless::record_of(control)) {
-        const auto slot = static_cast<int32_t>(r - state.controls);
-        if (slot < headless::free_from) headless::free_from = slot;
-        r->alive = false;
-        r->shown = false;
-        r->focused = false;
-    }
+    const int32_t slot = headless::slot_of(control);
+    if (slot < 0) return;
+    if (slot < headless::free_from) headless::free_from = slot;
+    headless::control_record& r = state.controls[slot];
+    r.alive = false;
+    r.shown = false;
+    r.focused = false;
 }
 
 void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool) {
