@@ -36,6 +36,31 @@ int32_t label_length_of(const char* label) {
     return nul != nullptr ? static_cast<int32_t>(static_cast<const char*>(nul) - label) : BUTTON_LABEL_SIZE - 1;
 }
 
+// Copies a label of n characters (at most 199) into an entry: most labels
+// have from 8 to 31, copied in two blocks that overlap (a loop of short
+// blocks, or a library copy, costs more than the copy itself).
+void copy_label(char* to, const char* from, size_t n) {
+    const auto blocks = [&](auto block) {
+        constexpr size_t size = sizeof block;
+        std::memcpy(&block, from, size);
+        std::memcpy(to, &block, size);
+        std::memcpy(&block, from + n - size, size);
+        std::memcpy(to + n - size, &block, size);
+    };
+    struct sixteen {
+        uint64_t low, high;
+    };
+    if (n > 32) {
+        std::memcpy(to, from, n);
+    } else if (n >= 16) {
+        blocks(sixteen{});
+    } else if (n >= 8) {
+        blocks(uint64_t{});
+    } else if (n > 0) {
+        copy_short(to, from, n);
+    }
+}
+
 // The slot after the last entry is cleared so that a stale handle is never
 // taken for a live one; there is no slot after the hundredth.
 void clear_next(plat_control* windows, int16_t count) {
@@ -78,59 +103,71 @@ int32_t make_edit_box(int32_t n) {
 
 void make_text_button(const char* label, int32_t id) { make_text_button(label, label_length_of(label), id); }
 
-void make_text_button(const char* label, int32_t length, int32_t id) {
-    if (button_count >= CONTROL_TABLE_SIZE) return;
-    const int16_t index = button_count;
+namespace {
+
+// A text button that could not be created: the program closes.
+[[gnu::noinline]] void report_failed_button() {
+    char caption[32];
+    std::snprintf(caption, sizeof caption, " Error %x", static_cast<unsigned>(plat_last_error()));
+    report_message("Could not create button", caption, true);
+}
+
+// make_text_button with the table known to have room at `index` (the
+// button count).  The entry's numbers are kept in locals as they are
+// stored, so the control is created from them without reading them back.
+void add_text_button(const char* label, int32_t length, int32_t id, int16_t index) {
     button_entry& entry = buttons[index];
-    // The label, cut to the entry's size, its few characters copied through
-    // registers.
-    const size_t n = static_cast<size_t>(length < 0 ? 0 : length < BUTTON_LABEL_SIZE - 1 ? length : BUTTON_LABEL_SIZE - 1);
-    if (n > 0) copy_short(entry.label, label, n);
+    // The label, cut to the entry's size.
+    const int32_t n = length < 0 ? 0 : length < BUTTON_LABEL_SIZE - 1 ? length : BUTTON_LABEL_SIZE - 1;
+    copy_label(entry.label, label, static_cast<size_t>(n));
     entry.label[n] = '\0';
 
     const bool hotword = id >= BUTTON_ID_BASE;
     const plat_font font = (build_bold != 0 || !hotword) ? bold_font : normal_font;
-    const plat_size extent = plat_text_extent(font, entry.label, static_cast<int32_t>(n));
-    const int32_t measured = extent.cx > 3 * static_cast<int32_t>(n) ? extent.cx : 3 * static_cast<int32_t>(n);
+    const plat_size extent = plat_text_extent(font, entry.label, n);
+    const int32_t measured = extent.cx > 3 * n ? extent.cx : 3 * n;
+    const int16_t width = static_cast<int16_t>(measured + 12);
+    const int16_t height = static_cast<int16_t>(extent.cy + 4);
+    const int32_t x = client_origin.left;
+    const int16_t y = static_cast<int16_t>(client_origin.top + cursor_y);
     entry.bitmap = nullptr;
-    entry.width = static_cast<int16_t>(measured + 12);
-    entry.height = static_cast<int16_t>(extent.cy + 4);
-    entry.x = client_origin.left;
+    entry.width = width;
+    entry.height = height;
+    entry.x = x;
     entry.label_length = static_cast<int16_t>(n);
-    entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
+    entry.y = y;
     entry.bold = build_bold;
 
-    plat_control_params params{hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON,
-                           id,
-                           hotword ? "" : entry.label,
-                           entry.x,
-                           entry.y,
-                           entry.width,
-                           entry.height,
-                           0,
-                           nullptr};
-    plat_control button = plat_control_create(params);
+    const plat_control_params params{
+        hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON, id, hotword ? "" : entry.label, x, y, width, height, 0,
+        nullptr};
+    const plat_control button = plat_control_create(params);
     button_windows[index] = button;
-    cursor_y += entry.height + 1;
+    cursor_y += height + 1;
     if (button != nullptr) {
         plat_control_show(button, false);
     } else {
-        char caption[32];
-        std::snprintf(caption, sizeof caption, " Error %x", static_cast<unsigned>(plat_last_error()));
-        report_message("Could not create button", caption, true);
+        report_failed_button();
     }
     page_control_item(ITEM_BUTTON, index);
-    ++button_count;
+    button_count = static_cast<int16_t>(index + 1);
     clear_next(button_windows, button_count);
+}
+
+}  // namespace
+
+void make_text_button(const char* label, int32_t length, int32_t id) {
+    if (button_count >= CONTROL_TABLE_SIZE) return;
+    add_text_button(label, length, id, button_count);
 }
 
 int32_t make_hotword_button(const char* label) { return make_hotword_button(label, label_length_of(label)); }
 
 int32_t make_hotword_button(const char* label, int32_t length) {
-    if (button_count >= CONTROL_TABLE_SIZE) return 0;
-    const int32_t id = BUTTON_ID_BASE + button_count;
-    make_text_button(label, length, id);
-    return id;
+    const int16_t index = button_count;
+    if (index >= CONTROL_TABLE_SIZE) return 0;
+    add_text_button(label, length, BUTTON_ID_BASE + index, index);
+    return BUTTON_ID_BASE + index;
 }
 
 // A picture whose bitmap cannot be loaded or read gets the width of the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "page/window.h"
 #include "page/display_list.h"
@@ -101,6 +102,26 @@ TEST_F(ControlsTest, LabelIsCutTo199Characters) {
         EXPECT_EQ(buttons[i].width, 199 * 7 + 12);
     }
     EXPECT_EQ(std::string(buttons[2].label), std::string(12, 'w'));
+}
+
+// Every label length the copy treats apart, each given in a buffer of
+// exactly its characters (no NUL after them), so that a read past them
+// shows under the sanitizers.
+TEST_F(ControlsTest, LabelsOfEveryLengthAreCopiedWhole) {
+    std::vector<int32_t> lengths;
+    for (int32_t n = 0; n <= 40; ++n) lengths.push_back(n);
+    lengths.insert(lengths.end(), {63, 64, 65, 198, 199, 200});
+    for (const int32_t n : lengths) {
+        SCOPED_TRACE(n);
+        destroy_page_controls();
+        std::vector<char> label(static_cast<size_t>(n));
+        for (int32_t i = 0; i < n; ++i) label[static_cast<size_t>(i)] = static_cast<char>('a' + i % 26);
+        EXPECT_EQ(make_hotword_button(label.data(), n), 5000);
+        const int32_t kept = n < 199 ? n : 199;
+        EXPECT_EQ(buttons[0].label_length, kept);
+        EXPECT_EQ(std::string(buttons[0].label), std::string(label.data(), static_cast<size_t>(kept)));
+        EXPECT_EQ(buttons[0].width, 7 * kept + 12);
+    }
 }
 
 TEST_F(ControlsTest, BoldAtBuildTimeIsRecorded) {
