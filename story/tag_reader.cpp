@@ -37,7 +37,9 @@ struct reader {
     // Digits accumulate, `+` is passed over, `-` is passed over and makes
     // the result negative; any other character (or the end of the tag)
     // ends the number with the position on it.  Wraps modulo 2^32.
-    int32_t number() {
+    // Written out where it is used: a call would take the reader's address
+    // and keep its position in memory for the whole tag.
+    [[gnu::always_inline]] int32_t number() {
         uint32_t value = 0;
         bool negative = false;
         while (at >= 0 && at < TAG_BUFFER_SIZE) {
