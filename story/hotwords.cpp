@@ -39,15 +39,13 @@ int8_t add_chances(int8_t a, int8_t b) {
 
 }  // namespace
 
-// The target is stored before the control is made, so that only the
-// record's place is kept across the call.
 void make_hotword(const tag_arguments& tag) {
     hotword* record = next_record();
     if (record == nullptr) return;
-    record->target1 = tag.target1;
     const int32_t id =
         tag.labelled ? make_hotword_button(tag.label, tag.label_length) : picture_hotword(tag.picture);
     record->control_id = static_cast<int16_t>(id);
+    record->target1 = tag.target1;
 }
 
 // The chances are kept as running sums: value holds the first chance,
