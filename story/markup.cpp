@@ -190,11 +190,27 @@ bool record_free() { return hotword_count >= 0 && hotword_count < HOTWORDS_SIZE;
 
 hotword& next_record() { return hotwords[hotword_count]; }
 
+// Every tag begins by clearing the control id and the first target of the
+// next free record (when there is one).  Only a builder or what follows the
+// page can see that record, so the scanner does it there rather than at
+// every tag: a record is cleared just before its builder fills it, and at
+// the end of the text the next free record is cleared when the last tag
+// made no record (run_paragraph).  run_tag, which runs one tag on its own,
+// clears it at once.
+void clear_next_record() {
+    if (record_free()) {
+        next_record().control_id = 0;
+        next_record().target1 = 0;
+    }
+}
+
 // Starts the next record with its kind (and index) and has the builder
 // fill it; the tag counts it.  Nothing when every record is in use.
 void add_hotword(const tag_arguments& tag, char kind, int32_t index, void (*build)(const tag_arguments&)) {
     if (!record_free()) return;
     hotword& record = next_record();
+    record.control_id = 0;
+    record.target1 = 0;
     record.kind = kind;
     record.index = static_cast<int16_t>(index);
     build(tag);
@@ -283,13 +299,10 @@ void stop_sound() { plat_stop_sound(); }
 
 namespace {
 
-// The body of run_tag, inlined where the scanner runs a tag; `letter` is
-// tag_buffer[0], which the scanner takes from the text it has just copied.
+// The body of run_tag but for the clearing of the next free record (see
+// clear_next_record), inlined where the scanner runs a tag; `letter` is
+// tag_buffer[0], which the scanner takes from the text.
 [[gnu::always_inline]] inline bool run_tag_here(char letter) {
-    if (record_free()) {
-        next_record().control_id = 0;
-        next_record().target1 = 0;
-    }
     tag_cursor = 1;
     // Only the tags that take arguments are read: for the others reading
     // would change nothing but the cursor, which stays on 1 where the
@@ -410,7 +423,10 @@ namespace {
 
 }  // namespace
 
-bool run_tag() { return run_tag_here(tag_buffer[0]); }
+bool run_tag() {
+    clear_next_record();
+    return run_tag_here(tag_buffer[0]);
+}
 
 namespace {
 
@@ -442,21 +458,27 @@ constexpr uint64_t stop_flags(uint64_t word) {
 
 constexpr bool is_stop(char c) { return c == '<' || c == '>' || c == '{' || c == '}'; }
 
+#if defined(__SSE2__)
+// The stops among 16 characters: bit k of the mask is set where character
+// k is one.
+[[gnu::always_inline]] inline unsigned stop_mask(__m128i block) {
+    const __m128i hits =
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(block, _mm_set1_epi8(0x02)), _mm_set1_epi8('>')),
+                     _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('{')), _mm_cmpeq_epi8(block, _mm_set1_epi8('}'))));
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+}
+
+__m128i load_block(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+#endif
+
 // The end of the stretch that starts at `from` (exclusive); `limit` is the
 // end of what is read.
 [[gnu::always_inline]] inline int32_t stretch_end(const char* text, int32_t from, int32_t limit) {
     int32_t end = from;
 #if defined(__SSE2__)
-    const __m128i angle = _mm_set1_epi8('>');
-    const __m128i bit1 = _mm_set1_epi8(0x02);
-    const __m128i open = _mm_set1_epi8('{');
-    const __m128i close = _mm_set1_epi8('}');
     for (; end + 16 <= limit; end += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + end));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(block, bit1), angle),
-                                          _mm_or_si128(_mm_cmpeq_epi8(block, open), _mm_cmpeq_epi8(block, close)));
-        if (const int mask = _mm_movemask_epi8(hits); mask != 0) {
-            return end + std::countr_zero(static_cast<unsigned>(mask));
+        if (const unsigned mask = stop_mask(load_block(text + end)); mask != 0) {
+            return end + std::countr_zero(mask);
         }
     }
 #endif
@@ -480,8 +502,7 @@ int32_t skip_end(const char* text, int32_t from, int32_t limit) {
 #if defined(__SSE2__)
     const __m128i brace = _mm_set1_epi8('}');
     for (; end + 16 <= limit; end += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + end));
-        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, brace)); mask != 0) {
+        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(load_block(text + end), brace)); mask != 0) {
             return end + std::countr_zero(static_cast<unsigned>(mask));
         }
     }
@@ -500,9 +521,37 @@ constexpr int32_t BLOCK = 32;
 
 void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
 
-// The spaces right after a tag (or a `}`), which are dropped.
+// The stretch of a short tag: the text of the tag that starts at `from`,
+// up to its first stop, when that lies within BLOCK characters and the
+// text holds BLOCK characters from `from` on.  The blocks searched are
+// stored into tag_buffer as they are searched (where the target has SSE2;
+// elsewhere the stretch is found first and the whole block copied), so
+// that the tag is in place when its end is found; the caller ends it with
+// its NUL.  Returns the end of the stretch, or -1 when the tag is longer or
+// lies too near the end of what is read.
+[[gnu::always_inline]] inline int32_t short_tag_end(const char* text, int32_t from, int32_t limit) {
+    if (from + BLOCK > limit) return -1;
+#if defined(__SSE2__)
+    static_assert(BLOCK % 16 == 0 && BLOCK <= TAG_BUFFER_SIZE);
+    for (int32_t at = 0; at < BLOCK; at += 16) {
+        const __m128i block = load_block(text + from + at);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_buffer + at), block);
+        if (const unsigned mask = stop_mask(block); mask != 0) return from + at + std::countr_zero(mask);
+    }
+    return -1;
+#else
+    const int32_t end = stretch_end(text, from, from + BLOCK);
+    if (end == from + BLOCK) return -1;
+    copy_block(tag_buffer, text + from);
+    return end;
+#endif
+}
+
+// The spaces right after a tag (or a `}`), which are dropped.  text[limit]
+// may be read: it is the text's NUL or, in a text longer than what is read,
+// one of its characters.
 int32_t gap_end(const char* text, int32_t from, int32_t limit) {
-    while (from < limit && text[from] == ' ') ++from;
+    while (text[from] == ' ' && from < limit) ++from;
     return from;
 }
 
@@ -523,17 +572,22 @@ void build_paragraph(int32_t n) {
 // a time: everything up to the next `<`, `>`, `{` or `}` is taken in one
 // step, with the limits and messages the characters one by one would give.
 // A tag whose text runs straight to its `>` (nearly every tag) is read,
-// run, and the spaces after it passed over in one step; anything else in a
-// tag (`{`, `}`, another `<`, the end of the text) goes back to the
-// character-by-character rules.  The state and the position are kept in
-// locals while the text is read (nothing that a tag runs reads them) and
-// stored when it ends.  Only the first 32768 characters of a text are read
-// (up to index 32767; a paragraph holds at most 3316).
+// run, and the spaces after it passed over in one step, and a tag that
+// follows at once is read the same way without going back to the loop's
+// top; anything else in a tag (`{`, `}`, another `<`, the end of the text)
+// goes back to the character-by-character rules.  The state and the
+// position are kept in locals while the text is read (nothing that a tag
+// runs reads them) and stored when it ends.  Only the first 32768
+// characters of a text are read (up to index 32767; a paragraph holds at
+// most 3316).
 void run_paragraph(const char* text) {
     hotword_count = 0;
     empty_pending();
     last_condition = 1;
     int32_t state = SCAN_GAP;
+    // The record count when the last tag began (-1: no tag yet), for the
+    // clearing of the next free record (clear_next_record).
+    int32_t records_before_tag = -1;
 
     const size_t length = std::strlen(text);
     const int32_t limit = length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1;
@@ -541,42 +595,44 @@ void run_paragraph(const char* text) {
     while (i < limit) {
         const char c = text[i];
         if (c == '<' && state != SCAN_SKIP) [[likely]] {
-            begin_tag();
-            state = SCAN_TAG;
-            const int32_t from = i + 1;
-            const int32_t end = stretch_end(text, from, limit);
-            const int32_t count = end - from;
-            if (count <= BLOCK && from + BLOCK <= limit) [[likely]] {
-                // The tag is empty: its text fits in one block.
-                copy_block(tag_buffer, text + from);
-                tag_buffer[count] = '\0';
-                tag_length = static_cast<int16_t>(count);
-            } else {
-                tag_buffer[0] = '\0';
-                tag_length = 0;
-                append_tag(text + from, count);
-            }
-            i = end;
-            if (i < limit && text[i] == '>') [[likely]] {
-                // The tag's first character is its letter (an empty tag's is
-                // its NUL).
-                if (run_tag_here(count > 0 ? text[from] : '\0')) {
-                    state = SCAN_GAP;
-                    i = gap_end(text, i + 1, limit);
+            do {
+                begin_tag();
+                state = SCAN_TAG;
+                const int32_t from = i + 1;
+                int32_t end = short_tag_end(text, from, limit);
+                if (end >= 0) [[likely]] {
+                    tag_buffer[end - from] = '\0';
+                    tag_length = static_cast<int16_t>(end - from);
                 } else {
+                    end = stretch_end(text, from, limit);
+                    tag_buffer[0] = '\0';
+                    tag_length = 0;
+                    append_tag(text + from, end - from);
+                }
+                i = end;
+                if (i == limit || text[i] != '>') break;
+                // The tag's first character is its letter (an empty tag's is
+                // read as its `>`, which, like the NUL the buffer then holds,
+                // names no tag).
+                records_before_tag = hotword_count;
+                if (!run_tag_here(text[from])) {
                     state = SCAN_SKIP;
                     i = skip_end(text, i + 1, limit);
+                    break;
                 }
-            }
+                state = SCAN_GAP;
+                i = gap_end(text, i + 1, limit);
+            } while (i < limit && text[i] == '<');
         } else if (c == '}') {
             state = SCAN_GAP;
-            ++i;
+            i = gap_end(text, i + 1, limit);
         } else if (c == '{') {
             ++i;  // dropped wherever it stands
         } else if (state == SCAN_SKIP) {
             i = skip_end(text, i, limit);  // everything up to the next `}`
         } else if (state == SCAN_TAG) {
             if (c == '>') {
+                records_before_tag = hotword_count;
                 state = run_tag() ? SCAN_GAP : SCAN_SKIP;
                 ++i;
             } else {
@@ -608,6 +664,9 @@ void run_paragraph(const char* text) {
             i = end;
         }
     }
+    // The last tag made no record: the next free one is cleared as that
+    // tag would have cleared it.
+    if (records_before_tag == hotword_count) clear_next_record();
     scan_state = state;
     scan_position = static_cast<int16_t>(i <= LAST_READ ? i : LAST_READ);
 }
