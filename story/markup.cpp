@@ -142,9 +142,10 @@ void take_text(const char* text, int32_t count) {
     }
 }
 
-// The tag's text is then stored by the scanner.
+// The tag's text is then stored by the scanner.  (The run is mostly empty
+// here, so that is tested first.)
 void begin_tag() {
-    if (hold_words == 0 && pending_length != 0) {
+    if (pending_length != 0 && hold_words == 0) {
         page_flush_words(pending_words);
         empty_pending();
     }
@@ -194,9 +195,12 @@ hotword& next_record() { return hotwords[hotword_count]; }
 // next free record (when there is one).  Only a builder or what follows the
 // page can see that record, so the scanner does it there rather than at
 // every tag: a record is cleared just before its builder fills it, and at
-// the end of the text the next free record is cleared when the last tag
-// made no record (run_paragraph).  run_tag, which runs one tag on its own,
-// clears it at once.
+// the end of the text the next free record is cleared when a tag has run
+// since the last record was made (`clearing_owed`, set by the scanner at
+// every tag and cleared by add_hotword).  run_tag, which runs one tag on
+// its own, clears it at once.
+bool clearing_owed = false;
+
 void clear_next_record() {
     if (record_free()) {
         next_record().control_id = 0;
@@ -215,6 +219,7 @@ void add_hotword(const tag_arguments& tag, char kind, int32_t index, void (*buil
     record.index = static_cast<int16_t>(index);
     build(tag);
     ++hotword_count;
+    clearing_owed = false;
 }
 
 // A variable outside the catalogue is not changed; as a hotword the tag
@@ -551,8 +556,9 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
 // may be read: it is the text's NUL or, in a text longer than what is read,
 // one of its characters.
 int32_t gap_end(const char* text, int32_t from, int32_t limit) {
-    while (text[from] == ' ' && from < limit) ++from;
-    return from;
+    const char* at = text + from;
+    while (*at == ' ' && at < text + limit) ++at;
+    return static_cast<int32_t>(at - text);
 }
 
 }  // namespace
@@ -585,9 +591,7 @@ void run_paragraph(const char* text) {
     empty_pending();
     last_condition = 1;
     int32_t state = SCAN_GAP;
-    // The record count when the last tag began (-1: no tag yet), for the
-    // clearing of the next free record (clear_next_record).
-    int32_t records_before_tag = -1;
+    clearing_owed = false;
 
     const size_t length = std::strlen(text);
     const int32_t limit = length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1;
@@ -599,22 +603,23 @@ void run_paragraph(const char* text) {
                 begin_tag();
                 state = SCAN_TAG;
                 const int32_t from = i + 1;
-                int32_t end = short_tag_end(text, from, limit);
-                if (end >= 0) [[likely]] {
-                    tag_buffer[end - from] = '\0';
-                    tag_length = static_cast<int16_t>(end - from);
+                if (const int32_t end = short_tag_end(text, from, limit); end >= 0) [[likely]] {
+                    const int32_t count = end - from;
+                    tag_buffer[count] = '\0';
+                    tag_length = static_cast<int16_t>(count);
+                    i = end;
                 } else {
-                    end = stretch_end(text, from, limit);
+                    i = stretch_end(text, from, limit);
                     tag_buffer[0] = '\0';
                     tag_length = 0;
-                    append_tag(text + from, end - from);
+                    append_tag(text + from, i - from);
+                    if (i == limit) break;
                 }
-                i = end;
-                if (i == limit || text[i] != '>') break;
+                if (text[i] != '>') break;
                 // The tag's first character is its letter (an empty tag's is
                 // read as its `>`, which, like the NUL the buffer then holds,
                 // names no tag).
-                records_before_tag = hotword_count;
+                clearing_owed = true;
                 if (!run_tag_here(text[from])) {
                     state = SCAN_SKIP;
                     i = skip_end(text, i + 1, limit);
@@ -632,7 +637,7 @@ void run_paragraph(const char* text) {
             i = skip_end(text, i, limit);  // everything up to the next `}`
         } else if (state == SCAN_TAG) {
             if (c == '>') {
-                records_before_tag = hotword_count;
+                clearing_owed = true;
                 state = run_tag() ? SCAN_GAP : SCAN_SKIP;
                 ++i;
             } else {
@@ -664,9 +669,7 @@ void run_paragraph(const char* text) {
             i = end;
         }
     }
-    // The last tag made no record: the next free one is cleared as that
-    // tag would have cleared it.
-    if (records_before_tag == hotword_count) clear_next_record();
+    if (clearing_owed) clear_next_record();
     scan_state = state;
     scan_position = static_cast<int16_t>(i <= LAST_READ ? i : LAST_READ);
 }
