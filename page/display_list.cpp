@@ -20,24 +20,22 @@ namespace {
 
 constexpr char PAGE_OVERFLOW[] = "Page buffer Overflow";
 
-// The next free item, or nullptr when the list is full.  A full list is
-// reported like a full page text: "Page buffer Overflow", once for every
-// refused item, and the page is built on without it.
-page_item* next_item() {
-    if (page_item_count >= PAGE_ITEMS_SIZE) {
+// Appends `item` (written whole, its unused fields 0) and returns true, or
+// returns false when the list is full.  A full list is reported like a
+// full page text: "Page buffer Overflow", once for every refused item, and
+// the page is built on without it.
+bool append_item(const page_item& item) {
+    const int32_t count = page_item_count;
+    if (count >= PAGE_ITEMS_SIZE) [[unlikely]] {
         show_error(PAGE_OVERFLOW);
-        return nullptr;
+        return false;
     }
-    page_item* item = &page_items[page_item_count++];
-    item->value = 0;
-    item->inline_flag = 0;
-    item->text = nullptr;
-    return item;
+    page_items[count] = item;
+    page_item_count = static_cast<int16_t>(count + 1);
+    return true;
 }
 
-void add_marker(int32_t kind) {
-    if (page_item* item = next_item()) item->kind = kind;
-}
+void add_marker(int32_t kind) { append_item(page_item{kind, 0, 0, nullptr}); }
 
 }  // namespace
 
@@ -58,39 +56,40 @@ void add_text(const char* text, size_t length, int32_t kind) {
         page_text_used = static_cast<int16_t>(page_text_used + length);
         return;
     }
-    page_item* item = next_item();
-    if (item == nullptr) return;
+    if (!append_item(page_item{kind, 0, 0, page_text + page_text_used})) return;
     copy_short(page_text + page_text_used, text, length + 1);
-    item->kind = kind;
-    item->text = page_text + page_text_used;
     page_text_used = static_cast<int16_t>(page_text_used + length + 1);
 }
 
-// A run of most pages' length is copied as one block of this many
-// characters when the source and page_text both hold that many.
-constexpr int32_t RUN_BLOCK = 32;
+// A run is copied in blocks of this many characters, the last one reaching
+// past its end, when the source and page_text both hold all of them (what
+// the last block brings past the run lies behind its NUL, in the part of
+// page_text not yet used).
+constexpr int32_t RUN_BLOCK = 16;
 
 }  // namespace
 
 void page_text_run(const char* text, int32_t length, int32_t readable) {
-    const bool joined = page_item_count > 0 && page_items[page_item_count - 1].kind == ITEM_TEXT;
-    const int32_t at = joined ? page_text_used - 1 : page_text_used;
-    if (page_text_used + length >= PAGE_TEXT_SIZE) {
+    const int32_t used = page_text_used;
+    if (used + length >= PAGE_TEXT_SIZE) {
         show_error(PAGE_OVERFLOW);
         return;
     }
-    if (!joined) {
-        page_item* item = next_item();
-        if (item == nullptr) return;
-        item->kind = ITEM_TEXT;
-        item->text = page_text + at;
+    const int32_t count = page_item_count;
+    int32_t at = used;
+    if (count > 0 && page_items[count - 1].kind == ITEM_TEXT) {
+        at = used - 1;  // joined: over the NUL of the text before
+    } else if (!append_item(page_item{ITEM_TEXT, 0, 0, page_text + at})) {
+        return;
     }
-    if (length <= RUN_BLOCK && readable >= RUN_BLOCK && at + RUN_BLOCK <= PAGE_TEXT_SIZE) {
-        std::memcpy(page_text + at, text, RUN_BLOCK);
+    char* to = page_text + at;
+    const int32_t blocks = (length + RUN_BLOCK - 1) / RUN_BLOCK * RUN_BLOCK;
+    if (blocks <= readable && at + blocks <= PAGE_TEXT_SIZE) {
+        for (int32_t k = 0; k < length; k += RUN_BLOCK) std::memcpy(to + k, text + k, RUN_BLOCK);
     } else {
-        copy_short(page_text + at, text, static_cast<size_t>(length));
+        copy_short(to, text, static_cast<size_t>(length));
     }
-    page_text[at + length] = '\0';
+    to[length] = '\0';
     page_text_used = static_cast<int16_t>(at + length + 1);
 }
 
@@ -150,27 +149,14 @@ void page_align(int32_t code) {
 void page_picture(int32_t number, uint8_t inline_flag) {
     const picture_row* picture = picture_at(number);
     if (picture == nullptr) return;
-    if (page_item* item = next_item()) {
-        item->kind = ITEM_PICTURE;
-        item->value = static_cast<int16_t>(picture->resource);
-        item->inline_flag = inline_flag;
-    }
+    append_item(page_item{ITEM_PICTURE, static_cast<int16_t>(picture->resource), inline_flag, nullptr});
 }
 
 void page_picture_resource(int32_t resource) {
-    if (page_item* item = next_item()) {
-        item->kind = ITEM_PICTURE;
-        item->value = static_cast<int16_t>(resource);
-        item->inline_flag = 1;
-    }
+    append_item(page_item{ITEM_PICTURE, static_cast<int16_t>(resource), 1, nullptr});
 }
 
-void page_control_item(int32_t kind, int16_t index) {
-    if (page_item* item = next_item()) {
-        item->kind = kind;
-        item->value = index;
-    }
-}
+void page_control_item(int32_t kind, int16_t index) { append_item(page_item{kind, index, 0, nullptr}); }
 
 void show_error(const char* text) {
     char message[100];
