@@ -532,33 +532,33 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
 // stored into tag_buffer as they are searched (where the target has SSE2;
 // elsewhere the stretch is found first and the whole block copied), so
 // that the tag is in place when its end is found; the caller ends it with
-// its NUL.  Returns the end of the stretch, or -1 when the tag is longer or
-// lies too near the end of what is read.
-[[gnu::always_inline]] inline int32_t short_tag_end(const char* text, int32_t from, int32_t limit) {
+// its NUL.  Returns the length of the stretch, or -1 when the tag is longer
+// or lies too near the end of what is read.
+[[gnu::always_inline]] inline int32_t short_tag_length(const char* text, int32_t from, int32_t limit) {
     if (from + BLOCK > limit) return -1;
 #if defined(__SSE2__)
     static_assert(BLOCK % 16 == 0 && BLOCK <= TAG_BUFFER_SIZE);
     for (int32_t at = 0; at < BLOCK; at += 16) {
         const __m128i block = load_block(text + from + at);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_buffer + at), block);
-        if (const unsigned mask = stop_mask(block); mask != 0) return from + at + std::countr_zero(mask);
+        if (const unsigned mask = stop_mask(block); mask != 0) return at + std::countr_zero(mask);
     }
     return -1;
 #else
     const int32_t end = stretch_end(text, from, from + BLOCK);
     if (end == from + BLOCK) return -1;
     copy_block(tag_buffer, text + from);
-    return end;
+    return end - from;
 #endif
 }
 
-// The spaces right after a tag (or a `}`), which are dropped.  text[limit]
-// may be read: it is the text's NUL or, in a text longer than what is read,
-// one of its characters.
-int32_t gap_end(const char* text, int32_t from, int32_t limit) {
-    const char* at = text + from;
-    while (*at == ' ' && at < text + limit) ++at;
-    return static_cast<int32_t>(at - text);
+// The spaces right after a tag (or a `}`), which are dropped: the first
+// character from `at` on that is not one of them, or `end`, the end of
+// what is read.  *end may be read: it is the text's NUL or, in a text
+// longer than what is read, one of its characters.
+const char* gap_end(const char* at, const char* end) {
+    while (*at == ' ' && at < end) ++at;
+    return at;
 }
 
 }  // namespace
@@ -599,15 +599,15 @@ void run_paragraph(const char* text) {
     while (i < limit) {
         const char c = text[i];
         if (c == '<' && state != SCAN_SKIP) [[likely]] {
-            do {
+            // Tags, one after the other for as long as one follows at once.
+            for (;;) {
                 begin_tag();
                 state = SCAN_TAG;
                 const int32_t from = i + 1;
-                if (const int32_t end = short_tag_end(text, from, limit); end >= 0) [[likely]] {
-                    const int32_t count = end - from;
+                if (const int32_t count = short_tag_length(text, from, limit); count >= 0) [[likely]] {
                     tag_buffer[count] = '\0';
                     tag_length = static_cast<int16_t>(count);
-                    i = end;
+                    i = from + count;
                 } else {
                     i = stretch_end(text, from, limit);
                     tag_buffer[0] = '\0';
@@ -626,11 +626,13 @@ void run_paragraph(const char* text) {
                     break;
                 }
                 state = SCAN_GAP;
-                i = gap_end(text, i + 1, limit);
-            } while (i < limit && text[i] == '<');
+                const char* next = gap_end(text + i + 1, text + limit);
+                i = static_cast<int32_t>(next - text);
+                if (*next != '<' || i == limit) break;
+            }
         } else if (c == '}') {
             state = SCAN_GAP;
-            i = gap_end(text, i + 1, limit);
+            i = static_cast<int32_t>(gap_end(text + i + 1, text + limit) - text);
         } else if (c == '{') {
             ++i;  // dropped wherever it stands
         } else if (state == SCAN_SKIP) {
