@@ -490,6 +490,53 @@ TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
     EXPECT_EQ(message_count(), 0);
 }
 
+// Every tag clears the control id and first target of the next free
+// record; what a page leaves there is what its last tag left.
+TEST_F(MarkupTest, TheLastTagLeavesTheNextFreeRecordCleared) {
+    struct step {
+        const char* text;
+        int32_t records;
+        bool cleared;  // the record after them
+    };
+    const step steps[] = {
+        {"", 0, false},                       // no tag
+        {"<B>", 0, true},
+        {"<M \"a\" 3>", 1, false},            // the last tag made the record
+        {"<M \"a\" 3> <B>", 1, true},
+        {"<M \"a\" 3><E>{x}", 1, true},       // a tag that returns early
+        {"<M \"a\" 3><B", 1, false},          // a tag never run
+        {"<B{>", 0, true},                    // a tag read character by character
+        {"<M \"a\" 3><M {\"b\" 4>", 2, false},
+    };
+    for (const step& s : steps) {
+        SCOPED_TRACE(s.text);
+        SetUp();
+        for (hotword& h : hotwords) h.control_id = h.target1 = 77;
+        run(s.text);
+        ASSERT_EQ(hotword_count, s.records);
+        EXPECT_EQ(hotwords[s.records].control_id, s.cleared ? 0 : 77);
+        EXPECT_EQ(hotwords[s.records].target1, s.cleared ? 0 : 77);
+    }
+}
+
+// A tag of any length up to past the 32 characters read in one step, and
+// at any distance from the end of the text, is read whole.
+TEST_F(MarkupTest, TagsOfEveryLengthNearTheEndOfTheText) {
+    for (int length = 0; length <= 40; ++length) {
+        for (const char* tail : {"", " ", "<G>", " and a few more words<G>"}) {
+            const std::string label(static_cast<size_t>(length), 'x');
+            SCOPED_TRACE(std::to_string(length) + tail);
+            SetUp();
+            run("<M \"" + label + "\" 3>" + tail);
+            ASSERT_EQ(hotword_count, 1);
+            EXPECT_EQ(hotwords[0].target1, 3);
+            EXPECT_EQ(std::string(buttons[0].label), label);
+            const bool ends_in_g = std::string(tail).find('<') != std::string::npos;
+            EXPECT_EQ(tag_length, ends_in_g ? 1 : length + 6);
+        }
+    }
+}
+
 TEST_F(MarkupTest, FullRecordsStillOfferRestartPointNames) {
     shown_paragraph = 5;
     run("<s *0>");
