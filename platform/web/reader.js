@@ -926,6 +926,9 @@
   // A file far larger than any record is refused unread (as one of the
   // wrong size); anything else is checked by the engine.
   const LARGEST_READ = 1 << 16;
+  // The openings of a chosen file under way: its bytes are read before they
+  // reach the engine's queue, and the test hook's idle waits for them too.
+  const filesOpening = new Set();
 
   async function openPlaceFromFile(file) {
     const bytes = file.size > LARGEST_READ ? null : new Uint8Array(await file.arrayBuffer());
@@ -1118,7 +1121,11 @@
     $('open-file').addEventListener('change', (event) => {
       const file = event.target.files && event.target.files[0];
       event.target.value = '';
-      if (file) openPlaceFromFile(file);
+      if (file) {
+        const opening = openPlaceFromFile(file);
+        filesOpening.add(opening);
+        opening.finally(() => filesOpening.delete(opening));
+      }
     });
     pageEl.addEventListener('scroll', onNativeScroll, { passive: true });
     window.addEventListener('resize', onResize);
@@ -1190,7 +1197,10 @@
       return `${Module.UTF8ToString(ptr)}${controlsDump()}`;
     }),
     nextRandom: (value) => post(() => call('web_test_next_random', value)),
-    idle: () => post(async () => {}),
+    idle: async () => {
+      while (filesOpening.size > 0) await Promise.allSettled([...filesOpening]);
+      return post(async () => {});
+    },
     queueEmpty: () => !running && queue.length === 0,
     record: () => (state.record ? toBase64(state.record) : null),
   };
