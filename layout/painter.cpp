@@ -78,6 +78,17 @@ void append_piece(int32_t kind, int32_t value, int32_t width) {
     piece.text = nullptr;
 }
 
+// Ends the `n` characters taken into `scratch`; when there are any, the
+// line grows to their height and `available` becomes their width.
+int32_t take_fit(char* scratch, int32_t n, plat_size size, int32_t& height, int32_t& available) {
+    scratch[n] = '\0';
+    if (n > 0) {
+        if (size.cy > height) height = size.cy;
+        available = size.cx;
+    }
+    return n;
+}
+
 // A word (or a run without spaces) wider than the whole line cannot be
 // fitted after a space.  At the left margin it is split after the last
 // character that fits, and at least one character is taken, so the layout
@@ -93,12 +104,7 @@ int32_t split_run(char* scratch, const char* text, int32_t& height, int32_t& ava
         fit = size;
         ++k;
     }
-    scratch[k] = '\0';
-    if (k > 0) {
-        if (fit.cy > height) height = fit.cy;
-        available = fit.cx;
-    }
-    return k;
+    return take_fit(scratch, k, fit, height, available);
 }
 
 void draw_full_line(int32_t n) {
@@ -314,12 +320,7 @@ int32_t fit_text(char* scratch, const char* text, int32_t& height, int32_t& avai
             fit_size = size;
         }
     }
-    scratch[fit] = '\0';
-    if (fit > 0) {
-        if (fit_size.cy > height) height = fit_size.cy;
-        available = fit_size.cx;
-    }
-    return fit;
+    return take_fit(scratch, fit, fit_size, height, available);
 }
 
 void flush_line(plat_canvas target) {
