@@ -731,7 +731,7 @@ std::string walk_report(const book_tables* book, const bookc::story_graph* graph
     out << "\nengine messages: " << result.messages.size() << "\n";
     for (const walk_message& m : result.messages) {
         out << "  " << where(graph, m.paragraph) << ": \"" << m.text << "\", met " << m.count
-            << (m.count == 1 ? " time" : " times") << "; this driver script (tomelet-headless, in an empty folder) "
+            << (m.count == 1 ? " time" : " times") << "; this driver script (tomelet-headless --book with the book folder, in an empty folder) "
             << "plays up to it:\n";
         std::istringstream lines(m.script);
         for (std::string line; std::getline(lines, line);) out << "    " << line << "\n";
