@@ -61,6 +61,10 @@ bool app_start(const book_tables* book);
 // be saved, and the result is false: the program then ends with exit code
 // 1 rather than 0.
 bool app_finish();
+// app_finish without its message box, for a back end that tells the reader
+// in its own terms (the web reader has no state file to name).  False when
+// the place could not be saved.
+bool app_finish_quietly();
 
 // For a back end whose program may be ended at any moment (a browser tab):
 // writes the reader's place to the state file now, keeping it open.  False

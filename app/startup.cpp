@@ -118,8 +118,10 @@ bool app_start(const book_tables* book) {
     return true;
 }
 
+bool app_finish_quietly() { return save_state(); }
+
 bool app_finish() {
-    if (save_state()) return true;
+    if (app_finish_quietly()) return true;
     char text[160];
     std::snprintf(text, sizeof text, "Your place in the book could not be saved: %s could not be written.",
                   state_file_name);

@@ -9,7 +9,7 @@
 // A file created here is readable and writable by its owner whatever the
 // umask (the umask still takes group and other bits away), so that the
 // reader can always open again a file it made itself.  A save counts only
-// when every byte was written and fsync has taken it to the disk.
+// when every byte was written and the flush has taken it to the disk.
 //
 // A file with more than one name (a hard link) is refused as a symbolic
 // link is: writing it would write the other name's file too, which may be
@@ -154,9 +154,16 @@ bool plat_file_write_at_start(plat_file file, const void* buffer, int32_t n) {
     }
     // Written is not yet stored: a disk that fails to take the bytes
     // reports it here, and that too is a save that failed.
+    // The size stays 3056 bytes after the first write, so the data's flush
+    // (fdatasync, where the system has it) is enough: the times a file was
+    // written need not reach the disk.
     int synced = -1;
     do {
+#if defined(__linux__)
+        synced = ::fdatasync(fd);
+#else
         synced = ::fsync(fd);
+#endif
     } while (synced != 0 && errno == EINTR);
     return synced == 0;
 }
