@@ -183,7 +183,11 @@ bool save_state() {
     // loss (the first bytes new, the rest old) still loads, since the magic
     // is the same in both: each byte is then one run's or the other's, so
     // the place, variables, snapshots and set fields may mix two saves, but
-    // the load takes a mixed record as safely as any other.  The handle is dropped once closed, so
+    // the load takes a mixed record as safely as any other.  The record is
+    // written after every turn (write_state), not only here, so it is exposed
+    // to such a tear at every turn: a run of N turns N + 1 times, not once.
+    // An arrival torn between two saves fails its check, and the page's
+    // effects then apply once more.  The handle is dropped once closed, so
     // a second save writes nothing and never closes a handle twice.
     if (state_file == nullptr) return true;
     const bool written = plat_file_write_at_start(state_file, the_book->state_record, record_size());

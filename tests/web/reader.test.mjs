@@ -313,7 +313,7 @@ describe('the place', () => {
     const player = new WebPlayer(page);
     for (const step of [SEED, ...OPENING]) await player.step(step);
     // Kept after every turn already, as the headless reader keeps it.
-    const headlessAfter = playHeadless(HEADLESS, withDumps([SEED, ...OPENING, { verb: 'kill', args: [], quoted: [] }]), tempFolder('turn'));
+    const headlessAfter = playHeadless(HEADLESS, withDumps([SEED, ...OPENING, { verb: 'close', args: [], quoted: [] }]), tempFolder('turn'));
     assert.deepEqual(await storedRecord(page), headlessAfter.record);
     // Hidden while a message box waits for its answer, too.
     await page.getByRole('menuitem', { name: 'Menu', exact: true }).click();
@@ -395,13 +395,16 @@ describe('the place is exact', () => {
     const steps = [SEED, ...OPENING, ...parseScript('click "Get up"\nclick "Go down to breakfast"')];
     for (const step of steps) await player.step(step);
     const before = await webDump(page);
+    // The renderer is killed: no pagehide, no hidden tab, no Exit.
     const cdp = await context.newCDPSession(page);
-    await cdp.send('Page.crash').catch(() => {});
-    await page.waitForEvent('crash', { timeout: 5000 }).catch(() => {});
+    const crashed = page.waitForEvent('crash', { timeout: 10000 });
+    cdp.send('Page.crash').catch(() => {});  // never answered: the renderer is gone
+    await crashed;
+    await page.close();
     const again = await openReader(context);
     const now = await webDump(again);
     assert.deepEqual([now.navigation, now.items, now.variables], [before.navigation, before.items, before.variables]);
-    const headless = playHeadless(HEADLESS, withDumps([...steps, { verb: 'kill', args: [], quoted: [] }]), tempFolder('crash'));
+    const headless = playHeadless(HEADLESS, withDumps([...steps, { verb: 'close', args: [], quoted: [] }]), tempFolder('crash'));
     assert.deepEqual(await storedRecord(again), headless.record);
     await context.close();
   });
