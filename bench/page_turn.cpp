@@ -110,7 +110,7 @@ BENCHMARK(BM_PageTurnEveryPage);
 // A fresh back end, the reader started (state file, window, fonts, the
 // first page painted), closed and its state file written back.
 void BM_StartUpToFirstPageAndClose(benchmark::State& state) {
-    scratch_folder folder;
+    scratch_folder folder(ON_DISK);
     if (!folder.ok()) {
         state.SkipWithError("no scratch folder");
         return;

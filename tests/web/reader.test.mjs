@@ -300,6 +300,7 @@ describe('the place', () => {
     assert.equal(await page.locator('#notice').isVisible(), true);
     const download = page.waitForEvent('download');
     await page.getByRole('menuitem', { name: 'Place' }).click();
+    await page.screenshot({ path: path.join(WORK, 'notice-and-place-menu.png') });
     // A click the notice would take is refused by playwright: a short wait.
     await page.getByRole('menuitem', { name: 'Save my place to a file' }).click({ timeout: 3000 });
     assert.equal(readInt16(fs.readFileSync(await (await download).path())), 403);
