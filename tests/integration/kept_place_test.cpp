@@ -96,6 +96,17 @@ TEST_F(KeptPlaceTest, ClosingAndStartingAgainCountsAPageOnce) {
             EXPECT_EQ(file_bytes(), first_file);
         }
     }
+
+    // An arrival torn between two saves (one of its bytes another save's)
+    // fails its check: the page's effects apply once more, and only once.
+    std::string torn = file_bytes();
+    torn[STATE_SLOTS + STATE_SLOT_SIZE * 10 + STATE_SLOT_ARRIVAL_VALUE] ^= 1;
+    write_file(torn);
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE("after the tear, start " + std::to_string(start));
+        ASSERT_EQ(run("dump\n"), 0) << err_;
+        EXPECT_NE(section(out_, "variables").find("\"Evidence\" value 2 "), std::string::npos) << out_;
+    }
 }
 
 // tomelet-headless killed (SIGKILL) at random moments of a 50-turn play:
