@@ -68,12 +68,20 @@ void restart_story() {
 void return_to_story() {
     if (on_current_page == 1) return;
     if (sounds_shown == 1) read_sound_switch();
-    goto_paragraph(current_paragraph, GOTO_TAKE_UP);
+    revisit_paragraph(current_paragraph);
 }
 
+// A link from a story page is an arrival.  A screen's link to the reader's
+// own place (the last opening screen's Next, shown at a start on the first
+// page or reached from it by Prev) is a way back to it, as Return is.
 void follow_link(const page_link& link) {
     if (link.kind == LINK_PARAGRAPH) {
-        goto_paragraph(paragraph_of(link.target), GOTO_FOLLOW);
+        const int16_t paragraph = paragraph_of(link.target);
+        if (screen_shown != 0 && on_current_page == 1 && paragraph == current_paragraph) {
+            revisit_paragraph(paragraph);
+        } else {
+            goto_paragraph(paragraph, GOTO_FOLLOW);
+        }
     } else if (link.kind == LINK_SCREEN) {
         show_screen(link.target);
     }
@@ -186,7 +194,7 @@ bool on_command(int32_t id, int32_t code) {
             return true;
         case CMD_SOUNDS_OK:
             read_sound_switch();
-            goto_paragraph(current_paragraph, GOTO_TAKE_UP);
+            revisit_paragraph(current_paragraph);
             return true;
         default:
             break;

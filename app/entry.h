@@ -23,6 +23,9 @@ extern const char window_class_name[];
 // What a refused start shows in its message box when the state file cannot
 // be had and no running copy's window is found to bring to the front.
 extern const char state_file_refused_text[];
+// What a refused start shows when the state file could not be read (an
+// input/output error): the file is left untouched.
+extern const char state_file_unreadable_text[];
 
 // Keys the main window scrolls with.
 enum app_key : int32_t {
@@ -50,7 +53,7 @@ enum scroll_request : int32_t {
 // Start-up with `book` compiled in: the single-instance rule through the
 // state file, the saved place, the window's size, creating and showing the
 // main window.  False when the program must end with exit code 1 (another
-// copy runs, or the state file cannot be opened, or no window).
+// copy runs, or the state file cannot be opened or read, or no window).
 bool app_start(const book_tables* book);
 // After the message loop: writes the state file back and closes it.  When
 // the write fails, the reader is told once, in a message box without an
@@ -58,6 +61,10 @@ bool app_start(const book_tables* book);
 // be saved, and the result is false: the program then ends with exit code
 // 1 rather than 0.
 bool app_finish();
+// app_finish without its message box, for a back end that tells the reader
+// in its own terms (the web reader has no state file to name).  False when
+// the place could not be saved.
+bool app_finish_quietly();
 
 // For a back end whose program may be ended at any moment (a browser tab):
 // writes the reader's place to the state file now, keeping it open.  False

@@ -1,6 +1,7 @@
 #include "app/navigation.h"
 
 #include "platform/platform.h"
+#include "story/state_file.h"
 
 namespace tomelet {
 
@@ -10,7 +11,9 @@ int32_t choice_taken = 0;
 int32_t inventory_shown = 0;
 int32_t sounds_shown = 0;
 int32_t sound_checkbox = 0;
+int32_t screen_shown = 0;
 char input_text[INPUT_TEXT_SIZE] = "";
+int32_t place_owed = 0;
 
 namespace {
 
@@ -31,7 +34,9 @@ void navigation_reset() {
     inventory_shown = 0;
     sounds_shown = 0;
     sound_checkbox = 0;
+    screen_shown = 0;
     input_text[0] = '\0';
+    place_owed = 0;
     scroll_origin = 0;
     page_height = 0;
     scroll_max = 400;
@@ -45,6 +50,7 @@ void show_screen(int32_t number) {
 }
 
 void show_paragraph(int16_t paragraph) {
+    place_owed = 1;
     on_current_page = 0;
     scroll_origin = 0;
     shown_paragraph = paragraph;
@@ -54,6 +60,16 @@ void show_paragraph(int16_t paragraph) {
 
 void goto_paragraph(int16_t paragraph, int32_t mode) {
     move_place(paragraph, mode);
+    if (on_current_page != 0) forget_arrival();
+    place_owed = 1;
+    scroll_origin = 0;
+    page_rebuild = 1;
+    repaint();
+}
+
+void revisit_paragraph(int16_t paragraph) {
+    move_place(paragraph, GOTO_TAKE_UP);
+    place_owed = 1;
     scroll_origin = 0;
     page_rebuild = 1;
     repaint();

@@ -21,13 +21,25 @@ extern int32_t choice_taken;
 extern int32_t inventory_shown;
 extern int32_t sounds_shown;
 extern int32_t sound_checkbox;
+// 1 while the page on show is a built-in screen (the opening sequence's,
+// Instructions, About, Sounds).
+extern int32_t screen_shown;
 extern char input_text[INPUT_TEXT_SIZE];
+// Set when the reader's place or the story's state may have changed since
+// the place was last kept: the paint that builds the next page writes it.
+extern int32_t place_owed;
 
 // Puts every navigation value back to its value at start-up.
 void navigation_reset();
 
 void show_screen(int32_t number);
+// An arrival: when the move makes `paragraph` the reader's place, its page
+// is built as an arrival (its effects apply), even if it is the page the
+// reader is on.
 void goto_paragraph(int16_t paragraph, int32_t mode);
 void show_paragraph(int16_t paragraph);
+// Not an arrival: `paragraph` becomes the reader's place and is shown as the
+// reader left it (the way back from a side page, a saved place opened).
+void revisit_paragraph(int16_t paragraph);
 
 }  // namespace tomelet

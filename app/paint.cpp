@@ -13,10 +13,35 @@
 #include "platform/platform.h"
 #include "story/markup.h"
 #include "story/place.h"
+#include "story/state_file.h"
 
 namespace tomelet {
 
 namespace {
+
+// The story page on show.  The reader's own place is built as an arrival
+// (its effects change the story, once, and are noted) unless the record
+// holds the arrival of that very paragraph: then it is a revisit, built
+// from the arrival's state.  goto_paragraph forgets the held arrival when
+// a choice or a command takes the reader to their place, so only the ways
+// back (Return, Sounds' OK, a start on a saved place, a saved place
+// opened) find it.  A looked-up page is built as it always was: its
+// effects apply at every build.
+void build_story_page() {
+    const bool at_place = on_current_page != 0 && shown_paragraph == current_paragraph;
+    if (at_place && holds_arrival(shown_paragraph)) {
+        begin_revisit();
+        build_paragraph(shown_paragraph);
+        end_revisit();
+    } else if (at_place) {
+        begin_arrival();
+        build_paragraph(shown_paragraph);
+        end_arrival(shown_paragraph);
+        place_owed = 1;
+    } else {
+        build_paragraph(shown_paragraph);
+    }
+}
 
 void rebuild() {
     destroy_page_controls();
@@ -52,6 +77,7 @@ void rebuild() {
     // assembly, and its page stays empty too.
     const paragraph_row* row = paragraph_at(shown_paragraph);
     const bool without_text = row != nullptr && row->chunk == -1;
+    screen_shown = pending_screen != 0 ? 1 : 0;
     if (pending_screen != 0) {
         build_screen();
     } else if (without_text && shown_paragraph == 6) {
@@ -62,7 +88,7 @@ void rebuild() {
     } else if (without_text) {
         // an empty page
     } else {
-        build_paragraph(shown_paragraph);
+        build_story_page();
     }
     nav_set_states(on_current_page == 0, next_link.kind != LINK_NONE, prev_link.kind != LINK_NONE);
 }
@@ -71,9 +97,21 @@ void rebuild() {
 
 // Messages raised while the page is rebuilt and laid out are shown once
 // the paint, and the paint it may ask for at its end, are over.
+//
+// A rebuild that may have moved the reader or changed the story keeps the
+// place at once (write_state: the state file written in place and flushed,
+// or the browser's stored record), so that a reader ended at any moment
+// resumes at their last page.  A failed write is not reported here: the
+// write at exit reports it.
 void paint_page() {
     hold_messages();
-    if (page_rebuild != 0) rebuild();
+    if (page_rebuild != 0) {
+        rebuild();
+        if (place_owed != 0) {
+            place_owed = 0;
+            (void)write_state();
+        }
+    }
     page_rebuild = 0;
     draw_page();
     release_messages();

@@ -19,13 +19,14 @@ const uint8_t* app_place_record(int32_t* size) {
 }
 
 // The place is taken up as the reader's own, past any opening screen, and
-// kept at once.
+// kept at once.  It is a revisit, not an arrival: a record that holds the
+// arrival of its place shows that page as it was when the reader left it.
 int32_t app_open_place(const uint8_t* bytes, int32_t size) {
     int16_t place = 0;
     const take_result result = take_state_record(bytes, size, &place);
     if (result != TAKE_OK) return result;
     pending_screen = 0;
-    goto_paragraph(place, GOTO_TAKE_UP);
+    revisit_paragraph(place);
     write_state();
     return TAKE_OK;
 }

@@ -16,6 +16,9 @@ namespace tomelet {
 
 const char window_class_name[] = "VBQ2CorvinAshby";
 const char state_file_refused_text[] = "I cannot the book?";
+const char state_file_unreadable_text[] =
+    "Your place in the book could not be read: VBQ2CorvinAshby.dat could not be read from the disk. "
+    "The book was not opened, and the file was left as it was.";
 
 float font_points = 16.0f;
 
@@ -82,7 +85,15 @@ bool app_start(const book_tables* book) {
         return false;
     }
 
+    // A file that cannot be read (a failing disk) may still hold the
+    // reader's place: the start is refused, and the file let go unwritten.
     const int16_t place = load_state();
+    if (place == LOAD_FAILED) {
+        plat_file_close(state_file);
+        state_file = nullptr;
+        plat_message_box(false, state_file_unreadable_text, nullptr, PLAT_BOX_OK);
+        return false;
+    }
     shown_paragraph = place;
     current_paragraph = place;
     // Only a reader at the first page sees the opening sequence.
@@ -107,8 +118,10 @@ bool app_start(const book_tables* book) {
     return true;
 }
 
+bool app_finish_quietly() { return save_state(); }
+
 bool app_finish() {
-    if (save_state()) return true;
+    if (app_finish_quietly()) return true;
     char text[160];
     std::snprintf(text, sizeof text, "Your place in the book could not be saved: %s could not be written.",
                   state_file_name);

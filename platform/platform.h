@@ -286,10 +286,13 @@ void plat_check_box_set(plat_control control, bool checked);
 // exclusively: while one opener holds it, every other open fails (another
 // process's included).  Opens the file if it exists and creates it new if
 // it does not; sets *existed accordingly.  Null on any failure (held by
-// another opener, read-only, not a plain file, cannot be created).
+// another opener, read-only, not a plain file, cannot be created, or a
+// file that has other names besides this one: a link of either kind).
 plat_file plat_file_open_exclusive(const char* name, bool* existed);
 
-// Reads up to n bytes from the current position; returns the count read.
+// Reads up to n bytes from the current position; returns the count read
+// (fewer than n at the end of the file), or -1 when the read failed (an
+// input/output error): the bytes in the buffer then count for nothing.
 int32_t plat_file_read(plat_file file, void* buffer, int32_t n);
 
 // Writes n bytes at offset 0 without truncating the file and flushes them

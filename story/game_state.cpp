@@ -9,6 +9,7 @@ namespace tomelet {
 
 uint32_t random_state = 1;
 uint8_t random_seeded = 0;
+uint32_t random_seed = 0;
 
 namespace {
 
@@ -121,6 +122,7 @@ choice_result resolve_answer(const hotword& h, const char* typed) {
 int32_t story_random() {
     if (random_seeded == 0) {
         random_state = plat_tick_count() / RANDOM_SEED_DIVISOR;
+        random_seed = random_state;
         random_seeded = 1;
     }
     random_state = random_state * RANDOM_MULTIPLIER + RANDOM_INCREMENT;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "story/game_state.h"
 #include "story/place.h"
 #include "book/book.h"
 
@@ -65,6 +66,47 @@ void take_game_state(const uint8_t* record) {
     }
 }
 
+// The paragraph whose arrival the record holds; 0 for none.
+int16_t arrival_paragraph = 0;
+// The generator as it stood when the arrival's build began.
+uint32_t random_before = 0;
+uint8_t seeded_before = 0;
+
+bool arrival_possible() {
+    return the_book != nullptr && the_book->restart_point_count <= STATE_ARRIVAL_MAX_RESTART_POINTS;
+}
+
+// FNV-1a over the place and the arrival's bytes; never 0, so that a record
+// whose check is 0 holds no arrival.
+uint32_t arrival_check(const uint8_t* record, int16_t place) {
+    uint32_t h = 2166136261u;
+    const auto add = [&h](uint8_t byte) { h = (h ^ byte) * 16777619u; };
+    add(static_cast<uint8_t>(static_cast<uint16_t>(place) & 0xFFu));
+    add(static_cast<uint8_t>(static_cast<uint16_t>(place) >> 8));
+    for (int32_t i = STATE_ARRIVAL_RANDOM; i < STATE_ARRIVAL_SET + STATE_ARRIVAL_SET_SIZE; ++i) add(record[i]);
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
+        add(slot[STATE_SLOT_ARRIVAL_VALUE]);
+        add(slot[STATE_SLOT_ARRIVAL_FLAG]);
+    }
+    return h != 0 ? h : 1;
+}
+
+// After a record was taken whole: does it hold the arrival of its place?
+void take_arrival(const uint8_t* record, int16_t place) {
+    arrival_paragraph = 0;
+    if (!arrival_possible()) return;
+    if (get_uint32(record + STATE_ARRIVAL_CHECK) == arrival_check(record, place)) arrival_paragraph = place;
+}
+
+// Set aside during a revisit: what the record's fields do not carry.
+constexpr int32_t SET_ASIDE_SIZE = STATE_ARRIVAL_MAX_RESTART_POINTS;
+int16_t set_aside_paragraphs[SET_ASIDE_SIZE];
+uint32_t set_aside_random = 0;
+uint8_t set_aside_seeded = 0;
+
+void fill_record();
+
 }  // namespace
 
 bool open_state_file() {
@@ -79,6 +121,7 @@ int16_t load_state() {
     uint8_t* record = the_book->state_record;
     const int32_t size = record_size();
     std::memset(record, 0, static_cast<size_t>(size));
+    arrival_paragraph = 0;
 
     // A new file, or none at all (the file could not be opened): the record
     // starts empty with the sound on, and so does the story.
@@ -90,12 +133,18 @@ int16_t load_state() {
     // Whatever arrives stays in the record and is written back at exit, so
     // a short or foreign file keeps its sound switch and reserved bytes.
     const int32_t got = plat_file_read(state_file, record, size);
+    if (got < 0) {
+        // Nothing that arrived counts, and nothing of it stays.
+        std::memset(record, 0, static_cast<size_t>(size));
+        return LOAD_FAILED;
+    }
     if (got < size) return FIRST_PAGE;
     if (get_uint32(record + STATE_MAGIC_OFFSET) != STATE_MAGIC) return FIRST_PAGE;
 
     take_game_state(record);
     const int16_t place = get_int16(record + STATE_PLACE);
     if (place < 1 || place > the_book->paragraph_count) return FIRST_PAGE;
+    take_arrival(record, place);
     return place;
 }
 
@@ -105,6 +154,12 @@ void fill_record() {
     uint8_t* record = the_book->state_record;
     put_int16(record + STATE_PLACE, current_paragraph);
     put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
+    // The arrival counts only for the place it was taken at.  Without one
+    // the bytes stay as read: a check made for another place, or by no
+    // arrival at all, does not match this place's.
+    if (arrival_paragraph != 0 && arrival_paragraph == current_paragraph) {
+        put_uint32(record + STATE_ARRIVAL_CHECK, arrival_check(record, current_paragraph));
+    }
     for (int32_t i = 0; i < the_book->variable_count; ++i) {
         uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
         slot[STATE_SLOT_VALUE] = the_book->variable_catalogue[i].value;
@@ -128,7 +183,11 @@ bool save_state() {
     // loss (the first bytes new, the rest old) still loads, since the magic
     // is the same in both: each byte is then one run's or the other's, so
     // the place, variables, snapshots and set fields may mix two saves, but
-    // the load takes a mixed record as safely as any other.  The handle is dropped once closed, so
+    // the load takes a mixed record as safely as any other.  The record is
+    // written after every turn (write_state), not only here, so it is exposed
+    // to such a tear at every turn: a run of N turns N + 1 times, not once.
+    // An arrival torn between two saves fails its check, and the page's
+    // effects then apply once more.  The handle is dropped once closed, so
     // a second save writes nothing and never closes a handle twice.
     if (state_file == nullptr) return true;
     const bool written = plat_file_write_at_start(state_file, the_book->state_record, record_size());
@@ -151,8 +210,75 @@ take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place
     if (at < 1 || at > the_book->paragraph_count) return TAKE_BAD_PLACE;
     std::memcpy(the_book->state_record, bytes, static_cast<size_t>(size));
     take_game_state(the_book->state_record);
+    take_arrival(the_book->state_record, at);
     if (place != nullptr) *place = at;
     return TAKE_OK;
+}
+
+void begin_arrival() {
+    arrival_paragraph = 0;
+    if (!arrival_possible()) return;
+    uint8_t* record = the_book->state_record;
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        const variable_row* row = variable_at(i);
+        uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
+        slot[STATE_SLOT_ARRIVAL_VALUE] = row->value;
+        slot[STATE_SLOT_ARRIVAL_FLAG] = row->flag;
+    }
+    std::memset(record + STATE_ARRIVAL_SET, 0, STATE_ARRIVAL_SET_SIZE);
+    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
+        if (restart_point_at(k)->set != 0) record[STATE_ARRIVAL_SET + k / 8] |= static_cast<uint8_t>(1u << (k % 8));
+    }
+    random_before = random_state;
+    seeded_before = random_seeded;
+}
+
+void end_arrival(int16_t paragraph) {
+    if (!arrival_possible()) return;
+    uint8_t* record = the_book->state_record;
+    // The generator moves with every number drawn (its period is 2^32), and
+    // one that seeded itself during the build started from its seed.
+    const bool drew = random_seeded != seeded_before || random_state != random_before;
+    const uint32_t start = seeded_before != 0 ? random_before : random_seed;
+    put_uint32(record + STATE_ARRIVAL_RANDOM, drew ? start : 0);
+    record[STATE_ARRIVAL_DREW] = drew ? 1 : 0;
+    arrival_paragraph = paragraph;
+}
+
+void forget_arrival() { arrival_paragraph = 0; }
+
+bool holds_arrival(int16_t paragraph) { return paragraph != 0 && arrival_paragraph == paragraph && arrival_possible(); }
+
+void begin_revisit() {
+    // The live state goes into the record's own fields, as a save would put
+    // it; the restart points' paragraphs and the generator, which the
+    // record does not carry, are set aside beside it.
+    fill_record();
+    uint8_t* record = the_book->state_record;
+    for (int32_t k = 0; k < the_book->restart_point_count; ++k) set_aside_paragraphs[k] = restart_point_at(k)->paragraph;
+    set_aside_random = random_state;
+    set_aside_seeded = random_seeded;
+
+    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+        variable_row* row = variable_at(i);
+        const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
+        row->value = slot[STATE_SLOT_ARRIVAL_VALUE];
+        row->flag = slot[STATE_SLOT_ARRIVAL_FLAG];
+    }
+    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
+        restart_point_at(k)->set = (record[STATE_ARRIVAL_SET + k / 8] >> (k % 8)) & 1u;
+    }
+    if (record[STATE_ARRIVAL_DREW] != 0) {
+        random_state = get_uint32(record + STATE_ARRIVAL_RANDOM);
+        random_seeded = 1;
+    }
+}
+
+void end_revisit() {
+    take_game_state(the_book->state_record);
+    for (int32_t k = 0; k < the_book->restart_point_count; ++k) restart_point_at(k)->paragraph = set_aside_paragraphs[k];
+    random_state = set_aside_random;
+    random_seeded = set_aside_seeded;
 }
 
 uint8_t sound_switch() {

@@ -19,14 +19,40 @@ constexpr int32_t STATE_SLOT_SIZE = 16;
 constexpr int32_t STATE_SLOT_VALUE = 4;
 constexpr int32_t STATE_SLOT_FLAG = 5;
 
+// The arrival: the story's state as it stood when the reader arrived at
+// their place, before that page's own assignments, flags and restart-point
+// saves ran, kept in the record beside the state as the reader left it.
+// In the bytes between the sound switch and the magic:
+//   3..6   check: FNV-1a (32 bits) of the place and the arrival's other
+//          bytes, never 0; 0, or any other value that does not match,
+//          means the record holds no arrival for its place;
+//   7..10  the generator's state before the page's first random number
+//          (0 when the page drew none);
+//   11     bit 0: the page drew random numbers;
+//   12..27 bit k (byte 12 + k / 8, bit k % 8): restart point k was set
+//          (books of up to 128 restart points; a book with more holds no
+//          arrival);
+// and in each variable's slot, byte 6 its value and byte 7 its flag.
+constexpr int32_t STATE_ARRIVAL_CHECK = 3;
+constexpr int32_t STATE_ARRIVAL_RANDOM = 7;
+constexpr int32_t STATE_ARRIVAL_DREW = 11;
+constexpr int32_t STATE_ARRIVAL_SET = 12;
+constexpr int32_t STATE_ARRIVAL_SET_SIZE = 16;
+constexpr int32_t STATE_ARRIVAL_MAX_RESTART_POINTS = 8 * STATE_ARRIVAL_SET_SIZE;
+constexpr int32_t STATE_SLOT_ARRIVAL_VALUE = 6;
+constexpr int32_t STATE_SLOT_ARRIVAL_FLAG = 7;
+
 // "VBQ2CorvinAshby.dat": the window class name followed by ".dat".
 extern const char state_file_name[];
 extern plat_file state_file;
 
 // Opens or creates the state file exclusively; false on failure.
 bool open_state_file();
+// What load_state returns when the file could not be read (an input/output
+// error): the start is refused and the file left as it is.
+constexpr int16_t LOAD_FAILED = -1;
 // Reads the record into the game state; returns the paragraph to start at
-// (2 when there is no usable record).
+// (2 when there is no usable record), or LOAD_FAILED.
 int16_t load_state();
 // Writes the game state into the record and the record to the file, then
 // closes it.  False when the record could not be written whole and flushed
@@ -51,6 +77,34 @@ enum take_result : int32_t {
 // refused leaves the record and the game state as they were.  *place is
 // the record's place when it is taken.
 take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place);
+// ---- A page's effects apply once per arrival ----------------------------
+// The page of the reader's place is built as an arrival when the reader
+// comes to it by a choice or a command: its assignments, flags, restart-
+// point saves and random numbers then change the story, once.  Every other
+// build of it (the way back from a side page, a start on a saved place, a
+// saved place opened) is a revisit: the page is built from the arrival's
+// state, with the arrival's random numbers, so that it shows the same text
+// and controls, and the story's state is then put back as the reader left
+// it.  A revisit is possible while the record holds the arrival of the
+// place; the application forgets it at every arrival (forget_arrival), so
+// a page come to again by a choice is an arrival again.
+
+// Before the place's page is built as an arrival: notes the state it is
+// built from in the record's arrival bytes.
+void begin_arrival();
+// After that build: the arrival is the one of `paragraph`.
+void end_arrival(int16_t paragraph);
+// The held arrival no longer counts: the next build of the place is an
+// arrival.
+void forget_arrival();
+// Whether the record holds the arrival of `paragraph`.
+bool holds_arrival(int16_t paragraph);
+// Around a revisit's build: the live state is set aside and the arrival's
+// put in its place (begin), then the live state is put back (end).  Only
+// while holds_arrival.
+void begin_revisit();
+void end_revisit();
+
 // The sound switch of the record in memory: 0 off, anything else on.
 uint8_t sound_switch();
 void set_sound_switch(uint8_t on);

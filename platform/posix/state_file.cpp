@@ -9,7 +9,12 @@
 // A file created here is readable and writable by its owner whatever the
 // umask (the umask still takes group and other bits away), so that the
 // reader can always open again a file it made itself.  A save counts only
-// when every byte was written and fsync has taken it to the disk.
+// when every byte was written and the flush has taken it to the disk.
+//
+// A file with more than one name (a hard link) is refused as a symbolic
+// link is: writing it would write the other name's file too, which may be
+// anybody's.  A read that fails (an input/output error) is reported as a
+// failure, never taken for a short file.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -19,6 +24,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "platform/posix/state_file_seam.h"
 
 namespace tomelet {
 
@@ -47,6 +53,8 @@ int32_t free_slot() {
     return -1;
 }
 
+posix_read_function read_function = ::read;
+
 constexpr mode_t NEW_FILE_MODE = 0644;
 constexpr mode_t WRITE_BITS = S_IWUSR | S_IWGRP | S_IWOTH;
 
@@ -72,7 +80,7 @@ plat_file plat_file_open_exclusive(const char* name, bool* existed) {
         // a device is refused before it is touched.  A file without any
         // write permission counts as read-only, even for a user (root) whom
         // the system would let write it.
-        if (!S_ISREG(seen.st_mode) || (seen.st_mode & WRITE_BITS) == 0) return nullptr;
+        if (!S_ISREG(seen.st_mode) || seen.st_nlink > 1 || (seen.st_mode & WRITE_BITS) == 0) return nullptr;
     } else if (errno != ENOENT) {
         return nullptr;
     }
@@ -89,7 +97,7 @@ plat_file plat_file_open_exclusive(const char* name, bool* existed) {
     if (fd < 0) return nullptr;
 
     struct stat opened {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink > 1 ||
         (exists && (opened.st_dev != seen.st_dev || opened.st_ino != seen.st_ino ||
                     (opened.st_mode & WRITE_BITS) == 0))) {
         close_quietly(fd);
@@ -124,9 +132,10 @@ int32_t plat_file_read(plat_file file, void* buffer, int32_t n) {
     auto* bytes = static_cast<unsigned char*>(buffer);
     int32_t got = 0;
     while (got < n) {
-        const ssize_t r = ::read(fd, bytes + got, static_cast<size_t>(n - got));
+        const ssize_t r = read_function(fd, bytes + got, static_cast<size_t>(n - got));
         if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;  // end of file, or an error: what arrived counts
+        if (r < 0) return -1;  // a failing disk: nothing read counts
+        if (r == 0) break;     // the end of the file
         got += static_cast<int32_t>(r);
     }
     return got;
@@ -145,12 +154,21 @@ bool plat_file_write_at_start(plat_file file, const void* buffer, int32_t n) {
     }
     // Written is not yet stored: a disk that fails to take the bytes
     // reports it here, and that too is a save that failed.
+    // The size stays 3056 bytes after the first write, so the data's flush
+    // (fdatasync, where the system has it) is enough: the times a file was
+    // written need not reach the disk.
     int synced = -1;
     do {
+#if defined(__linux__)
+        synced = ::fdatasync(fd);
+#else
         synced = ::fsync(fd);
+#endif
     } while (synced != 0 && errno == EINTR);
     return synced == 0;
 }
+
+void posix_state_file_set_read(posix_read_function read) { read_function = read != nullptr ? read : ::read; }
 
 void plat_file_close(plat_file file) {
     const int fd = fd_of(file);

@@ -166,11 +166,15 @@
     if (state.quitCode === null || state.finished) return;
     state.finished = true;
     setTimer(0);
-    await call('web_finish');
+    const kept = await call('web_finish');
     silence();
     showOnly('closed');
-    $('closed-lost').hidden = !state.storageNoticeShown;
-    $('reopen').focus();
+    // The browser's storage refused the place (full or blocked): said in its
+    // terms, with the place offered as a file.
+    $('closed-kept').hidden = !kept;
+    $('closed-lost').hidden = !!kept;
+    $('closed-save').hidden = !!kept;
+    (kept ? $('reopen') : $('closed-save')).focus();
   }
 
   function failed(error) {
@@ -1115,6 +1119,7 @@
     openChannel();
     buildMenus();
     $('reopen').addEventListener('click', () => window.location.reload());
+    $('closed-save').addEventListener('click', () => savePlaceToFile());
     $('other-tab').addEventListener('click', () => askRunningCopy());
     $('try-again').addEventListener('click', () => window.location.reload());
     $('notice-close').addEventListener('click', () => { $('notice').hidden = true; });

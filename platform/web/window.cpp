@@ -239,7 +239,9 @@ EMSCRIPTEN_KEEPALIVE void web_close() {
     web_js_timer(0);
 }
 
-EMSCRIPTEN_KEEPALIVE void web_finish() { app_finish(); }
+// 1 when the place was kept; 0 when the browser's storage refused it, which
+// the page says in its own terms, offering the place as a file.
+EMSCRIPTEN_KEEPALIVE int web_finish() { return app_finish_quietly() ? 1 : 0; }
 
 // After every event: what is invalid is painted, as a message loop does.
 EMSCRIPTEN_KEEPALIVE void web_idle() { paint_if_invalid(); }

@@ -34,7 +34,10 @@ int32_t plat_file_read(plat_file file, void* buffer, int32_t n) {
     int32_t got = 0;
     while (got < n) {
         DWORD read = 0;
-        if (!ReadFile(handle_of(file), bytes + got, static_cast<DWORD>(n - got), &read, nullptr) || read == 0) break;
+        // A failed read (a failing disk, a network share gone) is an error,
+        // never a short file; a read of nothing is the end of the file.
+        if (!ReadFile(handle_of(file), bytes + got, static_cast<DWORD>(n - got), &read, nullptr)) return -1;
+        if (read == 0) break;
         got += static_cast<int32_t>(read);
     }
     return got;

@@ -14,14 +14,15 @@
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
 #include "tests/support/memory_book.h"
+#include "tests/support/temp_directory.h"
 
 namespace tomelet::testing {
 
 class AppRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tomelet-app-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
+        std::string pattern = temp_directory_pattern("tomelet-app");
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
         old_dir_ = std::filesystem::current_path();
         ASSERT_EQ(chdir(dir_.c_str()), 0);

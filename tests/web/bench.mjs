@@ -1,7 +1,8 @@
 // The web reader's benchmark, in headless chromium on this machine (not a
 // test: it prints figures): a page turn (a hotword's click to the next
 // page painted) over a whole walkthrough, the first page shown after the
-// page starts loading from 127.0.0.1, and the size of tomelet.js and
+// page starts loading from 127.0.0.1, a turn's keeping of the place in the
+// browser's storage, and the size of tomelet.js and
 // tomelet.wasm (with and without the book's pictures and sounds, which the
 // wasm embeds).
 //
@@ -85,6 +86,19 @@ for (const step of parseScript(fs.readFileSync(WALK, 'utf8'))) {
   turns.push(ms);
   await player.answerBoxes();
 }
+// Keeping the place, as every turn does: the record filled by the engine
+// and written into localStorage (base64).  The page's clock is coarse (0.1
+// ms), so each figure is a run of 100 writes, divided.
+await settle(page);
+const keeps = await page.evaluate(() => {
+  const times = [];
+  for (let run = 0; run < 20; run += 1) {
+    const start = performance.now();
+    for (let i = 0; i < 100; i += 1) Module._web_save_now();
+    times.push((performance.now() - start) / 100);
+  }
+  return times;
+});
 await context.close();
 await browser.close();
 server.close();
@@ -100,5 +114,6 @@ for (const folder of ['pictures', 'sounds']) {
 
 console.log(`machine: ${os.cpus()[0].model}, ${os.cpus().length} cores; ${new Date().toISOString().slice(0, 10)}`);
 console.log(`page turn (click to the next page painted), ${turns.length} turns: median ${fmt(median(turns))}, slowest ${fmt(Math.max(...turns))}`);
+console.log(`the place kept (a turn's write into localStorage), ${keeps.length} runs of 100: median ${(median(keeps) * 1000).toFixed(1)} us a write, slowest run ${(Math.max(...keeps) * 1000).toFixed(1)} us a write; ${(100 * median(keeps) / median(turns)).toFixed(2)} % of a page turn`);
 console.log(`first page shown after the page starts loading, ${LOADS} loads: median ${fmt(median(firsts))}, slowest ${fmt(Math.max(...firsts))}`);
 console.log(`tomelet.js + tomelet.wasm: ${mb(code)}; without the book's embedded pictures and sounds (${mb(media)}): ${mb(code - media)}`);

@@ -544,6 +544,27 @@ TEST_F(reader_test, reserved_bytes_of_the_record_survive_a_run) {
     EXPECT_EQ(le32(after, MAGIC_OFFSET), static_cast<uint32_t>(MAGIC));
 }
 
+// A record of an earlier build at the demo book's page 150, whose
+// <r %10 1> raises Evidence (variable 10, the value at offset 196): the
+// first start applies it once more, and a start closed at once after that
+// changes nothing.
+TEST_F(reader_test, a_page_is_counted_once_however_often_the_reader_starts_on_it) {
+    if (facts().at("title") != "The Perpetua Claim") GTEST_SKIP() << "the compiled book is not the demo book";
+    write_state(record(150));
+    std::vector<uint8_t> first;
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE(run);
+        HWND main = start();
+        ASSERT_NE(main, nullptr);
+        const std::vector<uint8_t> after = close_and_read(main);
+        ASSERT_EQ(after.size(), static_cast<size_t>(record_size()));
+        EXPECT_EQ(le16(after, 0), 150);
+        EXPECT_EQ(after[196], 1);
+        if (run == 1) first = after;
+        EXPECT_TRUE(after == first) << differences(after, first);
+    }
+}
+
 TEST_F(reader_test, a_stored_place_without_text_starts_without_a_message_on_a_page_that_leads_on) {
     const auto it = facts().find("empty_place");
     if (it == facts().end()) GTEST_SKIP() << "every place of this book has text";
