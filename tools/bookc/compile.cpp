@@ -9,24 +9,48 @@
 namespace tomelet::bookc {
 
 std::string diagnostic::text() const {
+    if (file.empty()) return "tomelet-bookc: " + message;
     std::string where = file;
     if (line > 0) {
         where += ':';
         where += std::to_string(line);
+        if (column > 0) {
+            where += ':';
+            where += std::to_string(column);
+        }
     }
     where += is_error ? ": error: " : ": warning: ";
     where += message;
     return where;
 }
 
-void diagnostics::error(const std::string& file, int32_t line, const std::string& message) {
-    list.push_back({file, line, true, message});
+void diagnostics::error(const std::string& file, place at, const std::string& message) {
+    if (stopped_) return;
+    if (errors == MAX_ERRORS) {
+        // A source that makes an error every few bytes would otherwise fill
+        // the memory and the terminal.
+        stopped_ = true;
+        list.push_back({"", 0, 0, true, "too many errors, stopping"});
+        return;
+    }
+    list.push_back({file, at.line, at.column, true, message});
     ++errors;
 }
 
-void diagnostics::warning(const std::string& file, int32_t line, const std::string& message) {
-    list.push_back({file, line, false, message});
+void diagnostics::warning(const std::string& file, place at, const std::string& message) {
+    if (stopped_) return;
     ++warnings;
+    if (kept_warnings_ == MAX_WARNINGS) return;
+    ++kept_warnings_;
+    list.push_back({file, at.line, at.column, false, message});
+}
+
+void diagnostics::finish() {
+    if (warnings > kept_warnings_) {
+        list.push_back({"", 0, 0, false,
+                        std::to_string(warnings - kept_warnings_) + " more warnings not shown (the first " +
+                            std::to_string(MAX_WARNINGS) + " are)"});
+    }
 }
 
 int32_t compiled_book::assembled_length(int32_t n) const {
@@ -160,9 +184,10 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
 compile_result compile_book(const std::filesystem::path& folder) {
     diagnostics out;
     compile_result result;
-    const catalogue c = read_catalogue(folder, &out);
-    if (c.readable) {
-        const std::vector<source_paragraph> paragraphs = read_paragraphs(c, &out);
+    catalogue c = read_catalogue(folder, &out);
+    if (c.readable && !out.stopped()) {
+        std::vector<source_paragraph> paragraphs = read_paragraphs(c, &out);
+        resolve_names(&paragraphs, &c, &out);
         auto book = std::make_unique<compiled_book>();
         int32_t count = c.paragraph_count;
         if (count < 0) {
@@ -188,11 +213,13 @@ compile_result compile_book(const std::filesystem::path& folder) {
             if (p.number >= 1 && p.number <= count && !p.words.empty()) has_text[static_cast<size_t>(p.number)] = true;
         }
         check_catalogue(c, has_text, &out);
-        build_chunks(paragraphs, book.get(), &out);
-        check_paragraphs(paragraphs, has_text, book.get(), &out, &result.story);
+        if (!out.stopped()) build_chunks(paragraphs, book.get(), &out);
+        if (!out.stopped()) check_paragraphs(paragraphs, has_text, book.get(), &out, &result.story);
         finish_story_graph(c, paragraphs, count, &result.story);
         if (out.errors == 0) result.book = std::move(book);
     }
+    out.finish();
+    result.stopped = out.stopped();
     result.diagnostics = std::move(out.list);
     result.errors = out.errors;
     result.warnings = out.warnings;

@@ -12,15 +12,33 @@
 
 namespace tomelet::bookc {
 
-// Collects the messages of one compilation.
+// Where a message is about: a line and, when known, a column (1 for the
+// line's first character, counted in characters).  A bare line number is a
+// place without a column.
+struct place {
+    int32_t line = 0;
+    int32_t column = 0;
+    place(int32_t l = 0, int32_t c = 0) : line(l), column(c) {}  // NOLINT: a line is a place
+};
+
+// Collects the messages of one compilation, MAX_ERRORS errors at most:
+// after them it keeps nothing more and says "too many errors, stopping";
+// the readers and checks look at stopped() and end early.
 class diagnostics {
 public:
-    void error(const std::string& file, int32_t line, const std::string& message);
-    void warning(const std::string& file, int32_t line, const std::string& message);
+    void error(const std::string& file, place at, const std::string& message);
+    void warning(const std::string& file, place at, const std::string& message);
+    bool stopped() const { return stopped_; }
+    // Adds the note of the warnings left out, if any; once, at the end.
+    void finish();
 
     std::vector<diagnostic> list;
     int32_t errors = 0;
     int32_t warnings = 0;
+
+private:
+    bool stopped_ = false;
+    int32_t kept_warnings_ = 0;
 };
 
 // book.toml as read, in the reader's character set.
@@ -46,6 +64,15 @@ struct catalogue {
     std::vector<std::string> sounds;
     std::vector<compiled_variable> variables;
     std::vector<int32_t> detail_target_lines;  // one per variable; 0: none given
+    // A target the catalogue gives as a paragraph name ("#hut-14"): the row
+    // of the variable or restart point, the name without '#', and where.
+    struct named_target {
+        size_t row = 0;
+        std::string name;
+        place at;
+    };
+    std::vector<named_target> detail_target_names;
+    std::vector<named_target> restart_target_names;
     std::vector<compiled_restart_point> restart_points;
     std::vector<int32_t> restart_target_lines;  // one per restart point
     std::vector<compiled_resource> resources;
@@ -71,6 +98,11 @@ catalogue read_catalogue(const std::filesystem::path& folder, diagnostics* out);
 struct source_word {
     std::string text;  // in the reader's character set
     int32_t line = 0;
+    int32_t column = 0;  // of its first character
+    // The column of each character when a paragraph name in the word was
+    // replaced by its number; empty otherwise (character k is at column +
+    // k).
+    std::vector<int32_t> columns;
 };
 
 struct source_paragraph {
@@ -79,7 +111,15 @@ struct source_paragraph {
     int32_t line = 0;  // of its header
     std::vector<source_word> words;
     bool ending = false;  // marked `@@ ending`: a page where the story ends
+    std::string name;     // `#name` of the header, without '#'; empty: none
+    int32_t name_column = 0;
 };
+
+// Replaces every paragraph name written where a target stands (`#hut-14`
+// in a tag) by the target, the paragraph's number minus one, and the
+// names the catalogue gives for detail pages and restart points likewise;
+// an unknown name is an error.  Called once every header has been read.
+void resolve_names(std::vector<source_paragraph>* paragraphs, catalogue* book, diagnostics* out);
 
 // Reads the paragraphs of the catalogue's text files, in file order and
 // then in order within each file.

@@ -3,7 +3,9 @@
 // A line that starts with `@@` is a comment; `@@ ending` marks the
 // paragraph it stands in as an ending of the story (for the story checks).  A line that starts with `@`
 // is a paragraph header: `@`, optional blanks, the paragraph number, and
-// then either the end of the line or a blank and a note that is ignored.
+// then either the end of the line or blanks and what follows: a name
+// (`#hut-14`, '#' and then letters, digits, '-' and '_'), and a note that is
+// ignored.
 // Every other line is text of the paragraph opened last; its words are
 // separated by any run of blanks, tabs and line breaks.
 
@@ -20,10 +22,17 @@ namespace {
 bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 bool digit(char c) { return c >= '0' && c <= '9'; }
 
+bool name_character(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || digit(c) || c == '-' || c == '_';
+}
+
 struct header {
     bool ok = false;
     int64_t number = 0;
     std::string problem;
+    int32_t problem_column = 0;
+    std::string name;
+    int32_t name_column = 0;
 };
 
 header read_header(const std::string& line) {
@@ -40,7 +49,23 @@ header read_header(const std::string& line) {
     }
     if (i < line.size() && !blank(line[i])) {
         h.problem = "the paragraph number must be followed by a blank or the end of the line";
+        h.problem_column = static_cast<int32_t>(i) + 1;
         return h;
+    }
+    while (i < line.size() && blank(line[i])) ++i;
+    if (i + 1 < line.size() && line[i] == '#' && name_character(line[i + 1])) {
+        // The header's line is still UTF-8 here: a name is ASCII, and the
+        // column counts characters.
+        h.name_column = static_cast<int32_t>(i) + 1;
+        size_t end = i + 1;
+        while (end < line.size() && name_character(line[end])) ++end;
+        if (end < line.size() && !blank(line[end])) {
+            h.problem = "a paragraph name is '#' followed by letters, digits, '-' and '_', and then a blank or the "
+                        "end of the line";
+            h.problem_column = static_cast<int32_t>(end) + 1;
+            return h;
+        }
+        h.name = line.substr(i + 1, end - i - 1);
     }
     h.ok = true;
     return h;
@@ -52,6 +77,7 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
     std::vector<source_paragraph> paragraphs;
     std::map<int64_t, std::pair<std::string, int32_t>> written;  // number -> where
     for (const catalogue::text_file& file : book.text_files) {
+        if (out->stopped()) break;
         std::string text;
         const source_read result = read_source_file(file.path, &text);
         if (result == source_read::too_large) {
@@ -74,7 +100,7 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
         std::istringstream lines(text);
         std::string line;
         int32_t line_number = 0;
-        while (std::getline(lines, line)) {
+        while (std::getline(lines, line) && !out->stopped()) {
             ++line_number;
             if (line.compare(0, 2, "@@") == 0) {
                 // `@@ ending` (or `@@ ending:`, and any note after it) marks the paragraph
@@ -95,7 +121,7 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                 skipping = true;
                 const header h = read_header(line);
                 if (!h.ok) {
-                    out->error(file.name, line_number, h.problem);
+                    out->error(file.name, {line_number, h.problem_column}, h.problem);
                     continue;
                 }
                 const std::string number = std::to_string(h.number);
@@ -113,7 +139,7 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                                    std::to_string(before->second.second) + ")");
                     continue;
                 }
-                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}});
+                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}, false, h.name, h.name_column});
                 current = &paragraphs.back();
                 skipping = false;
                 continue;
@@ -131,9 +157,13 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                 while (i < converted.size() && !blank(converted[i])) ++i;
                 if (i == start) break;
                 if (current != nullptr) {
-                    current->words.push_back({converted.substr(start, i - start), line_number});
+                    // Each byte of the converted line is one character of
+                    // the source line.
+                    current->words.push_back(
+                        {converted.substr(start, i - start), line_number, static_cast<int32_t>(start) + 1, {}});
                 } else if (!skipping && !stray_reported) {
-                    out->error(file.name, line_number, "text before the first paragraph header");
+                    out->error(file.name, {line_number, static_cast<int32_t>(start) + 1},
+                               "text before the first paragraph header");
                     stray_reported = true;
                 }
             }
