@@ -244,14 +244,17 @@ private:
             const char c = text_[i];
             if (in_tag) {
                 if (c == '<') {
-                    if (text_[tag_start + 1] == 'O' || text_[tag_start + 1] == 'o') {
+                    const bool condition = text_[tag_start + 1] == 'O' || text_[tag_start + 1] == 'o';
+                    if (condition) {
                         error(at(i), "'<' in a condition opens a new tag: the condition grammar writes 'less than' as "
                                      "'y', as in (%0 y 3)");
                     } else {
                         error(at(tag_start), "a tag holds '<' (it is not closed before the next tag)");
                     }
                     tag_start = i;
-                    tag_faulty = false;
+                    // What follows a '<' of a condition is the rest of it:
+                    // reported once.
+                    tag_faulty = condition;
                 } else if (c == '>') {
                     in_tag = false;
                     gap = true;
@@ -353,7 +356,7 @@ private:
 
     void check_target(place line, int32_t target) {
         const int32_t n = target + 1;
-        if (has_text(n)) return;
+        if (has_text(n) || unknown_name_) return;
         std::string hint;
         if (has_text(target)) {
             hint = " (a target is the paragraph number minus one: paragraph " + std::to_string(target) + " is target " +
@@ -470,6 +473,7 @@ private:
     // True when one was reported.
     bool check_condition_words(const std::string& tag, size_t start, size_t end) {
         const size_t size = book_.variables.size();
+        closed_early_ = false;
         const auto where = [&](size_t k) { return at(start + 1 + k); };
         bool reported = false;
         int64_t left = -1;  // the variable of the comparison being read
@@ -570,11 +574,13 @@ private:
             error(at(end), "'>' in a condition closes the tag: the grammar writes 'greater than' as 'x', as in "
                            "(%0 x 3)");
             reported = true;
+            closed_early_ = true;
         }
         return reported;
     }
 
-    void check_condition(place line, const std::string& tag, size_t start, size_t end) {
+    // False when the condition was cut short by a '>' (reported).
+    bool check_condition(place line, const std::string& tag, size_t start, size_t end) {
         // The variables it names, read as the evaluator reads them.
         for (size_t i = 0; i < tag.size(); ++i) {
             if (tag[i] != '%') continue;
@@ -585,18 +591,24 @@ private:
             }
             check_number(line, "variable", n, book_.variables.size());
         }
-        if (check_condition_words(tag, start, end)) return;
+        if (check_condition_words(tag, start, end)) return !closed_early_;
         tag_load(tag.c_str());
         headless::reset();
         evaluate_condition();
         const int32_t shown = std::min(headless::message_count(), headless::MESSAGE_LOG_SIZE);
-        for (int32_t m = 0; m < shown; ++m) {
-            error(line, std::string("the condition shows the message \"") + headless::message(m).text + "\"");
-        }
+        std::vector<std::string> messages;
+        for (int32_t m = 0; m < shown; ++m) messages.push_back(headless::message(m).text);
         headless::reset();
+        const std::string condition = tag.substr(1);
+        const std::string problem = condition_grammar(condition);
+        // The reader's own message says what went wrong in its stacks, not
+        // in the text: the grammar's account comes first.
+        for (const std::string& message : messages) {
+            error(line, (problem.empty() ? "the condition" : "the condition '" + condition + "' " + problem + ";") +
+                            " the reader would show the message \"" + message + "\"");
+        }
         // The evaluator takes unbalanced parentheses without a word, and
         // what it then yields is an accident of its stacks.
-        const std::string condition = tag.substr(1);
         int32_t depth = 0;
         int32_t opened = 0;
         int32_t closed = 0;
@@ -608,11 +620,10 @@ private:
         if (opened != closed || early) {
             error(line, "unbalanced parentheses in the condition '" + condition + "' (" + std::to_string(opened) +
                             " '(' and " + std::to_string(closed) + " ')')");
-            return;
+            return true;
         }
-        if (shown > 0) return;
-        const std::string problem = condition_grammar(condition);
-        if (!problem.empty()) warning(line, "the condition '" + condition + "' " + problem);
+        if (shown == 0 && !problem.empty()) warning(line, "the condition '" + condition + "' " + problem);
+        return true;
     }
 
     // Where character `i` of the paragraph's text was written.
@@ -740,7 +751,8 @@ private:
         const int32_t own = paragraph_->number;
         for (int32_t k = 0; k < count; ++k) {
             if (targets[k] != own || (k > 0 && k < 3 && k >= a.bands)) continue;
-            if (following_ == own + 1) return;
+            // A target to a page without text has its own error.
+            if (following_ == own + 1 || !has_text(own + 1)) return;
             warning(line, "target " + std::to_string(own) + " is this paragraph's own number, but leads to paragraph " +
                               std::to_string(own + 1) + " (a target is the paragraph number minus one: this page is " +
                               std::to_string(own - 1) + ", or write a paragraph's name)");
@@ -763,7 +775,14 @@ private:
         tag_arguments a{};
         parse_tag(&a);
         bool named = false;
-        for (size_t k = start; k <= end; ++k) named = named || named_[k];
+        unknown_name_ = false;
+        for (size_t k = start; k <= end; ++k) {
+            if (!named_[k]) continue;
+            named = true;
+            for (const place& u : paragraph_->unknown_names) {
+                unknown_name_ = unknown_name_ || (u.line == places_[k].line && u.column == places_[k].column);
+            }
+        }
         if (a.makes_hotword || tag[0] == 'n' || tag[0] == 'p') check_own_number(line, a, named);
         const size_t variables = book_.variables.size();
         switch (tag[0]) {
@@ -867,9 +886,9 @@ private:
                     error(line, "<" + std::string(1, tag[0]) +
                                     "> without an <O> before it in the paragraph: the reader always skips its block");
                 }
-                if (tag[0] != 'E') check_condition(line, tag, start, end);
                 hotwords_.conditional(tag[0]);
-                check_block_follows(tag[0], end, line);
+                // A '>' that closed the condition early has been reported.
+                if (tag[0] == 'E' || check_condition(line, tag, start, end)) check_block_follows(tag[0], end, line);
                 break;
             case 'W':
                 if (a.number < 0 || a.number > 2) {
@@ -912,6 +931,8 @@ private:
     std::string text_;
     int32_t following_ = -1;
     bool if_seen_ = false;  // an <O> came before in the paragraph
+    bool unknown_name_ = false;  // the tag names a paragraph no header names
+    bool closed_early_ = false;  // the condition being checked was closed by a '>' of its own
     std::vector<place> places_;  // where each character of text_ was written
     std::vector<bool> named_;    // the character is of a paragraph name's number
     hotword_bound hotwords_;

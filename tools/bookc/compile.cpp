@@ -175,6 +175,7 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
         target(c.variables[i].detail_target, c.detail_target_lines[i], "variable " + std::to_string(i) + "'s detail");
     }
     for (size_t k = 0; k < c.restart_points.size(); ++k) {
+        if (c.restart_target_lines[k] == 0) continue;  // a name no header gives (reported)
         target(c.restart_points[k].target, c.restart_target_lines[k], "restart point " + std::to_string(k) + "'s");
     }
 }

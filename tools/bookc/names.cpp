@@ -103,6 +103,7 @@ void resolve_names(std::vector<source_paragraph>* paragraphs, catalogue* book, d
                     size_t end = i + 1;
                     while (end < text.size() && name_character(text[end])) ++end;
                     const int32_t target = target_of(text.substr(i + 1, end - i - 1), p.file, {word.line, column});
+                    if (target < 0) p.unknown_names.push_back({word.line, column});
                     const std::string number = std::to_string(target < 0 ? 0 : target);
                     rewritten += number;
                     // Every character of the number stands where the name
@@ -125,10 +126,12 @@ void resolve_names(std::vector<source_paragraph>* paragraphs, catalogue* book, d
     for (const catalogue::named_target& t : book->detail_target_names) {
         const int32_t target = target_of(t.name, book->file, t.at);
         if (target >= 0) book->variables[t.row].detail_target = static_cast<int16_t>(target);
+        if (target < 0) book->detail_target_lines[t.row] = 0;  // reported: not checked again
     }
     for (const catalogue::named_target& t : book->restart_target_names) {
         const int32_t target = target_of(t.name, book->file, t.at);
         if (target >= 0) book->restart_points[t.row].target = static_cast<int16_t>(target);
+        if (target < 0) book->restart_target_lines[t.row] = 0;  // reported: not checked again
     }
 }
 

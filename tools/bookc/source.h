@@ -113,6 +113,9 @@ struct source_paragraph {
     bool ending = false;  // marked `@@ ending`: a page where the story ends
     std::string name;     // `#name` of the header, without '#'; empty: none
     int32_t name_column = 0;
+    // Where a target names a paragraph that no header names (reported; its
+    // number is then 0, which no check should speak of again).
+    std::vector<place> unknown_names;
 };
 
 // Replaces every paragraph name written where a target stands (`#hut-14`

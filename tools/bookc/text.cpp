@@ -139,7 +139,7 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                                    std::to_string(before->second.second) + ")");
                     continue;
                 }
-                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}, false, h.name, h.name_column});
+                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}, false, h.name, h.name_column, {}});
                 current = &paragraphs.back();
                 skipping = false;
                 continue;
