@@ -137,7 +137,7 @@ story_findings check_story(const story_graph& graph) {
 namespace {
 
 std::string page_name(const story_page& p) {
-    return "paragraph " + std::to_string(p.number) + (p.title.empty() ? "" : " (\"" + p.title + "\")");
+    return "paragraph " + std::to_string(p.number) + (p.title.empty() ? "" : " (\"" + cp1252_to_utf8(p.title) + "\")");
 }
 
 }  // namespace
