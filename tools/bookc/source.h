@@ -111,6 +111,7 @@ struct source_paragraph {
     int32_t line = 0;  // of its header
     std::vector<source_word> words;
     bool ending = false;  // marked `@@ ending`: a page where the story ends
+    std::string group;    // `@@ group NAME`: drawn with its neighbours of the same group on the map
     std::string name;     // `#name` of the header, without '#'; empty: none
     int32_t name_column = 0;
     // Where a target names a paragraph that no header names (reported; its

@@ -114,6 +114,28 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                 } else if (marks && !skipping) {
                     out->warning(file.name, line_number, "'@@ ending' before the first paragraph header marks nothing");
                 }
+                // `@@ group NAME` (or `@@ group: NAME`): the story map
+                // draws the paragraph in one box with its neighbours of the
+                // same group.
+                const bool groups = line.compare(i, 5, "group") == 0 &&
+                                    (i + 5 == line.size() || blank(line[i + 5]) || line[i + 5] == ':');
+                if (groups) {
+                    size_t from = i + 5;
+                    if (from < line.size() && line[from] == ':') ++from;
+                    while (from < line.size() && blank(line[from])) ++from;
+                    size_t to = line.size();
+                    while (to > from && blank(line[to - 1])) --to;
+                    std::string name;
+                    std::string problem;
+                    if (from == to || !utf8_to_cp1252(line.substr(from, to - from), &name, &problem)) {
+                        out->warning(file.name, {line_number, static_cast<int32_t>(i) + 1},
+                                     from == to ? "'@@ group' needs a name after it" : "'@@ group': " + problem);
+                    } else if (current != nullptr) {
+                        current->group = name;
+                    } else if (!skipping) {
+                        out->warning(file.name, line_number, "'@@ group' before the first paragraph header marks nothing");
+                    }
+                }
                 continue;
             }
             if (!line.empty() && line[0] == '@') {
@@ -139,7 +161,7 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                                    std::to_string(before->second.second) + ")");
                     continue;
                 }
-                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}, false, h.name, h.name_column, {}});
+                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}, false, "", h.name, h.name_column, {}});
                 current = &paragraphs.back();
                 skipping = false;
                 continue;
