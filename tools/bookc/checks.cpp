@@ -203,7 +203,11 @@ public:
             page_ = &graph_->pages.back();
         }
         const auto length = static_cast<int32_t>(text_.size());
-        if (length > PARAGRAPH_TEXT_LIMIT) {
+        if (p.cut) {
+            error(p.line, "paragraph " + std::to_string(p.number) + " assembles to more than " +
+                              std::to_string(PARAGRAPH_HOLD_LIMIT) + " characters, far more than " +
+                              std::to_string(PARAGRAPH_TEXT_LIMIT) + ": the compiler reads no further in it");
+        } else if (length > PARAGRAPH_TEXT_LIMIT) {
             error(p.line, "paragraph " + std::to_string(p.number) + " assembles to " + std::to_string(length) +
                               " characters, more than " + std::to_string(PARAGRAPH_TEXT_LIMIT) +
                               " (every word counts with one space: tags and the blocks a condition skips too)");
@@ -211,7 +215,7 @@ public:
         scan();
         while (!first_words_.empty() && first_words_.back() == ' ') first_words_.pop_back();
         if (page_ != nullptr) page_->title = !title_.empty() ? title_ : first_words_;
-        if (!p.words.empty()) {
+        if (!p.words.empty() && !p.cut) {
             const std::string& last = p.words.back().text;
             if (last.size() < 3 || last.compare(last.size() - 3, 3, "<G>") != 0) {
                 warning({p.words.back().line, p.words.back().column},

@@ -117,7 +117,15 @@ struct source_paragraph {
     // Where a target names a paragraph that no header names (reported; its
     // number is then 0, which no check should speak of again).
     std::vector<place> unknown_names;
+    // The text ran past PARAGRAPH_HOLD_LIMIT characters, and the words after
+    // that were not kept.
+    bool cut = false;
 };
+
+// The most characters of one paragraph the compiler keeps, far more than a
+// page holds: the rest of a paragraph that long is not read (its length is
+// an error anyway), so a huge file of one paragraph costs bounded memory.
+constexpr size_t PARAGRAPH_HOLD_LIMIT = 1 << 20;
 
 // Replaces every paragraph name written where a target stands (`#hut-14`
 // in a tag) by the target, the paragraph's number minus one, and the

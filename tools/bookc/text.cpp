@@ -95,6 +95,7 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
         if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
 
         source_paragraph* current = nullptr;
+        size_t held = 0;  // characters of the current paragraph, as assembled
         bool skipping = false;  // after a faulty header, up to the next one
         bool stray_reported = false;
         std::istringstream lines(text);
@@ -161,8 +162,9 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                                    std::to_string(before->second.second) + ")");
                     continue;
                 }
-                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}, false, "", h.name, h.name_column, {}});
+                paragraphs.push_back({static_cast<int32_t>(h.number), file.name, line_number, {}, false, "", h.name, h.name_column, {}, false});
                 current = &paragraphs.back();
+                held = 0;
                 skipping = false;
                 continue;
             }
@@ -178,7 +180,10 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                 const size_t start = i;
                 while (i < converted.size() && !blank(converted[i])) ++i;
                 if (i == start) break;
-                if (current != nullptr) {
+                if (current != nullptr && current->cut) continue;
+                if (current != nullptr && (held += i - start + 1) > PARAGRAPH_HOLD_LIMIT) {
+                    current->cut = true;
+                } else if (current != nullptr) {
                     // Each byte of the converted line is one character of
                     // the source line.
                     current->words.push_back(
