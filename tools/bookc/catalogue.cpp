@@ -258,8 +258,8 @@ private:
         return bytes;
     }
 
-    int16_t picture_number(const toml::node& node, const std::string& name, int32_t* line) {
-        *line = line_of(node);
+    int16_t picture_number(const toml::node& node, const std::string& name, place* line) {
+        *line = at(node);
         return static_cast<int16_t>(integer(node, name, -1, std::numeric_limits<int16_t>::max()));
     }
 
@@ -424,12 +424,12 @@ private:
         // Without a detail_target the variable has no detail page (-1).
         compiled_variable row;
         row.detail_target = -1;
-        int32_t target_line = 0;
+        place target_line;
         table_reader(t, "[[variable]] " + std::to_string(book_->variables.size()), book_->file, out_)
             .key("name", true, [&](const toml::node& n) { row.name = text(n, "variable.name"); })
             .key("detail_target", false,
                  [&](const toml::node& n) {
-                     target_line = line_of(n);
+                     target_line = at(n);
                      if (named(n, "variable.detail_target", book_->variables.size(), &book_->detail_target_names)) return;
                      row.detail_target = static_cast<int16_t>(integer(
                          n, "variable.detail_target", std::numeric_limits<int16_t>::min(),
@@ -458,12 +458,12 @@ private:
 
     void read_restart_point(const toml::table& t) {
         compiled_restart_point row;
-        int32_t target_line = line_of(t);
+        place target_line = at(t);
         table_reader(t, "[[restart_point]] " + std::to_string(book_->restart_points.size()), book_->file, out_)
             .key("name", true, [&](const toml::node& n) { row.name = text(n, "restart_point.name"); })
             .key("target", true,
                  [&](const toml::node& n) {
-                     target_line = line_of(n);
+                     target_line = at(n);
                      if (named(n, "restart_point.target", book_->restart_points.size(), &book_->restart_target_names)) {
                          return;
                      }

@@ -74,12 +74,13 @@ int to_cp1252(char32_t c) {
 }  // namespace
 
 bool utf8_to_cp1252(const std::string& text, std::string* out, std::string* error,
-                    const char* allowed_controls) {
+                    const char* allowed_controls, size_t* bad_at) {
     out->clear();
     out->reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
         char32_t c = 0;
+        if (bad_at != nullptr) *bad_at = i;
         if (!decode(text, &i, &c)) {
             *error = "invalid UTF-8";
             return false;

@@ -11,9 +11,10 @@ namespace tomelet::bookc {
 // Converts UTF-8 text to the reader's 8-bit character set (Windows-1252).
 // False, with a message in *error, for invalid UTF-8, a character the set
 // cannot represent, or a control character other than those in
-// `allowed_controls` (for example "\t" for paragraph text).
+// `allowed_controls` (for example "\t" for paragraph text); *bad_at (when
+// given) then receives the offset of the faulty character's first byte.
 bool utf8_to_cp1252(const std::string& text, std::string* out, std::string* error,
-                    const char* allowed_controls = "");
+                    const char* allowed_controls = "", size_t* bad_at = nullptr);
 
 // Text in the reader's character set (Windows-1252) as UTF-8, for messages
 // and reports; the five bytes the set leaves undefined become '?'.

@@ -151,8 +151,8 @@ namespace {
 // The catalogue's own references: the book info pictures, the variables'
 // detail pages and the restart points' paragraphs.
 void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diagnostics* out) {
-    const auto picture = [&](int16_t n, int32_t line, const char* what) {
-        if (line == 0 || n == -1) return;  // not given, or no picture
+    const auto picture = [&](int16_t n, place line, const char* what) {
+        if (line.line == 0 || n == -1) return;  // not given, or no picture
         if (n < 0 || static_cast<size_t>(n) >= c.pictures.size()) {
             out->error(c.file, line,
                        std::string(what) + " " + std::to_string(n) + " is outside the picture catalogue (" +
@@ -163,7 +163,7 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
     };
     picture(c.info.opening_picture, c.opening_picture_line, "the opening picture");
     picture(c.info.title_picture, c.title_picture_line, "the title picture");
-    const auto target = [&](int32_t t, int32_t line, const std::string& what) {
+    const auto target = [&](int32_t t, place line, const std::string& what) {
         const int32_t n = t + 1;
         if (n >= 1 && static_cast<size_t>(n) < has_text.size() && has_text[static_cast<size_t>(n)]) return;
         out->error(c.file, line,
@@ -171,11 +171,11 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
                        ", which has no text");
     };
     for (size_t i = 0; i < c.variables.size(); ++i) {
-        if (c.detail_target_lines[i] == 0) continue;  // no detail page
+        if (c.detail_target_lines[i].line == 0) continue;  // no detail page
         target(c.variables[i].detail_target, c.detail_target_lines[i], "variable " + std::to_string(i) + "'s detail");
     }
     for (size_t k = 0; k < c.restart_points.size(); ++k) {
-        if (c.restart_target_lines[k] == 0) continue;  // a name no header gives (reported)
+        if (c.restart_target_lines[k].line == 0) continue;  // a name no header gives (reported)
         target(c.restart_points[k].target, c.restart_target_lines[k], "restart point " + std::to_string(k) + "'s");
     }
 }

@@ -126,12 +126,12 @@ void resolve_names(std::vector<source_paragraph>* paragraphs, catalogue* book, d
     for (const catalogue::named_target& t : book->detail_target_names) {
         const int32_t target = target_of(t.name, book->file, t.at);
         if (target >= 0) book->variables[t.row].detail_target = static_cast<int16_t>(target);
-        if (target < 0) book->detail_target_lines[t.row] = 0;  // reported: not checked again
+        if (target < 0) book->detail_target_lines[t.row] = place{};  // reported: not checked again
     }
     for (const catalogue::named_target& t : book->restart_target_names) {
         const int32_t target = target_of(t.name, book->file, t.at);
         if (target >= 0) book->restart_points[t.row].target = static_cast<int16_t>(target);
-        if (target < 0) book->restart_target_lines[t.row] = 0;  // reported: not checked again
+        if (target < 0) book->restart_target_lines[t.row] = place{};  // reported: not checked again
     }
 }
 

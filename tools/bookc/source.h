@@ -47,8 +47,8 @@ struct catalogue {
     bool readable = false;  // false: the file could not be read or parsed
 
     compiled_info info;
-    int32_t opening_picture_line = 0;  // 0: not given
-    int32_t title_picture_line = 0;
+    place opening_picture_line;  // line 0: not given
+    place title_picture_line;
 
     int32_t paragraph_count = -1;  // -1: not given
     int32_t paragraph_count_line = 0;
@@ -63,7 +63,7 @@ struct catalogue {
     std::vector<compiled_picture> pictures;
     std::vector<std::string> sounds;
     std::vector<compiled_variable> variables;
-    std::vector<int32_t> detail_target_lines;  // one per variable; 0: none given
+    std::vector<place> detail_target_lines;  // one per variable; line 0: none given
     // A target the catalogue gives as a paragraph name ("#hut-14"): the row
     // of the variable or restart point, the name without '#', and where.
     struct named_target {
@@ -74,7 +74,7 @@ struct catalogue {
     std::vector<named_target> detail_target_names;
     std::vector<named_target> restart_target_names;
     std::vector<compiled_restart_point> restart_points;
-    std::vector<int32_t> restart_target_lines;  // one per restart point
+    std::vector<place> restart_target_lines;  // one per restart point
     std::vector<compiled_resource> resources;
     std::vector<uint8_t> icon;  // the icon file's bytes; empty: none given
 };

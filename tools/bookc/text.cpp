@@ -33,6 +33,7 @@ struct header {
     int32_t problem_column = 0;
     std::string name;
     int32_t name_column = 0;
+    int32_t number_column = 0;
 };
 
 header read_header(const std::string& line) {
@@ -43,6 +44,7 @@ header read_header(const std::string& line) {
         h.problem = "a paragraph header needs a number after '@'";
         return h;
     }
+    h.number_column = static_cast<int32_t>(i) + 1;
     while (i < line.size() && digit(line[i])) {
         if (h.number < 1000000) h.number = h.number * 10 + (line[i] - '0');
         ++i;
@@ -151,13 +153,13 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
                 if (h.number < 1 || (book.paragraph_count >= 0 && h.number > book.paragraph_count) ||
                     h.number > 32767) {
                     const int64_t top = book.paragraph_count >= 0 ? book.paragraph_count : 32767;
-                    out->error(file.name, line_number,
+                    out->error(file.name, {line_number, h.number_column},
                                "paragraph number " + number + " is outside 1 to " + std::to_string(top));
                     continue;
                 }
                 const auto [before, fresh] = written.emplace(h.number, std::make_pair(file.name, line_number));
                 if (!fresh) {
-                    out->error(file.name, line_number,
+                    out->error(file.name, {line_number, h.number_column},
                                "paragraph " + number + " is written twice (first at " + before->second.first + ":" +
                                    std::to_string(before->second.second) + ")");
                     continue;
@@ -170,8 +172,15 @@ std::vector<source_paragraph> read_paragraphs(const catalogue& book, diagnostics
             }
             std::string converted;
             std::string problem;
-            if (!utf8_to_cp1252(line, &converted, &problem, "\t\r")) {
-                out->error(file.name, line_number, problem);
+            size_t bad_at = 0;
+            if (!utf8_to_cp1252(line, &converted, &problem, "\t\r", &bad_at)) {
+                // The column counts characters: every byte but UTF-8's
+                // continuation bytes begins one.
+                int32_t column = 1;
+                for (size_t k = 0; k < bad_at && k < line.size(); ++k) {
+                    column += (static_cast<unsigned char>(line[k]) & 0xC0) != 0x80 ? 1 : 0;
+                }
+                out->error(file.name, {line_number, column}, problem);
                 continue;
             }
             size_t i = 0;
