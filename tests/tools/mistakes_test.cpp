@@ -52,6 +52,7 @@ TEST(BookcMistakes, EachMistakeHasOneMessageWhereItIsWritten) {
         {"<O (%0 < 1)>{x}", "error", 6, 18, "'<' in a condition opens a new tag: the condition grammar writes 'less "
                                             "than' as 'y'"},
         {"<O (%0 = 1) and (%1 = 2)>{x}", "error", 6, 23, "'and' in a condition: the grammar writes '&'"},
+        {"<O (%0 = 1) || (%1 = 2)>{x}", "error", 6, 23, "'||' in a condition: the grammar joins groups with a single '|'"},
         {"<O (%1 = calm)>{x}", "error", 6, 20, "a name, 'calm', where a number stands: a condition compares with a "
                                                "value's number (the reader would read the name as 0) (calm is value 1 "
                                                "of variable 1: write 1)"},

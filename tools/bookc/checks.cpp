@@ -496,6 +496,14 @@ private:
                 before = '=';
                 continue;
             }
+            if ((c == '&' || c == '|') && next == c) {
+                error(where(k), std::string("'") + c + c + "' in a condition: the grammar joins groups with a single '" +
+                                    c + "'");
+                reported = true;
+                ++k;
+                before = c;
+                continue;
+            }
             if (c == '%') {
                 size_t d = k + 1;
                 int64_t n = 0;
