@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
+#include <filesystem>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -20,6 +22,7 @@
 #include "book/book.h"
 #include "platform/headless/headless.h"
 #include "tests/support/temp_directory.h"
+#include "tools/bookc/bookc.h"
 
 namespace tomelet {
 
@@ -130,6 +133,31 @@ TEST_F(DriverTest, ChancesByAFixedRollAndLabelsByPrefix) {
     EXPECT_TRUE(has(dump(2), "navigation shown 9 ")) << dump(2);  // a roll of 20: the default
     EXPECT_TRUE(has(dump(3), "navigation shown 8 current 8 on_current_page 1")) << dump(3);
     EXPECT_EQ(run("start\nclick \"Return to\" 2\n"), driver::SCRIPT_ERROR);
+}
+
+// A script is UTF-8 and the book's labels are in the reader's character
+// set: a label with curly quotes or an accent is matched as the compiler
+// converts it, and so is typed text; bytes of the set itself still match.
+TEST_F(DriverTest, LabelsAndAnswersWrittenInUtf8MatchTheBooksCharacters) {
+    std::filesystem::create_directories("book/text");
+    std::ofstream("book/book.toml") << "[book]\ntitle = \"Quotes\"\n";
+    std::ofstream("book/text/a.tml") << "@ 2\n<H>Two<J><M \"\xE2\x80\x9CYes\xE2\x80\x9D\" 2><M \"Caf\xC3\xA9\" 3>"
+                                        "<S (\xE2\x80\x93) 2 2><G>\n"
+                                        "@ 3\n<H>Three<J><M \"back\" 1><G>\n@ 4\n<H>Four<J><M \"back\" 1><G>\n";
+    const bookc::compile_result book = bookc::compile_book("book");
+    ASSERT_TRUE(book.ok()) << book.diagnostics.size();
+    const auto play = [&](const std::string& script) {
+        std::istringstream in("timer\ntimer\ncommand next\n" + script + "dump\n");
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(driver::run_script(book.book->tables(), in, out, err), 0) << script << err.str();
+        std::remove(STATE_FILE);
+        return out.str();
+    };
+    EXPECT_TRUE(has(play("click \"\xE2\x80\x9CYes\xE2\x80\x9D\"\n"), "navigation shown 3 "));
+    EXPECT_TRUE(has(play("click \"Caf\xC3\xA9\"\n"), "navigation shown 4 "));
+    EXPECT_TRUE(has(play("click \"Caf\xE9\"\n"), "navigation shown 4 "));  // written in the set
+    EXPECT_TRUE(has(play("type \"\xE2\x80\x93\"\nenter\n"), "navigation shown 3 "));
 }
 
 TEST_F(DriverTest, ARefusedStartEndsWithExitCode1AndSaysWhy) {

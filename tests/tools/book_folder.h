@@ -37,8 +37,8 @@ std::string small_catalogue(const std::string& extra = "");
 // A text file of two pages that link to each other: 2 and 3.
 std::string two_pages();
 
-// True when some diagnostic's text starts with `where` ("FILE:LINE: error")
-// and contains `what`.
+// True when some diagnostic's text starts with `where` ("FILE:LINE: error"
+// or "FILE:LINE:COLUMN: error") and contains `what`.
 bool reported(const bookc::compile_result& result, const std::string& where, const std::string& what);
 
 // Every diagnostic, one a line, for failure messages.

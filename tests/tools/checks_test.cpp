@@ -75,9 +75,9 @@ TEST_F(BookcChecks, BracesAndTagsAreReportedWhereTheyStart) {
         "@ 11",                               // 22
         "<H>Eleven<J><F" + std::string(399, 'x') + "><G>",  // 23: 400 characters
         "@ 12",                               // 24
-        "<H>Twelve<J><F" + std::string(398, 'x') + "><G>",  // 25: 399: fine
+        "<H>Twelve<J><W 0" + std::string(396, ' ') + "><G>",  // 25: 399: fine
         "@ 13",                               // 26
-        "<H>Thirteen<J> {<O (%0 = 1)>} {<E>}",  // 27: fine
+        "<H>Thirteen<J> {<U>} <O (%0 = 1)>{} <E>{}",  // 27: fine
         "<G>",                                // 28
     }));
     EXPECT_FALSE(result.ok());
@@ -106,7 +106,7 @@ TEST_F(BookcChecks, TargetsMustLeadToParagraphsWithText) {
         "<L \"a\" (5) 1 9>",                              // 12: default target
         "<d \"a\" (5) 1 (5) 9 (5) 2 1>",                  // 13: target2
         "<S (x) 1 (y) 2 (z) 9 1>",                        // 14: target3
-        "<n 9> <p 1> <u *0 \"back\">",                    // 15: n
+        "<n 9> <p 1> <u *0 \"back\">{}",                  // 15: n
         "<G>",                                            // 16
     }));
     EXPECT_FALSE(result.ok());
@@ -138,7 +138,7 @@ TEST_F(BookcChecks, NumbersMustBeWithinTheirTables) {
     EXPECT_TRUE(reported(result, at(7), "variable 7"));
     EXPECT_TRUE(reported(result, at(7), "variable -1"));
     EXPECT_TRUE(reported(result, at(8), "variable 2"));
-    EXPECT_TRUE(reported(result, at(8), "variable 40000"));
+    EXPECT_TRUE(reported(result, at(8), "the number 40000 is larger than the reader keeps"));
     EXPECT_TRUE(reported(result, at(9), "picture 2 is outside its table (0 to 1)"));
     EXPECT_TRUE(reported(result, at(9), "picture 5"));
     EXPECT_TRUE(reported(result, at(9), "picture 4"));
@@ -263,7 +263,7 @@ TEST_F(BookcChecks, MarkupTheReaderToleratesIsReportedWithItsLine) {
         {"<H>Four<J><O>{x}", "warning", "the condition '' is empty"},
         {"<H>Four<J><O (%0 = 1) (%1 = 2)>{x}", "warning", "after a complete condition"},
         {"<H>Four<J><O (%0 = )>{x}", "warning", "where a number or a variable should stand"},
-        {"<H>Four<J><o (%0 ! 1)>{x}", "warning", "where a comparison '=', 'x' or 'y' should stand"},
+        {"<H>Four<J><O (%0 ! 1)>{x}", "warning", "where a comparison '=', 'x' or 'y' should stand"},
         {"<H>Four<J><O (%0 = 1) & (%1)>{x}", "warning", "where a comparison '=', 'x' or 'y' should stand"},
         {"<H>Four<J><O ((%0 = 1) | !(X %1)) & (%1 x %0)>{x}", nullptr, ""},
         {"<H>Four<J><O ((((%0 = 1)>{x}", "error", "unbalanced parentheses in the condition ' ((((%0 = 1)' (4 '(' and 1 ')')"},

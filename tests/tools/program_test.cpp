@@ -110,10 +110,10 @@ TEST(BookcProgram, AnErrorWritesNothingAndExitsWithOne) {
                                            quoted((folder.path() / "old.cpp").string()) + " --stats");
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.out, "");  // no stats either
-    EXPECT_NE(run.err.find(folder.name("text/a.tml") + ":7: error: target 30 leads to paragraph 31"), std::string::npos)
+    EXPECT_NE(run.err.find(folder.name("text/a.tml") + ":7:1: error: target 30 leads to paragraph 31"), std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find(folder.name("text/a.tml") + ":8: error: sound 9"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(folder.name("text/a.tml") + ":8: warning: paragraph 4 does not end with <G>"),
+    EXPECT_NE(run.err.find(folder.name("text/a.tml") + ":8:1: error: sound 9"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(folder.name("text/a.tml") + ":8:4: warning: paragraph 4 does not end with <G>"),
               std::string::npos);
     EXPECT_EQ(folder.read("old.cpp"), "the previous output\n");
 

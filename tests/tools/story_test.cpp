@@ -146,6 +146,28 @@ TEST(StoryGraph, ALargeBooksMapStandsItsPagesInRows) {
     EXPECT_EQ(dot.find("g100 -> g100"), std::string::npos);
 }
 
+// The pages of one title stay apart on the detailed map and in a book that
+// groups by marks; the choices' labels stand on their lines.
+TEST(StoryGraph, GroupsFollowTheMarksAndTheDetailedMapGroupsNothing) {
+    book_folder folder;
+    folder.write("book.toml", small_catalogue());
+    folder.write("text/a.tml", testing::two_pages() +
+                                   "@ 4\n<H>Hut<J><M \"Ask again about the wheels\" 4><G>\n"
+                                   "@ 5\n<H>Hut<J><M \"on\" 5><G>\n@ 6\n@@ group: Night\n<H>Yard<J><M \"on\" 6><G>\n"
+                                   "@ 7\n@@ group Night\n<H>Gate<J><M \"on\" 1><G>\n");
+    const bookc::compile_result result = folder.compile();
+    ASSERT_TRUE(result.ok()) << all_diagnostics(result);
+    const bookc::story_findings f = bookc::check_story(result.story);
+    const std::string marked = bookc::story_map_dot(result.story, f, "Marked");
+    const std::string detail = bookc::story_map_dot(result.story, f, "Detail", bookc::map_options{true});
+    for (const char* part : {"p4 [label=\"4\\nHut\"", "p5 [label=\"5\\nHut\"", "g6 [label=\"6-7\\nNight\"",
+                             "p4 -> p5 [color=\"#333333\", style=solid, arrowhead=normal, label=\"Ask again about...\""}) {
+        EXPECT_NE(marked.find(part), std::string::npos) << part << "\n" << marked;
+    }
+    EXPECT_NE(detail.find("p6 [label=\"6\\nYard\""), std::string::npos) << detail;
+    EXPECT_EQ(detail.find("g6 "), std::string::npos) << detail;
+}
+
 TEST(StoryGraph, AnEndingMarkOutsideAParagraphIsReported) {
     book_folder folder;
     folder.write("book.toml", small_catalogue());

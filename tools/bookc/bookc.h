@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "book/book.h"
+#include "tools/bookc/charset.h"
 #include "tools/bookc/story_graph.h"
 
 namespace tomelet::bookc {
@@ -28,14 +29,22 @@ constexpr int32_t CHUNK_TARGET = 24000;
 // hotword records.
 constexpr int32_t MAX_HOTWORD_TAGS = 99;
 
-struct diagnostic {
-    std::string file;
-    int32_t line = 0;  // 0: the file as a whole
-    bool is_error = true;
-    std::string message;
+// The most errors a compilation reports: then it stops, with the note
+// "too many errors, stopping".  As many warnings are kept; the rest are
+// counted, and one note says how many were left out.
+constexpr int32_t MAX_ERRORS = 200;
+constexpr int32_t MAX_WARNINGS = 200;
 
-    // "FILE:LINE: error: MESSAGE" (or "warning"); "FILE: error: ..." when
-    // there is no line.
+struct diagnostic {
+    std::string file;  // empty: a note about the compilation as a whole
+    int32_t line = 0;  // 0: the file as a whole
+    int32_t column = 0;  // 1 for the line's first character; 0: not known
+    bool is_error = true;
+    std::string message;  // UTF-8, book text included
+
+    // "FILE:LINE:COLUMN: error: MESSAGE" (or "warning"), without the
+    // column or the line when they are not known; a note without a file is
+    // "tomelet-bookc: MESSAGE".
     std::string text() const;
 };
 
@@ -124,6 +133,7 @@ struct compile_result {
     std::vector<diagnostic> diagnostics;  // in the order found
     int32_t errors = 0;
     int32_t warnings = 0;
+    bool stopped = false;  // MAX_ERRORS were reached and the compilation stopped
     // The book; only when there is no error.
     std::unique_ptr<compiled_book> book;
     // Its pages and the ways between them, with their places in the source.
@@ -174,12 +184,5 @@ bool valid_symbol(const std::string& symbol);
 // was.  False, with a message in *error, on failure.
 bool write_file_atomically(const std::filesystem::path& path, const std::string& content,
                            std::string* error);
-
-// Converts UTF-8 text to the reader's 8-bit character set (Windows-1252).
-// False, with a message in *error, for invalid UTF-8, a character the set
-// cannot represent, or a control character other than those in
-// `allowed_controls` (for example "\t" for paragraph text).
-bool utf8_to_cp1252(const std::string& text, std::string* out, std::string* error,
-                    const char* allowed_controls = "");
 
 }  // namespace tomelet::bookc

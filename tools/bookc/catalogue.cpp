@@ -16,6 +16,27 @@ namespace tomelet::bookc {
 namespace {
 
 int32_t line_of(const toml::node& node) { return static_cast<int32_t>(node.source().begin.line); }
+// The node's line and column, for the messages.
+place at(const toml::node& node) {
+    return {static_cast<int32_t>(node.source().begin.line), static_cast<int32_t>(node.source().begin.column)};
+}
+
+// The edit distance of two short texts (insertions, deletions,
+// substitutions and swaps of neighbours each count one).
+size_t distance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        for (size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
 
 source_read read_bytes(const std::filesystem::path& path, std::vector<uint8_t>* bytes) {
     std::string text;
@@ -39,17 +60,19 @@ public:
     }
 
     void run() {
-        std::vector<std::pair<int32_t, std::string>> order;
-        for (auto&& [name, node] : table_) order.push_back({line_of(node), std::string(name.str())});
+        std::vector<std::pair<std::pair<int32_t, int32_t>, std::string>> order;
+        for (auto&& [name, node] : table_) {
+            order.push_back({{line_of(node), static_cast<int32_t>(name.source().begin.column)}, std::string(name.str())});
+        }
         std::sort(order.begin(), order.end());
         std::set<std::string> seen;
         for (const auto& key : order) {
-            const int32_t line = key.first;
+            const place where{key.first.first, key.first.second};
             const std::string& name = key.second;
             const auto known = std::find_if(keys_.begin(), keys_.end(),
                                             [&name](const entry& e) { return e.name == name; });
             if (known == keys_.end()) {
-                out_->error(file_, line, "unknown key '" + name + "' in " + where_);
+                out_->error(file_, where, "unknown key '" + name + "' in " + where_ + suggestion(name));
                 continue;
             }
             seen.insert(name);
@@ -57,12 +80,28 @@ public:
         }
         for (const entry& e : keys_) {
             if (e.required && seen.count(e.name) == 0) {
-                out_->error(file_, line_of(table_), where_ + " lacks the key '" + e.name + "'");
+                out_->error(file_, at(table_), where_ + " lacks the key '" + e.name + "'");
             }
         }
     }
 
 private:
+    // ": did you mean 'authors'?" for the known key nearest to a misspelt
+    // one (at most a third of its letters, and at least one, wrong).
+    std::string suggestion(const std::string& name) const {
+        const entry* best = nullptr;
+        size_t best_distance = 0;
+        for (const entry& e : keys_) {
+            const size_t d = distance(name, e.name);
+            if (best == nullptr || d < best_distance) {
+                best = &e;
+                best_distance = d;
+            }
+        }
+        if (best == nullptr || best_distance > std::max<size_t>(1, best->name.size() / 3)) return "";
+        return ": did you mean '" + best->name + "'?";
+    }
+
     struct entry {
         std::string name;
         bool required;
@@ -107,7 +146,7 @@ private:
 
     const toml::table* table(const toml::node& node, const std::string& name) {
         const toml::table* t = node.as_table();
-        if (t == nullptr) out_->error(book_->file, line_of(node), "'" + name + "' must be a table: [" + name + "]");
+        if (t == nullptr) out_->error(book_->file, at(node), "'" + name + "' must be a table: [" + name + "]");
         return t;
     }
 
@@ -115,7 +154,7 @@ private:
               const std::function<void(const toml::table&)>& read) {
         const toml::array* rows = node.as_array();
         if (rows == nullptr || !rows->is_array_of_tables()) {
-            out_->error(book_->file, line_of(node), "'" + name + "' must be written as [[" + name + "]] tables");
+            out_->error(book_->file, at(node), "'" + name + "' must be written as [[" + name + "]] tables");
             return;
         }
         for (const toml::node& row : *rows) read(*row.as_table());
@@ -126,28 +165,45 @@ private:
     std::string text(const toml::node& node, const std::string& name) {
         const auto* value = node.as_string();
         if (value == nullptr) {
-            out_->error(book_->file, line_of(node), "'" + name + "' must be a string");
+            out_->error(book_->file, at(node), "'" + name + "' must be a string");
             return {};
         }
         std::string converted;
         std::string problem;
         if (!utf8_to_cp1252(value->get(), &converted, &problem)) {
-            out_->error(book_->file, line_of(node), "'" + name + "': " + problem);
+            out_->error(book_->file, at(node), "'" + name + "': " + problem);
             return {};
         }
         return converted;
+    }
+
+    // A target given as a paragraph name, "#hut-14": noted for row `row`,
+    // to be replaced by the paragraph's number minus one once the headers
+    // are read.  False when the node is not a string.
+    bool named(const toml::node& node, const std::string& name, size_t row, std::vector<catalogue::named_target>* into) {
+        const auto* value = node.as_string();
+        if (value == nullptr) return false;
+        const std::string& text = value->get();
+        if (text.size() < 2 || text[0] != '#') {
+            out_->error(book_->file, at(node),
+                        "'" + name + "' must be a target (a paragraph number minus one) or a paragraph name such as "
+                        "\"#hut-14\"");
+            return true;
+        }
+        into->push_back({row, text.substr(1), at(node)});
+        return true;
     }
 
     // An integer within [low, high]; `low` (after an error) otherwise.
     int64_t integer(const toml::node& node, const std::string& name, int64_t low, int64_t high) {
         const auto* value = node.as_integer();
         if (value == nullptr) {
-            out_->error(book_->file, line_of(node), "'" + name + "' must be an integer");
+            out_->error(book_->file, at(node), "'" + name + "' must be an integer");
             return low;
         }
         const int64_t n = value->get();
         if (n < low || n > high) {
-            out_->error(book_->file, line_of(node),
+            out_->error(book_->file, at(node),
                         "'" + name + "' is " + std::to_string(n) + ", outside " + std::to_string(low) +
                             " to " + std::to_string(high));
             return low;
@@ -162,7 +218,7 @@ private:
         std::vector<uint8_t> bytes;
         const auto* value = node.as_string();
         if (value == nullptr) {
-            out_->error(book_->file, line_of(node), "'" + name + "' must be a string");
+            out_->error(book_->file, at(node), "'" + name + "' must be a string");
             return bytes;
         }
         const std::filesystem::path path = folder_ / value->get();
@@ -173,11 +229,11 @@ private:
         };
         const bool ok = wave ? starts(0, "RIFF") && starts(8, "WAVE") : starts(0, "BM");
         if (!ok) {
-            out_->error(book_->file, line_of(node), "'" + value->get() + "' is not a " + kind + " file");
+            out_->error(book_->file, at(node), "'" + value->get() + "' is not a " + kind + " file");
             bytes.clear();
         }
         if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
-            out_->error(book_->file, line_of(node), "'" + value->get() + "' is too large");
+            out_->error(book_->file, at(node), "'" + value->get() + "' is too large");
             bytes.clear();
         }
         return bytes;
@@ -189,21 +245,21 @@ private:
         std::vector<uint8_t> bytes;
         const auto* value = node.as_string();
         if (value == nullptr) {
-            out_->error(book_->file, line_of(node), "'book.icon' must be a string");
+            out_->error(book_->file, at(node), "'book.icon' must be a string");
             return bytes;
         }
         if (!read_file(folder_ / value->get(), value->get(), line_of(node), &bytes)) return bytes;
         const bool icon = bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0 &&
                           (bytes[4] != 0 || bytes[5] != 0);
         if (!icon) {
-            out_->error(book_->file, line_of(node), "'" + value->get() + "' is not an icon file");
+            out_->error(book_->file, at(node), "'" + value->get() + "' is not an icon file");
             bytes.clear();
         }
         return bytes;
     }
 
-    int16_t picture_number(const toml::node& node, const std::string& name, int32_t* line) {
-        *line = line_of(node);
+    int16_t picture_number(const toml::node& node, const std::string& name, place* line) {
+        *line = at(node);
         return static_cast<int16_t>(integer(node, name, -1, std::numeric_limits<int16_t>::max()));
     }
 
@@ -248,13 +304,13 @@ private:
         text_given_ = true;
         const toml::array* files = node.as_array();
         if (files == nullptr) {
-            out_->error(book_->file, line_of(node), "'book.text' must be an array of file names");
+            out_->error(book_->file, at(node), "'book.text' must be an array of file names");
             return;
         }
         for (const toml::node& entry : *files) {
             const auto* name = entry.as_string();
             if (name == nullptr) {
-                out_->error(book_->file, line_of(entry), "'book.text' must hold file names");
+                out_->error(book_->file, at(entry), "'book.text' must hold file names");
                 continue;
             }
             book_->text_files.push_back({folder_ / name->get(), display_name(folder_, name->get()), line_of(entry)});
@@ -368,12 +424,13 @@ private:
         // Without a detail_target the variable has no detail page (-1).
         compiled_variable row;
         row.detail_target = -1;
-        int32_t target_line = 0;
+        place target_line;
         table_reader(t, "[[variable]] " + std::to_string(book_->variables.size()), book_->file, out_)
             .key("name", true, [&](const toml::node& n) { row.name = text(n, "variable.name"); })
             .key("detail_target", false,
                  [&](const toml::node& n) {
-                     target_line = line_of(n);
+                     target_line = at(n);
+                     if (named(n, "variable.detail_target", book_->variables.size(), &book_->detail_target_names)) return;
                      row.detail_target = static_cast<int16_t>(integer(
                          n, "variable.detail_target", std::numeric_limits<int16_t>::min(),
                          std::numeric_limits<int16_t>::max()));
@@ -382,11 +439,11 @@ private:
                  [&](const toml::node& n) {
                      const toml::array* values = n.as_array();
                      if (values == nullptr) {
-                         out_->error(book_->file, line_of(n), "'variable.values' must be an array of strings");
+                         out_->error(book_->file, at(n), "'variable.values' must be an array of strings");
                          return;
                      }
                      if (values->size() > 255) {
-                         out_->error(book_->file, line_of(n),
+                         out_->error(book_->file, at(n),
                                      "a variable has at most 255 values, not " + std::to_string(values->size()));
                      }
                      for (const toml::node& value : *values) {
@@ -401,12 +458,15 @@ private:
 
     void read_restart_point(const toml::table& t) {
         compiled_restart_point row;
-        int32_t target_line = line_of(t);
+        place target_line = at(t);
         table_reader(t, "[[restart_point]] " + std::to_string(book_->restart_points.size()), book_->file, out_)
             .key("name", true, [&](const toml::node& n) { row.name = text(n, "restart_point.name"); })
             .key("target", true,
                  [&](const toml::node& n) {
-                     target_line = line_of(n);
+                     target_line = at(n);
+                     if (named(n, "restart_point.target", book_->restart_points.size(), &book_->restart_target_names)) {
+                         return;
+                     }
                      row.target = static_cast<int16_t>(integer(n, "restart_point.target",
                                                                std::numeric_limits<int16_t>::min(),
                                                                std::numeric_limits<int16_t>::max()));
@@ -423,6 +483,35 @@ private:
     std::map<uint16_t, int32_t> bitmap_lines_;
     std::map<std::string, int32_t> sound_lines_;
 };
+
+// Where a syntax error was found.
+place at_failure(const toml::parse_error& failure) {
+    return {static_cast<int32_t>(failure.source().begin.line), static_cast<int32_t>(failure.source().begin.column)};
+}
+
+// A TOML syntax error in words of our own: what is wrong and how such a
+// line is written.  `description` is the parser's account, of which only
+// the gist is used.
+std::string syntax_problem(const std::string& description) {
+    const auto has = [&](const char* part) { return description.find(part) != std::string::npos; };
+    const std::string lead = "book.toml is not valid TOML here: ";
+    if (has("parsing string")) {
+        return lead + "a string is not closed: its closing '\"' is missing before the end of the line (a string is "
+                      "written \"like this\" on one line)";
+    }
+    if (has("redefine")) return lead + "a key or table is given twice";
+    if (has("table header")) return lead + "a table header is written [name] or [[name]], on a line of its own";
+    if (has("parsing array")) return lead + "an array is not closed: it is written [1, 2, 3] or [\"a\", \"b\"]";
+    if (has("expected '='")) return lead + "a key must be followed by '=' and a value (key = value)";
+    if (has("could not determine value type") || has("parsing value")) {
+        return lead + "the value is not one TOML knows: write a string in double quotes (\"text\"), a number, true "
+                      "or false, or an array [ ... ]";
+    }
+    if (has("expected a comment or whitespace")) {
+        return lead + "something follows the value on its line: one key = value a line (a comment starts with #)";
+    }
+    return lead + "each line is a key = value, a [table] or [[table]] header, a # comment or blank";
+}
 
 }  // namespace
 
@@ -445,7 +534,7 @@ catalogue read_catalogue(const std::filesystem::path& folder, diagnostics* out) 
     try {
         root = toml::parse(std::string_view(text), std::string_view(book.file));
     } catch (const toml::parse_error& failure) {
-        out->error(book.file, static_cast<int32_t>(failure.source().begin.line), std::string(failure.description()));
+        out->error(book.file, at_failure(failure), syntax_problem(std::string(failure.description())));
         return book;
     }
     book.readable = true;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/bookc/bookc.h"
+#include "tools/bookc/charset.h"
 
 namespace tomelet::bookc {
 
@@ -74,12 +74,13 @@ int to_cp1252(char32_t c) {
 }  // namespace
 
 bool utf8_to_cp1252(const std::string& text, std::string* out, std::string* error,
-                    const char* allowed_controls) {
+                    const char* allowed_controls, size_t* bad_at) {
     out->clear();
     out->reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
         char32_t c = 0;
+        if (bad_at != nullptr) *bad_at = i;
         if (!decode(text, &i, &c)) {
             *error = "invalid UTF-8";
             return false;
@@ -97,6 +98,27 @@ bool utf8_to_cp1252(const std::string& text, std::string* out, std::string* erro
         out->push_back(static_cast<char>(byte));
     }
     return true;
+}
+
+std::string cp1252_to_utf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        char32_t u = c;
+        if (c >= 0x80 && c < 0xA0) u = high_block[c - 0x80] != 0 ? high_block[c - 0x80] : U'?';
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
 }
 
 }  // namespace tomelet::bookc

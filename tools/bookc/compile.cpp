@@ -9,24 +9,48 @@
 namespace tomelet::bookc {
 
 std::string diagnostic::text() const {
+    if (file.empty()) return "tomelet-bookc: " + message;
     std::string where = file;
     if (line > 0) {
         where += ':';
         where += std::to_string(line);
+        if (column > 0) {
+            where += ':';
+            where += std::to_string(column);
+        }
     }
     where += is_error ? ": error: " : ": warning: ";
     where += message;
     return where;
 }
 
-void diagnostics::error(const std::string& file, int32_t line, const std::string& message) {
-    list.push_back({file, line, true, message});
+void diagnostics::error(const std::string& file, place at, const std::string& message) {
+    if (stopped_) return;
+    if (errors == MAX_ERRORS) {
+        // A source that makes an error every few bytes would otherwise fill
+        // the memory and the terminal.
+        stopped_ = true;
+        list.push_back({"", 0, 0, true, "too many errors, stopping"});
+        return;
+    }
+    list.push_back({file, at.line, at.column, true, message});
     ++errors;
 }
 
-void diagnostics::warning(const std::string& file, int32_t line, const std::string& message) {
-    list.push_back({file, line, false, message});
+void diagnostics::warning(const std::string& file, place at, const std::string& message) {
+    if (stopped_) return;
     ++warnings;
+    if (kept_warnings_ == MAX_WARNINGS) return;
+    ++kept_warnings_;
+    list.push_back({file, at.line, at.column, false, message});
+}
+
+void diagnostics::finish() {
+    if (warnings > kept_warnings_) {
+        list.push_back({"", 0, 0, false,
+                        std::to_string(warnings - kept_warnings_) + " more warnings not shown (the first " +
+                            std::to_string(MAX_WARNINGS) + " are)"});
+    }
 }
 
 int32_t compiled_book::assembled_length(int32_t n) const {
@@ -127,8 +151,8 @@ namespace {
 // The catalogue's own references: the book info pictures, the variables'
 // detail pages and the restart points' paragraphs.
 void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diagnostics* out) {
-    const auto picture = [&](int16_t n, int32_t line, const char* what) {
-        if (line == 0 || n == -1) return;  // not given, or no picture
+    const auto picture = [&](int16_t n, place line, const char* what) {
+        if (line.line == 0 || n == -1) return;  // not given, or no picture
         if (n < 0 || static_cast<size_t>(n) >= c.pictures.size()) {
             out->error(c.file, line,
                        std::string(what) + " " + std::to_string(n) + " is outside the picture catalogue (" +
@@ -139,7 +163,7 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
     };
     picture(c.info.opening_picture, c.opening_picture_line, "the opening picture");
     picture(c.info.title_picture, c.title_picture_line, "the title picture");
-    const auto target = [&](int32_t t, int32_t line, const std::string& what) {
+    const auto target = [&](int32_t t, place line, const std::string& what) {
         const int32_t n = t + 1;
         if (n >= 1 && static_cast<size_t>(n) < has_text.size() && has_text[static_cast<size_t>(n)]) return;
         out->error(c.file, line,
@@ -147,10 +171,11 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
                        ", which has no text");
     };
     for (size_t i = 0; i < c.variables.size(); ++i) {
-        if (c.detail_target_lines[i] == 0) continue;  // no detail page
+        if (c.detail_target_lines[i].line == 0) continue;  // no detail page
         target(c.variables[i].detail_target, c.detail_target_lines[i], "variable " + std::to_string(i) + "'s detail");
     }
     for (size_t k = 0; k < c.restart_points.size(); ++k) {
+        if (c.restart_target_lines[k].line == 0) continue;  // a name no header gives (reported)
         target(c.restart_points[k].target, c.restart_target_lines[k], "restart point " + std::to_string(k) + "'s");
     }
 }
@@ -160,9 +185,10 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
 compile_result compile_book(const std::filesystem::path& folder) {
     diagnostics out;
     compile_result result;
-    const catalogue c = read_catalogue(folder, &out);
-    if (c.readable) {
-        const std::vector<source_paragraph> paragraphs = read_paragraphs(c, &out);
+    catalogue c = read_catalogue(folder, &out);
+    if (c.readable && !out.stopped()) {
+        std::vector<source_paragraph> paragraphs = read_paragraphs(c, &out);
+        resolve_names(&paragraphs, &c, &out);
         auto book = std::make_unique<compiled_book>();
         int32_t count = c.paragraph_count;
         if (count < 0) {
@@ -188,11 +214,13 @@ compile_result compile_book(const std::filesystem::path& folder) {
             if (p.number >= 1 && p.number <= count && !p.words.empty()) has_text[static_cast<size_t>(p.number)] = true;
         }
         check_catalogue(c, has_text, &out);
-        build_chunks(paragraphs, book.get(), &out);
-        check_paragraphs(paragraphs, has_text, book.get(), &out, &result.story);
+        if (!out.stopped()) build_chunks(paragraphs, book.get(), &out);
+        if (!out.stopped()) check_paragraphs(paragraphs, has_text, book.get(), &out, &result.story);
         finish_story_graph(c, paragraphs, count, &result.story);
         if (out.errors == 0) result.book = std::move(book);
     }
+    out.finish();
+    result.stopped = out.stopped();
     result.diagnostics = std::move(out.list);
     result.errors = out.errors;
     result.warnings = out.warnings;

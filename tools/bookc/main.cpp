@@ -11,7 +11,7 @@ namespace {
 
 const char usage[] =
     "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--rc OUT.rc [--no-embed]] [--symbol NAME] [--stats]\n"
-    "                     [--check-story] [--map FILE.dot|FILE.svg]\n"
+    "                     [--check-story] [--map FILE.dot|FILE.svg [--map-detail]]\n"
     "\n"
     "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
     "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
@@ -24,6 +24,7 @@ const char usage[] =
     "  --check-story   warn for pages that cannot be reached and for dead ends\n"
     "  --map FILE      write the story map: FILE.dot as Graphviz text, FILE.svg drawn\n"
     "                  by Graphviz's dot program\n"
+    "  --map-detail    with --map: a box for every page (no page is grouped)\n"
     "  --help          print this text\n"
     "Errors and warnings go to standard error; the exit code is 1 when there is\n"
     "an error, and then nothing is written.\n";
@@ -41,6 +42,7 @@ int run(int argc, char** argv) {
     bool stats = false;
     bool no_embed = false;
     bool check_story = false;
+    bool map_detail = false;
     std::string map;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -52,6 +54,8 @@ int run(int argc, char** argv) {
             (arg == "-o" ? output : arg == "--rc" ? rc : arg == "--map" ? map : symbol) = argv[++i];
         } else if (arg == "--check-story") {
             check_story = true;
+        } else if (arg == "--map-detail") {
+            map_detail = true;
         } else if (arg == "--stats") {
             stats = true;
         } else if (arg == "--no-embed") {
@@ -66,6 +70,7 @@ int run(int argc, char** argv) {
     }
     if (folder.empty()) return fail("no book folder");
     if (no_embed && rc.empty()) return fail("--no-embed needs --rc");
+    if (map_detail && map.empty()) return fail("--map-detail needs --map");
     if (!tomelet::bookc::valid_symbol(symbol)) return fail("the symbol '" + symbol + "' is not a C++ name");
     if (!map.empty() && !tomelet::bookc::map_format_known(map)) return fail("the map must be a .dot or .svg file");
 
@@ -100,7 +105,8 @@ int run(int argc, char** argv) {
         if (check_story) std::cerr << tomelet::bookc::story_warnings(result.story, findings);
         if (!map.empty()) {
             std::string problem;
-            const std::string dot = tomelet::bookc::story_map_dot(result.story, findings, result.book->info.title);
+            const std::string dot = tomelet::bookc::story_map_dot(result.story, findings, result.book->info.title,
+                                                                       tomelet::bookc::map_options{map_detail});
             if (!tomelet::bookc::write_story_map(dot, map, &problem)) {
                 std::cerr << "tomelet-bookc: " << problem << '\n';
                 return 1;

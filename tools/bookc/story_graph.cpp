@@ -137,7 +137,7 @@ story_findings check_story(const story_graph& graph) {
 namespace {
 
 std::string page_name(const story_page& p) {
-    return "paragraph " + std::to_string(p.number) + (p.title.empty() ? "" : " (\"" + p.title + "\")");
+    return "paragraph " + std::to_string(p.number) + (p.title.empty() ? "" : " (\"" + cp1252_to_utf8(p.title) + "\")");
 }
 
 }  // namespace
@@ -197,7 +197,7 @@ struct edge_style {
     const char* color;
     const char* style;
     const char* arrow;
-    bool labelled;  // its label stands on the map (else only as a tooltip)
+    bool labelled;  // its label stands on every map (a choice's only on a map drawn as a flow)
 };
 
 edge_style style_of(edge_kind kind) {
@@ -227,6 +227,8 @@ std::string node_id(int32_t n) {
 
 // From this many boxes on, the map stands its boxes in rows.
 constexpr int32_t GRID_FROM = 120;
+// From this many boxes on, a map drawn as a flow runs down the page.
+constexpr int32_t FLOW_DOWN_FROM = 40;
 
 constexpr const char* UNREACHABLE_FILL = "#f5a3a3";
 constexpr const char* DEAD_END_FILL = "#ffd27f";
@@ -235,7 +237,8 @@ constexpr const char* RESTART_COLOR = "#c0392b";
 
 }  // namespace
 
-std::string story_map_dot(const story_graph& graph, const story_findings& findings, const std::string& title) {
+std::string story_map_dot(const story_graph& graph, const story_findings& findings, const std::string& title,
+                          const map_options& options) {
     const auto has = [](const std::vector<int32_t>& list, int32_t n) {
         return std::find(list.begin(), list.end(), n) != list.end();
     };
@@ -249,14 +252,20 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
     // Runs of neighbouring pages of one file with one title (a place at
     // each time of day, say) are drawn as one node, and their ways as the
     // node's: a large book stays readable, and a page is found by its
-    // title and number range.
+    // title and number range.  A book that marks groups (`@@ group NAME`)
+    // is grouped by its marks alone, so that scenes which share a title
+    // keep their own boxes; the detailed map groups nothing.
+    const bool marked = std::any_of(graph.pages.begin(), graph.pages.end(),
+                                    [](const story_page& p) { return !p.group.empty(); });
     std::map<int32_t, int32_t> first_of;  // page -> the first page of its run
     std::map<int32_t, int32_t> last_of;   // the first page of a run -> its last
     for (size_t i = 0; i < graph.pages.size(); ++i) {
         const story_page& p = graph.pages[i];
         const story_page* before = i > 0 ? &graph.pages[i - 1] : nullptr;
-        const bool joins = before != nullptr && before->number + 1 == p.number && before->file == p.file &&
-                           before->title == p.title && !p.title.empty() && !p.ending && !before->ending;
+        const bool same = marked ? !p.group.empty() && before != nullptr && before->group == p.group
+                                 : !p.title.empty() && before != nullptr && before->title == p.title;
+        const bool joins = !options.detail && same && before->number + 1 == p.number && before->file == p.file &&
+                           !p.ending && !before->ending;
         const int32_t first = joins ? first_of[before->number] : p.number;
         first_of[p.number] = first;
         last_of[first] = p.number;
@@ -266,8 +275,11 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         const int32_t first = first_of.count(n) != 0 ? first_of[n] : n;
         return last_of[first] != first ? "g" + std::to_string(first) : node_id(first);
     };
-    // A small book is drawn as a flow, left to right along its ways.  A
-    // large one would be a tangle that way (and slow to lay out), so its
+    // A small book is drawn as a flow along its ways: left to right while it
+    // fits a screen's width, top to bottom from FLOW_DOWN_FROM boxes on (a
+    // long story then reads down the page instead of running to a strip
+    // tens of thousands of pixels wide).  A large one would be a tangle
+    // that way (and slow to lay out), so its
     // boxes are packed in blocks, a block for each file, row by row in the
     // order of their numbers (Graphviz's osage layout), and the ways are
     // drawn over them: a page is found by its number.
@@ -277,8 +289,10 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
     dot += "  graph [label=" +
            dot_text(title + ": the story map" + (grid ? " (in each block the pages stand in rows by number)" : "")) +
            ", labelloc=t, fontsize=28, fontname=\"DejaVu Sans\", " +
-           (grid ? "layout=osage, packmode=\"array_u3\", outputorder=edgesfirst, pad=0.3];\n"
-                 : "newrank=true, outputorder=edgesfirst, rankdir=LR, nodesep=0.15, ranksep=0.6];\n");
+           (grid ? std::string("layout=osage, packmode=\"array_u3\", outputorder=edgesfirst, pad=0.3];\n")
+                 : std::string("newrank=true, outputorder=edgesfirst, rankdir=") +
+                       (boxes >= FLOW_DOWN_FROM ? "TB, nodesep=0.3, ranksep=0.45" : "LR, nodesep=0.15, ranksep=0.6") +
+                       "];\n");
     dot += "  node [shape=box, style=\"rounded,filled\", fillcolor=white, fontname=\"DejaVu Sans\", fontsize=10, "
            "margin=\"0.06,0.03\", height=0.3, width=1.9];\n";
     dot += std::string("  edge [arrowsize=0.6, penwidth=") + (grid ? "0.6" : "0.8") + "];\n";
@@ -307,7 +321,8 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         }
         const std::string numbers =
             std::to_string(p.number) + (last != p.number ? "-" + std::to_string(last) : std::string());
-        const std::string escaped = "\"" + numbers + "\\n" + dot_text(shortened(p.title, 28)).substr(1);
+        const std::string& name = last != p.number && marked ? p.group : p.title;
+        const std::string escaped = "\"" + numbers + "\\n" + dot_text(shortened(name, 28)).substr(1);
         std::string line = "    " + id_of(p.number) + " [label=" + escaped + ", sortv=" + std::to_string(box_order++);
         line += ", tooltip=" + dot_text(p.file + ":" + std::to_string(p.line) + "  " + numbers + "  " + p.title);
         if (unreachable) {
@@ -401,8 +416,12 @@ std::string story_map_dot(const story_graph& graph, const story_findings& findin
         for (const std::string& l : joined[key]) labels += (labels.empty() ? "" : ", ") + l;
         dot += "  " + from + " -> " + to + " [color=\"" + s.color + (grid ? "70" : "") + "\", style=" + s.style +
                ", arrowhead=" + s.arrow;
-        if (s.labelled && !labels.empty()) {
-            dot += ", label=" + dot_text(shortened(labels, 24)) + ", fontsize=8, fontcolor=\"" + s.color + "\"";
+        // A choice's label stands on its line when the map is drawn as a
+        // flow, shortened to a few words; packed in blocks, a large map
+        // would be buried under them, and they stay tooltips.
+        if (!labels.empty() && (s.labelled || !grid)) {
+            dot += ", label=" + dot_text(shortened(labels, s.labelled ? 24 : 18)) + ", fontsize=8, fontcolor=\"" +
+                   s.color + "\"";
         }
         dot += ", tooltip=" + dot_text(std::string(edge_kind_name(kind)) + (labels.empty() ? "" : ": " + labels)) + "];\n";
     }

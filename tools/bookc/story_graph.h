@@ -43,6 +43,7 @@ struct story_page {
     std::string title;         // the <H>...<J> text, else its first words
     bool ending = false;       // marked `@@ ending` in the source
     std::vector<int32_t> saves;  // restart points it saves (<s *k>)
+    std::string group;         // `@@ group NAME` in the source; empty: none
 };
 
 // A hotword-making tag as written, and what the reader's record for it
@@ -97,10 +98,19 @@ story_findings check_story(const story_graph& graph);
 // The findings as warnings, "FILE:LINE: warning: ...", one a line.
 std::string story_warnings(const story_graph& graph, const story_findings& findings);
 
+// How the map draws pages: `detail` gives every page a box of its own;
+// otherwise a run of neighbouring pages of one file is one box when they
+// share a `@@ group` mark or, in a book without such marks, a title.
+struct map_options {
+    bool detail = false;
+};
+
 // The story map in Graphviz's language: a node per page with text, grouped
 // by source file, the reader's screens that lead in, every edge drawn by
-// its kind, unreachable pages and dead ends in colour, and a legend.
-std::string story_map_dot(const story_graph& graph, const story_findings& findings, const std::string& title);
+// its kind (with the choice's label when it is short enough), unreachable
+// pages and dead ends in colour, and a legend.
+std::string story_map_dot(const story_graph& graph, const story_findings& findings, const std::string& title,
+                          const map_options& options = {});
 
 // True when `path` names a map format: .dot or .svg.
 bool map_format_known(const std::string& path);

@@ -10,6 +10,7 @@
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "app/shell.h"
+#include "tools/bookc/charset.h"
 #include "page/controls.h"
 #include "platform/headless/driver/driver.h"
 #include "platform/headless/headless.h"
@@ -665,7 +666,7 @@ std::string where(const bookc::story_graph* graph, int32_t paragraph) {
     const bookc::story_page* page = graph != nullptr ? graph->page(paragraph) : nullptr;
     if (page == nullptr) return "paragraph " + std::to_string(paragraph);
     return page->file + ":" + std::to_string(page->line) + ": paragraph " + std::to_string(paragraph) + " \"" +
-           page->title + "\"";
+           bookc::cp1252_to_utf8(page->title) + "\"";
 }
 
 }  // namespace
@@ -695,7 +696,7 @@ std::string walk_report(const book_tables* book, const bookc::story_graph* graph
             const std::vector<int32_t>& counts = result.taken[h];
             const bool none = std::all_of(counts.begin(), counts.end(), [](int32_t c) { return c == 0; });
             const std::string name = hw.kind == 'S' ? std::string("answer field") :
-                                     hw.picture     ? "picture hotword" : "\"" + hw.label + "\"";
+                                     hw.picture     ? "picture hotword" : "\"" + bookc::cp1252_to_utf8(hw.label) + "\"";
             const std::string at = hw.file + ":" + std::to_string(hw.line) + ": paragraph " +
                                    std::to_string(hw.paragraph) + " " + name;
             if (none) {
@@ -707,7 +708,7 @@ std::string walk_report(const book_tables* book, const bookc::story_graph* graph
                 if (counts[o] != 0) continue;
                 for (const bookc::story_edge& e : graph->edges) {
                     if (e.hotword == static_cast<int32_t>(h) && e.outcome == static_cast<int32_t>(o)) {
-                        lines.push_back(at + ": " + e.label + " (to paragraph " + std::to_string(e.to) + ") never taken");
+                         lines.push_back(at + ": " + bookc::cp1252_to_utf8(e.label) + " (to paragraph " + std::to_string(e.to) + ") never taken");
                         break;
                     }
                 }
@@ -730,7 +731,7 @@ std::string walk_report(const book_tables* book, const bookc::story_graph* graph
 
     out << "\nengine messages: " << result.messages.size() << "\n";
     for (const walk_message& m : result.messages) {
-        out << "  " << where(graph, m.paragraph) << ": \"" << m.text << "\", met " << m.count
+        out << "  " << where(graph, m.paragraph) << ": \"" << bookc::cp1252_to_utf8(m.text) << "\", met " << m.count
             << (m.count == 1 ? " time" : " times") << "; this driver script (tomelet-headless --book with the book folder, in an empty folder) "
             << "plays up to it:\n";
         std::istringstream lines(m.script);

@@ -18,6 +18,7 @@
 #include "platform/headless/headless.h"
 #include "story/game_state.h"
 #include "story/state_file.h"
+#include "tools/bookc/charset.h"
 
 namespace tomelet::driver {
 
@@ -25,6 +26,17 @@ namespace {
 
 using model_dump::link_text;
 using model_dump::quote;
+
+// A script's text as the book writes it: a script is UTF-8, and the book's
+// labels and answers are in the reader's character set (Windows-1252), so
+// "“Yes”" is converted as the compiler converts the book.  Text that is
+// not valid UTF-8, or holds a character the set lacks, is taken byte for
+// byte as it stands (a script written in the set itself).
+std::string book_text(const std::string& script_text) {
+    std::string converted;
+    std::string problem;
+    return bookc::utf8_to_cp1252(script_text, &converted, &problem) ? converted : script_text;
+}
 
 // A script line split into words; a word in double quotes may hold blanks,
 // and \" and \\ stand for a quote and a backslash inside it.
@@ -249,7 +261,7 @@ private:
             if (args == 2 && (!parse_int(arg(2), &occurrence) || occurrence < 1)) return usage(verb);
             bool clicked = false;
             if (line.quoted[1]) {
-                plat_control c = find_by_label(arg(1), occurrence);
+                plat_control c = find_by_label(book_text(arg(1)), occurrence);
                 clicked = c != nullptr && headless::click(c);
             } else if (args == 1 && parse_int(arg(1), &value)) {
                 clicked = headless::click_id(value);
@@ -270,7 +282,7 @@ private:
                 return usage(verb);
             }
             if (box == nullptr) return fail("no text-entry box to type into");
-            headless::type_text(box, arg(args).c_str());
+            headless::type_text(box, book_text(arg(args)).c_str());
             headless::pump();
         } else if (verb == "enter" || verb == "tab") {
             plat_control box = nullptr;
