@@ -359,7 +359,7 @@ private:
     // another copy was brought to the front.
     void explain_refusal() {
         if (headless::running_copy_raised() > 0) {
-            err_ << "tomelet-headless: another copy of the reader holds the book (" << state_file_name
+            err_ << "tomelet-headless: another copy of the reader holds the book (" << state_file_name()
                  << "); it was brought to the front\n";
         }
         const int32_t shown = std::min(headless::message_count(), headless::MESSAGE_LOG_SIZE);
@@ -367,7 +367,7 @@ private:
             const char* text = headless::message(i).text;
             err_ << "tomelet-headless: " << text;
             if (std::strcmp(text, state_file_refused_text) == 0) {
-                err_ << " (the state file " << state_file_name
+                err_ << " (the state file " << state_file_name()
                      << " is held by another copy of the reader, or cannot be opened or created here)";
             }
             err_ << "\n";
@@ -381,7 +381,7 @@ private:
         if (!finished_) {
             finished_ = true;
             if (!app_finish()) {
-                err_ << "tomelet-headless: the reader's place could not be saved: " << state_file_name
+                err_ << "tomelet-headless: the reader's place could not be saved: " << state_file_name()
                      << " could not be written\n";
                 return 1;
             }
