@@ -109,8 +109,10 @@ struct page_view {
     // The page's buttons (hotwords, pictures, the screens' push buttons).
     const button_entry* buttons;
     int32_t button_count;
-    // The book's variables; none before a book is in use.
+    // The book's variables: their catalogue rows and, in step, their live
+    // values and flags; none before a book is in use.
     const variable_row* variables;
+    const variable_state* variable_states;
     int32_t variable_count;
 };
 page_view app_page_view();

@@ -11,6 +11,7 @@
 #include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 

@@ -3,6 +3,7 @@
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "story/game_state.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 
@@ -22,7 +23,8 @@ page_view app_page_view() {
     view.button_count = button_count < CONTROL_TABLE_SIZE ? button_count : CONTROL_TABLE_SIZE;
     if (the_book != nullptr) {
         view.variables = the_book->variable_catalogue;
-        view.variable_count = the_book->variable_count;
+        view.variable_states = the_story.variables;
+        view.variable_count = story_variable_count();
     }
     return view;
 }

@@ -4,6 +4,7 @@
 
 #include "story/place.h"
 #include "book/book.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 
@@ -18,13 +19,11 @@ constexpr int16_t FIRST_PAGE = 2;
 // Whether open_state_file found the file or created it new.
 bool state_file_existed = false;
 
-int32_t record_size() {
-    return state_record_size(the_book->variable_count, the_book->restart_point_count);
-}
+int32_t record_size() { return state_record_size(story_variable_count(), story_restart_point_count()); }
 
 // Where the snapshots and the set fields lie: after the variable slots.
-int32_t snapshots_offset() { return STATE_SLOTS + STATE_SLOT_SIZE * the_book->variable_count; }
-int32_t snapshots_size() { return 2 * the_book->variable_count * the_book->restart_point_count; }
+int32_t snapshots_offset() { return STATE_SLOTS + STATE_SLOT_SIZE * story_variable_count(); }
+int32_t snapshots_size() { return 2 * story_variable_count() * story_restart_point_count(); }
 int32_t set_fields_offset() { return snapshots_offset() + snapshots_size(); }
 
 // The record is little-endian whatever the machine.
@@ -54,15 +53,15 @@ void put_uint32(uint8_t* p, uint32_t v) {
 // as stored (a value beyond its variable's value names is kept; the value
 // names are only ever looked up through value_name, which refuses it).
 void take_game_state(const uint8_t* record) {
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+    const int32_t variables = story_variable_count();
+    for (int32_t i = 0; i < variables; ++i) {
         const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
-        the_book->variable_catalogue[i].value = slot[STATE_SLOT_VALUE];
-        the_book->variable_catalogue[i].flag = slot[STATE_SLOT_FLAG];
+        the_story.variables[i].value = slot[STATE_SLOT_VALUE];
+        the_story.variables[i].flag = slot[STATE_SLOT_FLAG];
     }
-    std::memcpy(the_book->restart_snapshots, record + snapshots_offset(), static_cast<size_t>(snapshots_size()));
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
-        the_book->restart_points[k].set = record[set_fields_offset() + k];
-    }
+    std::memcpy(the_story.restart_snapshots, record + snapshots_offset(), static_cast<size_t>(snapshots_size()));
+    const int32_t points = story_restart_point_count();
+    for (int32_t k = 0; k < points; ++k) the_story.restart_points[k].set = record[set_fields_offset() + k];
 }
 
 }  // namespace
@@ -76,7 +75,7 @@ bool open_state_file() {
 
 int16_t load_state() {
     if (the_book == nullptr) return FIRST_PAGE;
-    uint8_t* record = the_book->state_record;
+    uint8_t* record = the_story.state_record;
     const int32_t size = record_size();
     std::memset(record, 0, static_cast<size_t>(size));
 
@@ -102,18 +101,18 @@ int16_t load_state() {
 namespace {
 
 void fill_record() {
-    uint8_t* record = the_book->state_record;
+    uint8_t* record = the_story.state_record;
     put_int16(record + STATE_PLACE, current_paragraph);
     put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+    const int32_t variables = story_variable_count();
+    for (int32_t i = 0; i < variables; ++i) {
         uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
-        slot[STATE_SLOT_VALUE] = the_book->variable_catalogue[i].value;
-        slot[STATE_SLOT_FLAG] = the_book->variable_catalogue[i].flag;
+        slot[STATE_SLOT_VALUE] = the_story.variables[i].value;
+        slot[STATE_SLOT_FLAG] = the_story.variables[i].flag;
     }
-    std::memcpy(record + snapshots_offset(), the_book->restart_snapshots, static_cast<size_t>(snapshots_size()));
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
-        record[set_fields_offset() + k] = the_book->restart_points[k].set;
-    }
+    std::memcpy(record + snapshots_offset(), the_story.restart_snapshots, static_cast<size_t>(snapshots_size()));
+    const int32_t points = story_restart_point_count();
+    for (int32_t k = 0; k < points; ++k) record[set_fields_offset() + k] = the_story.restart_points[k].set;
 }
 
 }  // namespace
@@ -131,7 +130,7 @@ bool save_state() {
     // the load takes a mixed record as safely as any other.  The handle is dropped once closed, so
     // a second save writes nothing and never closes a handle twice.
     if (state_file == nullptr) return true;
-    const bool written = plat_file_write_at_start(state_file, the_book->state_record, record_size());
+    const bool written = plat_file_write_at_start(state_file, the_story.state_record, record_size());
     plat_file_close(state_file);
     state_file = nullptr;
     return written;
@@ -141,7 +140,7 @@ bool write_state() {
     if (the_book == nullptr) return false;
     fill_record();
     if (state_file == nullptr) return false;
-    return plat_file_write_at_start(state_file, the_book->state_record, record_size());
+    return plat_file_write_at_start(state_file, the_story.state_record, record_size());
 }
 
 take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place) {
@@ -149,20 +148,20 @@ take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place
     if (get_uint32(bytes + STATE_MAGIC_OFFSET) != STATE_MAGIC) return TAKE_WRONG_MAGIC;
     const int16_t at = get_int16(bytes + STATE_PLACE);
     if (at < 1 || at > the_book->paragraph_count) return TAKE_BAD_PLACE;
-    std::memcpy(the_book->state_record, bytes, static_cast<size_t>(size));
-    take_game_state(the_book->state_record);
+    std::memcpy(the_story.state_record, bytes, static_cast<size_t>(size));
+    take_game_state(the_story.state_record);
     if (place != nullptr) *place = at;
     return TAKE_OK;
 }
 
 uint8_t sound_switch() {
     if (the_book == nullptr) return 0;
-    return the_book->state_record[STATE_SOUND_SWITCH];
+    return the_story.state_record[STATE_SOUND_SWITCH];
 }
 
 void set_sound_switch(uint8_t on) {
     if (the_book == nullptr) return;
-    the_book->state_record[STATE_SOUND_SWITCH] = on;
+    the_story.state_record[STATE_SOUND_SWITCH] = on;
 }
 
 }  // namespace tomelet

@@ -18,6 +18,7 @@
 #include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "tests/app/app_run.h"
 #include "tests/app/page_items.h"
 #include "tests/support/memory_book.h"
@@ -287,7 +288,7 @@ TEST_F(Flows, HotwordsAreDrawnByTheWindow) {
 
 TEST_F(Flows, TheInventoryPageStandsInForAnEmptyInformationPage) {
     start_at(12);
-    the_book->variable_catalogue[1].flag = 1;
+    the_story.variables[1].flag = 1;
     ASSERT_TRUE(headless::click_id(CMD_INFORMATION));
     EXPECT_TRUE(has_line("text You have the following items"));
     EXPECT_EQ(inventory_shown, 1);

@@ -15,6 +15,7 @@
 #include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "tests/app/page_items.h"
 #include "tests/support/memory_book.h"
 
@@ -44,7 +45,7 @@ class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
-        book_.use();
+        book_use(book_.tables());
         navigation_reset();
         destroy_page_controls();
         page_clear();
@@ -63,7 +64,7 @@ protected:
         build_screen();
     }
 
-    variable_row& variable(int i) { return the_book->variable_catalogue[i]; }
+    variable_state& variable(int i) { return the_story.variables[i]; }
 
     testing::memory_book book_{screens_book()};
 };
@@ -255,7 +256,7 @@ TEST_F(Screens, InventoryListsTheCharacterThenEveryHeldItem) {
     EXPECT_STREQ(buttons[1].label, "Lamp");
     EXPECT_STREQ(buttons[2].label, "Map");
     EXPECT_STREQ(buttons[3].label, "Key");
-    const int16_t* ids = the_book->inventory_ids;
+    const int16_t* ids = the_story.inventory_ids;
     EXPECT_EQ(ids[0], 5001);
     EXPECT_EQ(ids[1], 5000);
     EXPECT_EQ(ids[2], -1);
@@ -272,13 +273,13 @@ TEST_F(Screens, InventoryWithoutACharacterStartsWithTheItems) {
     testing::memory_book_contents c = screens_book();
     c.variables[1].name = "character";  // the name is compared case-sensitively
     testing::memory_book book(c);
-    book.use();
-    the_book->variable_catalogue[4].flag = 1;
-    the_book->variable_catalogue[4].value = 9;  // a value past the value names shows no name
+    book_use(book.tables());
+    the_story.variables[4].flag = 1;
+    the_story.variables[4].value = 9;  // a value past the value names shows no name
     build_inventory();
     EXPECT_EQ(page_lines(), (lines{"text You have the following items", "br", "button 0", "text  : "}));
-    EXPECT_EQ(the_book->inventory_ids[4], 5000);
-    EXPECT_EQ(the_book->inventory_ids[1], -1);
+    EXPECT_EQ(the_story.inventory_ids[4], 5000);
+    EXPECT_EQ(the_story.inventory_ids[1], -1);
 }
 
 TEST_F(Screens, SelectingAnItemShowsItsDetailPageWithoutMovingThePlace) {
@@ -299,7 +300,7 @@ TEST_F(Screens, SelectingAnUnknownIdOrAnItemWithoutDetailPageDoesNothing) {
     shown_paragraph = 6;
     on_current_page = 1;
     build_inventory();
-    ASSERT_EQ(the_book->inventory_ids[5], 5001);
+    ASSERT_EQ(the_story.inventory_ids[5], 5001);
     page_rebuild = 0;
     inventory_select(5001);
     inventory_select(5090);

@@ -143,7 +143,7 @@ TEST_F(ControlsTest, PictureButtonTakesTheBitmapsSizeAndOwnsIt) {
     testing::memory_book_contents contents;
     contents.pictures = {{1100, 1, 1}, {1704, 1, 1}};
     testing::memory_book book(contents);
-    book.use();
+    book.select();
     headless::set_bitmap_size(1704, 128, 128);
     EXPECT_EQ(make_hotword_picture(1), 5000);
     EXPECT_EQ(buttons[0].width, 128);

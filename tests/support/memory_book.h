@@ -46,8 +46,10 @@ public:
     memory_book& operator=(const memory_book&) = delete;
 
     const book_tables* tables() const { return &tables_; }
-    // book_use (tables ()).
-    void use() const;
+    // book_select (tables ()): for the layers below the story; the story's
+    // tests and those above it call book_use (tables ()), which also resets
+    // the story's state.
+    void select() const;
 
 private:
     memory_book_contents contents_;
@@ -59,9 +61,6 @@ private:
     std::vector<std::vector<const char*>> value_names_;
     std::vector<variable_row> variables_;
     std::vector<restart_point> restarts_;
-    std::vector<uint8_t> snapshots_;
-    std::vector<uint8_t> record_;
-    std::vector<int16_t> inventory_;
     book_tables tables_{};
 };
 

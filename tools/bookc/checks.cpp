@@ -7,11 +7,13 @@
 // through the engine's own evaluator.
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "book/assemble.h"
 #include "platform/headless/headless.h"
 #include "story/evaluator.h"
+#include "story/story_state.h"
 #include "story/tag_reader.h"
 #include "tools/bookc/source.h"
 #include "tools/bookc/story_graph.h"
@@ -635,12 +637,15 @@ private:
 
 void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std::vector<bool>& has_text,
                       compiled_book* book, diagnostics* out, story_graph* graph) {
-    // Conditions read the variables of the book in use.
+    // Conditions read the variables of the book in use, at their starting
+    // values; the book in use and its story's state are put back after.
     const book_tables* previous = the_book;
+    const auto saved = std::make_unique<story_state>(the_story);
     book_use(book->tables());
     paragraph_checker checker(has_text, *book, out, graph);
     for (const source_paragraph& p : paragraphs) checker.check(p);
-    the_book = previous;
+    book_select(previous);
+    the_story = *saved;
 }
 
 }  // namespace tomelet::bookc

@@ -41,9 +41,9 @@ int32_t compiled_book::assembled_length(int32_t n) const {
     return length;
 }
 
-// The engine's view of the book: pointer tables into the compiled data and
-// the live storage.  Every array has at least one element, so that no
-// pointer handed to the engine is null.
+// The engine's view of the book: pointer tables into the compiled data.
+// Every array has at least one element, so that no pointer handed to the
+// engine is null.
 struct compiled_book::live_storage {
     std::vector<chunk_row> chunks;
     std::vector<picture_row> pictures;
@@ -51,9 +51,6 @@ struct compiled_book::live_storage {
     std::vector<std::vector<const char*>> value_names;
     std::vector<variable_row> variables;
     std::vector<restart_point> restart_points;
-    std::vector<uint8_t> snapshots;
-    std::vector<uint8_t> state_record;
-    std::vector<int16_t> inventory_ids;
     book_info_record info{};
     std::vector<book_resource> resources;
     book_tables tables{};
@@ -73,17 +70,14 @@ const book_tables* compiled_book::tables() {
     }
     for (size_t i = 0; i < variables.size(); ++i) {
         const compiled_variable& v = variables[i];
-        live->variables.push_back(variable_row{v.name.c_str(), 0, 0, static_cast<uint8_t>(v.values.size()),
+        live->variables.push_back(variable_row{v.name.c_str(), static_cast<uint8_t>(v.values.size()),
                                                v.detail_target, live->value_names[i].data()});
     }
     for (const compiled_restart_point& r : restart_points) {
-        live->restart_points.push_back(restart_point{r.name.c_str(), 0, r.target, r.target});
+        live->restart_points.push_back(restart_point{r.name.c_str(), r.target});
     }
     const auto v = static_cast<int32_t>(variables.size());
     const auto r = static_cast<int32_t>(restart_points.size());
-    live->snapshots.assign(static_cast<size_t>(std::max(1, v * r * 2)), 0);
-    live->state_record.assign(static_cast<size_t>(state_record_size(v, r)), 0);
-    live->inventory_ids.assign(static_cast<size_t>(std::max(1, v)), -1);
     live->info = book_info_record{info.title.c_str(),       info.copyright.c_str(),       info.authors.c_str(),
                                   info.opening_picture,     info.description.c_str(),     info.title_picture,
                                   info.web_site.c_str(),    info.contact_address.c_str(), info.support_address.c_str()};
@@ -112,9 +106,6 @@ const book_tables* compiled_book::tables() {
     t.variable_catalogue = live->variables.data();
     t.restart_point_count = static_cast<int16_t>(r);
     t.restart_points = live->restart_points.data();
-    t.restart_snapshots = live->snapshots.data();
-    t.state_record = live->state_record.data();
-    t.inventory_ids = live->inventory_ids.data();
     t.book_info = &live->info;
     t.resource_count = static_cast<int32_t>(resources.size());
     t.resources = live->resources.data();
@@ -152,6 +143,18 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
     }
     for (size_t k = 0; k < c.restart_points.size(); ++k) {
         target(c.restart_points[k].target, c.restart_target_lines[k], "restart point " + std::to_string(k) + "'s");
+    }
+    // The reader keeps the live state of a book's variables and restart
+    // points in tables of a fixed size.
+    if (c.variables.size() > static_cast<size_t>(MAX_VARIABLES)) {
+        out->error(c.file, 0,
+                   "the book has " + std::to_string(c.variables.size()) + " variables; a book has at most " +
+                       std::to_string(MAX_VARIABLES));
+    }
+    if (c.restart_points.size() > static_cast<size_t>(MAX_RESTART_POINTS)) {
+        out->error(c.file, 0,
+                   "the book has " + std::to_string(c.restart_points.size()) + " restart points; a book has at most " +
+                       std::to_string(MAX_RESTART_POINTS));
     }
 }
 

@@ -139,27 +139,24 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
         for (const std::string& v : book.variables[i].values) out << literal(v) << ", ";
         out << "nullptr};\n";
     }
-    out << "\ntomelet::variable_row variable_catalogue[] = {\n";
+    out << "\nconst tomelet::variable_row variable_catalogue[] = {\n";
     for (size_t i = 0; i < book.variables.size(); ++i) {
         const compiled_variable& v = book.variables[i];
-        out << "    {" << literal(v.name) << ", 0, 0, " << v.values.size() << ", " << v.detail_target << ", values_" << i
+        out << "    {" << literal(v.name) << ", " << v.values.size() << ", " << v.detail_target << ", values_" << i
             << "},\n";
     }
-    if (book.variables.empty()) out << "    {nullptr, 0, 0, 0, 0, nullptr},\n";
+    if (book.variables.empty()) out << "    {nullptr, 0, 0, nullptr},\n";
     out << "};\n\n";
 
-    out << "tomelet::restart_point restart_points[] = {\n";
+    out << "const tomelet::restart_point restart_points[] = {\n";
     for (const compiled_restart_point& r : book.restart_points) {
-        out << "    {" << literal(r.name) << ", 0, " << r.target << ", " << r.target << "},\n";
+        out << "    {" << literal(r.name) << ", " << r.target << "},\n";
     }
-    if (book.restart_points.empty()) out << "    {nullptr, 0, 0, 0},\n";
+    if (book.restart_points.empty()) out << "    {nullptr, 0},\n";
     out << "};\n\n";
 
     const size_t v = book.variables.size();
     const size_t r = book.restart_points.size();
-    out << "uint8_t restart_snapshots[" << std::max<size_t>(1, v * r * 2) << "];\n"
-        << "uint8_t state_record[tomelet::state_record_size(" << v << ", " << r << ")];\n"
-        << "int16_t inventory_ids[" << std::max<size_t>(1, v) << "];\n\n";
 
     const compiled_info& i = book.info;
     out << "const tomelet::book_info_record book_info = {\n"
@@ -203,9 +200,6 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
         << "    .variable_catalogue = variable_catalogue,\n"
         << "    .restart_point_count = " << r << ",\n"
         << "    .restart_points = restart_points,\n"
-        << "    .restart_snapshots = restart_snapshots,\n"
-        << "    .state_record = state_record,\n"
-        << "    .inventory_ids = inventory_ids,\n"
         << "    .book_info = &book_info,\n"
         << "    .resource_count = " << book.resources.size() << ",\n"
         << "    .resources = resources,\n"

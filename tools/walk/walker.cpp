@@ -135,7 +135,7 @@ std::vector<outcome> outcomes_of(const headless::control_record& c) {
             answer_outcomes(*h, &out);
             break;
         case 'u': {
-            const restart_point* point = restart_point_at(h->index);
+            const restart_state* point = restart_state_at(h->index);
             if (point != nullptr) out.push_back({paragraph_of_target(point->paragraph), 0, nullptr});
             break;
         }
