@@ -4,6 +4,7 @@
 // main window while the loop runs, and app_finish after it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "book/book.h"
@@ -52,6 +53,17 @@ enum scroll_request : int32_t {
 // main window.  False when the program must end with exit code 1 (another
 // copy runs, or the state file cannot be opened, or no window).
 bool app_start(const book_tables* book);
+// Start-up with the book of a book image (book/image.h, docs/book-image.md)
+// instead of the one compiled in: for a reader that previews a book.  The
+// image is checked as untrusted input first; a refused image starts
+// nothing, and *refusal (when refusal is not null) then points at the
+// reason, one line for the person who gave the image, valid until the next
+// call.  Otherwise as app_start, and *refusal is nullptr.  The image's
+// bytes, at an address aligned to 4, must stay as they are for the whole
+// run: the book is read in place.  The tables of one image are kept: a
+// call replaces those of the one before, so it comes only before a run or
+// after app_finish.
+bool app_start_with_image(const uint8_t* bytes, size_t size, const char** refusal);
 // After the message loop: writes the state file back and closes it.  When
 // the write fails, the reader is told once, in a message box without an
 // owner and with the system's default caption, that their place could not
