@@ -1,6 +1,7 @@
 #include "book/image.h"
 
 #include <bit>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -74,9 +75,13 @@ public:
     image_check(const uint8_t* bytes, size_t size, char* reason) : bytes_(bytes), size_(size), reason_(reason) {}
 
     // Records the reason (the first one only) and gives false.
-    template <typename... Args>
-    bool refuse(const char* format, Args... args) {
-        if (reason_ != nullptr && !refused_) std::snprintf(reason_, IMAGE_REASON_SIZE, format, args...);
+    __attribute__((format(printf, 2, 3))) bool refuse(const char* format, ...) {
+        if (reason_ != nullptr && !refused_) {
+            va_list args;
+            va_start(args, format);
+            std::vsnprintf(reason_, IMAGE_REASON_SIZE, format, args);
+            va_end(args);
+        }
         refused_ = true;
         return false;
     }
@@ -86,8 +91,7 @@ public:
     bool table(uint32_t offset, uint64_t count, uint32_t row, uint32_t align, const char* what) {
         if (offset < BOOK_IMAGE_HEADER_SIZE || offset % align != 0 ||
             static_cast<uint64_t>(offset) + count * row > size_) {
-            return refuse("the %s lie outside the image (at %u, %llu bytes, in an image of %zu bytes)", what, offset,
-                          static_cast<unsigned long long>(count * row), size_);
+            return refuse("the %s lie outside the image (at %u)", what, offset);
         }
         return true;
     }
@@ -293,7 +297,7 @@ bool load_book_image(const uint8_t* bytes, size_t size, loaded_book* into, char*
     into->tables = book_tables{};
     if (bytes == nullptr) return c.refuse("there is no image");
     if (size < BOOK_IMAGE_HEADER_SIZE) {
-        return c.refuse("the image is truncated: %zu bytes, shorter than its header", size);
+        return c.refuse("the image is truncated: %u bytes, shorter than its header", static_cast<unsigned>(size));
     }
     if (std::memcmp(bytes, BOOK_IMAGE_MAGIC, sizeof BOOK_IMAGE_MAGIC) != 0) return c.refuse("this is not a book image");
     const uint32_t version = get32(bytes + AT_VERSION);
@@ -301,10 +305,8 @@ bool load_book_image(const uint8_t* bytes, size_t size, loaded_book* into, char*
         return c.refuse("the image has version %u; this reader reads version %u", version, BOOK_IMAGE_VERSION);
     }
     const uint32_t stated = get32(bytes + AT_SIZE);
-    if (stated != size) {
-        return c.refuse(stated > size ? "the image is truncated: %zu bytes of %u" : "the image is %zu bytes, not %u",
-                        size, stated);
-    }
+    if (stated > size) return c.refuse("the image is truncated: %u bytes of %u", static_cast<unsigned>(size), stated);
+    if (stated < size) return c.refuse("the image is longer than the %u bytes its header gives: not one image", stated);
     if (reinterpret_cast<uintptr_t>(bytes) % 4 != 0) return c.refuse("the image does not lie at an address aligned to 4");
     if (image_checksum(bytes + AT_SIZE, size - AT_SIZE) != get32(bytes + AT_CHECKSUM)) {
         return c.refuse("the checksum does not match: the image is damaged");

@@ -128,7 +128,7 @@ TEST(BookImage, ADamagedImageIsRefusedWithItsReason) {
     const std::vector<damage> cases = {
         {"cut short", [](bytes& b) { b.pop_back(); }, "truncated"},
         {"shorter than the header", [](bytes& b) { b.resize(50); }, "truncated"},
-        {"a byte too many", [](bytes& b) { b.push_back(0); }, "not"},
+        {"a byte too many", [](bytes& b) { b.push_back(0); }, "longer than"},
         {"another magic", [](bytes& b) { b[0] = 'X'; }, "not a book image"},
         {"a later version", [](bytes& b) { put32(b, 8, 2); }, "version 2"},
         {"a changed byte", [](bytes& b) { b[b.size() / 2] ^= 0x20; }, "checksum"},
