@@ -51,6 +51,12 @@ struct variable_state {
     uint8_t flag;   // the held flag
 };
 
+// A restart point's live fields, which the story keeps (story/story_state.h).
+struct restart_state {
+    uint8_t set;        // 1 once saved
+    int16_t paragraph;  // the target it leads back to
+};
+
 // One restart point of the catalogue.  Whether it is set and where it
 // leads are the story's (restart_state_at).
 struct restart_point {

@@ -11,12 +11,6 @@
 
 namespace tomelet {
 
-// A restart point's live fields.
-struct restart_state {
-    uint8_t set;        // 1 once saved
-    int16_t paragraph;  // the target it leads back to
-};
-
 struct story_state {
     variable_state variables[MAX_VARIABLES];
     restart_state restart_points[MAX_RESTART_POINTS];

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "book/book.h"
-#include "page/display_list.h"
 
 namespace tomelet::model_dump {
 
