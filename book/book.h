@@ -22,11 +22,24 @@ struct paragraph_row {
 };
 
 // One word chunk: a sequence of 16-bit offsets into a pool of
-// NUL-terminated words, de-duplicated within the chunk.
+// NUL-terminated words, de-duplicated within the chunk, and in step with
+// the sequence each word's length, so that assembling a paragraph copies
+// words without measuring them.  A length of LONG_WORD stands for a word
+// of LONG_WORD characters or more, which is measured.
+constexpr uint8_t LONG_WORD = 255;
+
 struct chunk_row {
     const uint16_t* sequence;
     const char* pool;
+    const uint8_t* lengths;  // nullptr: every word is measured
 };
+
+// The length to store for `word`: its length, or LONG_WORD.
+inline uint8_t stored_length(const char* word) {
+    int32_t n = 0;
+    while (n < LONG_WORD && word[n] != '\0') ++n;
+    return static_cast<uint8_t>(n);
+}
 
 struct picture_row {
     uint16_t resource;  // bitmap resource number

@@ -43,7 +43,7 @@ constexpr size_t AT_TITLE_PICTURE = 94;
 
 // Bytes of one row of each table.
 constexpr uint32_t PARAGRAPH_ROW = 12;
-constexpr uint32_t CHUNK_ROW = 16;
+constexpr uint32_t CHUNK_ROW = 20;
 constexpr uint32_t PICTURE_ROW = 12;
 constexpr uint32_t SOUND_ROW = 4;
 constexpr uint32_t VARIABLE_ROW = 12;
@@ -139,21 +139,28 @@ bool load_chunks(image_check& c, const uint8_t* bytes, int32_t count, loaded_boo
         const uint32_t words = get32(row + 4);
         const uint32_t pool = get32(row + 8);
         const uint32_t pool_size = get32(row + 12);
+        const uint32_t lengths = get32(row + 16);
         if (!c.table(sequence, words, 2, 2, "words of a chunk's sequence")) return false;
         if (!c.table(pool, pool_size, 1, 1, "words of a chunk's pool")) return false;
+        if (!c.table(lengths, words, 1, 1, "lengths of a chunk's words")) return false;
         if (pool_size == 0 || *c.at(pool + pool_size - 1) != '\0') {
             return c.refuse("the word pool of chunk %d does not end with a NUL", static_cast<int>(k));
         }
         // Every offset names a character of the pool, so every word read
-        // from it ends at the pool's last NUL at the latest.
+        // from it ends at the pool's last NUL at the latest; and every
+        // length is its word's, so that the assembly copies no more.
         const uint8_t* offsets = c.at(sequence);
+        const char* words_pool = reinterpret_cast<const char*>(c.at(pool));
         for (uint32_t i = 0; i < words; ++i) {
-            if (get16(offsets + 2 * i) >= pool_size) {
+            const uint16_t offset = get16(offsets + 2 * i);
+            if (offset >= pool_size) {
                 return c.refuse("word %u of chunk %d lies outside the chunk's pool", i, static_cast<int>(k));
             }
+            if (*c.at(lengths + i) != stored_length(words_pool + offset)) {
+                return c.refuse("the length of word %u of chunk %d is not the word's", i, static_cast<int>(k));
+            }
         }
-        into->chunks[k] = chunk_row{reinterpret_cast<const uint16_t*>(offsets),
-                                    reinterpret_cast<const char*>(c.at(pool))};
+        into->chunks[k] = chunk_row{reinterpret_cast<const uint16_t*>(offsets), words_pool, c.at(lengths)};
     }
     return true;
 }

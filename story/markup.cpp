@@ -12,7 +12,7 @@
 #include "book/book.h"
 #include "page/display_list.h"
 #include "page/links.h"
-#include "page/short_copy.h"
+#include "book/short_copy.h"
 #include "platform/platform.h"
 #include "story/evaluator.h"
 #include "story/game_state.h"

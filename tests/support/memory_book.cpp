@@ -45,7 +45,12 @@ memory_book::memory_book(memory_book_contents contents) : contents_(std::move(co
             paragraph_row{chunk, first, static_cast<int32_t>(sequence.size())};
     }
     for (size_t i = 0; i < sequences_.size(); ++i) {
-        chunks_.push_back(chunk_row{sequences_[i].data(), pools_[i].c_str()});
+        std::vector<uint8_t> lengths;
+        for (const uint16_t offset : sequences_[i]) lengths.push_back(stored_length(pools_[i].c_str() + offset));
+        lengths_.push_back(std::move(lengths));
+    }
+    for (size_t i = 0; i < sequences_.size(); ++i) {
+        chunks_.push_back(chunk_row{sequences_[i].data(), pools_[i].c_str(), lengths_[i].data()});
     }
     for (const std::string& name : contents_.sounds) sound_names_.push_back(name.c_str());
     for (const memory_variable& v : contents_.variables) {

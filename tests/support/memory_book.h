@@ -55,6 +55,7 @@ private:
     memory_book_contents contents_;
     std::vector<std::vector<uint16_t>> sequences_;
     std::vector<std::string> pools_;
+    std::vector<std::vector<uint8_t>> lengths_;
     std::vector<chunk_row> chunks_;
     std::vector<paragraph_row> index_;
     std::vector<const char*> sound_names_;

@@ -148,6 +148,8 @@ TEST(BookImage, ADamagedImageIsRefusedWithItsReason) {
          [&](bytes& b) { put16(b, table(b, 36) + 12 * 2, 7); reseal(b); }, "does not have"},
         {"a word past its pool",
          [&](bytes& b) { put16(b, table(b, table(b, 40)), 0xFFFF); reseal(b); }, "outside the chunk's pool"},
+        {"a word's length not its word's",
+         [&](bytes& b) { b[get32(b, table(b, 40) + 16) + 1] += 1; reseal(b); }, "is not the word's"},
         {"a pool without its last NUL",
          [&](bytes& b) {
              const size_t chunk = table(b, 40);

@@ -91,7 +91,7 @@ std::vector<uint8_t> write_book_image(const book_tables& book, std::string* prob
 
     image_writer w;
     const uint32_t index = w.reserve(12u * (static_cast<size_t>(paragraphs) + 1));
-    const uint32_t chunk_table = w.reserve(16u * static_cast<size_t>(chunks));
+    const uint32_t chunk_table = w.reserve(20u * static_cast<size_t>(chunks));
     const uint32_t picture_table = w.reserve(12u * static_cast<size_t>(pictures));
     const uint32_t sound_table = w.reserve(4u * static_cast<size_t>(sounds));
     const uint32_t variable_table = w.reserve(12u * static_cast<size_t>(variables));
@@ -127,11 +127,15 @@ std::vector<uint8_t> write_book_image(const book_tables& book, std::string* prob
         const uint32_t sequence_at = w.append(sequence.data(), sequence.size(), 2);
         const uint8_t nul = 0;
         const uint32_t pool_at = pool_size > 0 ? w.append(chunk.pool, pool_size, 1) : w.append(&nul, 1, 1);
-        const size_t row = chunk_table + 16u * static_cast<size_t>(k);
+        std::vector<uint8_t> lengths(count);
+        for (size_t i = 0; i < count; ++i) lengths[i] = stored_length(chunk.pool + chunk.sequence[i]);
+        const uint32_t lengths_at = w.append(lengths.data(), lengths.size(), 1);
+        const size_t row = chunk_table + 20u * static_cast<size_t>(k);
         w.put32(row, sequence_at);
         w.put32(row + 4, static_cast<uint32_t>(count));
         w.put32(row + 8, pool_at);
         w.put32(row + 12, static_cast<uint32_t>(std::max<size_t>(pool_size, 1)));
+        w.put32(row + 16, lengths_at);
     }
 
     for (int32_t i = 0; i < pictures; ++i) {

@@ -45,6 +45,7 @@ int32_t compiled_book::assembled_length(int32_t n) const {
 // Every array has at least one element, so that no pointer handed to the
 // engine is null.
 struct compiled_book::live_storage {
+    std::vector<std::vector<uint8_t>> lengths;
     std::vector<chunk_row> chunks;
     std::vector<picture_row> pictures;
     std::vector<const char*> sounds;
@@ -59,7 +60,12 @@ struct compiled_book::live_storage {
 const book_tables* compiled_book::tables() {
     if (live_) return &live_->tables;
     auto live = std::make_shared<live_storage>();
-    for (const compiled_chunk& c : chunks) live->chunks.push_back({c.sequence.data(), c.pool.c_str()});
+    for (const compiled_chunk& c : chunks) {
+        std::vector<uint8_t> lengths;
+        for (const uint16_t offset : c.sequence) lengths.push_back(stored_length(c.pool.c_str() + offset));
+        live->lengths.push_back(std::move(lengths));
+        live->chunks.push_back({c.sequence.data(), c.pool.c_str(), live->lengths.back().data()});
+    }
     for (const compiled_picture& p : pictures) live->pictures.push_back({p.resource, p.width, p.height, p.alt.c_str()});
     for (const std::string& s : sounds) live->sounds.push_back(s.c_str());
     for (const compiled_variable& v : variables) {
@@ -86,7 +92,7 @@ const book_tables* compiled_book::tables() {
                                                 res.bytes.data(), static_cast<uint32_t>(res.bytes.size())});
     }
     // Placeholders, not counted: no table handed over is ever null.
-    live->chunks.push_back({nullptr, nullptr});
+    live->chunks.push_back({nullptr, nullptr, nullptr});
     live->pictures.push_back({0, 0, 0, nullptr});
     live->sounds.push_back(nullptr);
     live->variables.push_back(variable_row{});

@@ -108,11 +108,17 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
         }
         out << ";\n\nconst uint16_t sequence_" << k << "[] = {\n";
         write_numbers(out, c.sequence, 16, false);
+        out << "};\n\nconst uint8_t lengths_" << k << "[] = {\n";
+        std::vector<uint8_t> lengths;
+        for (const uint16_t offset : c.sequence) lengths.push_back(tomelet::stored_length(c.pool.c_str() + offset));
+        write_numbers(out, lengths, 16, false);
         out << "};\n\n";
     }
     out << "const tomelet::chunk_row chunk_table[] = {\n";
-    for (size_t k = 0; k < book.chunks.size(); ++k) out << "    {sequence_" << k << ", pool_" << k << "},\n";
-    if (book.chunks.empty()) out << "    {nullptr, nullptr},\n";
+    for (size_t k = 0; k < book.chunks.size(); ++k) {
+        out << "    {sequence_" << k << ", pool_" << k << ", lengths_" << k << "},\n";
+    }
+    if (book.chunks.empty()) out << "    {nullptr, nullptr, nullptr},\n";
     out << "};\n\n";
 
     out << "const tomelet::paragraph_row paragraph_index[] = {\n";
