@@ -69,8 +69,17 @@ int32_t page_font_height() {
 
 namespace {
 
-// The book taken from an image, and why the last image was refused.
-loaded_book image_book;
+// The book taken from an image, and why the last image was refused.  The
+// tables are left zero, as static storage is, instead of having their
+// pictures' default texts written at start-up: the union's constructor
+// initialises nothing, so no page of them is touched before an image is
+// loaded.
+union image_storage {
+    constexpr image_storage() {}
+    loaded_book book;
+};
+image_storage image;
+loaded_book& image_book = image.book;
 char image_refusal[IMAGE_REASON_SIZE];
 
 }  // namespace
