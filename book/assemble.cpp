@@ -16,7 +16,8 @@ namespace {
 // The words [first, end) of a chunk, each followed by the separator, into
 // `destination`; their count on success, else -1 with the text so far
 // kept.  With `known` the lengths are the chunk's, else every word is
-// measured.  Everything the loop reads is held in locals: the stores into
+// measured (and the pool need not be padded).  Everything the loop reads
+// is held in locals: the stores into
 // the destination cannot then make the compiler read them again.
 template <bool known>
 int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* destination) {
@@ -36,9 +37,17 @@ int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* des
             destination[length] = '\0';
             return -1;
         }
-        // A word of no characters copies its NUL, which the separator
-        // then covers.
-        copy_short(destination + length, word, static_cast<size_t>(word_length));
+        if (known && word_length < 8 && length + 8 <= PARAGRAPH_TEXT_SIZE) {
+            // One block: the word, its NUL and what follows it in the
+            // padded pool; the separator and the next word cover the rest.
+            uint64_t block;
+            std::memcpy(&block, word, 8);
+            std::memcpy(destination + length, &block, 8);
+        } else {
+            // A word of no characters copies its NUL, which the separator
+            // then covers.
+            copy_short(destination + length, word, static_cast<size_t>(word_length));
+        }
         length += word_length;
         destination[length++] = separator;
     }

@@ -25,8 +25,12 @@ struct paragraph_row {
 // NUL-terminated words, de-duplicated within the chunk, and in step with
 // the sequence each word's length, so that assembling a paragraph copies
 // words without measuring them.  A length of LONG_WORD stands for a word
-// of LONG_WORD characters or more, which is measured.
+// of LONG_WORD characters or more, which is measured.  A chunk with lengths
+// has POOL_PADDING more NUL bytes after its pool's last word, so that 8
+// bytes can be read from the start of any word: a word of fewer than 8
+// characters is copied as one 8-byte block.
 constexpr uint8_t LONG_WORD = 255;
+constexpr int32_t POOL_PADDING = 7;
 
 struct chunk_row {
     const uint16_t* sequence;

@@ -146,14 +146,16 @@ bool load_chunks(image_check& c, const uint8_t* bytes, int32_t count, loaded_boo
         if (pool_size == 0 || *c.at(pool + pool_size - 1) != '\0') {
             return c.refuse("the word pool of chunk %d does not end with a NUL", static_cast<int>(k));
         }
-        // Every offset names a character of the pool, so every word read
-        // from it ends at the pool's last NUL at the latest; and every
-        // length is its word's, so that the assembly copies no more.
+        // Every offset names a character of the pool at least 8 bytes
+        // before its end (the assembly reads a short word as one 8-byte
+        // block), so every word read from it ends at the pool's last NUL
+        // at the latest; and every length is its word's, so that the
+        // assembly copies no more.
         const uint8_t* offsets = c.at(sequence);
         const char* words_pool = reinterpret_cast<const char*>(c.at(pool));
         for (uint32_t i = 0; i < words; ++i) {
             const uint16_t offset = get16(offsets + 2 * i);
-            if (offset >= pool_size) {
+            if (static_cast<uint64_t>(offset) + 1 + POOL_PADDING > pool_size) {
                 return c.refuse("word %u of chunk %d lies outside the chunk's pool", i, static_cast<int>(k));
             }
             if (*c.at(lengths + i) != stored_length(words_pool + offset)) {

@@ -50,6 +50,7 @@ memory_book::memory_book(memory_book_contents contents) : contents_(std::move(co
         lengths_.push_back(std::move(lengths));
     }
     for (size_t i = 0; i < sequences_.size(); ++i) {
+        pools_[i].append(static_cast<size_t>(POOL_PADDING), '\0');  // book/book.h
         chunks_.push_back(chunk_row{sequences_[i].data(), pools_[i].c_str(), lengths_[i].data()});
     }
     for (const std::string& name : contents_.sounds) sound_names_.push_back(name.c_str());

@@ -125,8 +125,14 @@ std::vector<uint8_t> write_book_image(const book_tables& book, std::string* prob
             sequence[2 * i + 1] = static_cast<uint8_t>(chunk.sequence[i] >> 8);
         }
         const uint32_t sequence_at = w.append(sequence.data(), sequence.size(), 2);
+        // The pool as far as its words go (a lone NUL when it has none),
+        // then its padding (book/book.h).
         const uint8_t nul = 0;
         const uint32_t pool_at = pool_size > 0 ? w.append(chunk.pool, pool_size, 1) : w.append(&nul, 1, 1);
+        pool_size = std::max<size_t>(pool_size, 1);
+        const std::vector<uint8_t> padding(static_cast<size_t>(POOL_PADDING), 0);
+        w.append(padding.data(), padding.size(), 1);
+        pool_size += padding.size();
         std::vector<uint8_t> lengths(count);
         for (size_t i = 0; i < count; ++i) lengths[i] = stored_length(chunk.pool + chunk.sequence[i]);
         const uint32_t lengths_at = w.append(lengths.data(), lengths.size(), 1);
@@ -134,7 +140,7 @@ std::vector<uint8_t> write_book_image(const book_tables& book, std::string* prob
         w.put32(row, sequence_at);
         w.put32(row + 4, static_cast<uint32_t>(count));
         w.put32(row + 8, pool_at);
-        w.put32(row + 12, static_cast<uint32_t>(std::max<size_t>(pool_size, 1)));
+        w.put32(row + 12, static_cast<uint32_t>(pool_size));
         w.put32(row + 16, lengths_at);
     }
 

@@ -45,6 +45,7 @@ int32_t compiled_book::assembled_length(int32_t n) const {
 // Every array has at least one element, so that no pointer handed to the
 // engine is null.
 struct compiled_book::live_storage {
+    std::vector<std::string> pools;  // each chunk's pool with its padding
     std::vector<std::vector<uint8_t>> lengths;
     std::vector<chunk_row> chunks;
     std::vector<picture_row> pictures;
@@ -64,7 +65,10 @@ const book_tables* compiled_book::tables() {
         std::vector<uint8_t> lengths;
         for (const uint16_t offset : c.sequence) lengths.push_back(stored_length(c.pool.c_str() + offset));
         live->lengths.push_back(std::move(lengths));
-        live->chunks.push_back({c.sequence.data(), c.pool.c_str(), live->lengths.back().data()});
+        live->pools.push_back(c.pool + std::string(static_cast<size_t>(POOL_PADDING), '\0'));
+    }
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        live->chunks.push_back({chunks[k].sequence.data(), live->pools[k].c_str(), live->lengths[k].data()});
     }
     for (const compiled_picture& p : pictures) live->pictures.push_back({p.resource, p.width, p.height, p.alt.c_str()});
     for (const std::string& s : sounds) live->sounds.push_back(s.c_str());

@@ -106,6 +106,8 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
             out << "\n    " << literal(c.pool.substr(at, end - at), true);
             at = end + 1;
         }
+        // The padding after the last word (book/book.h).
+        out << "\n    " << literal(std::string(static_cast<size_t>(tomelet::POOL_PADDING), '\0'));
         out << ";\n\nconst uint16_t sequence_" << k << "[] = {\n";
         write_numbers(out, c.sequence, 16, false);
         out << "};\n\nconst uint8_t lengths_" << k << "[] = {\n";
