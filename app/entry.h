@@ -176,4 +176,11 @@ const char* app_state_file_name();
 // as the system lets go the files of a process that dies.
 void app_abandon();
 
+// Puts the whole engine back as a new process finds it, for a tool or fuzz
+// target that runs it again and again: the page's controls destroyed (call
+// it while the back end still knows them), the state file let go
+// unwritten, and every layer's working state reset.  The book in use and
+// the story's state are left as they are (book_use resets them).
+void app_reset_engine();
+
 }  // namespace tomelet

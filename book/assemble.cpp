@@ -73,4 +73,6 @@ bool assemble_paragraph(int32_t n, char* destination, char* message) {
     return true;
 }
 
+void assembly_reset() { std::memset(paragraph_text, 0, sizeof paragraph_text); }
+
 }  // namespace tomelet
