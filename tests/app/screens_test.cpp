@@ -48,15 +48,12 @@ protected:
         book_use(book_.tables());
         navigation_reset();
         destroy_page_controls();
-        page_clear();
-        build_bold = 0;
+        page_state_reset();
+        layout_reset();
         client_origin = plat_rect{0, 0, 529, 600};
         text_area = plat_rect{0, 0, 529, 575};
         right_edge = 505;
         cursor_y = 10;
-        line_height = 16;
-        base_line_height = 16;
-        avg_char_width = 7;
     }
 
     void build(int32_t screen) {

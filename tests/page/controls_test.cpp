@@ -18,13 +18,10 @@ protected:
     void SetUp() override {
         headless::reset();
         destroy_page_controls();
-        page_clear();
-        build_bold = 0;
+        page_state_reset();
         client_origin = plat_rect{0, 0, 500, 600};
         right_edge = 476;
         cursor_y = 30;
-        base_line_height = 16;
-        avg_char_width = 7;
     }
 };
 
