@@ -4,15 +4,36 @@
 // main window while the loop runs, and app_finish after it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "page/links.h"
+#include "story/hotwords.h"
 #include "platform/platform.h"
 
 namespace tomelet {
+
+// The command ids of the menu, the navigation bar and the screens' buttons.
+enum command_id : int32_t {
+    CMD_BEGINNING = 500,
+    CMD_INFORMATION = 501,
+    CMD_RESTART = 502,
+    CMD_OBJECTIVE = 503,
+    CMD_SOUNDS = 504,
+    CMD_HINTS = 506,
+    CMD_ABOUT = 507,
+    CMD_CREDITS = 508,
+    CMD_EXIT = 509,
+    CMD_RETURN = 510,
+    CMD_NEXT = 511,
+    CMD_PREVIOUS = 512,
+    CMD_INSTRUCTIONS = 513,
+    CMD_SOUND_CHECKBOX = 518,
+    CMD_SOUNDS_OK = 519,
+};
 
 // Command notification of a text-entry box whose answer is committed (Enter
 // or Tab in the box).
@@ -57,6 +78,17 @@ enum scroll_request : int32_t {
 // main window.  False when the program must end with exit code 1 (another
 // copy runs, or the state file cannot be opened or read, or no window).
 bool app_start(const book_tables* book);
+// Start-up with the book of a book image (book/image.h, docs/book-image.md)
+// instead of the one compiled in: for a reader that previews a book.  The
+// image is checked as untrusted input first; a refused image starts
+// nothing, and *refusal (when refusal is not null) then points at the
+// reason, one line for the person who gave the image, valid until the next
+// call.  Otherwise as app_start, and *refusal is nullptr.  The image's
+// bytes, at an address aligned to 4, must stay as they are for the whole
+// run: the book is read in place.  The tables of one image are kept: a
+// call replaces those of the one before, so it comes only before a run or
+// after app_finish.
+bool app_start_with_image(const uint8_t* bytes, size_t size, const char** refusal);
 // After the message loop: writes the state file back and closes it.  When
 // the write fails, the reader is told once, in a message box without an
 // owner and with the system's default caption, that their place could not
@@ -108,6 +140,7 @@ struct page_view {
     int16_t current_paragraph;
     int32_t on_current_page;
     int32_t pending_screen;
+    int32_t inventory_shown;  // 1 while the inventory page is shown
     int32_t choice_taken;
     int32_t scroll_origin;
     page_link next_link;
@@ -118,14 +151,45 @@ struct page_view {
     // The page's buttons (hotwords, pictures, the screens' push buttons).
     const button_entry* buttons;
     int32_t button_count;
-    // The book's variables; none before a book is in use.
+    // The book's variables: their catalogue rows and, in step, their live
+    // values and flags; none before a book is in use.
     const variable_row* variables;
+    const variable_state* variable_states;
     int32_t variable_count;
+    // The story page's hotword records, the choices its controls carry (a
+    // screen's buttons have none: the records are then the last story
+    // page's).
+    const hotword* hotwords;
+    int32_t hotword_count;
+    // The restart points' live fields (whether set, and where each leads),
+    // in step with the book's restart points.
+    const restart_state* restart_points;
+    int32_t restart_point_count;
 };
 page_view app_page_view();
+
+// Takes the reader to paragraph n and shows it, as a choice that takes the
+// reader there does (a page turn, for tools and benchmarks).
+void app_go_to_paragraph(int16_t n);
 
 // The story's next random number is `value` (0 to 32767), for a script or
 // test that fixes a roll: the numbers after it go on as the generator's own.
 void app_set_next_random(int32_t value);
+// The story's random numbers as a new process has them: not yet seeded
+// (the first number seeds the generator from the clock).
+void app_reset_random();
+
+// The state file's name, in the current folder.
+const char* app_state_file_name();
+// Ends a run as a killed process ends: the state file is let go unwritten,
+// as the system lets go the files of a process that dies.
+void app_abandon();
+
+// Puts the whole engine back as a new process finds it, for a tool or fuzz
+// target that runs it again and again: the page's controls destroyed (call
+// it while the back end still knows them), the state file let go
+// unwritten, and every layer's working state reset.  The book in use and
+// the story's state are left as they are (book_use resets them).
+void app_reset_engine();
 
 }  // namespace tomelet

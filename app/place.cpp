@@ -3,6 +3,7 @@
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 
@@ -14,8 +15,8 @@ const uint8_t* app_place_record(int32_t* size) {
         if (size != nullptr) *size = 0;
         return nullptr;
     }
-    if (size != nullptr) *size = state_record_size(the_book->variable_count, the_book->restart_point_count);
-    return the_book->state_record;
+    if (size != nullptr) *size = state_record_size(story_variable_count(), story_restart_point_count());
+    return the_story.state_record;
 }
 
 // The place is taken up as the reader's own, past any opening screen, and

@@ -14,6 +14,7 @@
 #include "page/display_list.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 
@@ -257,30 +258,31 @@ void build_reading_guide() {
 // may hold any byte) shows as an empty name.
 void build_inventory() {
     if (the_book == nullptr) return;
-    const int32_t count = the_book->variable_count;
+    const int32_t count = story_variable_count();
     int32_t character = -1;
     for (int32_t i = 0; i < count; ++i) {
         const variable_row& v = the_book->variable_catalogue[i];
         if (v.name != nullptr && std::strcmp(v.name, "Character") == 0) {
             text("You are : ");
-            const char* value = value_name(&v, v.value);
-            the_book->inventory_ids[i] = static_cast<int16_t>(make_hotword_button(value != nullptr ? value : ""));
+            const char* value = value_name(&v, the_story.variables[i].value);
+            the_story.inventory_ids[i] = static_cast<int16_t>(make_hotword_button(value != nullptr ? value : ""));
             page_line_break();
             character = i;
         } else {
-            the_book->inventory_ids[i] = -1;
+            the_story.inventory_ids[i] = -1;
         }
     }
 
     text("You have the following items");
     for (int32_t i = 0; i < count; ++i) {
         const variable_row& v = the_book->variable_catalogue[i];
-        if (v.flag != 1 || i == character) continue;
+        const variable_state& live = the_story.variables[i];
+        if (live.flag != 1 || i == character) continue;
         page_line_break();
-        the_book->inventory_ids[i] = static_cast<int16_t>(make_hotword_button(v.name != nullptr ? v.name : ""));
+        the_story.inventory_ids[i] = static_cast<int16_t>(make_hotword_button(v.name != nullptr ? v.name : ""));
         if (v.value_count > 0) {
             text(" : ");
-            text(value_name(&v, v.value));
+            text(value_name(&v, live.value));
         }
     }
 }
@@ -292,8 +294,9 @@ void inventory_select(int32_t control_id) {
     if (the_book == nullptr) return;
     const auto id = static_cast<int16_t>(control_id);
     if (id < BUTTON_ID_BASE) return;
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
-        if (the_book->inventory_ids[i] != id) continue;
+    const int32_t count = story_variable_count();
+    for (int32_t i = 0; i < count; ++i) {
+        if (the_story.inventory_ids[i] != id) continue;
         const int16_t target = the_book->variable_catalogue[i].detail_target;
         if (target < 0) return;
         show_paragraph(static_cast<int16_t>(target + 1));

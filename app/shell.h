@@ -4,28 +4,11 @@
 
 #include <cstdint>
 
+#include "app/entry.h"
+
 namespace tomelet {
 
 constexpr int32_t NAV_BAR_HEIGHT = 25;
-
-// The command ids of the menu, the navigation bar and the screens' buttons.
-enum command_id : int32_t {
-    CMD_BEGINNING = 500,
-    CMD_INFORMATION = 501,
-    CMD_RESTART = 502,
-    CMD_OBJECTIVE = 503,
-    CMD_SOUNDS = 504,
-    CMD_HINTS = 506,
-    CMD_ABOUT = 507,
-    CMD_CREDITS = 508,
-    CMD_EXIT = 509,
-    CMD_RETURN = 510,
-    CMD_NEXT = 511,
-    CMD_PREVIOUS = 512,
-    CMD_INSTRUCTIONS = 513,
-    CMD_SOUND_CHECKBOX = 518,
-    CMD_SOUNDS_OK = 519,
-};
 
 // Point size of both page fonts: 16, or 10 on a screen under 600 pixels.
 extern float font_points;

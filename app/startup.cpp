@@ -8,9 +8,11 @@
 #include "app/shell.h"
 #include "page/window.h"
 #include "book/book.h"
+#include "book/image.h"
 #include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 
@@ -71,6 +73,32 @@ int32_t window_width_for(int32_t window_height) {
 int32_t page_font_height() {
     const float pixels = static_cast<float>(plat_pixels_per_inch()) * font_points / 72;
     return static_cast<int32_t>(-(static_cast<double>(pixels) + 0.5));
+}
+
+namespace {
+
+// The book taken from an image, and why the last image was refused.  The
+// tables are left zero, as static storage is, instead of having their
+// pictures' default texts written at start-up: the union's constructor
+// initialises nothing, so no page of them is touched before an image is
+// loaded.
+union image_storage {
+    constexpr image_storage() {}
+    loaded_book book;
+};
+image_storage image;
+loaded_book& image_book = image.book;
+char image_refusal[IMAGE_REASON_SIZE];
+
+}  // namespace
+
+bool app_start_with_image(const uint8_t* bytes, size_t size, const char** refusal) {
+    if (refusal != nullptr) *refusal = nullptr;
+    if (!load_book_image(bytes, size, &image_book, image_refusal)) {
+        if (refusal != nullptr) *refusal = image_refusal;
+        return false;
+    }
+    return app_start(&image_book.tables);
 }
 
 bool app_start(const book_tables* book) {

@@ -3,6 +3,9 @@
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "story/game_state.h"
+#include "story/hotwords.h"
+#include "story/state_file.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 
@@ -12,6 +15,7 @@ page_view app_page_view() {
     view.current_paragraph = current_paragraph;
     view.on_current_page = on_current_page;
     view.pending_screen = pending_screen;
+    view.inventory_shown = inventory_shown;
     view.choice_taken = choice_taken;
     view.scroll_origin = scroll_origin;
     view.next_link = next_link;
@@ -22,11 +26,30 @@ page_view app_page_view() {
     view.button_count = button_count < CONTROL_TABLE_SIZE ? button_count : CONTROL_TABLE_SIZE;
     if (the_book != nullptr) {
         view.variables = the_book->variable_catalogue;
-        view.variable_count = the_book->variable_count;
+        view.variable_states = the_story.variables;
+        view.variable_count = story_variable_count();
+        view.restart_points = the_story.restart_points;
+        view.restart_point_count = story_restart_point_count();
     }
+    view.hotwords = hotwords;
+    view.hotword_count = hotword_count < HOTWORDS_SIZE ? (hotword_count > 0 ? hotword_count : 0) : HOTWORDS_SIZE;
     return view;
 }
 
+void app_go_to_paragraph(int16_t n) { goto_paragraph(n, GOTO_TAKE_UP); }
+
 void app_set_next_random(int32_t value) { story_set_next_random(value); }
+
+void app_reset_random() {
+    random_state = 1;
+    random_seeded = 0;
+}
+
+const char* app_state_file_name() { return state_file_name(); }
+
+void app_abandon() {
+    plat_file_close(state_file);
+    state_file = nullptr;
+}
 
 }  // namespace tomelet

@@ -13,8 +13,6 @@
 #include <system_error>
 
 #include "app/entry.h"
-#include "app/navigation.h"
-#include "app/shell.h"
 #include "book/book.h"
 #include "book/compiled_book.h"
 #include "platform/headless/headless.h"
@@ -81,7 +79,7 @@ void BM_PageTurnEveryPage(benchmark::State& state) {
     // story's first page.
     while (headless::timer_running()) headless::advance_clock(static_cast<uint32_t>(headless::timer_period()));
     headless::send_command(CMD_NEXT, 0);
-    if (pending_screen != 0) {
+    if (app_page_view().pending_screen != 0) {
         state.SkipWithError("the opening sequence does not end");
         close_reader();
         return;
@@ -93,7 +91,7 @@ void BM_PageTurnEveryPage(benchmark::State& state) {
     for (auto _ : state) {
         for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
             if (!has_text(n)) continue;
-            goto_paragraph(static_cast<int16_t>(n), GOTO_TAKE_UP);
+            app_go_to_paragraph(static_cast<int16_t>(n));
         }
         headless::clear_messages();
         headless::clear_sounds();

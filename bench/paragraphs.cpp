@@ -14,6 +14,7 @@
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
 #include "story/markup.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 namespace {

@@ -1,10 +1,12 @@
 // The book as data: its text chunks, paragraph index and catalogues.
 //
 // A book is compiled from its source folder by the book compiler
-// (tools/bookc) into one constant `book_tables` record plus the storage for
-// the book's live state, all generated C++ with exactly the book's sizes.
-// The engine reads the book in use through `the_book`; nothing of a book is
-// read from disk at run time.  Tests and the compiler itself build books in
+// (tools/bookc) into one constant `book_tables` record, generated C++ with
+// exactly the book's sizes, or into a book image that book/image.h checks
+// and loads at run time.  The record is read-only: what a reader changes
+// (the variables' values and flags, the restart points, the state record)
+// is the story's state (story/story_state.h).  The engine reads the book in
+// use through `the_book`.  Tests and the compiler itself build books in
 // memory with the same record.
 #pragma once
 
@@ -20,11 +22,28 @@ struct paragraph_row {
 };
 
 // One word chunk: a sequence of 16-bit offsets into a pool of
-// NUL-terminated words, de-duplicated within the chunk.
+// NUL-terminated words, de-duplicated within the chunk, and in step with
+// the sequence each word's length, so that assembling a paragraph copies
+// words without measuring them.  A length of LONG_WORD stands for a word
+// of LONG_WORD characters or more, which is measured.  A chunk with lengths
+// has POOL_PADDING more NUL bytes after its pool's last word, so that 8
+// bytes can be read from the start of any word: a word of fewer than 8
+// characters is copied as one 8-byte block.
+constexpr uint8_t LONG_WORD = 255;
+constexpr int32_t POOL_PADDING = 7;
+
 struct chunk_row {
     const uint16_t* sequence;
     const char* pool;
+    const uint8_t* lengths;  // nullptr: every word is measured
 };
+
+// The length to store for `word`: its length, or LONG_WORD.
+inline uint8_t stored_length(const char* word) {
+    int32_t n = 0;
+    while (n < LONG_WORD && word[n] != '\0') ++n;
+    return static_cast<uint8_t>(n);
+}
 
 struct picture_row {
     uint16_t resource;  // bitmap resource number
@@ -33,22 +52,33 @@ struct picture_row {
     const char* alt = nullptr;  // the picture's alternative text; nullptr or "" for none
 };
 
-// One story variable: catalogue data plus the two live fields.
+// One story variable of the catalogue.  Its value and flag are the story's
+// (variable_state_at).
 struct variable_row {
     const char* name;
-    uint8_t value;         // live: index into value_names (may be anything a file held)
-    uint8_t flag;          // live: the held flag
     uint8_t value_count;
     int16_t detail_target;  // paragraph number minus one of its detail page
     const char* const* value_names;  // value_count names
 };
 
-// One restart point: catalogue data plus the two live fields.
+// A variable's live fields, which the story keeps (story/story_state.h):
+// declared with the catalogue so that a reader of both needs no more.
+struct variable_state {
+    uint8_t value;  // an index into the variable's value names (may be anything a file held)
+    uint8_t flag;   // the held flag
+};
+
+// A restart point's live fields, which the story keeps (story/story_state.h).
+struct restart_state {
+    uint8_t set;        // 1 once saved
+    int16_t paragraph;  // the target it leads back to
+};
+
+// One restart point of the catalogue.  Whether it is set and where it
+// leads are the story's (restart_state_at).
 struct restart_point {
     const char* name;
-    uint8_t set;                // live: 1 once saved
-    int16_t paragraph;          // live: target to return to
-    int16_t initial_paragraph;  // the book's value for `paragraph`
+    int16_t initial_paragraph;  // the target it leads to until it is saved
 };
 
 struct book_info_record {
@@ -84,8 +114,13 @@ struct book_resource {
     uint32_t size;
 };
 
-// Everything the engine knows of a book.  Pointers to live storage are
-// non-const: the compiler generates that storage with the book's sizes.
+// The most variables and restart points a book may have: the story keeps
+// their live state in fixed tables of these sizes, so the compiler refuses
+// a larger book and the image loader a larger image.
+constexpr int32_t MAX_VARIABLES = 1024;
+constexpr int32_t MAX_RESTART_POINTS = 32;
+
+// Everything the engine knows of a book; read-only.
 struct book_tables {
     int16_t paragraph_count;               // rows 1..paragraph_count
     const paragraph_row* paragraph_index;  // paragraph_count + 1 rows; row 0 unused
@@ -96,28 +131,20 @@ struct book_tables {
     int16_t sound_count;
     const char* const* sound_catalogue;
     int16_t variable_count;
-    variable_row* variable_catalogue;
+    const variable_row* variable_catalogue;
     int16_t restart_point_count;
-    restart_point* restart_points;
-    // restart_point_count snapshots of variable_count (flag, value) pairs.
-    uint8_t* restart_snapshots;
-    // The state record image; state_record_size(variable_count,
-    // restart_point_count) bytes.
-    uint8_t* state_record;
-    int16_t* inventory_ids;  // variable_count entries
+    const restart_point* restart_points;
     const book_info_record* book_info;
     int32_t resource_count;
     const book_resource* resources;
 };
 
-// The book in use.  Set once at start-up (and by tests) with book_use.
+// The book in use.  Set once at start-up (and by tests) with book_use
+// (story/story_state.h), which also resets the story's state; the layers
+// below the story select it with book_select alone.
 extern const book_tables* the_book;
 
-// Makes `book` the book in use and sets its live state to the book's
-// initial values: every variable's value and flag 0, every restart point
-// unset with its book paragraph, snapshots and state record zero, and no
-// inventory ids (-1).
-void book_use(const book_tables* book);
+void book_select(const book_tables* book);
 
 // Bytes of the state record of a book with these counts: a 32-byte head,
 // 16 bytes per variable, a snapshot of 2 bytes per variable per restart
@@ -139,12 +166,10 @@ bool book_id_valid(const char* id);
 const paragraph_row* paragraph_at(int32_t n);
 const picture_row* picture_at(int32_t n);
 const char* sound_name(int32_t n);
-variable_row* variable_at(int32_t n);
-restart_point* restart_point_at(int32_t k);
+const variable_row* variable_at(int32_t n);
+const restart_point* restart_point_at(int32_t k);
 // The name of `value` of `variable`; nullptr when the value is at or above
 // the variable's value count (a loaded file may hold any byte).
 const char* value_name(const variable_row* variable, int32_t value);
-// Snapshot k of the restart points: variable_count (flag, value) pairs.
-uint8_t* restart_snapshot(int32_t k);
 
 }  // namespace tomelet

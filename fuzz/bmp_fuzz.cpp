@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     book_tables tables = *book().tables();
     tables.resource_count = 1;
     tables.resources = &resource;
-    book_use(&tables);
+    book_select(&tables);
 
     headless::bmp_image image{};
     if (headless::bmp_read(bytes.data(), static_cast<uint32_t>(bytes.size()), &image)) {
@@ -72,6 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         plat_bitmap_free(bitmap);
     }
     headless::use_entry_points(nullptr);
-    book_use(nullptr);
+    book_select(nullptr);
     return 0;
 }

@@ -15,7 +15,7 @@
 #include "book/compiled_book.h"
 #include "fuzz/support.h"
 #include "platform/headless/driver/driver.h"
-#include "story/state_file.h"
+#include "app/entry.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tomelet;
     fuzzing::enter_scratch_folder();
     fuzzing::reset_engine_state();
-    (void)unlink(state_file_name());
+    (void)unlink(app_state_file_name());
 
     std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
     std::string script;

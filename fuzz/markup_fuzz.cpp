@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // the markup scanner's held words, the evaluator's bottom slot, the
     // variables) reaches this one.
     fuzzing::reset_engine_state();
-    book().use();
+    book_use(book().tables());
     const uint8_t control = data[0];
     size_t n = size - 1;
     if (n > PARAGRAPH_TEXT_LIMIT) n = PARAGRAPH_TEXT_LIMIT;

@@ -11,6 +11,7 @@
 #include "book/book.h"
 #include "fuzz/support.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "tests/support/memory_book.h"
 
 namespace {
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tomelet;
     fuzzing::enter_scratch_folder();
     fuzzing::reset_engine_state();
-    book().use();
+    book_use(book().tables());
     const int fd = open(state_file_name(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) std::abort();
     if (size > 0 && write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();

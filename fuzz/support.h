@@ -5,12 +5,10 @@
 
 namespace tomelet::fuzzing {
 
-// Resets the headless back end and every piece of engine state a start-up,
-// a page build, a paint or a choice leaves behind: the display list, the
-// control tables, the hotword records, the markup scanner, the tag reader,
-// the evaluator, the painter's layout state, the navigation state, the
-// window-wide values and the random numbers.  The book in use is left as
-// it is (book_use resets its live tables).
+// Resets the engine (app_reset_engine: every piece of state a start-up, a
+// page build, a paint or a choice leaves behind) and the headless back
+// end.  The book in use is left as it is (book_use resets the story's
+// state).
 void reset_engine_state();
 
 // Makes a new empty folder for the target's files and makes it the current

@@ -84,4 +84,7 @@ void flush_line(plat_canvas canvas);
 // gets the keyboard focus.  An index outside its table is ignored.
 void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t width);
 
+// The painter's layout state as a new process finds it.
+void layout_reset();
+
 }  // namespace tomelet

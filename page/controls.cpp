@@ -7,7 +7,7 @@
 #include "book/book.h"
 #include "page/display_list.h"
 #include "page/messages.h"
-#include "page/short_copy.h"
+#include "book/short_copy.h"
 #include "page/window.h"
 
 namespace tomelet {

@@ -5,7 +5,7 @@
 
 #include "book/book.h"
 #include "page/messages.h"
-#include "page/short_copy.h"
+#include "book/short_copy.h"
 #include "platform/platform.h"
 
 namespace tomelet {

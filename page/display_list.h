@@ -44,6 +44,11 @@ extern uint8_t build_bold;
 // Empties the list (the application does it at the start of every rebuild).
 void page_clear();
 
+// The page model as a new process finds it: the display list, the control
+// tables (their windows forgotten: destroy the controls first), the fonts
+// and the window-wide measures.
+void page_state_reset();
+
 // Appends a text-bearing item (ITEM_TEXT or ITEM_TITLE), merging it into
 // the preceding item when that item has the same kind.  A text that does
 // not fit shows "Page buffer Overflow" and is dropped.

@@ -4,6 +4,7 @@
 
 #include "book/book.h"
 #include "page/display_list.h"
+#include "story/story_state.h"
 #include "story/tag_reader.h"
 
 namespace tomelet {
@@ -56,17 +57,15 @@ operand operands[STACK_LEVELS + 1];
 pending_operator operators[STACK_LEVELS + 1];  // level 0 unused
 
 // Variable n's live value and flag; 0 outside the catalogue (what
-// variable_at's bounds give, read in place).
+// variable_state_at's bounds give, read in place).
 uint8_t variable_value(int32_t n) {
-    const book_tables* book = the_book;
-    if (book == nullptr || static_cast<uint32_t>(n) >= static_cast<uint32_t>(book->variable_count)) return 0;
-    return book->variable_catalogue[n].value;
+    if (static_cast<uint32_t>(n) >= static_cast<uint32_t>(story_variable_count())) return 0;
+    return the_story.variables[n].value;
 }
 
 uint8_t variable_flag(int32_t n) {
-    const book_tables* book = the_book;
-    if (book == nullptr || static_cast<uint32_t>(n) >= static_cast<uint32_t>(book->variable_count)) return 0;
-    return book->variable_catalogue[n].flag;
+    if (static_cast<uint32_t>(n) >= static_cast<uint32_t>(story_variable_count())) return 0;
+    return the_story.variables[n].flag;
 }
 
 constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }

@@ -73,9 +73,10 @@ bool answer_matches(const char (&answer)[ANSWER_SIZE], const char* typed) {
 void restore_restart_point(int32_t k) {
     const uint8_t* snapshot = restart_snapshot(k);
     if (snapshot == nullptr) return;
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
-        the_book->variable_catalogue[i].flag = snapshot[2 * i];
-        the_book->variable_catalogue[i].value = snapshot[2 * i + 1];
+    const int32_t count = story_variable_count();
+    for (int32_t i = 0; i < count; ++i) {
+        the_story.variables[i].flag = snapshot[2 * i];
+        the_story.variables[i].value = snapshot[2 * i + 1];
     }
 }
 
@@ -140,31 +141,29 @@ void story_set_next_random(int32_t value) {
 }
 
 void take_restart_snapshot(int32_t k) {
-    restart_point* point = restart_point_at(k);
+    restart_state* point = restart_state_at(k);
     uint8_t* snapshot = restart_snapshot(k);
     // A restart point outside the book's table is ignored.
     if (point == nullptr || snapshot == nullptr) return;
     point->set = 1;
     point->paragraph = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(shown_paragraph - 1)));
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
-        snapshot[2 * i] = the_book->variable_catalogue[i].flag;
-        snapshot[2 * i + 1] = the_book->variable_catalogue[i].value;
+    const int32_t count = story_variable_count();
+    for (int32_t i = 0; i < count; ++i) {
+        snapshot[2 * i] = the_story.variables[i].flag;
+        snapshot[2 * i + 1] = the_story.variables[i].value;
     }
 }
 
 void clear_story_variables() {
-    if (the_book == nullptr) return;
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
-        the_book->variable_catalogue[i].value = 0;
-        the_book->variable_catalogue[i].flag = 0;
-    }
+    const int32_t count = story_variable_count();
+    for (int32_t i = 0; i < count; ++i) the_story.variables[i] = variable_state{0, 0};
 }
 
 void clear_restart_points() {
-    if (the_book == nullptr) return;
     // Only the set fields: the paragraphs and snapshots stay until a point
     // is saved again.
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) the_book->restart_points[k].set = 0;
+    const int32_t count = story_restart_point_count();
+    for (int32_t k = 0; k < count; ++k) the_story.restart_points[k].set = 0;
 }
 
 int32_t compare_answer(const char* a, const char* b) {
@@ -202,7 +201,7 @@ choice_result resolve_choice(int16_t key, const char* typed_text) {
         case 'N':
         case 'Q':
         case 'R': {
-            variable_row* variable = variable_at(h.index);
+            variable_state* variable = variable_state_at(h.index);
             if (variable != nullptr) {
                 if (h.kind == 'N') {
                     variable->flag = 1;
@@ -219,7 +218,7 @@ choice_result resolve_choice(int16_t key, const char* typed_text) {
         case 'm':
             return follow(h.target1, GOTO_TAKE_UP);
         case 'u': {
-            const restart_point* point = restart_point_at(h.index);
+            const restart_state* point = restart_state_at(h.index);
             if (point == nullptr) return NOWHERE;
             restore_restart_point(h.index);
             return follow(point->paragraph, GOTO_TAKE_UP);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "story/story_state.h"
+
 namespace tomelet {
 
 extern uint32_t random_state;

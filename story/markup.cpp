@@ -12,7 +12,7 @@
 #include "book/book.h"
 #include "page/display_list.h"
 #include "page/links.h"
-#include "page/short_copy.h"
+#include "book/short_copy.h"
 #include "platform/platform.h"
 #include "story/evaluator.h"
 #include "story/game_state.h"
@@ -160,24 +160,24 @@ void append_tag(const char* text, int32_t count) {
 }
 
 int32_t value_count_of(const variable_row* row) { return row != nullptr ? row->value_count : 0; }
-int32_t value_of(const variable_row* row) { return row != nullptr ? row->value : 0; }
+int32_t value_of(const variable_state* live) { return live != nullptr ? live->value : 0; }
 
 // The value an R or r tag assigns, worked out when the page is built.
 // Clamped to the variable's values: at most count - 1 and, where the
 // arithmetic would give less, 0.  So a negative plain number stores 0, and
 // a variable with no values (or a number outside the catalogue) gets 0.
-int32_t assignment_value(const tag_arguments& tag, const variable_row* row) {
+int32_t assignment_value(const tag_arguments& tag, const variable_row* row, const variable_state* live) {
     const int32_t count = value_count_of(row);
     int32_t x = 0;
     if (tag.value_form == VALUE_VARIABLE) {
-        x = value_of(variable_at(tag.value_number));
+        x = value_of(variable_state_at(tag.value_number));
     } else if (tag.value_form == VALUE_RANDOM) {
         x = story_random();
         if (count != 0) x %= count;
     } else {
         x = static_cast<int16_t>(tag.value_number);
         if (tag.letter == 'r') {
-            x += value_of(row);
+            x += value_of(live);
             if (x < 0) x = 0;
         }
     }
@@ -225,7 +225,7 @@ void add_hotword(const tag_arguments& tag, char kind, int32_t index, void (*buil
 // A variable outside the catalogue is not changed; as a hotword the tag
 // still leads to its target (the click skips the change).
 void set_held_flag(int32_t v, uint8_t flag) {
-    if (variable_row* row = variable_at(v)) row->flag = flag;
+    if (variable_state* live = variable_state_at(v)) live->flag = flag;
 }
 
 // N and Q: the held flag at once, or a hotword that sets it when clicked.
@@ -238,11 +238,12 @@ void run_flag_tag(const tag_arguments& tag, uint8_t flag) {
 }
 
 void run_assignment(const tag_arguments& tag) {
-    variable_row* row = variable_at(tag.number);
-    const int32_t x = assignment_value(tag, row);
+    const variable_row* row = variable_at(tag.number);
+    variable_state* live = variable_state_at(tag.number);
+    const int32_t x = assignment_value(tag, row, live);
     if (tag.immediate) {
         // x lies in 0 .. count - 1, so it fits the 8-bit value.
-        if (row != nullptr) row->value = static_cast<uint8_t>(x);
+        if (live != nullptr) live->value = static_cast<uint8_t>(x);
         return;
     }
     if (!record_free()) return;
@@ -255,7 +256,8 @@ void run_assignment(const tag_arguments& tag) {
 // when there is no such point.
 bool run_restart_use(const tag_arguments& tag) {
     const restart_point* point = restart_point_at(tag.number);
-    if (point == nullptr || point->set == 0) return false;
+    const restart_state* live = restart_state_at(tag.number);
+    if (point == nullptr || live == nullptr || live->set == 0) return false;
     add_hotword(tag, 'u', tag.number, make_hotword);
     append_name(point->name != nullptr ? point->name : "");
     append_name(word_separator);
@@ -269,8 +271,9 @@ bool run_restart_use(const tag_arguments& tag) {
 // nothing.
 void run_value_name(const tag_arguments& tag) {
     const variable_row* row = variable_at(tag.number);
-    if (row == nullptr) return;
-    const char* name = value_name(row, row->value);
+    const variable_state* live = variable_state_at(tag.number);
+    if (row == nullptr || live == nullptr) return;
+    const char* name = value_name(row, live->value);
     if (name == nullptr) return;
     if (hold_words != 0) {
         append_name(name);

@@ -5,6 +5,7 @@
 #include "story/game_state.h"
 #include "story/place.h"
 #include "book/book.h"
+#include "story/story_state.h"
 
 namespace tomelet {
 
@@ -27,13 +28,11 @@ constexpr int16_t FIRST_PAGE = 2;
 // Whether open_state_file found the file or created it new.
 bool state_file_existed = false;
 
-int32_t record_size() {
-    return state_record_size(the_book->variable_count, the_book->restart_point_count);
-}
+int32_t record_size() { return state_record_size(story_variable_count(), story_restart_point_count()); }
 
 // Where the snapshots and the set fields lie: after the variable slots.
-int32_t snapshots_offset() { return STATE_SLOTS + STATE_SLOT_SIZE * the_book->variable_count; }
-int32_t snapshots_size() { return 2 * the_book->variable_count * the_book->restart_point_count; }
+int32_t snapshots_offset() { return STATE_SLOTS + STATE_SLOT_SIZE * story_variable_count(); }
+int32_t snapshots_size() { return 2 * story_variable_count() * story_restart_point_count(); }
 int32_t set_fields_offset() { return snapshots_offset() + snapshots_size(); }
 
 // The record is little-endian whatever the machine.
@@ -63,15 +62,15 @@ void put_uint32(uint8_t* p, uint32_t v) {
 // as stored (a value beyond its variable's value names is kept; the value
 // names are only ever looked up through value_name, which refuses it).
 void take_game_state(const uint8_t* record) {
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+    const int32_t variables = story_variable_count();
+    for (int32_t i = 0; i < variables; ++i) {
         const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
-        the_book->variable_catalogue[i].value = slot[STATE_SLOT_VALUE];
-        the_book->variable_catalogue[i].flag = slot[STATE_SLOT_FLAG];
+        the_story.variables[i].value = slot[STATE_SLOT_VALUE];
+        the_story.variables[i].flag = slot[STATE_SLOT_FLAG];
     }
-    std::memcpy(the_book->restart_snapshots, record + snapshots_offset(), static_cast<size_t>(snapshots_size()));
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
-        the_book->restart_points[k].set = record[set_fields_offset() + k];
-    }
+    std::memcpy(the_story.restart_snapshots, record + snapshots_offset(), static_cast<size_t>(snapshots_size()));
+    const int32_t points = story_restart_point_count();
+    for (int32_t k = 0; k < points; ++k) the_story.restart_points[k].set = record[set_fields_offset() + k];
 }
 
 // The paragraph whose arrival the record holds; 0 for none.
@@ -92,7 +91,7 @@ uint32_t arrival_check(const uint8_t* record, int16_t place) {
     add(static_cast<uint8_t>(static_cast<uint16_t>(place) & 0xFFu));
     add(static_cast<uint8_t>(static_cast<uint16_t>(place) >> 8));
     for (int32_t i = STATE_ARRIVAL_RANDOM; i < STATE_ARRIVAL_SET + STATE_ARRIVAL_SET_SIZE; ++i) add(record[i]);
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+    for (int32_t i = 0; i < story_variable_count(); ++i) {
         const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
         add(slot[STATE_SLOT_ARRIVAL_VALUE]);
         add(slot[STATE_SLOT_ARRIVAL_FLAG]);
@@ -126,7 +125,7 @@ bool open_state_file() {
 
 int16_t load_state() {
     if (the_book == nullptr) return FIRST_PAGE;
-    uint8_t* record = the_book->state_record;
+    uint8_t* record = the_story.state_record;
     const int32_t size = record_size();
     std::memset(record, 0, static_cast<size_t>(size));
     arrival_paragraph = 0;
@@ -159,7 +158,7 @@ int16_t load_state() {
 namespace {
 
 void fill_record() {
-    uint8_t* record = the_book->state_record;
+    uint8_t* record = the_story.state_record;
     put_int16(record + STATE_PLACE, current_paragraph);
     put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
     // The arrival counts only for the place it was taken at.  Without one
@@ -168,15 +167,15 @@ void fill_record() {
     if (arrival_paragraph != 0 && arrival_paragraph == current_paragraph) {
         put_uint32(record + STATE_ARRIVAL_CHECK, arrival_check(record, current_paragraph));
     }
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+    const int32_t variables = story_variable_count();
+    for (int32_t i = 0; i < variables; ++i) {
         uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
-        slot[STATE_SLOT_VALUE] = the_book->variable_catalogue[i].value;
-        slot[STATE_SLOT_FLAG] = the_book->variable_catalogue[i].flag;
+        slot[STATE_SLOT_VALUE] = the_story.variables[i].value;
+        slot[STATE_SLOT_FLAG] = the_story.variables[i].flag;
     }
-    std::memcpy(record + snapshots_offset(), the_book->restart_snapshots, static_cast<size_t>(snapshots_size()));
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
-        record[set_fields_offset() + k] = the_book->restart_points[k].set;
-    }
+    std::memcpy(record + snapshots_offset(), the_story.restart_snapshots, static_cast<size_t>(snapshots_size()));
+    const int32_t points = story_restart_point_count();
+    for (int32_t k = 0; k < points; ++k) record[set_fields_offset() + k] = the_story.restart_points[k].set;
 }
 
 }  // namespace
@@ -198,7 +197,7 @@ bool save_state() {
     // effects then apply once more.  The handle is dropped once closed, so
     // a second save writes nothing and never closes a handle twice.
     if (state_file == nullptr) return true;
-    const bool written = plat_file_write_at_start(state_file, the_book->state_record, record_size());
+    const bool written = plat_file_write_at_start(state_file, the_story.state_record, record_size());
     plat_file_close(state_file);
     state_file = nullptr;
     return written;
@@ -208,7 +207,7 @@ bool write_state() {
     if (the_book == nullptr) return false;
     fill_record();
     if (state_file == nullptr) return false;
-    return plat_file_write_at_start(state_file, the_book->state_record, record_size());
+    return plat_file_write_at_start(state_file, the_story.state_record, record_size());
 }
 
 take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place) {
@@ -216,9 +215,9 @@ take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place
     if (get_uint32(bytes + STATE_MAGIC_OFFSET) != STATE_MAGIC) return TAKE_WRONG_MAGIC;
     const int16_t at = get_int16(bytes + STATE_PLACE);
     if (at < 1 || at > the_book->paragraph_count) return TAKE_BAD_PLACE;
-    std::memcpy(the_book->state_record, bytes, static_cast<size_t>(size));
-    take_game_state(the_book->state_record);
-    take_arrival(the_book->state_record, at);
+    std::memcpy(the_story.state_record, bytes, static_cast<size_t>(size));
+    take_game_state(the_story.state_record);
+    take_arrival(the_story.state_record, at);
     if (place != nullptr) *place = at;
     return TAKE_OK;
 }
@@ -226,16 +225,16 @@ take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place
 void begin_arrival() {
     arrival_paragraph = 0;
     if (!arrival_possible()) return;
-    uint8_t* record = the_book->state_record;
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
-        const variable_row* row = variable_at(i);
+    uint8_t* record = the_story.state_record;
+    for (int32_t i = 0; i < story_variable_count(); ++i) {
+        const variable_state* row = variable_state_at(i);
         uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
         slot[STATE_SLOT_ARRIVAL_VALUE] = row->value;
         slot[STATE_SLOT_ARRIVAL_FLAG] = row->flag;
     }
     std::memset(record + STATE_ARRIVAL_SET, 0, STATE_ARRIVAL_SET_SIZE);
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
-        if (restart_point_at(k)->set != 0) record[STATE_ARRIVAL_SET + k / 8] |= static_cast<uint8_t>(1u << (k % 8));
+    for (int32_t k = 0; k < story_restart_point_count(); ++k) {
+        if (restart_state_at(k)->set != 0) record[STATE_ARRIVAL_SET + k / 8] |= static_cast<uint8_t>(1u << (k % 8));
     }
     random_before = random_state;
     seeded_before = random_seeded;
@@ -243,7 +242,7 @@ void begin_arrival() {
 
 void end_arrival(int16_t paragraph) {
     if (!arrival_possible()) return;
-    uint8_t* record = the_book->state_record;
+    uint8_t* record = the_story.state_record;
     // The generator moves with every number drawn (its period is 2^32), and
     // one that seeded itself during the build started from its seed.
     const bool drew = random_seeded != seeded_before || random_state != random_before;
@@ -262,19 +261,19 @@ void begin_revisit() {
     // it; the restart points' paragraphs and the generator, which the
     // record does not carry, are set aside beside it.
     fill_record();
-    uint8_t* record = the_book->state_record;
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) set_aside_paragraphs[k] = restart_point_at(k)->paragraph;
+    uint8_t* record = the_story.state_record;
+    for (int32_t k = 0; k < story_restart_point_count(); ++k) set_aside_paragraphs[k] = restart_state_at(k)->paragraph;
     set_aside_random = random_state;
     set_aside_seeded = random_seeded;
 
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
-        variable_row* row = variable_at(i);
+    for (int32_t i = 0; i < story_variable_count(); ++i) {
+        variable_state* row = variable_state_at(i);
         const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
         row->value = slot[STATE_SLOT_ARRIVAL_VALUE];
         row->flag = slot[STATE_SLOT_ARRIVAL_FLAG];
     }
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
-        restart_point_at(k)->set = (record[STATE_ARRIVAL_SET + k / 8] >> (k % 8)) & 1u;
+    for (int32_t k = 0; k < story_restart_point_count(); ++k) {
+        restart_state_at(k)->set = (record[STATE_ARRIVAL_SET + k / 8] >> (k % 8)) & 1u;
     }
     if (record[STATE_ARRIVAL_DREW] != 0) {
         random_state = get_uint32(record + STATE_ARRIVAL_RANDOM);
@@ -283,20 +282,20 @@ void begin_revisit() {
 }
 
 void end_revisit() {
-    take_game_state(the_book->state_record);
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) restart_point_at(k)->paragraph = set_aside_paragraphs[k];
+    take_game_state(the_story.state_record);
+    for (int32_t k = 0; k < story_restart_point_count(); ++k) restart_state_at(k)->paragraph = set_aside_paragraphs[k];
     random_state = set_aside_random;
     random_seeded = set_aside_seeded;
 }
 
 uint8_t sound_switch() {
     if (the_book == nullptr) return 0;
-    return the_book->state_record[STATE_SOUND_SWITCH];
+    return the_story.state_record[STATE_SOUND_SWITCH];
 }
 
 void set_sound_switch(uint8_t on) {
     if (the_book == nullptr) return;
-    the_book->state_record[STATE_SOUND_SWITCH] = on;
+    the_story.state_record[STATE_SOUND_SWITCH] = on;
 }
 
 }  // namespace tomelet

@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "page/short_copy.h"
+#include "book/short_copy.h"
 
 namespace tomelet {
 

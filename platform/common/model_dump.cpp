@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "book/book.h"
-#include "page/display_list.h"
 
 namespace tomelet::model_dump {
 
@@ -85,10 +84,11 @@ std::string variables(const page_view& view) {
     std::string out = "variables\n";
     for (int32_t i = 0; i < view.variable_count; ++i) {
         const variable_row& v = view.variables[i];
-        if (v.value == 0 && v.flag == 0) continue;
-        const char* value = value_name(&v, v.value);
-        out += "  " + std::to_string(i) + " " + quote(v.name) + " value " + std::to_string(v.value) + " " +
-               (value != nullptr ? quote(value) : std::string("-")) + " flag " + std::to_string(v.flag) + "\n";
+        const variable_state& live = view.variable_states[i];
+        if (live.value == 0 && live.flag == 0) continue;
+        const char* value = value_name(&v, live.value);
+        out += "  " + std::to_string(i) + " " + quote(v.name) + " value " + std::to_string(live.value) + " " +
+               (value != nullptr ? quote(value) : std::string("-")) + " flag " + std::to_string(live.flag) + "\n";
     }
     return out;
 }

@@ -15,6 +15,7 @@
 #include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "story/hotwords.h"
+#include "story/story_state.h"
 #include "tests/support/memory_book.h"
 
 namespace tomelet {
@@ -23,6 +24,7 @@ namespace {
 testing::memory_book_contents commands_book() {
     testing::memory_book_contents c;
     c.variables = testing::numbered_variables(4, 3);
+    c.variables[2].detail_target = 15;
     c.restart_points = {{"First", 5}, {"Second", 8}};
     return c;
 }
@@ -31,7 +33,7 @@ class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
-        book_.use();
+        book_use(book_.tables());
         navigation_reset();
         destroy_page_controls();
         page_clear();
@@ -118,7 +120,7 @@ TEST_F(Commands, ReturnGoesBackToThePlaceOnlyFromASidePage) {
 
 TEST_F(Commands, RestartAnsweredNoChangesNothing) {
     aside(6, 12);
-    the_book->variable_catalogue[1].value = 2;
+    the_story.variables[1].value = 2;
     headless::queue_answer(PLAT_ANSWER_NO);
     EXPECT_TRUE(on_command(CMD_BEGINNING, 0));
     ASSERT_EQ(headless::message_count(), 1);
@@ -129,28 +131,28 @@ TEST_F(Commands, RestartAnsweredNoChangesNothing) {
     EXPECT_EQ(m.buttons, PLAT_BOX_YES_NO);
     expect_state(6, 12, 0, 0);
     EXPECT_EQ(page_rebuild, 0);
-    EXPECT_EQ(the_book->variable_catalogue[1].value, 2);
+    EXPECT_EQ(the_story.variables[1].value, 2);
 }
 
 TEST_F(Commands, RestartAnsweredYesStartsTheStoryAfreshEvenFromASidePage) {
     aside(6, 12);
     for (int i = 0; i < 4; ++i) {
-        the_book->variable_catalogue[i].value = 2;
-        the_book->variable_catalogue[i].flag = 1;
+        the_story.variables[i].value = 2;
+        the_story.variables[i].flag = 1;
     }
-    the_book->restart_points[0].set = 1;
-    the_book->restart_points[1].set = 1;
+    the_story.restart_points[0].set = 1;
+    the_story.restart_points[1].set = 1;
     running_bold = 1;
     headless::queue_answer(PLAT_ANSWER_YES);
     EXPECT_TRUE(on_command(CMD_BEGINNING, 0));
     expect_state(2, 2, 1, 0);
     expect_repainted();
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(the_book->variable_catalogue[i].value, 0);
-        EXPECT_EQ(the_book->variable_catalogue[i].flag, 0);
+        EXPECT_EQ(the_story.variables[i].value, 0);
+        EXPECT_EQ(the_story.variables[i].flag, 0);
     }
-    EXPECT_EQ(the_book->restart_points[0].set, 0);
-    EXPECT_EQ(the_book->restart_points[1].set, 0);
+    EXPECT_EQ(the_story.restart_points[0].set, 0);
+    EXPECT_EQ(the_story.restart_points[1].set, 0);
     EXPECT_EQ(running_bold, 0);
 }
 
@@ -251,8 +253,7 @@ TEST_F(Commands, AClickWithoutARecordBlocksThePage) {
 
 TEST_F(Commands, AClickOnTheInventoryPageSelectsAnItem) {
     aside(6, 12);
-    the_book->variable_catalogue[2].flag = 1;
-    the_book->variable_catalogue[2].detail_target = 15;
+    the_story.variables[2].flag = 1;
     build_inventory();
     inventory_shown = 1;
     add_hotword(5000, 3);  // never looked at on the inventory page

@@ -13,11 +13,16 @@
 #include "app/screens.h"
 #include "app/shell.h"
 #include "page/window.h"
+#include "book/assemble.h"
 #include "book/book.h"
 #include "page/controls.h"
+#include "page/display_list.h"
 #include "layout/painter.h"
 #include "platform/headless/headless.h"
+#include "story/game_state.h"
+#include "story/hotwords.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "tests/app/app_run.h"
 #include "tests/app/page_items.h"
 #include "tests/support/memory_book.h"
@@ -287,7 +292,7 @@ TEST_F(Flows, HotwordsAreDrawnByTheWindow) {
 
 TEST_F(Flows, TheInventoryPageStandsInForAnEmptyInformationPage) {
     start_at(12);
-    the_book->variable_catalogue[1].flag = 1;
+    the_story.variables[1].flag = 1;
     ASSERT_TRUE(headless::click_id(CMD_INFORMATION));
     EXPECT_TRUE(has_line("text You have the following items"));
     EXPECT_EQ(inventory_shown, 1);
@@ -364,6 +369,34 @@ TEST_F(Flows, ExitClosesTheWindowAndEndsTheLoop) {
     EXPECT_FALSE(headless::window().exists);
     EXPECT_FALSE(headless::running());
     EXPECT_EQ(headless::exit_code(), 0);
+}
+
+// One reset puts the engine back as a new process finds it: a page built,
+// a choice's controls made, a title held, the random numbers seeded and
+// the state file open, then all of it gone.
+TEST_F(Flows, TheEngineResetLeavesNothingOfARun) {
+    start_at(12);
+    story_set_next_random(7);
+    ASSERT_GT(page_item_count, 0);
+    ASSERT_GT(hotword_count, 0);
+    ASSERT_GT(button_count, 0);
+    ASSERT_NE(state_file, nullptr);
+    const plat_control first = button_windows[0];
+
+    app_reset_engine();
+    EXPECT_EQ(headless::control_of(first), nullptr);  // destroyed, not forgotten
+    EXPECT_EQ(state_file, nullptr);
+    EXPECT_EQ(page_item_count, 0);
+    EXPECT_EQ(hotword_count, 0);
+    EXPECT_EQ(button_count, 0);
+    EXPECT_EQ(random_seeded, 0);
+    EXPECT_EQ(random_state, 1u);
+    EXPECT_EQ(pending_screen, 3);
+    EXPECT_EQ(shown_paragraph, 2);
+    EXPECT_EQ(cursor_x, LEFT_MARGIN);
+    EXPECT_EQ(normal_font, nullptr);
+    EXPECT_EQ(paragraph_text[0], '\0');
+    started_ = false;  // nothing left to close or write
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "page/messages.h"
 #include "page/window.h"
 #include "platform/headless/headless.h"
+#include "story/story_state.h"
 #include "tests/layout/painter_fixture.h"
 #include "tests/support/memory_book.h"
 
@@ -50,7 +51,7 @@ protected:
                                {3, "Words <S (x) 1 1><M \"go\" 1>"},
                                {4, many_boxes + "<M \"go\" 1>"}};
         book_ = std::make_unique<testing::memory_book>(contents);
-        book_->use();
+        book_use(book_->tables());
         page_rebuild = 1;
     }
     std::unique_ptr<testing::memory_book> book_;

@@ -15,6 +15,7 @@
 #include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "tests/app/page_items.h"
 #include "tests/support/memory_book.h"
 
@@ -44,18 +45,15 @@ class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
-        book_.use();
+        book_use(book_.tables());
         navigation_reset();
         destroy_page_controls();
-        page_clear();
-        build_bold = 0;
+        page_state_reset();
+        layout_reset();
         client_origin = plat_rect{0, 0, 529, 600};
         text_area = plat_rect{0, 0, 529, 575};
         right_edge = 505;
         cursor_y = 10;
-        line_height = 16;
-        base_line_height = 16;
-        avg_char_width = 7;
     }
 
     void build(int32_t screen) {
@@ -63,7 +61,7 @@ protected:
         build_screen();
     }
 
-    variable_row& variable(int i) { return the_book->variable_catalogue[i]; }
+    variable_state& variable(int i) { return the_story.variables[i]; }
 
     testing::memory_book book_{screens_book()};
 };
@@ -255,7 +253,7 @@ TEST_F(Screens, InventoryListsTheCharacterThenEveryHeldItem) {
     EXPECT_STREQ(buttons[1].label, "Lamp");
     EXPECT_STREQ(buttons[2].label, "Map");
     EXPECT_STREQ(buttons[3].label, "Key");
-    const int16_t* ids = the_book->inventory_ids;
+    const int16_t* ids = the_story.inventory_ids;
     EXPECT_EQ(ids[0], 5001);
     EXPECT_EQ(ids[1], 5000);
     EXPECT_EQ(ids[2], -1);
@@ -272,13 +270,13 @@ TEST_F(Screens, InventoryWithoutACharacterStartsWithTheItems) {
     testing::memory_book_contents c = screens_book();
     c.variables[1].name = "character";  // the name is compared case-sensitively
     testing::memory_book book(c);
-    book.use();
-    the_book->variable_catalogue[4].flag = 1;
-    the_book->variable_catalogue[4].value = 9;  // a value past the value names shows no name
+    book_use(book.tables());
+    the_story.variables[4].flag = 1;
+    the_story.variables[4].value = 9;  // a value past the value names shows no name
     build_inventory();
     EXPECT_EQ(page_lines(), (lines{"text You have the following items", "br", "button 0", "text  : "}));
-    EXPECT_EQ(the_book->inventory_ids[4], 5000);
-    EXPECT_EQ(the_book->inventory_ids[1], -1);
+    EXPECT_EQ(the_story.inventory_ids[4], 5000);
+    EXPECT_EQ(the_story.inventory_ids[1], -1);
 }
 
 TEST_F(Screens, SelectingAnItemShowsItsDetailPageWithoutMovingThePlace) {
@@ -299,7 +297,7 @@ TEST_F(Screens, SelectingAnUnknownIdOrAnItemWithoutDetailPageDoesNothing) {
     shown_paragraph = 6;
     on_current_page = 1;
     build_inventory();
-    ASSERT_EQ(the_book->inventory_ids[5], 5001);
+    ASSERT_EQ(the_story.inventory_ids[5], 5001);
     page_rebuild = 0;
     inventory_select(5001);
     inventory_select(5090);

@@ -228,7 +228,7 @@ TEST_F(Shell, AReaderWithASavedPlaceGoesStraightToIt) {
 }
 
 TEST_F(Shell, ASecondCopyIsRefusedWhileTheFileIsHeld) {
-    book_.use();
+    book_.select();
     bool existed = false;
     plat_file held = plat_file_open_exclusive(state_file_name(), &existed);
     ASSERT_NE(held, nullptr);
@@ -265,7 +265,7 @@ TEST_F(Shell, AWindowThatCannotBeMadeEndsTheRunAndLetsTheFileGo) {
 }
 
 TEST_F(Shell, TheClassNameIsTheStateFilesBaseName) {
-    book_.use();
+    book_.select();
     EXPECT_STREQ(window_class_name(), "TestBook");  // the book's id
     EXPECT_EQ(std::string(window_class_name()) + ".dat", std::string(state_file_name()));
 }

@@ -22,7 +22,7 @@ memory_book_contents catalogue_contents() {
 
 TEST(BookTest, LookupsStayInsideTheirTables) {
     memory_book book(catalogue_contents());
-    book.use();
+    book.select();
     ASSERT_NE(picture_at(0), nullptr);
     EXPECT_EQ(picture_at(0)->resource, 1100);
     EXPECT_EQ(picture_at(2)->resource, 1735);
@@ -33,37 +33,18 @@ TEST(BookTest, LookupsStayInsideTheirTables) {
     EXPECT_EQ(sound_name(3), nullptr);
     EXPECT_EQ(variable_at(2), nullptr);
     EXPECT_EQ(restart_point_at(2), nullptr);
-    EXPECT_EQ(restart_snapshot(2), nullptr);
     EXPECT_EQ(paragraph_at(0), nullptr);
     EXPECT_EQ(paragraph_at(21), nullptr);
 }
 
 TEST(BookTest, ValueNamesOnlyBelowTheValueCount) {
     memory_book book(catalogue_contents());
-    book.use();
+    book.select();
     EXPECT_STREQ(value_name(variable_at(0), 5), "Saturday");
     EXPECT_EQ(value_name(variable_at(0), 6), nullptr);
     EXPECT_EQ(value_name(variable_at(0), 255), nullptr);
     EXPECT_EQ(value_name(variable_at(1), 0), nullptr);
     EXPECT_EQ(value_name(nullptr, 0), nullptr);
-}
-
-TEST(BookTest, UsingABookResetsItsLiveState) {
-    memory_book book(catalogue_contents());
-    book.use();
-    variable_at(0)->value = 3;
-    variable_at(1)->flag = 1;
-    restart_point_at(1)->set = 1;
-    restart_point_at(1)->paragraph = 77;
-    restart_snapshot(1)[3] = 9;
-    the_book->state_record[40] = 5;
-    book.use();
-    EXPECT_EQ(variable_at(0)->value, 0);
-    EXPECT_EQ(variable_at(1)->flag, 0);
-    EXPECT_EQ(restart_point_at(1)->set, 0);
-    EXPECT_EQ(restart_point_at(1)->paragraph, 402);
-    EXPECT_EQ(restart_snapshot(1)[3], 0);
-    EXPECT_EQ(the_book->state_record[40], 0);
 }
 
 TEST(BookTest, TheBookIdIsTheBooksOwnWhenValid) {
@@ -85,10 +66,10 @@ TEST(BookTest, TheBookIdIsTheBooksOwnWhenValid) {
         memory_book_contents contents = catalogue_contents();
         contents.info.id = c.id;
         memory_book book(std::move(contents));
-        book.use();
+        book.select();
         EXPECT_STREQ(book_id(), c.used) << (c.id != nullptr ? c.id : "(null)");
     }
-    book_use(nullptr);
+    book_select(nullptr);
     EXPECT_STREQ(book_id(), FALLBACK_BOOK_ID);
 }
 

@@ -18,6 +18,7 @@
 #include "platform/common/model_dump.h"
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "tests/support/temp_directory.h"
 
 namespace tomelet {
@@ -39,10 +40,10 @@ void PrintTo(const arrival_book& b, std::ostream* out) { *out << b.name; }
 std::string story_state() {
     std::ostringstream s;
     for (int32_t i = 0; i < the_book->variable_count; ++i) {
-        s << int(variable_at(i)->value) << ',' << int(variable_at(i)->flag) << ' ';
+        s << int(variable_state_at(i)->value) << ',' << int(variable_state_at(i)->flag) << ' ';
     }
     for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
-        s << '*' << int(restart_point_at(k)->set) << ',' << restart_point_at(k)->paragraph << ':';
+        s << '*' << int(restart_state_at(k)->set) << ',' << restart_state_at(k)->paragraph << ':';
         const uint8_t* snapshot = restart_snapshot(k);
         for (int32_t i = 0; i < 2 * the_book->variable_count; ++i) s << int(snapshot[i]) << ' ';
     }

@@ -13,6 +13,7 @@
 #include "book/compiled_book.h"
 #include "platform/headless/driver/driver.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "tests/support/temp_directory.h"
 
 namespace tomelet {

@@ -16,6 +16,7 @@
 #include "platform/headless/headless.h"
 #include "story/hotwords.h"
 #include "story/markup.h"
+#include "story/story_state.h"
 #include "tests/integration/allocation_counter.h"
 
 namespace tomelet {

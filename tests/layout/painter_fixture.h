@@ -66,6 +66,11 @@ protected:
         headless::use_entry_points(&painter_only);
         ASSERT_TRUE(plat_window_create("painter", 0, 0, 500 + headless::NON_CLIENT_WIDTH,
                                        400 + headless::NON_CLIENT_HEIGHT));
+        // The page model and the layout as a new process has them, then
+        // this fixture's window, fonts and scrolling.
+        destroy_page_controls();
+        page_state_reset();
+        layout_reset();
         resize(500);
         client_origin = plat_rect{0, 0, 500, 400};
         normal_font = plat_font_create(-21, 300);
@@ -73,18 +78,6 @@ protected:
         scroll_origin = 0;
         scroll_max = 400;
         page_height = 357;
-        destroy_page_controls();
-        page_clear();
-        build_bold = 0;
-        running_bold = 0;
-        pending_bold = 0;
-        alignment = 0;
-        base_line_height = 16;
-        avg_char_width = 7;
-        tab_width = 14;
-        laid_out_height = 0;
-        laid_out_page = 0;
-        repaint_after = 0;
     }
     void TearDown() override {
         destroy_page_controls();

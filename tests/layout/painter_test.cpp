@@ -79,7 +79,7 @@ TEST_F(PainterTest, PictureThatEndsItsLineIsDrawnWithWhatStoodBeforeIt) {
     testing::memory_book_contents contents;
     contents.pictures = {{1100, 159, 134}};
     testing::memory_book book(contents);
-    book.use();
+    book.select();
     headless::set_bitmap_size(1100, 159, 134);
     page_text_item("before ");
     page_picture(0, 0);
@@ -246,7 +246,7 @@ TEST_F(PainterTest, ScrollRangeCoversWholePages) {
     testing::memory_book_contents contents;
     contents.pictures = {{2001, 10, 10}};
     testing::memory_book book(contents);
-    book.use();
+    book.select();
     page_picture(0, 0);  // a picture that ends its line: the page is as tall as it
     struct example {
         int32_t height, page, maximum;

@@ -18,13 +18,10 @@ protected:
     void SetUp() override {
         headless::reset();
         destroy_page_controls();
-        page_clear();
-        build_bold = 0;
+        page_state_reset();
         client_origin = plat_rect{0, 0, 500, 600};
         right_edge = 476;
         cursor_y = 30;
-        base_line_height = 16;
-        avg_char_width = 7;
     }
 };
 
@@ -143,7 +140,7 @@ TEST_F(ControlsTest, PictureButtonTakesTheBitmapsSizeAndOwnsIt) {
     testing::memory_book_contents contents;
     contents.pictures = {{1100, 1, 1}, {1704, 1, 1}};
     testing::memory_book book(contents);
-    book.use();
+    book.select();
     headless::set_bitmap_size(1704, 128, 128);
     EXPECT_EQ(make_hotword_picture(1), 5000);
     EXPECT_EQ(buttons[0].width, 128);

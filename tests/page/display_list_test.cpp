@@ -90,7 +90,7 @@ TEST_F(DisplayListTest, MarkersAndPictures) {
     testing::memory_book_contents contents;
     contents.pictures = {{1100, 1, 1}, {1735, 1, 1}};
     testing::memory_book book(contents);
-    book.use();
+    book.select();
     page_align(1);
     page_picture(1, 0);
     page_picture(2, 1);  // outside the catalogue: nothing

@@ -9,6 +9,7 @@
 
 #include "book/book.h"
 #include "page/display_list.h"
+#include "story/story_state.h"
 #include "story/tag_reader.h"
 
 namespace tomelet::previous_evaluator {
@@ -60,16 +61,16 @@ char at(int32_t position) {
     return tag_buffer[position];
 }
 
-const variable_row* variable(int16_t n) { return variable_at(n); }
+const variable_state* variable(int16_t n) { return variable_state_at(n); }
 
 uint8_t variable_value(int16_t n) {
-    const variable_row* row = variable(n);
-    return row != nullptr ? row->value : 0;
+    const variable_state* live = variable(n);
+    return live != nullptr ? live->value : 0;
 }
 
 uint8_t variable_flag(int16_t n) {
-    const variable_row* row = variable(n);
-    return row != nullptr ? row->flag : 0;
+    const variable_state* live = variable(n);
+    return live != nullptr ? live->flag : 0;
 }
 
 // value * 10 + digit, wrapping modulo 2^16 and read back as signed.

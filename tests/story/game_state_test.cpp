@@ -40,7 +40,7 @@ uint32_t state_for_roll(int32_t sides, int32_t roll) {
 class GameState : public ::testing::Test {
 protected:
     void SetUp() override {
-        book_.use();
+        book_use(book_.tables());
         headless::reset();
         place_reset();
         hotword_count = 0;
@@ -70,7 +70,7 @@ protected:
         testing::choose(key, "");
     }
 
-    variable_row& var(int32_t i) { return the_book->variable_catalogue[i]; }
+    variable_state& var(int32_t i) { return the_story.variables[i]; }
 
     memory_book book_{story_contents()};
 };
@@ -328,14 +328,14 @@ TEST_F(GameState, RestartPointRestoresEveryVariableAndTakesUpItsParagraph) {
     }
     shown_paragraph = 403;
     take_restart_snapshot(2);
-    const restart_point& point = the_book->restart_points[2];
+    const restart_state& point = the_story.restart_points[2];
     EXPECT_EQ(point.set, 1);
     EXPECT_EQ(point.paragraph, 402);
     const uint8_t* snapshot = restart_snapshot(2);
     EXPECT_EQ(snapshot[2 * 7], 1);      // flag of 7
     EXPECT_EQ(snapshot[2 * 7 + 1], 1);  // value of 7
     EXPECT_EQ(snapshot[2 * 115 + 1], 115 % 6);
-    EXPECT_EQ(the_book->restart_points[1].set, 0);
+    EXPECT_EQ(the_story.restart_points[1].set, 0);
 
     for (int32_t i = 0; i < 116; ++i) {
         var(i).value = 5;
@@ -354,7 +354,7 @@ TEST_F(GameState, RestartPointRestoresEveryVariableAndTakesUpItsParagraph) {
 
     take_restart_snapshot(5);  // outside the table: ignored
     take_restart_snapshot(-1);
-    for (int32_t k = 0; k < 5; ++k) EXPECT_EQ(the_book->restart_points[k].set, k == 2 ? 1 : 0);
+    for (int32_t k = 0; k < 5; ++k) EXPECT_EQ(the_story.restart_points[k].set, k == 2 ? 1 : 0);
 }
 
 TEST_F(GameState, ClearingKeepsSnapshotsUntilAPointIsSavedAgain) {
@@ -370,17 +370,41 @@ TEST_F(GameState, ClearingKeepsSnapshotsUntilAPointIsSavedAgain) {
         EXPECT_EQ(var(i).value, 0);
         EXPECT_EQ(var(i).flag, 0);
     }
-    for (int32_t k = 0; k < 5; ++k) EXPECT_EQ(the_book->restart_points[k].set, 0);
-    EXPECT_EQ(the_book->restart_points[0].paragraph, 49);
+    for (int32_t k = 0; k < 5; ++k) EXPECT_EQ(the_story.restart_points[k].set, 0);
+    EXPECT_EQ(the_story.restart_points[0].paragraph, 49);
     EXPECT_EQ(restart_snapshot(0)[2 * 3], 1);
     EXPECT_EQ(restart_snapshot(0)[2 * 3 + 1], 2);
 
     shown_paragraph = 60;
     take_restart_snapshot(0);
-    EXPECT_EQ(the_book->restart_points[0].paragraph, 59);
+    EXPECT_EQ(the_story.restart_points[0].paragraph, 59);
     EXPECT_EQ(restart_snapshot(0)[2 * 3], 0);
     EXPECT_EQ(restart_snapshot(0)[2 * 3 + 1], 0);
     EXPECT_EQ(restart_snapshot(4)[2 * 3 + 1], 2);
+}
+
+// The book stays untouched; using it again puts the story's state back to
+// the book's initial values.
+TEST_F(GameState, UsingABookResetsTheStorysState) {
+    var(0).value = 3;
+    var(1).flag = 1;
+    restart_state_at(1)->set = 1;
+    restart_state_at(1)->paragraph = 77;
+    restart_snapshot(1)[3] = 9;
+    the_story.state_record[40] = 5;
+    the_story.inventory_ids[2] = 5000;
+    book_use(book_.tables());
+    EXPECT_EQ(var(0).value, 0);
+    EXPECT_EQ(var(1).flag, 0);
+    EXPECT_EQ(restart_state_at(1)->set, 0);
+    EXPECT_EQ(restart_state_at(1)->paragraph, 402);
+    EXPECT_EQ(restart_snapshot(1)[3], 0);
+    EXPECT_EQ(the_story.state_record[40], 0);
+    EXPECT_EQ(the_story.inventory_ids[2], -1);
+    EXPECT_EQ(variable_state_at(116), nullptr);
+    EXPECT_EQ(restart_state_at(5), nullptr);
+    EXPECT_EQ(restart_snapshot(5), nullptr);
+    EXPECT_EQ(restart_snapshot(-1), nullptr);
 }
 
 }  // namespace

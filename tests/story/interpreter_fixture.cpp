@@ -49,7 +49,7 @@ void InterpreterTest::SetUp() {
     headless::reset();
     for (uint16_t i = 0; i < 40; ++i) headless::set_bitmap_size(static_cast<uint16_t>(1700 + i), 20, 10);
     book = std::make_unique<memory_book>(interpreter_book_shape());
-    book->use();
+    book_use(book->tables());
     destroy_page_controls();
     page_clear();
     build_bold = 0;
@@ -92,13 +92,13 @@ std::string InterpreterTest::last_message() {
 void InterpreterTest::clear_messages() { headless::clear_messages(); }
 
 void InterpreterTest::set_value(int32_t v, int32_t value) {
-    variable_at(v)->value = static_cast<uint8_t>(value);
+    variable_state_at(v)->value = static_cast<uint8_t>(value);
 }
 
-void InterpreterTest::set_flag(int32_t v, int32_t flag) { variable_at(v)->flag = static_cast<uint8_t>(flag); }
+void InterpreterTest::set_flag(int32_t v, int32_t flag) { variable_state_at(v)->flag = static_cast<uint8_t>(flag); }
 
-int32_t InterpreterTest::value(int32_t v) { return variable_at(v)->value; }
+int32_t InterpreterTest::value(int32_t v) { return variable_state_at(v)->value; }
 
-int32_t InterpreterTest::flag(int32_t v) { return variable_at(v)->flag; }
+int32_t InterpreterTest::flag(int32_t v) { return variable_state_at(v)->flag; }
 
 }  // namespace tomelet::testing

@@ -378,7 +378,7 @@ TEST_F(MarkupTest, RestartPointsSaveAndOfferTheirButtons) {
     set_value(4, 1);
     set_flag(9, 1);
     run("<s *2><G>");
-    const restart_point* point = restart_point_at(2);
+    const restart_state* point = restart_state_at(2);
     EXPECT_EQ(point->set, 1);
     EXPECT_EQ(point->paragraph, 6);
     EXPECT_EQ(restart_snapshot(2)[2 * 4 + 1], 1);  // value of 4

@@ -90,7 +90,7 @@ protected:
 
     // A new start of the program: the book's initial state.
     void new_run() {
-        book_.use();
+        book_use(book_.tables());
         headless::reset();
         place_reset();
         hotword_count = 0;
@@ -112,17 +112,17 @@ protected:
         return load_state();
     }
 
-    variable_row& var(int32_t i) { return the_book->variable_catalogue[i]; }
+    variable_state& var(int32_t i) { return the_story.variables[i]; }
 
     bool state_is_initial() {
         for (int32_t i = 0; i < 116; ++i) {
             if (var(i).value != 0 || var(i).flag != 0) return false;
         }
         for (int32_t k = 0; k < 5; ++k) {
-            if (the_book->restart_points[k].set != 0) return false;
+            if (the_story.restart_points[k].set != 0) return false;
         }
         for (int32_t n = 0; n < 1160; ++n) {
-            if (the_book->restart_snapshots[n] != 0) return false;
+            if (the_story.restart_snapshots[n] != 0) return false;
         }
         return true;
     }
@@ -166,10 +166,10 @@ TEST_F(StateFile, ValidRecordIsTakenAndWrittenBackUnchanged) {
         EXPECT_EQ(var(i).value, i % 5);
         EXPECT_EQ(var(i).flag, i % 2);
     }
-    EXPECT_EQ(std::memcmp(the_book->restart_snapshots, file.data() + SNAPSHOTS, 1160), 0);
+    EXPECT_EQ(std::memcmp(the_story.restart_snapshots, file.data() + SNAPSHOTS, 1160), 0);
     for (int32_t k = 0; k < 5; ++k) {
-        EXPECT_EQ(the_book->restart_points[k].set, k == 1 || k == 3 ? 1 : 0);
-        EXPECT_EQ(the_book->restart_points[k].paragraph, 402);  // not kept in the file
+        EXPECT_EQ(the_story.restart_points[k].set, k == 1 || k == 3 ? 1 : 0);
+        EXPECT_EQ(the_story.restart_points[k].paragraph, 402);  // not kept in the file
     }
 
     // Reserved bytes (3 to 27, 14 of every slot, the last 3) survive.
@@ -224,7 +224,7 @@ TEST_F(StateFile, PlaceOutsideTheBookStartsAtTwoButKeepsTheState) {
         EXPECT_EQ(start(), 2) << place;
         EXPECT_EQ(var(3).value, 3) << place;
         EXPECT_EQ(var(3).flag, 1) << place;
-        EXPECT_EQ(the_book->restart_points[3].set, 1) << place;
+        EXPECT_EQ(the_story.restart_points[3].set, 1) << place;
         EXPECT_EQ(sound_switch(), 0) << place;
         save_state();
     }
@@ -254,7 +254,7 @@ TEST_F(StateFile, StoredValuesAreTakenAsTheyAre) {
     EXPECT_EQ(start(), 10);
     EXPECT_EQ(var(8).value, 200);
     EXPECT_EQ(var(8).flag, 9);
-    EXPECT_EQ(value_name(&var(8), var(8).value), nullptr);
+    EXPECT_EQ(value_name(variable_at(8), var(8).value), nullptr);
 }
 
 TEST_F(StateFile, RestartPointSurvivesIntoTheNextRun) {
@@ -271,8 +271,8 @@ TEST_F(StateFile, RestartPointSurvivesIntoTheNextRun) {
 
     new_run();
     EXPECT_EQ(start(), 310);
-    EXPECT_EQ(the_book->restart_points[1].set, 1);
-    EXPECT_EQ(the_book->restart_points[1].paragraph, 402);  // the book's
+    EXPECT_EQ(the_story.restart_points[1].set, 1);
+    EXPECT_EQ(the_story.restart_points[1].paragraph, 402);  // the book's
     hotwords[0] = hotword{};
     hotwords[0].kind = 'u';
     hotwords[0].index = 1;
@@ -321,7 +321,7 @@ TEST_F(StateFile, WriteStateKeepsTheFileHeldAndSaveWritesTheSameRecord) {
 // nothing of a refused record reaches the game state or the record.
 TEST_F(StateFile, TakenRecordIsCheckedAndRefusedWhole) {
     EXPECT_EQ(start(), 2);
-    const bytes before(the_book->state_record, the_book->state_record + RECORD);
+    const bytes before(the_story.state_record, the_story.state_record + RECORD);
     bytes bad_magic = valid_record(404);
     put32(bad_magic, 28, 1345);
     const struct {
@@ -341,7 +341,7 @@ TEST_F(StateFile, TakenRecordIsCheckedAndRefusedWhole) {
         EXPECT_EQ(take_state_record(c.record.data(), static_cast<int32_t>(c.record.size()), &place), c.result);
         EXPECT_EQ(place, 99);
         EXPECT_TRUE(state_is_initial());
-        EXPECT_EQ(bytes(the_book->state_record, the_book->state_record + RECORD), before);
+        EXPECT_EQ(bytes(the_story.state_record, the_story.state_record + RECORD), before);
     }
     EXPECT_EQ(take_state_record(nullptr, RECORD, nullptr), TAKE_WRONG_SIZE);
 
@@ -351,8 +351,8 @@ TEST_F(StateFile, TakenRecordIsCheckedAndRefusedWhole) {
     EXPECT_EQ(place, 787);
     EXPECT_EQ(var(7).value, 7 % 5);
     EXPECT_EQ(var(7).flag, 1);
-    EXPECT_EQ(the_book->restart_points[3].set, 1);
-    EXPECT_EQ(bytes(the_book->state_record, the_book->state_record + RECORD), good);
+    EXPECT_EQ(the_story.restart_points[3].set, 1);
+    EXPECT_EQ(bytes(the_story.state_record, the_story.state_record + RECORD), good);
 }
 
 }  // namespace

@@ -45,7 +45,13 @@ memory_book::memory_book(memory_book_contents contents) : contents_(std::move(co
             paragraph_row{chunk, first, static_cast<int32_t>(sequence.size())};
     }
     for (size_t i = 0; i < sequences_.size(); ++i) {
-        chunks_.push_back(chunk_row{sequences_[i].data(), pools_[i].c_str()});
+        std::vector<uint8_t> lengths;
+        for (const uint16_t offset : sequences_[i]) lengths.push_back(stored_length(pools_[i].c_str() + offset));
+        lengths_.push_back(std::move(lengths));
+    }
+    for (size_t i = 0; i < sequences_.size(); ++i) {
+        pools_[i].append(static_cast<size_t>(POOL_PADDING), '\0');  // book/book.h
+        chunks_.push_back(chunk_row{sequences_[i].data(), pools_[i].c_str(), lengths_[i].data()});
     }
     for (const std::string& name : contents_.sounds) sound_names_.push_back(name.c_str());
     for (const memory_variable& v : contents_.variables) {
@@ -55,17 +61,14 @@ memory_book::memory_book(memory_book_contents contents) : contents_(std::move(co
     }
     for (size_t i = 0; i < contents_.variables.size(); ++i) {
         const memory_variable& v = contents_.variables[i];
-        variables_.push_back(variable_row{v.name.c_str(), 0, 0, static_cast<uint8_t>(v.values.size()),
-                                          v.detail_target, value_names_[i].data()});
+        variables_.push_back(variable_row{v.name.c_str(), static_cast<uint8_t>(v.values.size()), v.detail_target,
+                                          value_names_[i].data()});
     }
     for (const memory_restart_point& r : contents_.restart_points) {
-        restarts_.push_back(restart_point{r.name.c_str(), 0, r.paragraph, r.paragraph});
+        restarts_.push_back(restart_point{r.name.c_str(), r.paragraph});
     }
     const auto variable_count = static_cast<int32_t>(variables_.size());
     const auto restart_count = static_cast<int32_t>(restarts_.size());
-    snapshots_.assign(static_cast<size_t>(variable_count) * restart_count * 2 + 1, 0);
-    record_.assign(static_cast<size_t>(state_record_size(variable_count, restart_count)), 0);
-    inventory_.assign(static_cast<size_t>(variable_count) + 1, -1);
 
     tables_.paragraph_count = contents_.paragraph_count;
     tables_.paragraph_index = index_.data();
@@ -79,15 +82,12 @@ memory_book::memory_book(memory_book_contents contents) : contents_(std::move(co
     tables_.variable_catalogue = variables_.data();
     tables_.restart_point_count = static_cast<int16_t>(restart_count);
     tables_.restart_points = restarts_.data();
-    tables_.restart_snapshots = snapshots_.data();
-    tables_.state_record = record_.data();
-    tables_.inventory_ids = inventory_.data();
     tables_.book_info = &contents_.info;
     tables_.resource_count = 0;
     tables_.resources = nullptr;
 }
 
-void memory_book::use() const { book_use(&tables_); }
+void memory_book::select() const { book_select(&tables_); }
 
 std::vector<memory_variable> numbered_variables(int n, int values) {
     std::vector<memory_variable> out;

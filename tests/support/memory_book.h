@@ -46,22 +46,22 @@ public:
     memory_book& operator=(const memory_book&) = delete;
 
     const book_tables* tables() const { return &tables_; }
-    // book_use (tables ()).
-    void use() const;
+    // book_select (tables ()): for the layers below the story; the story's
+    // tests and those above it call book_use (tables ()), which also resets
+    // the story's state.
+    void select() const;
 
 private:
     memory_book_contents contents_;
     std::vector<std::vector<uint16_t>> sequences_;
     std::vector<std::string> pools_;
+    std::vector<std::vector<uint8_t>> lengths_;
     std::vector<chunk_row> chunks_;
     std::vector<paragraph_row> index_;
     std::vector<const char*> sound_names_;
     std::vector<std::vector<const char*>> value_names_;
     std::vector<variable_row> variables_;
     std::vector<restart_point> restarts_;
-    std::vector<uint8_t> snapshots_;
-    std::vector<uint8_t> record_;
-    std::vector<int16_t> inventory_;
     book_tables tables_{};
 };
 

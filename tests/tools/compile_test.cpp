@@ -11,6 +11,7 @@
 #include "book/book.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
+#include "story/story_state.h"
 #include "tests/tools/book_folder.h"
 
 namespace tomelet {
@@ -98,9 +99,9 @@ file = "sounds/wind.wav"
     EXPECT_STREQ(value_name(variable_at(1), 2), "merry");
     ASSERT_EQ(t->restart_point_count, 1);
     EXPECT_STREQ(restart_point_at(0)->name, "Start");
-    EXPECT_EQ(restart_point_at(0)->paragraph, 1);
     EXPECT_EQ(restart_point_at(0)->initial_paragraph, 1);
-    EXPECT_EQ(restart_point_at(0)->set, 0);
+    EXPECT_EQ(restart_state_at(0)->paragraph, 1);
+    EXPECT_EQ(restart_state_at(0)->set, 0);
     EXPECT_STREQ(t->book_info->title, "Small Book");
     EXPECT_STREQ(t->book_info->authors, "Tester");
     EXPECT_EQ(t->book_info->opening_picture, 0);
@@ -115,10 +116,7 @@ file = "sounds/wind.wav"
     EXPECT_STREQ(sound->name, "WIND");
     EXPECT_EQ(sound->number, 0);
     EXPECT_EQ(sound->size, 16u);
-    // The live storage has the book's sizes and is usable by the engine.
-    EXPECT_EQ(t->inventory_ids[1], -1);
-    t->restart_snapshots[2 * 2 - 1] = 7;
-    t->state_record[state_record_size(2, 1) - 1] = 7;
+    EXPECT_EQ(the_story.inventory_ids[1], -1);
 }
 
 // A picture's alternative text is optional, converted like every text of
@@ -333,7 +331,11 @@ TEST(BookcGenerate, TheGeneratedSourceEscapesTextAndNamesTheSymbol) {
     EXPECT_NE(code.find("\"\\?\\?=\\0\""), std::string::npos);
     EXPECT_NE(code.find("\"\\3512\\0\""), std::string::npos);  // an octal escape never runs on
     EXPECT_NE(code.find("{-1, 0, 0},  // 1"), std::string::npos);
-    EXPECT_NE(code.find("state_record[tomelet::state_record_size(2, 1)]"), std::string::npos);
+    // The book is read-only data: every table const, no storage for a
+    // reader's state.
+    EXPECT_NE(code.find("const tomelet::variable_row variable_catalogue[]"), std::string::npos);
+    EXPECT_NE(code.find("const tomelet::restart_point restart_points[]"), std::string::npos);
+    EXPECT_EQ(code.find("state_record"), std::string::npos);
 
     EXPECT_TRUE(bookc::valid_symbol("compiled_book"));
     EXPECT_TRUE(bookc::valid_symbol("_b2"));

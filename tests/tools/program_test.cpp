@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "book/image.h"
 #include "tests/tools/book_folder.h"
 
 namespace tomelet {
@@ -87,17 +89,25 @@ TEST(BookcProgram, WritesTheGeneratedSourceAndTheStats) {
     folder.write("text/a.tml", two_pages());
     const std::string output = (folder.path() / "out" / "book.cpp").string();
     std::filesystem::create_directories(folder.path() / "out");
+    const std::string image = (folder.path() / "out" / "book.img").string();
     const run_result run = run_bookc(folder, quoted(folder.path().string()) + " --symbol my_book -o " +
-                                                 quoted(output) + " --stats");
+                                                 quoted(output) + " --image " + quoted(image) + " --stats");
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(split_lines(run.out)[0], "paragraphs 3");
     const std::string code = folder.read("out/book.cpp");
     EXPECT_NE(code.find("const book_tables my_book = {"), std::string::npos);
-    // Nothing is left beside it.
+    // The image loads as the same book.
+    const std::string bytes = folder.read("out/book.img");
+    const std::vector<uint8_t> aligned(bytes.begin(), bytes.end());
+    const auto loaded = std::make_unique<loaded_book>();
+    char reason[IMAGE_REASON_SIZE];
+    ASSERT_TRUE(load_book_image(aligned.data(), aligned.size(), loaded.get(), reason)) << reason;
+    EXPECT_EQ(loaded->tables.paragraph_count, 3);
+    // Nothing is left beside them.
     int32_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path() / "out")) ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(files, 2);
 }
 
 TEST(BookcProgram, WritesTheBooksDetailsAsJson) {

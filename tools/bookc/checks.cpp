@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string>
 
 #include "book/assemble.h"
 #include "platform/headless/headless.h"
 #include "story/evaluator.h"
+#include "story/story_state.h"
 #include "story/tag_reader.h"
 #include "tools/bookc/source.h"
 #include "tools/bookc/story_graph.h"
@@ -966,8 +968,10 @@ private:
 
 void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std::vector<bool>& has_text,
                       compiled_book* book, diagnostics* out, story_graph* graph) {
-    // Conditions read the variables of the book in use.
+    // Conditions read the variables of the book in use, at their starting
+    // values; the book in use and its story's state are put back after.
     const book_tables* previous = the_book;
+    const auto saved = std::make_unique<story_state>(the_story);
     book_use(book->tables());
     // How often the book writes each tag letter (for the typo check).
     std::array<int32_t, 256> letters{};
@@ -982,7 +986,8 @@ void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std
     for (size_t i = 0; i < paragraphs.size() && !out->stopped(); ++i) {
         checker.check(paragraphs[i], i + 1 < paragraphs.size() ? paragraphs[i + 1].number : -1);
     }
-    the_book = previous;
+    book_select(previous);
+    the_story = *saved;
 }
 
 }  // namespace tomelet::bookc

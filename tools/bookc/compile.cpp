@@ -65,19 +65,18 @@ int32_t compiled_book::assembled_length(int32_t n) const {
     return length;
 }
 
-// The engine's view of the book: pointer tables into the compiled data and
-// the live storage.  Every array has at least one element, so that no
-// pointer handed to the engine is null.
+// The engine's view of the book: pointer tables into the compiled data.
+// Every array has at least one element, so that no pointer handed to the
+// engine is null.
 struct compiled_book::live_storage {
+    std::vector<std::string> pools;  // each chunk's pool with its padding
+    std::vector<std::vector<uint8_t>> lengths;
     std::vector<chunk_row> chunks;
     std::vector<picture_row> pictures;
     std::vector<const char*> sounds;
     std::vector<std::vector<const char*>> value_names;
     std::vector<variable_row> variables;
     std::vector<restart_point> restart_points;
-    std::vector<uint8_t> snapshots;
-    std::vector<uint8_t> state_record;
-    std::vector<int16_t> inventory_ids;
     book_info_record info{};
     std::vector<book_resource> resources;
     book_tables tables{};
@@ -86,7 +85,15 @@ struct compiled_book::live_storage {
 const book_tables* compiled_book::tables() {
     if (live_) return &live_->tables;
     auto live = std::make_shared<live_storage>();
-    for (const compiled_chunk& c : chunks) live->chunks.push_back({c.sequence.data(), c.pool.c_str()});
+    for (const compiled_chunk& c : chunks) {
+        std::vector<uint8_t> lengths;
+        for (const uint16_t offset : c.sequence) lengths.push_back(stored_length(c.pool.c_str() + offset));
+        live->lengths.push_back(std::move(lengths));
+        live->pools.push_back(c.pool + std::string(static_cast<size_t>(POOL_PADDING), '\0'));
+    }
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        live->chunks.push_back({chunks[k].sequence.data(), live->pools[k].c_str(), live->lengths[k].data()});
+    }
     for (const compiled_picture& p : pictures) live->pictures.push_back({p.resource, p.width, p.height, p.alt.c_str()});
     for (const std::string& s : sounds) live->sounds.push_back(s.c_str());
     for (const compiled_variable& v : variables) {
@@ -97,17 +104,14 @@ const book_tables* compiled_book::tables() {
     }
     for (size_t i = 0; i < variables.size(); ++i) {
         const compiled_variable& v = variables[i];
-        live->variables.push_back(variable_row{v.name.c_str(), 0, 0, static_cast<uint8_t>(v.values.size()),
+        live->variables.push_back(variable_row{v.name.c_str(), static_cast<uint8_t>(v.values.size()),
                                                v.detail_target, live->value_names[i].data()});
     }
     for (const compiled_restart_point& r : restart_points) {
-        live->restart_points.push_back(restart_point{r.name.c_str(), 0, r.target, r.target});
+        live->restart_points.push_back(restart_point{r.name.c_str(), r.target});
     }
     const auto v = static_cast<int32_t>(variables.size());
     const auto r = static_cast<int32_t>(restart_points.size());
-    live->snapshots.assign(static_cast<size_t>(std::max(1, v * r * 2)), 0);
-    live->state_record.assign(static_cast<size_t>(state_record_size(v, r)), 0);
-    live->inventory_ids.assign(static_cast<size_t>(std::max(1, v)), -1);
     live->info = book_info_record{info.title.c_str(),       info.copyright.c_str(),       info.authors.c_str(),
                                   info.opening_picture,     info.description.c_str(),     info.title_picture,
                                   info.web_site.c_str(),    info.contact_address.c_str(), info.support_address.c_str(),
@@ -117,7 +121,7 @@ const book_tables* compiled_book::tables() {
                                                 res.bytes.data(), static_cast<uint32_t>(res.bytes.size())});
     }
     // Placeholders, not counted: no table handed over is ever null.
-    live->chunks.push_back({nullptr, nullptr});
+    live->chunks.push_back({nullptr, nullptr, nullptr});
     live->pictures.push_back({0, 0, 0, nullptr});
     live->sounds.push_back(nullptr);
     live->variables.push_back(variable_row{});
@@ -137,9 +141,6 @@ const book_tables* compiled_book::tables() {
     t.variable_catalogue = live->variables.data();
     t.restart_point_count = static_cast<int16_t>(r);
     t.restart_points = live->restart_points.data();
-    t.restart_snapshots = live->snapshots.data();
-    t.state_record = live->state_record.data();
-    t.inventory_ids = live->inventory_ids.data();
     t.book_info = &live->info;
     t.resource_count = static_cast<int32_t>(resources.size());
     t.resources = live->resources.data();
@@ -178,6 +179,18 @@ void check_catalogue(const catalogue& c, const std::vector<bool>& has_text, diag
     for (size_t k = 0; k < c.restart_points.size(); ++k) {
         if (c.restart_target_lines[k].line == 0) continue;  // a name no header gives (reported)
         target(c.restart_points[k].target, c.restart_target_lines[k], "restart point " + std::to_string(k) + "'s");
+    }
+    // The reader keeps the live state of a book's variables and restart
+    // points in tables of a fixed size.
+    if (c.variables.size() > static_cast<size_t>(MAX_VARIABLES)) {
+        out->error(c.file, 0,
+                   "the book has " + std::to_string(c.variables.size()) + " variables; a book has at most " +
+                       std::to_string(MAX_VARIABLES));
+    }
+    if (c.restart_points.size() > static_cast<size_t>(MAX_RESTART_POINTS)) {
+        out->error(c.file, 0,
+                   "the book has " + std::to_string(c.restart_points.size()) + " restart points; a book has at most " +
+                       std::to_string(MAX_RESTART_POINTS));
     }
 }
 

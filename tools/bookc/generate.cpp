@@ -106,13 +106,21 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
             out << "\n    " << literal(c.pool.substr(at, end - at), true);
             at = end + 1;
         }
+        // The padding after the last word (book/book.h).
+        out << "\n    " << literal(std::string(static_cast<size_t>(tomelet::POOL_PADDING), '\0'));
         out << ";\n\nconst uint16_t sequence_" << k << "[] = {\n";
         write_numbers(out, c.sequence, 16, false);
+        out << "};\n\nconst uint8_t lengths_" << k << "[] = {\n";
+        std::vector<uint8_t> lengths;
+        for (const uint16_t offset : c.sequence) lengths.push_back(tomelet::stored_length(c.pool.c_str() + offset));
+        write_numbers(out, lengths, 16, false);
         out << "};\n\n";
     }
     out << "const tomelet::chunk_row chunk_table[] = {\n";
-    for (size_t k = 0; k < book.chunks.size(); ++k) out << "    {sequence_" << k << ", pool_" << k << "},\n";
-    if (book.chunks.empty()) out << "    {nullptr, nullptr},\n";
+    for (size_t k = 0; k < book.chunks.size(); ++k) {
+        out << "    {sequence_" << k << ", pool_" << k << ", lengths_" << k << "},\n";
+    }
+    if (book.chunks.empty()) out << "    {nullptr, nullptr, nullptr},\n";
     out << "};\n\n";
 
     out << "const tomelet::paragraph_row paragraph_index[] = {\n";
@@ -139,27 +147,24 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
         for (const std::string& v : book.variables[i].values) out << literal(v) << ", ";
         out << "nullptr};\n";
     }
-    out << "\ntomelet::variable_row variable_catalogue[] = {\n";
+    out << "\nconst tomelet::variable_row variable_catalogue[] = {\n";
     for (size_t i = 0; i < book.variables.size(); ++i) {
         const compiled_variable& v = book.variables[i];
-        out << "    {" << literal(v.name) << ", 0, 0, " << v.values.size() << ", " << v.detail_target << ", values_" << i
+        out << "    {" << literal(v.name) << ", " << v.values.size() << ", " << v.detail_target << ", values_" << i
             << "},\n";
     }
-    if (book.variables.empty()) out << "    {nullptr, 0, 0, 0, 0, nullptr},\n";
+    if (book.variables.empty()) out << "    {nullptr, 0, 0, nullptr},\n";
     out << "};\n\n";
 
-    out << "tomelet::restart_point restart_points[] = {\n";
+    out << "const tomelet::restart_point restart_points[] = {\n";
     for (const compiled_restart_point& r : book.restart_points) {
-        out << "    {" << literal(r.name) << ", 0, " << r.target << ", " << r.target << "},\n";
+        out << "    {" << literal(r.name) << ", " << r.target << "},\n";
     }
-    if (book.restart_points.empty()) out << "    {nullptr, 0, 0, 0},\n";
+    if (book.restart_points.empty()) out << "    {nullptr, 0},\n";
     out << "};\n\n";
 
     const size_t v = book.variables.size();
     const size_t r = book.restart_points.size();
-    out << "uint8_t restart_snapshots[" << std::max<size_t>(1, v * r * 2) << "];\n"
-        << "uint8_t state_record[tomelet::state_record_size(" << v << ", " << r << ")];\n"
-        << "int16_t inventory_ids[" << std::max<size_t>(1, v) << "];\n\n";
 
     const compiled_info& i = book.info;
     out << "const tomelet::book_info_record book_info = {\n"
@@ -205,9 +210,6 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
         << "    .variable_catalogue = variable_catalogue,\n"
         << "    .restart_point_count = " << r << ",\n"
         << "    .restart_points = restart_points,\n"
-        << "    .restart_snapshots = restart_snapshots,\n"
-        << "    .state_record = state_record,\n"
-        << "    .inventory_ids = inventory_ids,\n"
         << "    .book_info = &book_info,\n"
         << "    .resource_count = " << book.resources.size() << ",\n"
         << "    .resources = resources,\n"

@@ -5,13 +5,15 @@
 #include <new>
 #include <string>
 
+#include "tools/bookc/book_image.h"
 #include "tools/bookc/bookc.h"
 
 namespace {
 
 const char usage[] =
     "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--rc OUT.rc [--no-embed]] [--symbol NAME] [--stats]\n"
-    "                     [--check-story] [--map FILE.dot|FILE.svg [--map-detail]] [--details FILE.json]\n"
+    "                     [--image FILE] [--check-story] [--map FILE.dot|FILE.svg [--map-detail]]\n"
+    "                     [--details FILE.json]\n"
     "\n"
     "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
     "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
@@ -20,6 +22,8 @@ const char usage[] =
     "  --no-embed      with --rc: leave the bitmaps' and sounds' bytes out of the\n"
     "                  generated C++ (the Windows reader has them as resources)\n"
     "  --symbol NAME   the name of the generated book record (default compiled_book)\n"
+    "  --image FILE    write the book as one book image, which a reader loads at\n"
+    "                  run time (docs/book-image.md)\n"
     "  --stats         print the book's shape, one fact a line\n"
     "  --check-story   warn for pages that cannot be reached and for dead ends\n"
     "  --map FILE      write the story map: FILE.dot as Graphviz text, FILE.svg drawn\n"
@@ -46,16 +50,22 @@ int run(int argc, char** argv) {
     bool check_story = false;
     bool map_detail = false;
     std::string map;
+    std::string image;
     std::string details;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
-        } else if (arg == "-o" || arg == "--symbol" || arg == "--rc" || arg == "--map" || arg == "--details") {
+        } else if (arg == "-o" || arg == "--symbol" || arg == "--rc" || arg == "--map" || arg == "--image" ||
+                   arg == "--details") {
             if (i + 1 >= argc) return fail(arg + " needs a value");
-            (arg == "-o" ? output : arg == "--rc" ? rc : arg == "--map" ? map : arg == "--details" ? details : symbol) =
-                argv[++i];
+            (arg == "-o"          ? output
+             : arg == "--rc"      ? rc
+             : arg == "--map"     ? map
+             : arg == "--image"   ? image
+             : arg == "--details" ? details
+                                  : symbol) = argv[++i];
         } else if (arg == "--check-story") {
             check_story = true;
         } else if (arg == "--map-detail") {
@@ -85,6 +95,18 @@ int run(int argc, char** argv) {
                   << "; nothing written\n";
         return 1;
     }
+    // The image is made before the resource script may leave the bitmaps
+    // and sounds out of the book (an image carries them always), and
+    // written once the script is.
+    std::vector<uint8_t> image_bytes;
+    if (!image.empty()) {
+        std::string problem;
+        image_bytes = tomelet::bookc::write_book_image(*result.book->tables(), &problem);
+        if (image_bytes.empty()) {
+            std::cerr << "tomelet-bookc: " << problem << '\n';
+            return 1;
+        }
+    }
     // The resource script first: a sound name it cannot take ends the run
     // before the C++ is written.
     if (!rc.empty()) {
@@ -95,6 +117,14 @@ int run(int argc, char** argv) {
         }
         // The bitmaps and sounds then travel in the script alone.
         if (no_embed) result.book->resources.clear();
+    }
+    if (!image.empty()) {
+        std::string problem;
+        if (!tomelet::bookc::write_file_atomically(image, std::string(image_bytes.begin(), image_bytes.end()),
+                                                   &problem)) {
+            std::cerr << "tomelet-bookc: " << problem << '\n';
+            return 1;
+        }
     }
     if (!output.empty()) {
         std::string problem;

@@ -8,14 +8,9 @@
 #include <sstream>
 
 #include "app/entry.h"
-#include "app/navigation.h"
-#include "app/shell.h"
 #include "tools/bookc/charset.h"
-#include "page/controls.h"
 #include "platform/headless/driver/driver.h"
 #include "platform/headless/headless.h"
-#include "story/game_state.h"
-#include "story/hotwords.h"
 
 namespace tomelet::walk {
 
@@ -73,9 +68,9 @@ struct choice {
 int32_t paragraph_of_target(int32_t target) { return target + 1; }
 
 const hotword* record_of(int32_t control_id) {
-    const int32_t count = hotword_count < HOTWORDS_SIZE ? hotword_count : HOTWORDS_SIZE;
-    for (int32_t i = 0; i < count; ++i) {
-        if (hotwords[i].control_id == control_id) return &hotwords[i];
+    const page_view view = app_page_view();
+    for (int32_t i = 0; i < view.hotword_count; ++i) {
+        if (view.hotwords[i].control_id == control_id) return &view.hotwords[i];
     }
     return nullptr;
 }
@@ -117,15 +112,16 @@ void answer_outcomes(const hotword& h, std::vector<outcome>* out) {
 // record behind it, or the navigation bar's links.  Empty when unknown.
 std::vector<outcome> outcomes_of(const headless::control_record& c) {
     std::vector<outcome> out;
+    const page_view view = app_page_view();
     if (c.params.kind == PLAT_BAR_BUTTON) {
-        const page_link* link = c.params.id == CMD_NEXT ? &next_link : c.params.id == CMD_PREVIOUS ? &prev_link : nullptr;
+        const page_link* link = c.params.id == CMD_NEXT ? &view.next_link : c.params.id == CMD_PREVIOUS ? &view.prev_link : nullptr;
         if (link != nullptr && link->kind == LINK_PARAGRAPH) out.push_back({paragraph_of_target(link->target), 0, nullptr});
-        if (c.params.id == CMD_RETURN) out.push_back({current_paragraph, 0, nullptr});
+        if (c.params.id == CMD_RETURN) out.push_back({view.current_paragraph, 0, nullptr});
         return out;
     }
     // The inventory page's buttons have no records (those left are the
     // last paragraph's).
-    const hotword* h = pending_screen == 0 && inventory_shown == 0 ? record_of(c.params.id) : nullptr;
+    const hotword* h = view.pending_screen == 0 && view.inventory_shown == 0 ? record_of(c.params.id) : nullptr;
     if (h == nullptr) return out;
     switch (h->kind) {
         case 'L':
@@ -136,8 +132,9 @@ std::vector<outcome> outcomes_of(const headless::control_record& c) {
             answer_outcomes(*h, &out);
             break;
         case 'u': {
-            const restart_point* point = restart_point_at(h->index);
-            if (point != nullptr) out.push_back({paragraph_of_target(point->paragraph), 0, nullptr});
+            if (h->index >= 0 && h->index < view.restart_point_count) {
+                out.push_back({paragraph_of_target(view.restart_points[h->index].paragraph), 0, nullptr});
+            }
             break;
         }
         default:
@@ -467,19 +464,21 @@ private:
     // The page's hotword record behind a control, while a story page is
     // shown (the inventory page's buttons have no records).
     static const hotword* story_record(int32_t control_id) {
-        if (pending_screen != 0 || inventory_shown != 0) return nullptr;
+        const page_view view = app_page_view();
+        if (view.pending_screen != 0 || view.inventory_shown != 0) return nullptr;
         return record_of(control_id);
     }
 
     // The hotword tag of the shown paragraph that made `record`, or -1.
     int32_t source_of(const hotword& record, int32_t control_id) const {
         if (graph_ == nullptr) return -1;
-        const auto at = by_page_.find(shown_paragraph);
+        const page_view view = app_page_view();
+        const auto at = by_page_.find(view.shown_paragraph);
         if (at == by_page_.end()) return -1;
         const int32_t index = control_id - BUTTON_ID_BASE;
-        const bool button = record.kind != 'S' && index >= 0 && index < button_count;
-        const std::string label = button ? buttons[index].label : "";
-        const bool picture = button && buttons[index].bitmap != nullptr;
+        const bool button = record.kind != 'S' && index >= 0 && index < view.button_count;
+        const std::string label = button ? view.buttons[index].label : "";
+        const bool picture = button && view.buttons[index].bitmap != nullptr;
         for (int32_t h : at->second) {
             const bookc::story_hotword& s = graph_->hotwords[static_cast<size_t>(h)];
             if (s.kind != record.kind) continue;
@@ -505,10 +504,11 @@ private:
     // to when it was last shown (the choices a page offers depend on the
     // story's state, so the last look replaces the earlier ones).
     void learn(const std::vector<choice>& shown, const std::vector<choice>& hidden) {
-        if (pending_screen != 0 || !in_book(shown_paragraph)) return;
-        std::vector<int32_t>& edges = edges_[shown_paragraph];
+        const page_view view = app_page_view();
+        if (view.pending_screen != 0 || !in_book(view.shown_paragraph)) return;
+        std::vector<int32_t>& edges = edges_[view.shown_paragraph];
         edges.clear();
-        learned_[shown_paragraph] = 1;
+        learned_[view.shown_paragraph] = 1;
         for (const std::vector<choice>* list : {&shown, &hidden}) {
             for (const choice& ch : *list) {
                 if (ch.command && ch.id == CMD_RETURN) continue;  // leads wherever the reader's place is
@@ -527,8 +527,9 @@ private:
     // nothing new any more.  False when no such page is known; else
     // *alive tells whether the run goes on.
     bool head_for_new(const std::vector<choice>& choices, int32_t* alive) {
-        if (pending_screen != 0 || !in_book(shown_paragraph)) return false;
-        const int32_t here = shown_paragraph;
+        const page_view view = app_page_view();
+        if (view.pending_screen != 0 || !in_book(view.shown_paragraph)) return false;
+        const int32_t here = view.shown_paragraph;
         ++search_;
         queue_.clear();
         frontier_.clear();
@@ -540,7 +541,7 @@ private:
         for (const choice& ch : choices) {
             for (const outcome& o : ch.outcomes) start(o.paragraph, &ch, 0);
         }
-        if (on_current_page == 0) start(current_paragraph, nullptr, CMD_RETURN);
+        if (view.on_current_page == 0) start(view.current_paragraph, nullptr, CMD_RETURN);
         start(3, nullptr, CMD_RESTART);
         start(6, nullptr, CMD_INFORMATION);
         for (size_t head = 0; head < queue_.size(); ++head) {
@@ -590,12 +591,13 @@ private:
 
     // After each line: the page shown, and the engine's messages.
     void note() {
-        if (pending_screen == 0 && headless::window().exists) mark_reached(shown_paragraph);
+        const page_view view = app_page_view();
+        if (view.pending_screen == 0 && headless::window().exists) mark_reached(view.shown_paragraph);
         for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
             const headless::message_record& m = headless::message(i);
             if (!is_report(m)) continue;
             auto known = std::find_if(result_->messages.begin(), result_->messages.end(), [&](const walk_message& w) {
-                return w.paragraph == shown_paragraph && w.text == m.text;
+                return w.paragraph == view.shown_paragraph && w.text == m.text;
             });
             if (known != result_->messages.end()) {
                 ++known->count;
@@ -603,7 +605,7 @@ private:
             }
             std::string script;
             for (const std::string& line : lines_) script += line + "\n";
-            result_->messages.push_back({shown_paragraph, m.text, 1, script});
+            result_->messages.push_back({view.shown_paragraph, m.text, 1, script});
         }
         headless::clear_messages();
     }

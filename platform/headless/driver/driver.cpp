@@ -13,11 +13,8 @@
 #include <vector>
 
 #include "app/entry.h"
-#include "app/shell.h"
 #include "platform/common/model_dump.h"
 #include "platform/headless/headless.h"
-#include "story/game_state.h"
-#include "story/state_file.h"
 #include "tools/bookc/charset.h"
 
 namespace tomelet::driver {
@@ -188,8 +185,7 @@ public:
     // story's random numbers not yet seeded.
     static void begin() {
         headless::reset();
-        random_state = 1;
-        random_seeded = 0;
+        app_reset_random();
     }
 
     // Runs one line of the script: -1 while the run goes on, else its
@@ -359,7 +355,7 @@ private:
     // another copy was brought to the front.
     void explain_refusal() {
         if (headless::running_copy_raised() > 0) {
-            err_ << "tomelet-headless: another copy of the reader holds the book (" << state_file_name()
+            err_ << "tomelet-headless: another copy of the reader holds the book (" << app_state_file_name()
                  << "); it was brought to the front\n";
         }
         const int32_t shown = std::min(headless::message_count(), headless::MESSAGE_LOG_SIZE);
@@ -367,7 +363,7 @@ private:
             const char* text = headless::message(i).text;
             err_ << "tomelet-headless: " << text;
             if (std::strcmp(text, state_file_refused_text) == 0) {
-                err_ << " (the state file " << state_file_name()
+                err_ << " (the state file " << app_state_file_name()
                      << " is held by another copy of the reader, or cannot be opened or created here)";
             }
             err_ << "\n";
@@ -381,7 +377,7 @@ private:
         if (!finished_) {
             finished_ = true;
             if (!app_finish()) {
-                err_ << "tomelet-headless: the reader's place could not be saved: " << state_file_name()
+                err_ << "tomelet-headless: the reader's place could not be saved: " << app_state_file_name()
                      << " could not be written\n";
                 return 1;
             }
@@ -527,10 +523,7 @@ private:
 
     // Ends the run as a killed process ends: nothing is written, and the
     // state file is let go (as the system does when a process dies).
-    static void abandon() {
-        plat_file_close(state_file);
-        state_file = nullptr;
-    }
+    static void abandon() { app_abandon(); }
 
     const book_tables* book_;
     std::ostream& out_;
