@@ -5,6 +5,7 @@
 namespace tomelet {
 
 int32_t pending_screen = 3;
+int32_t shown_screen = 0;
 int32_t page_rebuild = 1;
 int32_t choice_taken = 0;
 int32_t inventory_shown = 0;
@@ -24,6 +25,7 @@ void repaint() {
 void navigation_reset() {
     place_reset();
     pending_screen = 3;
+    shown_screen = 0;
     page_rebuild = 1;
     next_link = {LINK_NONE, 0};
     prev_link = {LINK_NONE, 0};

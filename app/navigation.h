@@ -16,6 +16,8 @@ namespace tomelet {
 constexpr int32_t INPUT_TEXT_SIZE = 200;
 
 extern int32_t pending_screen;
+// The built-in screen the page on show was built as (0: a paragraph).
+extern int32_t shown_screen;
 extern int32_t page_rebuild;
 extern int32_t choice_taken;
 extern int32_t inventory_shown;

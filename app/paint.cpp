@@ -52,6 +52,7 @@ void rebuild() {
     // assembly, and its page stays empty too.
     const paragraph_row* row = paragraph_at(shown_paragraph);
     const bool without_text = row != nullptr && row->chunk == -1;
+    shown_screen = pending_screen;
     if (pending_screen != 0) {
         build_screen();
     } else if (without_text && shown_paragraph == 6) {

@@ -248,7 +248,8 @@ export class WebPlayer {
         break;
       }
       case 'type': {
-        const box = page.getByRole('textbox', { name: 'Your answer' });
+        // The page's answer field, whatever text names it.
+        const box = page.locator('#sheet').getByRole('textbox');
         if (this.mode === 'keyboard') {
           await this.tabTo(box);
           await page.keyboard.type(args[args.length - 1]);
@@ -259,7 +260,7 @@ export class WebPlayer {
       }
       case 'enter':
       case 'tab':
-        await page.getByRole('textbox', { name: 'Your answer' }).press(verb === 'enter' ? 'Enter' : 'Tab');
+        await page.locator('#sheet').getByRole('textbox').press(verb === 'enter' ? 'Enter' : 'Tab');
         break;
       case 'key':
         await page.keyboard.press(KEYS[args[0]]);
