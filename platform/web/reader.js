@@ -1059,6 +1059,26 @@
   // Sounds: Web Audio, once the browser allows sound (after the reader's
   // first click or key); before that a sound is skipped without a word.
 
+  // The reader's first click or key allows sound: the audio context is made
+  // then, in a task of its own, so that no page turn waits for it.
+  function gesture() {
+    state.interacted = true;
+    if (state.audioPrepared) return;
+    state.audioPrepared = true;
+    setTimeout(prepareAudio, 0);
+  }
+
+  function prepareAudio() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (state.audio || !Context) return;
+    try {
+      state.audio = new Context();
+      if (state.audio.state === 'suspended') state.audio.resume().catch(() => {});
+    } catch (error) {
+      // A browser that refuses sound leaves the reader silent.
+    }
+  }
+
   function soundAllowed() {
     const activation = navigator.userActivation;
     return activation ? activation.hasBeenActive : state.interacted === true;
@@ -1379,6 +1399,9 @@
     document.addEventListener('pointerdown', (event) => {
       if (!bar.contains(event.target)) closeMenus();
     });
+    document.addEventListener('focusin', (event) => {
+      if (!bar.contains(event.target) && !$('dialog').contains(event.target)) focusOutsideMenus = event.target;
+    });
   }
 
   let menuReturnFocus = null;
@@ -1387,8 +1410,15 @@
     return menus.some((m) => m.list && !m.list.hidden);
   }
 
+  // Where the focus was before the menu bar took it (a click on a menu's
+  // button moves the focus there first).
+  let focusOutsideMenus = null;
+
   function openMenu(menu, focusFirst) {
-    if (!menuOpen()) menuReturnFocus = document.activeElement;
+    if (!menuOpen()) {
+      const active = document.activeElement;
+      menuReturnFocus = active && !active.closest('#menubar') ? active : focusOutsideMenus;
+    }
     for (const m of menus) {
       if (!m.list) continue;
       m.list.hidden = m !== menu;
@@ -1467,7 +1497,7 @@
   // focus), and the menu bar's.
 
   function onKeyDown(event) {
-    state.interacted = true;
+    gesture();
     if ($('dialog').open || !state.started || state.finished) return;
     if (event.key === 'F10' || (event.altKey && !event.ctrlKey && !event.metaKey)) {
       const menu = event.key === 'F10' ? menus[0] : menus.find((m) => m.key === event.key.toLowerCase());
@@ -1514,7 +1544,7 @@
     pageEl.addEventListener('scroll', onNativeScroll, { passive: true });
     window.addEventListener('resize', onResize);
     document.addEventListener('keydown', onKeyDown);
-    document.addEventListener('pointerdown', () => { state.interacted = true; }, true);
+    document.addEventListener('pointerdown', gesture, true);
     window.addEventListener('pagehide', keepPlace);
     document.addEventListener('visibilitychange', () => {
       if (document.visibilityState === 'hidden') keepPlace();

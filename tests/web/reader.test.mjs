@@ -158,11 +158,12 @@ describe('a play of the demo book', () => {
     await context.close();
   });
 
-  test('a whole walkthrough to an ending with the keyboard alone', async () => {
-    const context = await newContext();
+  test('a whole walkthrough to an ending on a phone with the keyboard alone (Tab, Enter and Space), the focus never lost', async () => {
+    const context = await newContext({ viewport: { width: 390, height: 844 } });
     const page = await openReader(context);
     const steps = parseScript(fs.readFileSync(path.join(WALKS, 'triumph.txt'), 'utf8'));
-    await playBoth(page, steps, 'triumph', 'keyboard');
+    const { player } = await playBoth(page, steps, 'triumph', 'keyboard');
+    assert.deepEqual(player.lostFocus, []);
     assert.deepEqual(page.errors, []);
     await context.close();
   });
