@@ -549,6 +549,16 @@
       strong = null;
       open().appendChild(el);
     };
+    // A picture (or picture button) that starts its paragraph stands at its
+    // left with the text beside it, as a drop picture does.
+    const lead = (el) => {
+      const p = open();
+      if (p.childNodes.length === 0) {
+        el.classList.add('lead');
+        p.classList.add('with-lead');
+      }
+      place(el);
+    };
 
     for (const item of items) {
       switch (item.kind) {
@@ -590,7 +600,7 @@
           if (!picture) break;
           const img = pictureElement(picture.url, picture.alt, picture.width, picture.height);
           if (item.inline) {
-            place(img);
+            lead(img);
           } else {
             close();
             const figure = gapped(document.createElement('p'));
@@ -628,6 +638,9 @@
             hint.textContent = 'Press Enter to answer.';
             c.input.setAttribute('aria-describedby', hint.id);
             open().appendChild(hint);
+          } else if (c.kind === PICTURE_BUTTON) {
+            c.el.classList.remove('lead');
+            lead(c.el);
           } else {
             place(c.el);
           }
@@ -654,7 +667,12 @@
     state.heading = heading;
     state.answer = [...state.controls.values()].find((c) => c.kind === EDIT_BOX && blocks.some((b) => b.contains(c.el)));
     sheetEl.replaceChildren(...blocks);
-    pageEl.scrollTop = 0;
+    // A new page starts at its top.  The position is known from the scroll
+    // events, so that a page that never scrolled asks for no layout here.
+    if (state.pageScrolled) {
+      state.pageScrolled = false;
+      pageEl.scrollTop = 0;
+    }
   }
 
   // A new page: announced once by its title, and the focus at its start
@@ -669,6 +687,9 @@
       state.firstPaint = true;
       performance.mark('tomelet-first-page');
     }
+    // For the benchmark: when the latest page's text stood in the page.
+    performance.clearMarks('tomelet-page');
+    performance.mark('tomelet-page');
     if ($('dialog').open || menuOpen()) {
       state.focusPending = true;
       return;
@@ -760,7 +781,11 @@
   // The reader scrolled the page natively: the engine takes the new
   // position as a dragged thumb's.  Scroll events wait in the queue as one.
   function onNativeScroll() {
-    if (READING || !state.started || state.finished || state.scrollPending) return;
+    if (READING) {
+      state.pageScrolled = pageEl.scrollTop > 0;
+      return;
+    }
+    if (!state.started || state.finished || state.scrollPending) return;
     state.scrollPending = true;
     post(async () => {
       state.scrollPending = false;
