@@ -173,6 +173,19 @@ describe('the reading page', () => {
         await style.evaluate((el) => el.remove());
       }
     }
+    // The browser's own zoom at 200 %: half the CSS pixels of the window,
+    // each two device pixels wide; the text is twice as large on screen
+    // and nothing overflows.
+    const zoomed = await openReader({ viewport: { width: 640, height: 400 }, deviceScaleFactor: 2 });
+    await play(zoomed.player, 'timer\ntimer\ncommand next');
+    const onScreen = (p) => p.evaluate(() => window.devicePixelRatio * parseFloat(getComputedStyle(document.querySelector('#sheet p')).fontSize));
+    await page.setViewportSize({ width: 1280, height: 800 });
+    assert.ok(await onScreen(zoomed.page) >= 1.9 * await onScreen(page));
+    const zoomedOverflow = await zoomed.page.evaluate(() => [...document.querySelectorAll('#sheet p, #sheet button, #bar button, .menu-title')]
+      .filter((el) => el.scrollWidth > el.clientWidth + 1).map((el) => el.textContent));
+    assert.deepEqual(zoomedOverflow, []);
+    await zoomed.context.close();
+
     // A line holds at most about 70 characters on a wide screen.
     await page.setViewportSize({ width: 1920, height: 1080 });
     const perLine = await page.evaluate(() => {
