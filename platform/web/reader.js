@@ -679,7 +679,6 @@
   // (its answer field, if it asks for one), unless a menu or a message box
   // holds the focus; they hand it on when they close.
   function pageChanged() {
-    state.pageSerial = (state.pageSerial || 0) + 1;
     const words = state.heading ? state.heading.textContent.trim() : '';
     announceEl.textContent = '';
     if (words) setTimeout(() => { announceEl.textContent = words; }, 50);
