@@ -1566,6 +1566,21 @@
       }
     });
     pageEl.addEventListener('scroll', onNativeScroll, { passive: true });
+    // The bar's pictures follow the root font size too (the browser's
+    // font settings, a reading setting): a probe 1 rem square says when it
+    // changes.
+    if (READING && 'ResizeObserver' in window) {
+      const probe = document.createElement('span');
+      probe.className = 'rem-probe';
+      probe.setAttribute('aria-hidden', 'true');
+      document.body.appendChild(probe);
+      let last = 0;
+      new ResizeObserver((entries) => {
+        const size = entries[entries.length - 1].contentRect.width;
+        if (last !== 0 && size !== last) sizeBarImages();
+        last = size;
+      }).observe(probe);
+    }
     window.addEventListener('resize', onResize);
     document.addEventListener('keydown', onKeyDown);
     document.addEventListener('pointerdown', gesture, true);
