@@ -1448,8 +1448,10 @@
       m.list.hidden = m !== menu;
       m.top.setAttribute('aria-expanded', String(m === menu));
     }
+    // "Settings" has no list: its key opens the settings at once.
     if (!menu.list) {
       menu.top.focus();
+      if (focusFirst) menu.top.click();
       return;
     }
     const items = [...menu.list.children];
@@ -1473,8 +1475,12 @@
     const i = (menus.indexOf(menu) + step + menus.length) % menus.length;
     for (const m of menus) m.top.tabIndex = -1;
     menus[i].top.tabIndex = 0;
-    if (menuOpen()) openMenu(menus[i], true);
-    else menus[i].top.focus();
+    if (menuOpen() && menus[i].list) {
+      openMenu(menus[i], true);
+    } else {
+      closeMenus();
+      menus[i].top.focus();
+    }
   }
 
   function topKey(event, menu) {
