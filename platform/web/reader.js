@@ -1005,6 +1005,11 @@
       if (what === 'save') savePlaceToFile();
       else $('open-file').click();
     });
+    // The reading settings (settings.js): a dialog, opened by the bar's
+    // third button (or Alt+S) as a menu would open.
+    addMenu('&Settings', [], null);
+    menus[menus.length - 1].top.setAttribute('aria-haspopup', 'dialog');
+    menus[menus.length - 1].settings = true;
     document.addEventListener('pointerdown', (event) => {
       if (!bar.contains(event.target)) closeMenus();
     });
@@ -1017,6 +1022,12 @@
   }
 
   function openMenu(menu, focusFirst) {
+    if (menu.settings) {
+      closeMenus();
+      const from = document.activeElement;
+      window.tomeletSettings.open(from && from !== document.body ? from : menu.top);
+      return;
+    }
     if (!menuOpen()) menuReturnFocus = document.activeElement;
     for (const m of menus) {
       m.list.hidden = m !== menu;
@@ -1038,8 +1049,11 @@
     const i = (menus.indexOf(menu) + step + menus.length) % menus.length;
     for (const m of menus) m.top.tabIndex = -1;
     menus[i].top.tabIndex = 0;
-    if (menuOpen()) openMenu(menus[i], true);
-    else menus[i].top.focus();
+    if (menuOpen() && !menus[i].settings) openMenu(menus[i], true);
+    else {
+      closeMenus();
+      menus[i].top.focus();
+    }
   }
 
   function topKey(event, menu) {
