@@ -65,6 +65,7 @@ function applied(page) {
       theme: document.documentElement.dataset.theme,
       scale: style.getPropertyValue('--text-scale').trim(),
       font: style.getPropertyValue('--story-font').trim(),
+      rootSize: style.fontSize,
       background: getComputedStyle(document.body).backgroundColor,
     };
   });
@@ -116,8 +117,8 @@ describe('the reading settings', () => {
     const cases = [
       ['Sepia', (a) => a.theme === 'sepia'],
       ['Dark', (a) => a.theme === 'dark'],
-      ['Largest', (a) => a.scale === '2'],
-      ['Small', (a) => a.scale === '0.875'],
+      ['Largest', (a) => a.scale === '2' && a.rootSize === '32px'],
+      ['Small', (a) => a.scale === '0.875' && a.rootSize === '14px'],
       [/^Charis SIL/, (a) => a.font.startsWith(fonts.serif)],
       [/^OpenDyslexic/, (a) => a.font.startsWith(fonts.dyslexic)],
       [/^Liberation Sans/, (a) => a.font.startsWith(fonts.sans)],
@@ -130,6 +131,21 @@ describe('the reading settings', () => {
       assert.ok(holds(now), `${name}: ${JSON.stringify(now)}`);
     }
     assert.notEqual((await applied(page)).background, lightBackground, 'the dark page is not the light one');
+    // The system's forced colours win over the theme, and the dialog says so.
+    await page.emulateMedia({ forcedColors: 'active' });
+    await dialogOf(page).getByText('contrast colours are in use').waitFor();
+    const forced = await page.evaluate(() => ['var(--page-bg)', 'Canvas', 'var(--page-fg)', 'CanvasText'].map((colour) => {
+      const probe = document.createElement('div');
+      probe.style.forcedColorAdjust = 'none';
+      probe.style.color = colour;
+      document.body.appendChild(probe);
+      const out = getComputedStyle(probe).color;
+      probe.remove();
+      return out;
+    }));
+    assert.deepEqual([forced[0], forced[2]], [forced[1], forced[3]]);
+    await page.emulateMedia({ forcedColors: 'none' });
+    await dialogOf(page).getByText('contrast colours are in use').waitFor({ state: 'detached' });
     await dialogOf(page).getByRole('button', { name: 'Restore the defaults' }).click();
     assert.deepEqual(await stored(page), DEFAULTS);
     assert.equal((await applied(page)).theme, 'light');
@@ -232,7 +248,7 @@ describe('the reading settings', () => {
       while (!done) await page.clock.runFor(50);
       return result;
     };
-    for (const viewport of [{ width: 1280, height: 800 }, { width: 390, height: 844 }]) {
+    for (const viewport of [{ width: 1280, height: 800 }, { width: 390, height: 844 }, { width: 320, height: 568 }]) {
       const size = `${viewport.width}x${viewport.height}`;
       const context = await browser.newContext({ viewport });
       const page = await openReader(context);
@@ -269,6 +285,19 @@ describe('the reading settings', () => {
           assert.ok(await page.evaluate(() => document.images.length > 0));
         }
       }
+      // The largest text in the widest face: the dialog's lines wrap and
+      // nothing runs out of it sideways.
+      await page.getByRole('menuitem', { name: 'Settings' }).click();
+      for (const name of ['Largest', /^OpenDyslexic/]) await dialogOf(page).getByRole('radio', { name }).check();
+      await page.evaluate(() => document.fonts.ready);
+      const overflowing = await page.evaluate(() => [document.getElementById('settings'), ...document.querySelectorAll('#settings *')]
+        .filter((el) => el.scrollWidth > el.clientWidth + 1 && getComputedStyle(el).overflowX !== 'visible'
+          || el.getBoundingClientRect().right > document.getElementById('settings').getBoundingClientRect().right + 1)
+        .map((el) => el.id || el.textContent.slice(0, 30)));
+      assert.deepEqual(overflowing, [], size);
+      await page.screenshot({ path: path.join(WORK, `settings-largest-${size}.png`) });
+      await dialogOf(page).getByRole('button', { name: 'Restore the defaults' }).click();
+      await page.keyboard.press('Escape');
       assert.deepEqual(page.errors, []);
       await context.close();
     }
