@@ -313,6 +313,10 @@ describe('the reading settings', () => {
       ['--focus-ring', '--page-bg', 3], ['--focus-ring', '--dialog-bg', 3], ['--focus-ring', '--bar-bg', 3],
       ['--border', '--dialog-bg', 3], ['--border', '--page-bg', 3],
     ];
+    // The page's sheet must define these; the others are held to their
+    // ratios where a theme defines them.
+    const required = ['--page-bg', '--page-fg', '--link-fg', '--link-bg', '--muted-fg', '--bar-bg', '--bar-fg',
+      '--focus-ring', '--dialog-bg', '--dialog-fg', '--border'];
     const names = [...new Set(pairs.flatMap(([f, b]) => [f, b]))];
     const luminance = (rgb) => {
       const [r, g, b] = rgb.match(/\d+(\.\d+)?/g).slice(0, 3).map((v) => {
@@ -334,14 +338,17 @@ describe('the reading settings', () => {
         const probe = document.createElement('div');
         document.body.appendChild(probe);
         const out = {};
+        const rootStyle = getComputedStyle(document.documentElement);
         for (const name of list) {
           probe.style.color = `var(${name})`;
-          out[name] = getComputedStyle(probe).color;
+          out[name] = rootStyle.getPropertyValue(name).trim() ? getComputedStyle(probe).color : null;
         }
         probe.remove();
         return out;
       }, [theme, names]);
+      for (const name of required) if (!colours[name]) low.push(`${theme}: ${name} is not defined`);
       for (const [fg, bg, least] of pairs) {
+        if (!colours[fg] || !colours[bg]) continue;
         const r = ratio(colours[fg], colours[bg]);
         if (!(r >= least)) low.push(`${theme}: ${fg} ${colours[fg]} on ${bg} ${colours[bg]} is ${r.toFixed(2)}:1`);
       }
