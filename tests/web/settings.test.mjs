@@ -112,6 +112,16 @@ describe('the reading settings', () => {
     assert.equal(await focusedName(page), 'Get up');
     assert.deepEqual(await stored(page), { textSize: 'large', theme: 'sepia', typeface: 'sans' });
 
+    // From the menu bar by its arrows: Menu, Place, Settings.
+    await page.getByRole('menuitem', { name: 'Menu', exact: true }).focus();
+    await page.keyboard.press('ArrowRight');
+    await page.keyboard.press('ArrowRight');
+    assert.equal(await focusedName(page), 'Settings');
+    await page.keyboard.press('Enter');
+    await dialogOf(page).waitFor();
+    await page.keyboard.press('Escape');
+    assert.equal(await focusedName(page), 'Settings');
+
     // The menu bar's button, with the mouse; the dialog's Close button.
     const fonts = { sans: '"Tomelet Sans"', serif: '"Tomelet Serif"', dyslexic: '"Tomelet Dyslexic"' };
     const cases = [
