@@ -66,7 +66,12 @@ function applied(page) {
       scale: style.getPropertyValue('--text-scale').trim(),
       font: style.getPropertyValue('--story-font').trim(),
       rootSize: style.fontSize,
-      background: getComputedStyle(document.body).backgroundColor,
+      // What a reader sees at the page's right edge, half-way down, under
+      // any dialog.
+      background: document.elementsFromPoint(innerWidth - 20, innerHeight / 2)
+        .filter((el) => !el.closest('dialog'))
+        .map((el) => getComputedStyle(el).backgroundColor)
+        .find((colour) => colour !== 'rgba(0, 0, 0, 0)'),
     };
   });
 }
