@@ -1207,6 +1207,7 @@
   async function openRecord(name) {
     state.fileName = name;
     state.storageKey = name.replace(/\.dat$/i, '');
+    if (window.tomeletSettings) window.tomeletSettings.init(state.storageKey);
     if (!(await lockBook(state.storageKey))) return 0;
     state.holding = true;
     let stored = null;
