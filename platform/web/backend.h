@@ -31,6 +31,9 @@ extern plat_scroll_info scroll;
 void draw_owner_drawn_buttons();
 // Forgets every control (the window has gone).
 void forget_controls();
+// Every font and bitmap let go, as when a process ends: for a reader that
+// starts the engine again in the same page (the preview).
+void forget_graphics();
 
 // A canvas is either the main window's paint or one control's face.
 constexpr uintptr_t WINDOW_CANVAS = 1;
