@@ -112,8 +112,9 @@ const uint8_t* app_place_record(int32_t* size);
 int32_t app_open_place(const uint8_t* bytes, int32_t size);
 // Sets variable n's value (an index into its value names, 0 to 255) and
 // held flag (0 or 1), as a book's author does from a preview's panel, and
-// shows the reader's place again as a revisit, not an arrival (its
-// effects do not apply again); the place is kept at once.  False, and
+// shows the reader's place again as a revisit, not an arrival: the page is
+// built as if the variable had held the value when the reader arrived, and
+// its own effects do not apply again; the place is kept at once.  False, and
 // nothing changes, for a number that is no variable of the book in use or
 // a value or flag out of range.
 bool app_set_variable(int32_t n, int32_t value, int32_t flag);
