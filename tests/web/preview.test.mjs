@@ -88,6 +88,7 @@ test('the preview shows edits, errors, and goes, sets and undoes', async () => {
   await waitForSheet(page, 'text.includes("rusty hook")', 'the edit');
   const seen = Date.now() - saved;
   assert.ok(!(await sheet(page)).includes('A tinderbox lies'), 'the story state was kept');
+  await page.getByRole('button', { name: 'Take the key' }).waitFor({ timeout: 1000 });
   assert.equal(await page.locator('#preview-source').innerText(), 'text/2-story.tml:17');
   assert.equal(await page.getByRole('checkbox', { name: 'Tinderbox held' }).isChecked(), true);
   console.log(`the edit was on the page ${seen} ms after the save`);

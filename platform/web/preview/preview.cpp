@@ -50,7 +50,7 @@ EMSCRIPTEN_KEEPALIVE const char* web_preview_refusal() { return refusal_text; }
 
 // Starts the reader again on a new image at the same place with the same
 // story state: the state record is kept, the engine put back as a new
-// process finds it (controls, fonts and bitmaps let go; the place written
+// process finds it (controls, the document sent, fonts and bitmaps let go; the place written
 // first), started on the new image, and the record opened as the place,
 // which rebuilds the page as a revisit.  When the new book's record has
 // another size (variables or restart points were added or removed), the
@@ -68,6 +68,7 @@ EMSCRIPTEN_KEEPALIVE int web_preview_reload(const uint8_t* bytes, int32_t size) 
 
     app_reset_engine();
     web::forget_controls();
+    web::forget_document();
     web::forget_graphics();
     web::window_exists = false;
     web::window_shown = false;

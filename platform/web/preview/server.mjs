@@ -178,10 +178,16 @@ export async function startPreview({ site, book, bookc, port = 0, log = () => {}
   });
 
   await compile();
-  await new Promise((resolve, reject) => {
-    server.once('error', reject);
-    server.listen(port, '127.0.0.1', resolve);
-  });
+  try {
+    await new Promise((resolve, reject) => {
+      server.once('error', reject);
+      server.listen(port, '127.0.0.1', resolve);
+    });
+  } catch (error) {
+    clearInterval(poll);
+    fs.rmSync(work, { recursive: true, force: true });
+    throw error;
+  }
   const url = `http://127.0.0.1:${server.address().port}/`;
   return {
     url,
