@@ -1211,6 +1211,7 @@
   async function openRecord(name) {
     state.fileName = name;
     state.storageKey = (preview ? 'preview:' : '') + name.replace(/\.dat$/i, '');
+    if (window.tomeletSettings) window.tomeletSettings.init(state.storageKey);
     if (!(await lockBook(state.storageKey))) return 0;
     state.holding = true;
     let stored = null;
