@@ -130,7 +130,13 @@ export async function startPreview({ site, book, bookc, port = 0, log = () => {}
 
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://127.0.0.1');
-    let pathname = decodeURIComponent(url.pathname);
+    let pathname;
+    try {
+      pathname = decodeURIComponent(url.pathname);
+    } catch {
+      response.writeHead(400).end('Bad request');
+      return;
+    }
     if (pathname === '/events') {
       response.writeHead(200, {
         'Content-Type': 'text/event-stream',
