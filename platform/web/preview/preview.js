@@ -239,6 +239,24 @@
   function showVariables(text) {
     const body = $('preview-variables').tBodies[0];
     const lines = text.split('\n').filter((l) => l !== '');
+    // The same variables: the rows keep their elements (and the focus),
+    // and only their values follow.
+    if (lines.join('\n') === state.variablesShown) return;
+    const sameNames = state.variablesShown !== undefined && lines.length === body.rows.length
+      && lines.every((line, i) => {
+        const [, value, ...names] = line.split('\t');
+        const old = state.variablesShown.split('\n')[i].split('\t');
+        return names.join('\t') === old.slice(2).join('\t') && Number(value) < body.rows[i].querySelector('select').length;
+      });
+    state.variablesShown = lines.join('\n');
+    if (sameNames) {
+      lines.forEach((line, i) => {
+        const [flag, value] = line.split('\t');
+        body.rows[i].querySelector('input').checked = flag === '1';
+        body.rows[i].querySelector('select').value = value;
+      });
+      return;
+    }
     body.replaceChildren(...lines.map((line, index) => {
       const [flag, value, name, ...values] = line.split('\t');
       const row = document.createElement('tr');
