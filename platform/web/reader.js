@@ -1469,10 +1469,16 @@
       m.list.hidden = m !== menu;
       m.top.setAttribute('aria-expanded', String(m === menu));
     }
-    // "Settings" has no list: its key opens the settings at once.
+    // "Settings" has no list: its key (Alt+S) opens the settings at once,
+    // and their dialog gives the focus back to where it was before.
     if (!menu.list) {
-      menu.top.focus();
-      if (focusFirst) menu.top.click();
+      if (focusFirst) {
+        const from = menuReturnFocus && menuReturnFocus.isConnected ? menuReturnFocus : menu.top;
+        closeMenus();
+        window.tomeletSettings.open(from);
+      } else {
+        menu.top.focus();
+      }
       return;
     }
     const items = [...menu.list.children];

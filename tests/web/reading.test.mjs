@@ -24,6 +24,7 @@ const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests
 const WALKS = path.join(root, 'tests', 'integration', 'walkthroughs');
 const AXE = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 const SIZES = [[1280, 800], [390, 844], [320, 568]];
+const THEMES = ['light', 'sepia', 'dark'];
 
 let browser;
 let server;
@@ -93,7 +94,7 @@ async function axe(page) {
 }
 
 describe('the reading page', () => {
-  test('axe-core finds no WCAG 2.2 A or AA violation (target size included) in 14 states at three sizes', async () => {
+  test('axe-core finds no WCAG 2.2 A or AA violation (target size included) in 14 states at three sizes in three themes', async () => {
     const { context, page, player } = await openReader();
     await page.addScriptTag({ path: AXE });
     // Each state is reached from the one before it; `leave` undoes what
@@ -126,8 +127,12 @@ describe('the reading page', () => {
       await reach();
       for (const [width, height] of SIZES) {
         await page.setViewportSize({ width, height });
-        const violations = await axe(page);
-        for (const v of violations) found.push(`${name} at ${width} x ${height}: ${v}`);
+        // In each theme, as the reading settings set it.
+        for (const theme of THEMES) {
+          await page.evaluate((t) => { document.documentElement.dataset.theme = t; }, theme);
+          const violations = await axe(page);
+          for (const v of violations) found.push(`${name} at ${width} x ${height} (${theme}): ${v}`);
+        }
       }
       if (leave) await leave();
     }
@@ -307,11 +312,14 @@ describe('the reading page', () => {
     await context.close();
   });
 
-  test('screenshots of the reading page at 1x, 2x and on a phone', async () => {
+  test('screenshots of the reading page at 1x, 2x and on a phone, in each theme', async () => {
     for (const [scale, width, height] of [[1, 1280, 800], [2, 1280, 800], [1, 390, 844]]) {
       const { context, page, player } = await openReader({ viewport: { width, height }, deviceScaleFactor: scale });
       await play(player, 'timer\ntimer\ncommand next');
-      await page.screenshot({ path: path.join(WORK, `reading-${width}x${height}-${scale}x.png`) });
+      for (const theme of THEMES) {
+        await page.evaluate((t) => { document.documentElement.dataset.theme = t; }, theme);
+        await page.screenshot({ path: path.join(WORK, `reading-${theme}-${width}x${height}-${scale}x.png`) });
+      }
       await context.close();
     }
   });

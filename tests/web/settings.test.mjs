@@ -287,7 +287,7 @@ describe('the reading settings', () => {
           if (where === 'story') await shot('settings');
           await page.keyboard.press('Escape');
           await shot(where);
-          const filtered = await page.evaluate(() => [...document.images].filter((img) => {
+          const filtered = await page.evaluate(() => [...document.querySelectorAll('#sheet img')].filter((img) => {
             for (let el = img; el; el = el.parentElement) {
               const style = getComputedStyle(el);
               if (style.filter !== 'none' || style.mixBlendMode !== 'normal' || style.backdropFilter !== 'none') return true;
