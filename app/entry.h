@@ -39,14 +39,16 @@ enum command_id : int32_t {
 // or Tab in the box).
 constexpr int32_t EDIT_COMMIT = 0x501;
 
-// The window class name; the state file's name is it followed by ".dat".
-extern const char window_class_name[];
+// The window class name: the book's id (so that the single-instance rule
+// holds per book); the state file's name is it followed by ".dat".
+const char* window_class_name();
 // What a refused start shows in its message box when the state file cannot
 // be had and no running copy's window is found to bring to the front.
 extern const char state_file_refused_text[];
 // What a refused start shows when the state file could not be read (an
 // input/output error): the file is left untouched.
-extern const char state_file_unreadable_text[];
+// It names the state file; the text stays valid until the next call.
+const char* state_file_unreadable_text();
 
 // Keys the main window scrolls with.
 enum app_key : int32_t {

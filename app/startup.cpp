@@ -16,11 +16,16 @@
 
 namespace tomelet {
 
-const char window_class_name[] = "VBQ2CorvinAshby";
+const char* window_class_name() { return book_id(); }
 const char state_file_refused_text[] = "I cannot the book?";
-const char state_file_unreadable_text[] =
-    "Your place in the book could not be read: VBQ2CorvinAshby.dat could not be read from the disk. "
-    "The book was not opened, and the file was left as it was.";
+const char* state_file_unreadable_text() {
+    static char text[160 + BOOK_ID_MAX];
+    std::snprintf(text, sizeof text,
+                  "Your place in the book could not be read: %s could not be read from the disk. "
+                  "The book was not opened, and the file was left as it was.",
+                  state_file_name());
+    return text;
+}
 
 float font_points = 16.0f;
 
@@ -119,7 +124,7 @@ bool app_start(const book_tables* book) {
     if (place == LOAD_FAILED) {
         plat_file_close(state_file);
         state_file = nullptr;
-        plat_message_box(false, state_file_unreadable_text, nullptr, PLAT_BOX_OK);
+        plat_message_box(false, state_file_unreadable_text(), nullptr, PLAT_BOX_OK);
         return false;
     }
     shown_paragraph = place;
@@ -152,7 +157,7 @@ bool app_finish() {
     if (app_finish_quietly()) return true;
     char text[160];
     std::snprintf(text, sizeof text, "Your place in the book could not be saved: %s could not be written.",
-                  state_file_name);
+                  state_file_name());
     plat_message_box(false, text, nullptr, PLAT_BOX_OK);
     return false;
 }

@@ -55,7 +55,7 @@ void app_reset_random() {
     random_seeded = 0;
 }
 
-const char* app_state_file_name() { return state_file_name; }
+const char* app_state_file_name() { return state_file_name(); }
 
 void app_abandon() {
     plat_file_close(state_file);

@@ -6,6 +6,24 @@ const book_tables* the_book = nullptr;
 
 void book_select(const book_tables* book) { the_book = book; }
 
+bool book_id_valid(const char* id) {
+    if (id == nullptr) return false;
+    int32_t n = 0;
+    for (; id[n] != '\0'; ++n) {
+        const char c = id[n];
+        const bool alnum = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (!alnum || n >= BOOK_ID_MAX) return false;
+    }
+    return n > 0;
+}
+
+const char* book_id() {
+    if (the_book == nullptr || the_book->book_info == nullptr || !book_id_valid(the_book->book_info->id)) {
+        return FALLBACK_BOOK_ID;
+    }
+    return the_book->book_info->id;
+}
+
 const paragraph_row* paragraph_at(int32_t n) {
     if (the_book == nullptr || n < 1 || n > the_book->paragraph_count) return nullptr;
     return &the_book->paragraph_index[n];

@@ -91,7 +91,20 @@ struct book_info_record {
     const char* web_site;
     const char* contact_address;
     const char* support_address;
+    // The book's identity: letters and digits, 1 to BOOK_ID_MAX of them.  It
+    // names the state file (id followed by ".dat"), the browser storage key
+    // and lock, and the Windows window class, so that two books never share
+    // a place.  nullptr or "": the book says none (only a record made by
+    // hand; the compiler always gives one), and FALLBACK_BOOK_ID is used.
+    const char* id = nullptr;
+    // The book's IFID (a UUID in uppercase hex with hyphens), or nullptr.
+    // The engine does not read it; the published files carry it.
+    const char* ifid = nullptr;
 };
+
+// The longest book id, and the id of a book record that gives none.
+constexpr int32_t BOOK_ID_MAX = 32;
+inline constexpr char FALLBACK_BOOK_ID[] = "tomelet";
 
 // A resource embedded in the program: a bitmap by number or a sound by name.
 struct book_resource {
@@ -140,6 +153,12 @@ void book_select(const book_tables* book);
 constexpr int32_t state_record_size(int32_t variables, int32_t restart_point_count) {
     return 32 + 16 * variables + 2 * variables * restart_point_count + restart_point_count + 3;
 }
+
+// The id of the book in use: its own when it gives a valid one (1 to
+// BOOK_ID_MAX letters and digits), else FALLBACK_BOOK_ID.
+const char* book_id();
+// Whether `id` is 1 to BOOK_ID_MAX ASCII letters and digits.
+bool book_id_valid(const char* id);
 
 // Bounds-checked lookups.  Every number that reaches them comes from book
 // markup or from a loaded file, so none of them trusts it: a number outside

@@ -40,6 +40,8 @@ constexpr size_t AT_RESOURCES = 60;
 constexpr size_t AT_INFO_TEXTS = 64;  // seven text offsets
 constexpr size_t AT_OPENING_PICTURE = 92;
 constexpr size_t AT_TITLE_PICTURE = 94;
+constexpr size_t AT_ID = 96;    // the book's id (0: none)
+constexpr size_t AT_IFID = 100;  // its IFID (0: none)
 
 // Bytes of one row of each table.
 constexpr uint32_t PARAGRAPH_ROW = 12;
@@ -270,6 +272,10 @@ bool load_info(image_check& c, const uint8_t* bytes, loaded_book* into) {
     }
     info.opening_picture = get_i16(bytes + AT_OPENING_PICTURE);
     info.title_picture = get_i16(bytes + AT_TITLE_PICTURE);
+    if (!c.text(get32(bytes + AT_ID), true, &info.id, "the book's id") ||
+        !c.text(get32(bytes + AT_IFID), true, &info.ifid, "the book's IFID")) {
+        return false;
+    }
     return true;
 }
 

@@ -24,8 +24,8 @@ namespace tomelet {
 
 // "TMLTBOOK", the first 8 bytes of every image.
 extern const uint8_t BOOK_IMAGE_MAGIC[8];
-constexpr uint32_t BOOK_IMAGE_VERSION = 1;
-constexpr uint32_t BOOK_IMAGE_HEADER_SIZE = 96;
+constexpr uint32_t BOOK_IMAGE_VERSION = 2;
+constexpr uint32_t BOOK_IMAGE_HEADER_SIZE = 104;
 
 // The most rows of each table a loaded book may have (the variables and
 // restart points are limited for every book: MAX_VARIABLES,

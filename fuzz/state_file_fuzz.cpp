@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::enter_scratch_folder();
     fuzzing::reset_engine_state();
     book_use(book().tables());
-    const int fd = open(state_file_name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = open(state_file_name(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) std::abort();
     if (size > 0 && write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
     close(fd);

@@ -9,7 +9,15 @@
 
 namespace tomelet {
 
-const char state_file_name[] = "VBQ2CorvinAshby.dat";
+const char* state_file_name() {
+    static char name[BOOK_ID_MAX + sizeof ".dat"];
+    const char* id = book_id();
+    size_t n = std::strlen(id);
+    std::memcpy(name, id, n);
+    std::memcpy(name + n, ".dat", sizeof ".dat");
+    return name;
+}
+
 plat_file state_file = nullptr;
 
 namespace {
@@ -110,7 +118,7 @@ void fill_record();
 
 bool open_state_file() {
     bool existed = false;
-    state_file = plat_file_open_exclusive(state_file_name, &existed);
+    state_file = plat_file_open_exclusive(state_file_name(), &existed);
     state_file_existed = existed;
     return state_file != nullptr;
 }

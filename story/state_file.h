@@ -42,8 +42,9 @@ constexpr int32_t STATE_ARRIVAL_MAX_RESTART_POINTS = 8 * STATE_ARRIVAL_SET_SIZE;
 constexpr int32_t STATE_SLOT_ARRIVAL_VALUE = 6;
 constexpr int32_t STATE_SLOT_ARRIVAL_FLAG = 7;
 
-// "VBQ2CorvinAshby.dat": the window class name followed by ".dat".
-extern const char state_file_name[];
+// The state file's name: the book's id followed by ".dat" (for the demo
+// book "VBQ2CorvinAshby.dat").  The text stays valid until the next call.
+const char* state_file_name();
 extern plat_file state_file;
 
 // Opens or creates the state file exclusively; false on failure.

@@ -1189,20 +1189,32 @@
     }
   }
 
+  // Where the Web Locks API is missing or refuses (some engines on a page
+  // opened from disk), the book is read without the lock.
   function lockBook(key) {
     // The preview starts the engine again on every edit, faster than a
     // released lock is free again: it keeps its own record, unlocked.
     if (preview) return Promise.resolve(true);
-    if (!navigator.locks || !navigator.locks.request) return Promise.resolve(true);
+    let locks = null;
+    try {
+      locks = navigator.locks && navigator.locks.request ? navigator.locks : null;
+    } catch (error) {
+      locks = null;
+    }
+    if (!locks) return Promise.resolve(true);
     return new Promise((resolve) => {
-      navigator.locks.request(`tomelet:${key}`, { ifAvailable: true }, (lock) => {
-        if (!lock) {
-          resolve(false);
-          return undefined;
-        }
+      try {
+        locks.request(`tomelet:${key}`, { ifAvailable: true }, (lock) => {
+          if (!lock) {
+            resolve(false);
+            return undefined;
+          }
+          resolve(true);
+          return new Promise((release) => { state.releaseLock = release; });
+        }).catch(() => resolve(true));
+      } catch (error) {
         resolve(true);
-        return new Promise((release) => { state.releaseLock = release; });
-      }).catch(() => resolve(true));
+      }
     });
   }
 
@@ -1284,7 +1296,12 @@
 
   function openChannel() {
     if (!('BroadcastChannel' in window)) return;
-    channel = new BroadcastChannel('tomelet-reader');
+    try {
+      channel = new BroadcastChannel('tomelet-reader');
+    } catch (error) {
+      channel = null;  // refused on a page opened from disk: no asking the other tab
+      return;
+    }
     channel.onmessage = (event) => {
       const data = event.data;
       if (!data || data.type !== 'come-forward' || data.book !== state.storageKey || !state.holding) return;

@@ -29,7 +29,7 @@ void register_window_class() {
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     window_class.lpszMenuName = MENU_NAME;
-    window_class.lpszClassName = window_class_name;
+    window_class.lpszClassName = window_class_name();
     // The result is not needed: a failure shows when the window is made.
     RegisterClassA(&window_class);
 }
@@ -64,7 +64,7 @@ int32_t plat_pixels_per_inch() {
 }
 
 bool plat_bring_running_copy_to_front() {
-    HWND running = FindWindowA(window_class_name, nullptr);
+    HWND running = FindWindowA(window_class_name(), nullptr);
     if (running == nullptr) return false;
     SetActiveWindow(running);
     InvalidateRect(running, nullptr, TRUE);
@@ -75,7 +75,7 @@ bool plat_bring_running_copy_to_front() {
 
 bool plat_window_create(const char* title, int32_t x, int32_t y, int32_t width, int32_t height) {
     register_window_class();
-    HWND window = CreateWindowExA(0, window_class_name, title, MAIN_WINDOW_STYLE, x, y, width, height, nullptr,
+    HWND window = CreateWindowExA(0, window_class_name(), title, MAIN_WINDOW_STYLE, x, y, width, height, nullptr,
                                   nullptr, win32::app_instance, nullptr);
     // WM_CREATE has set main_window; a window that failed after it is gone.
     win32::main_window = window;

@@ -228,8 +228,9 @@ TEST_F(Shell, AReaderWithASavedPlaceGoesStraightToIt) {
 }
 
 TEST_F(Shell, ASecondCopyIsRefusedWhileTheFileIsHeld) {
+    book_.select();
     bool existed = false;
-    plat_file held = plat_file_open_exclusive(state_file_name, &existed);
+    plat_file held = plat_file_open_exclusive(state_file_name(), &existed);
     ASSERT_NE(held, nullptr);
 
     // No running copy to be found: the reader is told.
@@ -258,14 +259,15 @@ TEST_F(Shell, AWindowThatCannotBeMadeEndsTheRunAndLetsTheFileGo) {
     EXPECT_FALSE(headless::message(0).owned);
     EXPECT_EQ(state_file, nullptr);
     bool existed = false;
-    plat_file again = plat_file_open_exclusive(state_file_name, &existed);
+    plat_file again = plat_file_open_exclusive(state_file_name(), &existed);
     EXPECT_NE(again, nullptr);
     plat_file_close(again);
 }
 
 TEST_F(Shell, TheClassNameIsTheStateFilesBaseName) {
-    EXPECT_STREQ(window_class_name, "VBQ2CorvinAshby");
-    EXPECT_EQ(std::string(window_class_name) + ".dat", std::string(state_file_name));
+    book_.select();
+    EXPECT_STREQ(window_class_name(), "TestBook");  // the book's id
+    EXPECT_EQ(std::string(window_class_name()) + ".dat", std::string(state_file_name()));
 }
 
 }  // namespace

@@ -47,6 +47,32 @@ TEST(BookTest, ValueNamesOnlyBelowTheValueCount) {
     EXPECT_EQ(value_name(nullptr, 0), nullptr);
 }
 
+TEST(BookTest, TheBookIdIsTheBooksOwnWhenValid) {
+    const struct {
+        const char* id;
+        const char* used;
+    } cases[] = {
+        {"VBQ2CorvinAshby", "VBQ2CorvinAshby"},
+        {"a", "a"},
+        {"A2345678901234567890123456789012", "A2345678901234567890123456789012"},  // 32: the longest
+        {"A23456789012345678901234567890123", FALLBACK_BOOK_ID},                 // 33
+        {"", FALLBACK_BOOK_ID},
+        {nullptr, FALLBACK_BOOK_ID},
+        {"two words", FALLBACK_BOOK_ID},
+        {"../up", FALLBACK_BOOK_ID},
+        {"Caf\xE9", FALLBACK_BOOK_ID},
+    };
+    for (const auto& c : cases) {
+        memory_book_contents contents = catalogue_contents();
+        contents.info.id = c.id;
+        memory_book book(std::move(contents));
+        book.select();
+        EXPECT_STREQ(book_id(), c.used) << (c.id != nullptr ? c.id : "(null)");
+    }
+    book_select(nullptr);
+    EXPECT_STREQ(book_id(), FALLBACK_BOOK_ID);
+}
+
 TEST(BookTest, StateRecordSizeOfTheFullBook) {
     EXPECT_EQ(state_record_size(116, 5), 3056);
     EXPECT_EQ(state_record_size(0, 0), 35);

@@ -4,6 +4,8 @@
 // resources.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -165,6 +167,8 @@ TEST_F(AppStartWithImage, StartsWithTheImagesBookOrRefusesIt) {
     plat_window_post_close();
     headless::pump();
     EXPECT_TRUE(app_finish());
+    // Its place is the image's book's own.
+    EXPECT_TRUE(std::filesystem::exists("DarkLighthouse.dat"));
 }
 
 }  // namespace

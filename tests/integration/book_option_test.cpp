@@ -11,6 +11,7 @@
 #include <string>
 
 #include "book/book.h"
+#include "platform/platform.h"
 #include "platform/headless/driver/driver.h"
 #include "story/game_state.h"
 #include "tests/support/temp_directory.h"
@@ -41,8 +42,10 @@ TEST_F(BookOptionTest, AFolderPlaysAsTheSameBookCompiledIn) {
     struct row {
         const char* folder;
         const book_tables* compiled;
+        std::string state_file;  // the book's id followed by ".dat"
     };
-    for (const row& r : {row{"books/lighthouse", &book_lighthouse}, row{"tests/books/features", &book_features}}) {
+    for (const row& r : {row{"books/lighthouse", &book_lighthouse, "DarkLighthouse.dat"},
+                         row{"tests/books/features", &book_features, "FeatureTour.dat"}}) {
         SCOPED_TRACE(r.folder);
         std::filesystem::create_directories("in-process");
         std::filesystem::create_directories("program");
@@ -61,7 +64,8 @@ TEST_F(BookOptionTest, AFolderPlaysAsTheSameBookCompiledIn) {
         EXPECT_EQ(std::system(command.c_str()), 0) << read_file("program/err.txt");
         EXPECT_EQ(read_file("program/out.txt"), out.str());
         EXPECT_NE(out.str().find("dump 4"), std::string::npos);
-        EXPECT_EQ(read_file("program/VBQ2CorvinAshby.dat"), read_file("in-process/VBQ2CorvinAshby.dat"));
+        ASSERT_TRUE(std::filesystem::exists("program/" + r.state_file));
+        EXPECT_EQ(read_file("program/" + r.state_file), read_file("in-process/" + r.state_file));
         std::filesystem::remove_all("in-process");
         std::filesystem::remove_all("program");
     }
@@ -75,7 +79,45 @@ TEST_F(BookOptionTest, AFolderThatDoesNotCompileIsRefused) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), driver::SCRIPT_ERROR);
     EXPECT_NE(read_file("err.txt").find("tomelet-headless: the book in broken does not compile"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists("Broken.dat"));
     EXPECT_FALSE(std::filesystem::exists("VBQ2CorvinAshby.dat"));
+}
+
+// Two books read in one folder: each keeps its own state file, and one
+// running (its file held) does not stop the other from starting.
+TEST_F(BookOptionTest, TwoBooksInOneFolderKeepTheirOwnPlaces) {
+    const auto play = [](const std::string& book, const std::string& script) {
+        std::ofstream("script.txt") << script;
+        const std::string command = "'" TOMELET_HEADLESS "'" +
+                                    (book.empty() ? std::string() : " --book '" TOMELET_SOURCE_DIR "/" + book + "'") +
+                                    " script.txt >out.txt 2>err.txt";
+        EXPECT_EQ(std::system(command.c_str()), 0) << book << read_file("err.txt");
+        return read_file("out.txt");
+    };
+    const auto shown = [](const std::string& dump) {
+        const size_t at = dump.find("navigation shown ");
+        return at == std::string::npos ? std::string() : dump.substr(at, dump.find(' ', at + 17) - at);
+    };
+    const std::string opening = "timer\ntimer\ncommand next\ncommand next\ndump\nclose\n";
+    const std::string demo = shown(play("", opening));
+    ASSERT_NE(demo, "");
+    ASSERT_TRUE(std::filesystem::exists("VBQ2CorvinAshby.dat"));
+    const std::string demo_record = read_file("VBQ2CorvinAshby.dat");
+
+    // The demo's file held, as a running demo holds it: the lighthouse book
+    // starts, plays and keeps its own place.
+    bool existed = false;
+    plat_file held = plat_file_open_exclusive("VBQ2CorvinAshby.dat", &existed);
+    ASSERT_NE(held, nullptr);
+    const std::string lighthouse = shown(play("books/lighthouse", "timer\ntimer\ncommand next\ndump\nclose\n"));
+    plat_file_close(held);
+    ASSERT_NE(lighthouse, "");
+    ASSERT_TRUE(std::filesystem::exists("DarkLighthouse.dat"));
+    EXPECT_EQ(read_file("VBQ2CorvinAshby.dat"), demo_record);
+
+    // Each resumes where it was left.
+    EXPECT_EQ(shown(play("", "dump\nclose\n")), demo);
+    EXPECT_EQ(shown(play("books/lighthouse", "dump\nclose\n")), lighthouse);
 }
 
 }  // namespace

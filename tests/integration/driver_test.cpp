@@ -62,7 +62,7 @@ protected:
     std::string err_;
 };
 
-constexpr char STATE_FILE[] = "VBQ2CorvinAshby.dat";
+constexpr char STATE_FILE[] = "FeatureTour.dat";
 
 TEST_F(DriverTest, OpeningSequenceThenTheFirstPage) {
     EXPECT_EQ(run("dump\ntimer\ndump\ntimer\ndump\ncommand next\ndump\n"), 0) << err_;
@@ -151,7 +151,7 @@ TEST_F(DriverTest, LabelsAndAnswersWrittenInUtf8MatchTheBooksCharacters) {
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(driver::run_script(book.book->tables(), in, out, err), 0) << script << err.str();
-        std::remove(STATE_FILE);
+        std::remove("Quotes.dat");  // the id made from the title
         return out.str();
     };
     EXPECT_TRUE(has(play("click \"\xE2\x80\x9CYes\xE2\x80\x9D\"\n"), "navigation shown 3 "));
@@ -166,10 +166,10 @@ TEST_F(DriverTest, ARefusedStartEndsWithExitCode1AndSaysWhy) {
     ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
     EXPECT_EQ(run("running-copy\ndump\n"), 1);
     EXPECT_EQ(out_, "");  // no window, nothing to dump
-    EXPECT_EQ(err_, "tomelet-headless: another copy of the reader holds the book (VBQ2CorvinAshby.dat); it was "
+    EXPECT_EQ(err_, "tomelet-headless: another copy of the reader holds the book (FeatureTour.dat); it was "
                     "brought to the front\n");
     EXPECT_EQ(run("dump\n"), 1);
-    EXPECT_EQ(err_, "tomelet-headless: I cannot the book? (the state file VBQ2CorvinAshby.dat is held by another "
+    EXPECT_EQ(err_, "tomelet-headless: I cannot the book? (the state file FeatureTour.dat is held by another "
                     "copy of the reader, or cannot be opened or created here)\n");
     close(fd);
     // A file the user made read-only is refused in the same words.
@@ -208,8 +208,8 @@ TEST_F(DriverTest, APlaceThatCannotBeSavedIsReportedAndEndsWithExitCode1) {
         std::_Exit(code);
     };
     const char* told =
-        "tomelet-headless: the reader's place could not be saved: VBQ2CorvinAshby.dat could not be written\n"
-        "box \"Your place in the book could not be saved: VBQ2CorvinAshby.dat could not be written.\" unowned "
+        "tomelet-headless: the reader's place could not be saved: FeatureTour.dat could not be written\n"
+        "box \"Your place in the book could not be saved: FeatureTour.dat could not be written.\" unowned "
         "default\n$";
     EXPECT_EXIT(play(0), ::testing::ExitedWithCode(1), told);
     EXPECT_EQ(file_size(STATE_FILE), 0);

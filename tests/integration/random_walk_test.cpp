@@ -145,7 +145,7 @@ TEST_F(RandomWalkTest, TheReportNamesWhatNoPlayReachedOrTookAndReproducesEachMes
     std::istringstream script(walk.messages[0].script + "dump\n");
     std::ostringstream out;
     std::ostringstream err;
-    std::remove("VBQ2CorvinAshby.dat");
+    std::remove("WalkBook.dat");  // the id made from the title
     EXPECT_EQ(driver::run_script(book, script, out, err), 0) << err.str();
     EXPECT_NE(out.str().find("navigation shown 12 "), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("\"300 is Too many letters in word\" caption default"), std::string::npos) << out.str();

@@ -97,12 +97,12 @@ protected:
     }
 
     void write_file(const bytes& b) {
-        std::ofstream out(state_file_name, std::ios::binary | std::ios::trunc);
+        std::ofstream out(state_file_name(), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     }
 
     bytes read_file() {
-        std::ifstream in(state_file_name, std::ios::binary);
+        std::ifstream in(state_file_name(), std::ios::binary);
         return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
@@ -133,11 +133,11 @@ protected:
 };
 
 TEST_F(StateFile, NoFileStartsAfreshAndBecomesAFullRecord) {
-    EXPECT_STREQ(state_file_name, "VBQ2CorvinAshby.dat");
+    EXPECT_STREQ(state_file_name(), "TestBook.dat");  // the book's id
     EXPECT_EQ(start(), 2);
     EXPECT_EQ(sound_switch(), 1);
     EXPECT_TRUE(state_is_initial());
-    EXPECT_TRUE(std::filesystem::exists(state_file_name));
+    EXPECT_TRUE(std::filesystem::exists(state_file_name()));
 
     current_paragraph = 120;
     shown_paragraph = 6;  // a side page: the story page is what is kept

@@ -36,7 +36,7 @@ struct memory_book_contents {
     std::vector<memory_variable> variables;
     std::vector<memory_restart_point> restart_points;
     book_info_record info{"Test Book", "(c) nobody", "Tester", 0, "A book for tests.", 1,
-                          "www.example.org", "contact@example.org", "support@example.org"};
+                          "www.example.org", "contact@example.org", "support@example.org", "TestBook"};
 };
 
 class memory_book {

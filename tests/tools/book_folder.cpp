@@ -46,7 +46,8 @@ title = "Small Book"
 authors = "Tester"
 opening_picture = 0
 title_picture = 1
-
+id = "SmallBook"
+ifid = "0E6A2C55-3B8D-4C7A-9F10-2D4B6E8A1C33"
 [[picture]]
 resource = 1100
 width = 10

@@ -108,6 +108,7 @@ TEST(BookImage, LoadsAsTheSameBook) {
     EXPECT_STREQ(b.book_info->title, "Test Book");
     EXPECT_STREQ(b.book_info->support_address, "support@example.org");
     EXPECT_EQ(b.book_info->title_picture, 1);
+    EXPECT_STREQ(b.book_info->id, "TestBook");
     ASSERT_EQ(b.resource_count, 1);
     EXPECT_EQ(b.resources[0].name, nullptr);
     EXPECT_EQ(b.resources[0].number, 1107);
@@ -130,7 +131,10 @@ TEST(BookImage, ADamagedImageIsRefusedWithItsReason) {
         {"shorter than the header", [](bytes& b) { b.resize(50); }, "truncated"},
         {"a byte too many", [](bytes& b) { b.push_back(0); }, "longer than"},
         {"another magic", [](bytes& b) { b[0] = 'X'; }, "not a book image"},
-        {"a later version", [](bytes& b) { put32(b, 8, 2); }, "version 2"},
+        {"a later version", [](bytes& b) { put32(b, 8, 3); }, "version 3"},
+        {"an earlier version", [](bytes& b) { put32(b, 8, 1); }, "version 1"},
+        {"an id outside the image", [](bytes& b) { put32(b, 96, static_cast<uint32_t>(b.size())); reseal(b); },
+         "the book's id lies outside"},
         {"a changed byte", [](bytes& b) { b[b.size() / 2] ^= 0x20; }, "checksum"},
         {"a changed header count", [](bytes& b) { b[28] ^= 1; }, "checksum"},
         {"too many variables", [](bytes& b) { put16(b, 28, 2000); reseal(b); }, "at most 1024"},

@@ -132,6 +132,47 @@ TEST(BookcMistakes, TheCatalogueSaysWhatItMeans) {
     }
 }
 
+TEST(BookcMistakes, TheBooksIdAndIfidAreCheckedOrMade) {
+    const struct {
+        std::string keys;      // under [book], from line 2
+        std::string message;   // of book.toml; "" for none
+        std::string id;        // the compiled id when there is no error
+    } cases[] = {
+        {"id = \"Lamp2\"\nifid = \"0E6A2C55-3B8D-4C7A-9F10-2D4B6E8A1C33\"\n", "", "Lamp2"},
+        {"id = \"Lamp 2\"\n", "2:6: error: 'book.id' must be 1 to 32 letters", ""},
+        {"id = \"\"\n", "2:6: error: 'book.id' must be 1 to 32 letters", ""},
+        {"id = \"A23456789012345678901234567890123\"\n", "2:6: error: 'book.id' must be 1 to 32", ""},
+        {"id = 7\n", "2:6: error: 'book.id' must be", ""},
+        {"ifid = \"0e6a2c55-3b8d-4c7a-9f10-2d4b6e8a1c33\"\n",
+         "2:8: error: 'book.ifid' must be a UUID in uppercase hex with hyphens, such as", ""},
+        {"ifid = \"0E6A2C553B8D4C7A9F102D4B6E8A1C33\"\n", "2:8: error: 'book.ifid' must be a UUID", ""},
+        {"ifid = \"0E6A2C55-3B8D-4C7A-9F10-2D4B6E8A1C3\"\n", "2:8: error: 'book.ifid' must be a UUID", ""},
+        {"id = \"Lamp2\"\n", "1:1: warning: the book has no 'ifid'", "Lamp2"},
+        {"ifid = \"0E6A2C55-3B8D-4C7A-9F10-2D4B6E8A1C33\"\n",
+         "1:1: warning: the book has no 'id': it is \"TheDarkLighthouseatGullPointNo7o\", made from its title",
+         "TheDarkLighthouseatGullPointNo7o"},
+    };
+    for (const auto& c : cases) {
+        book_folder folder;
+        folder.write("book.toml", "[book]\n" + c.keys + "title = \"The Dark Lighthouse at Gull Point, No. 7 of 9\"\n");
+        folder.write("text/a.tml", two_pages());
+        const compile_result result = folder.compile();
+        const std::string all = all_diagnostics(result);
+        if (c.message.empty()) EXPECT_EQ(all, "");
+        else EXPECT_NE(all.find(folder.name("book.toml") + ":" + c.message), std::string::npos) << c.keys << all;
+        if (!c.id.empty()) {
+            ASSERT_TRUE(result.ok()) << all;
+            EXPECT_EQ(result.book->info.id, c.id);
+            EXPECT_STREQ(result.book->tables()->book_info->id, c.id.c_str());
+        }
+    }
+    // A suggested ifid is one the compiler takes, and no two are alike.
+    const std::string a = bookc::fresh_ifid();
+    EXPECT_TRUE(bookc::valid_ifid(a)) << a;
+    EXPECT_EQ(a[14], '4');
+    EXPECT_NE(a, bookc::fresh_ifid());
+}
+
 TEST(BookcMistakes, NamedParagraphsCompileToTheNumbersTheyStandFor) {
     const std::string catalogue_numbers = small_catalogue();
     std::string catalogue_names = catalogue_numbers;

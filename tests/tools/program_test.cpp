@@ -110,6 +110,34 @@ TEST(BookcProgram, WritesTheGeneratedSourceAndTheStats) {
     EXPECT_EQ(files, 2);
 }
 
+TEST(BookcProgram, WritesTheBooksDetailsAsJson) {
+    book_folder folder;
+    // Text with a quote, a backslash and characters beyond ASCII, given
+    // back in UTF-8.
+    std::string catalogue = small_catalogue();
+    const std::string title = "title = \"Small Book\"";
+    catalogue.replace(catalogue.find(title), title.size(), "title = \"Caf\xC3\xA9 \\\"Noir\\\" \\\\ \xE2\x80\x94 1\"");
+    folder.write("book.toml", catalogue);
+    folder.write("text/a.tml", two_pages());
+    const std::string json = (folder.path() / "details.json").string();
+    const run_result run = run_bookc(folder, quoted(folder.path().string()) + " --details " + quoted(json));
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(folder.read("details.json"),
+              "{\n"
+              "  \"id\": \"SmallBook\",\n"
+              "  \"ifid\": \"0E6A2C55-3B8D-4C7A-9F10-2D4B6E8A1C33\",\n"
+              "  \"title\": \"Caf\xC3\xA9 \\\"Noir\\\" \\\\ \xE2\x80\x94 1\",\n"
+              "  \"authors\": \"Tester\",\n"
+              "  \"copyright\": \"\",\n"
+              "  \"description\": \"\",\n"
+              "  \"web_site\": \"\",\n"
+              "  \"contact_address\": \"\",\n"
+              "  \"support_address\": \"\",\n"
+              "  \"title_picture\": null\n"
+              "}\n");
+    EXPECT_EQ(run_bookc(folder, quoted(folder.path().string()) + " --details").exit_code, 2);
+}
+
 TEST(BookcProgram, AnErrorWritesNothingAndExitsWithOne) {
     book_folder folder;
     folder.write("book.toml", small_catalogue());

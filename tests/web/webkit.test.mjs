@@ -7,11 +7,12 @@ import fs from 'node:fs';
 import net from 'node:net';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import { Builder, Key } from 'selenium-webdriver';
 
 import { serve } from './server.mjs';
+import { publishForTest } from './published.mjs';
 import { FIND, smoke } from './smoke.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -26,6 +27,7 @@ let siteUrl;
 let xvfb;
 let webdriver;
 let driver;
+let published;
 
 // A free port on 127.0.0.1.
 function freePort() {
@@ -71,6 +73,7 @@ async function waitForPort(port, timeout = 20000) {
 before(async () => {
   fs.mkdirSync(WORK, { recursive: true });
   ({ server, url: siteUrl } = await serve(SITE, { prefix: '/books/perpetua/' }));
+  published = publishForTest(SITE);
   let display;
   ({ child: xvfb, display } = await startXvfb());
   const port = await freePort();
@@ -94,9 +97,11 @@ after(async () => {
   xvfb?.removeAllListeners('exit');
   xvfb?.kill();
   server?.close();
+  if (published) fs.rmSync(published.out, { recursive: true, force: true });
 });
 
-test('WebKit: the book loads, the opening passes, five pages turn, a box is answered, a reload resumes, a setting persists', async () => {
+// The smoke suite's driver on the browser.
+function webkitSteps() {
   const run = async (fn, arg) => {
     const result = await driver.executeAsyncScript(`
       const done = arguments[arguments.length - 1];
@@ -117,10 +122,24 @@ test('WebKit: the book loads, the opening passes, five pages turn, a box is answ
     click: (element) => element.click(),
     press: (key) => driver.actions().sendKeys(keys[key]).perform(),
   };
+  return steps;
+}
+
+test('WebKit: the book loads, the opening passes, five pages turn, a box is answered, a reload resumes, a setting persists', async () => {
+  const steps = webkitSteps();
   await driver.manage().setTimeouts({ script: 30000 });
   try {
     await smoke(steps, siteUrl, (step) => console.log(`# ${step}`));
   } finally {
     fs.writeFileSync(path.join(WORK, 'webkit.png'), await driver.takeScreenshot(), 'base64');
+  }
+});
+
+test('WebKit: the published single file, opened from disk, plays the same', { skip: !fs.existsSync(process.env.TOMELET_BOOKC || '') && 'no TOMELET_BOOKC' }, async () => {
+  await driver.manage().setTimeouts({ script: 30000 });
+  try {
+    await smoke(webkitSteps(), pathToFileURL(published.single).href, (step) => console.log(`# ${step}`));
+  } finally {
+    fs.writeFileSync(path.join(WORK, 'webkit-single-file.png'), await driver.takeScreenshot(), 'base64');
   }
 });

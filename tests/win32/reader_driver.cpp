@@ -1,5 +1,7 @@
 #include "tests/win32/reader_driver.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <cctype>
 
@@ -58,7 +60,7 @@ BOOL CALLBACK count_readers(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<window_search*>(param);
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == READER_CLASS) ++search->count;
+    if (std::string(name) == reader_class()) ++search->count;
     return TRUE;
 }
 
@@ -76,10 +78,19 @@ std::string child::kind() const {
     return bar_id && text != "INSTRUCTIONS" ? "bar" : "push";
 }
 
-HWND find_reader(DWORD timeout_ms) {
+const char* reader_class() {
+    const char* id = std::getenv("TOMELET_BOOK_ID");
+    return id != nullptr && id[0] != '\0' ? id : "VBQ2CorvinAshby";
+}
+
+std::string state_file() { return std::string(reader_class()) + ".dat"; }
+
+HWND find_reader(DWORD timeout_ms) { return find_reader_of(reader_class(), timeout_ms); }
+
+HWND find_reader_of(const char* id, DWORD timeout_ms) {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND main = FindWindowA(READER_CLASS, nullptr);
+        HWND main = FindWindowA(id, nullptr);
         if (main != nullptr) return main;
         if (GetTickCount() - start >= timeout_ms) return nullptr;
         Sleep(50);

@@ -19,8 +19,11 @@
 
 namespace tomelet::wintest {
 
-constexpr char READER_CLASS[] = "VBQ2CorvinAshby";
-constexpr char STATE_FILE[] = "VBQ2CorvinAshby.dat";
+// The reader's window class and state file: the book's id
+// (TOMELET_BOOK_ID; the demo book's, VBQ2CorvinAshby, when it is not set)
+// and that id followed by ".dat".
+const char* reader_class();
+std::string state_file();
 
 // How long a single step may take before the driver gives up.
 constexpr DWORD STEP_TIMEOUT_MS = 10000;
@@ -45,6 +48,8 @@ struct child {
 // The reader's main window, waiting up to timeout_ms for it; nullptr when
 // there is none.
 HWND find_reader(DWORD timeout_ms);
+// The main window of the reader of the book `id`, likewise.
+HWND find_reader_of(const char* id, DWORD timeout_ms);
 // Top-level windows of the reader's class.
 int32_t reader_windows();
 

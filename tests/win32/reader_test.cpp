@@ -138,18 +138,18 @@ protected:
         DeleteFileA(file.c_str());
         RemoveDirectoryA(file.c_str());
         // No copy of the reader may be left from another test.
-        ASSERT_EQ(FindWindowA(READER_CLASS, nullptr), nullptr);
+        ASSERT_EQ(FindWindowA(reader_class(), nullptr), nullptr);
     }
 
     void TearDown() override {
         for (process* p : {&reader_, &second_}) {
             if (p->handle == nullptr) continue;
-            if (HWND main = FindWindowA(READER_CLASS, nullptr)) close(main);
+            if (HWND main = FindWindowA(reader_class(), nullptr)) close(main);
             if (wait_exit(*p, STEP_TIMEOUT_MS) < 0) kill(*p);
         }
     }
 
-    std::string state_path() const { return folder_ + "\\" + STATE_FILE; }
+    std::string state_path() const { return folder_ + "\\" + state_file(); }
 
     // A record with the magic, the sound switch on and the place; the
     // reserved bytes as the caller fills them in afterwards.
@@ -496,6 +496,30 @@ TEST_F(reader_test, a_second_copy_ends_with_exit_code_one_and_opens_no_window) {
     EXPECT_EQ(close_and_read(main).size(), static_cast<size_t>(record_size()));
 }
 
+// Another book's reader (TOMELET_SECOND_READER, its book's id in
+// TOMELET_SECOND_ID) in the same folder: each runs beside the other and
+// keeps its own state file.
+TEST_F(reader_test, another_books_reader_runs_beside_it_and_keeps_its_own_place) {
+    const std::string other_exe = environment("TOMELET_SECOND_READER");
+    const char* other_id = std::getenv("TOMELET_SECOND_ID");
+    if (other_exe.empty() || other_id == nullptr) GTEST_SKIP() << "no second book's reader";
+    ASSERT_STRNE(other_id, reader_class());
+    HWND main = start_at_details();
+    ASSERT_NE(main, nullptr);
+    second_ = start_reader(other_exe, folder_);
+    ASSERT_NE(second_.handle, nullptr);
+    HWND other = find_reader_of(other_id, START_TIMEOUT_MS);
+    ASSERT_NE(other, nullptr) << "the second book's reader was refused";
+    EXPECT_EQ(reader_windows(), 1);
+    close(other);
+    EXPECT_EQ(wait_exit(second_, START_TIMEOUT_MS), 0);
+    const std::vector<uint8_t> own = close_and_read(main);
+    EXPECT_EQ(own.size(), static_cast<size_t>(record_size()));
+    const std::vector<uint8_t> others = read_file(folder_ + "\\" + other_id + ".dat");
+    EXPECT_GT(others.size(), 0u);
+    EXPECT_NE(others, own);
+}
+
 TEST_F(reader_test, a_state_file_that_cannot_be_opened_ends_the_run_with_exit_code_one) {
     // A folder of the state file's name cannot be opened as the file (a
     // read-only file would do on Windows, but not under wine run by root);
@@ -505,12 +529,12 @@ TEST_F(reader_test, a_state_file_that_cannot_be_opened_ends_the_run_with_exit_co
     reader_ = start_reader(exe_, folder_);
     ASSERT_NE(reader_.handle, nullptr);
     HWND box = find_process_message_box(reader_.id, START_TIMEOUT_MS);
-    EXPECT_EQ(FindWindowA(READER_CLASS, nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(reader_class(), nullptr), nullptr);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_box_text(box), "I cannot the book?");
     ASSERT_TRUE(answer_message_box(box, IDOK));
     EXPECT_EQ(wait_exit(reader_, START_TIMEOUT_MS), 1);
-    EXPECT_EQ(FindWindowA(READER_CLASS, nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(reader_class(), nullptr), nullptr);
     // The folder is left as it was.
     const DWORD attributes = GetFileAttributesA(state_path().c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);

@@ -3,7 +3,10 @@
 #
 #   run-wine-tests.sh --book FOLDER --headless TOMELET_HEADLESS \
 #       --reader tomelet.exe --tests tomelet_win32_tests.exe \
-#       --driver tomelet-windriver.exe --work FOLDER
+#       --driver tomelet-windriver.exe [--second OTHER.exe] --work FOLDER
+#
+# OTHER.exe is a reader of another book (books/lighthouse), tried beside
+# the first in one folder.
 #
 # It installs nothing: wine64 and Xvfb (and ImageMagick's import for the
 # screenshot) must be there (scripts/deps installs them).  The wine prefix
@@ -22,6 +25,7 @@ while [ $# -gt 0 ]; do
     --tests) tests="$2" ;;
     --driver) driver="$2" ;;
     --work) work="$2" ;;
+    --second) second="$2" ;;
     *) echo "run-wine-tests.sh: unknown argument $1" >&2; exit 2 ;;
   esac
   shift 2
@@ -74,6 +78,20 @@ fi
 "$here/expect.sh" "$book" "$headless" "$work/expect.txt"
 echo "Expected of the book:"
 sed 's/^/  /' "$work/expect.txt"
+
+# The book's id names the reader's window class and state file: the one
+# book.toml gives, else the letters and digits of its title (at most 32).
+book_id() {
+  local id
+  id="$(sed -n 's/^id *= *"\([A-Za-z0-9]*\)".*/\1/p' "$1/book.toml" | head -1)"
+  [ -n "$id" ] || id="$(sed -n 's/^title *= *"\(.*\)".*/\1/p' "$1/book.toml" | head -1 | LC_ALL=C tr -cd 'A-Za-z0-9' | cut -c1-32)"
+  echo "$id"
+}
+export TOMELET_BOOK_ID="$(book_id "$book")"
+if [ -n "${second:-}" ]; then
+  export TOMELET_SECOND_READER="$second"
+  export TOMELET_SECOND_ID="$(book_id "$here/../../books/lighthouse")"
+fi
 
 status=0
 TOMELET_READER="$reader" TOMELET_EXPECT="$work/expect.txt" TOMELET_WORK="$work" \

@@ -192,6 +192,8 @@ std::vector<uint8_t> write_book_image(const book_tables& book, std::string* prob
     for (size_t i = 0; i < 7; ++i) w.put32(64 + 4 * i, w.text(texts[i] != nullptr ? texts[i] : ""));
     w.put16(92, static_cast<uint16_t>(info.opening_picture));
     w.put16(94, static_cast<uint16_t>(info.title_picture));
+    w.put32(96, info.id != nullptr && info.id[0] != '\0' ? w.text(info.id) : 0);
+    w.put32(100, info.ifid != nullptr && info.ifid[0] != '\0' ? w.text(info.ifid) : 0);
 
     std::vector<uint8_t>& out = w.bytes();
     if (out.size() > std::numeric_limits<uint32_t>::max()) {

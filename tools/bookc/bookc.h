@@ -62,6 +62,7 @@ struct compiled_picture {
     uint16_t width = 0;
     uint16_t height = 0;
     std::string alt;  // in the reader's character set; "" for none
+    std::string file;  // the picture's file as book.toml names it; "" for none
 };
 
 struct compiled_variable {
@@ -85,7 +86,27 @@ struct compiled_info {
     std::string web_site;
     std::string contact_address;
     std::string support_address;
+    std::string id;    // letters and digits, 1 to 32: given, or made from the title
+    std::string ifid;  // a UUID in uppercase hex with hyphens; "" when not given
 };
+
+// The id a book without `id` gets: the ASCII letters and digits of its title
+// in order, the first 32 of them; "" when the title has none.
+std::string id_from_title(const std::string& title);
+// The book's details as JSON (UTF-8), for the publishing tool: id, ifid,
+// title, authors, copyright, description, web_site, contact_address,
+// support_address, and title_picture (its file as book.toml names it, or
+// null).
+class compiled_book;
+std::string details_json(const compiled_book& book);
+
+// Whether `id` is 1 to 32 ASCII letters and digits.
+bool valid_book_id(const std::string& id);
+// Whether `ifid` is a UUID written as the book's IFID: 8-4-4-4-12 hex
+// digits, uppercase, with hyphens.
+bool valid_ifid(const std::string& ifid);
+// A fresh random (version 4) UUID in that form.
+std::string fresh_ifid();
 
 // An embedded bitmap (by number) or sound (by name) with its file's bytes.
 struct compiled_resource {

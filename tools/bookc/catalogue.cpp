@@ -1,9 +1,12 @@
 // Reading the catalogue, book.toml.
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <map>
+#include <random>
 #include <set>
 #include <system_error>
 
@@ -113,6 +116,8 @@ private:
     diagnostics* out_;
     std::vector<entry> keys_;
 };
+
+bool is_ascii_alnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
 class catalogue_reader {
 public:
@@ -297,7 +302,64 @@ private:
                  })
             .key("text", false, [&](const toml::node& n) { read_text_list(n); })
             .key("icon", false, [&](const toml::node& n) { book_->icon = icon_file(n); })
+            .key("id", false, [&](const toml::node& n) { read_id(n); })
+            .key("ifid", false, [&](const toml::node& n) { read_ifid(n); })
             .run();
+        if (!id_given_) derive_id(t);
+        if (!ifid_given_) {
+            out_->warning(book_->file, at(t),
+                          "the book has no 'ifid', the identifier catalogues and archives know it by; "
+                          "write this freshly made one under [book] and keep it for every edition: ifid = \"" +
+                              fresh_ifid() + "\"");
+        }
+    }
+
+    void read_id(const toml::node& n) {
+        id_given_ = true;
+        const auto* value = n.as_string();
+        if (value == nullptr || !valid_book_id(value->get())) {
+            out_->error(book_->file, at(n),
+                        "'book.id' must be 1 to 32 letters (A-Z, a-z) and digits, such as \"LighthouseTale\"");
+            return;
+        }
+        book_->info.id = value->get();
+    }
+
+    void read_ifid(const toml::node& n) {
+        ifid_given_ = true;
+        const auto* value = n.as_string();
+        if (value == nullptr || !valid_ifid(value->get())) {
+            std::string hint;
+            if (value != nullptr) {
+                std::string upper = value->get();
+                for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                if (valid_ifid(upper)) hint = " (write it in capitals: \"" + upper + "\")";
+            }
+            out_->error(book_->file, at(n),
+                        "'book.ifid' must be a UUID in uppercase hex with hyphens, such as \"" + fresh_ifid() + "\"" +
+                            hint);
+            return;
+        }
+        book_->info.ifid = value->get();
+    }
+
+    // Without `id`: one made from the title, said in a warning so that the
+    // author writes it (a title changed later would otherwise change the
+    // book's id, and with it the reader's place).
+    void derive_id(const toml::table& t) {
+        const std::string id = id_from_title(book_->info.title);
+        if (id.empty()) {
+            if (!book_->info.title.empty()) {
+                out_->error(book_->file, at(t),
+                            "the book has no 'id' and its title has no letters or digits to make one from: write one "
+                            "under [book], such as id = \"MyBook\"");
+            }
+            return;
+        }
+        book_->info.id = id;
+        out_->warning(book_->file, at(t),
+                      "the book has no 'id': it is \"" + id + "\", made from its title; write id = \"" + id +
+                          "\" under [book] to keep it when the title changes");
     }
 
     void read_text_list(const toml::node& node) {
@@ -367,6 +429,7 @@ private:
                  [&](const toml::node& n) {
                      file_line = line_of(n);
                      bytes = file(n, "picture.file", false);
+                     if (const auto* name = n.as_string(); name != nullptr && !bytes.empty()) row.file = name->get();
                  })
             .run();
         book_->pictures.push_back(row);
@@ -480,6 +543,8 @@ private:
     catalogue* book_;
     diagnostics* out_;
     bool text_given_ = false;
+    bool id_given_ = false;
+    bool ifid_given_ = false;
     std::map<uint16_t, int32_t> bitmap_lines_;
     std::map<std::string, int32_t> sound_lines_;
 };
@@ -514,6 +579,42 @@ std::string syntax_problem(const std::string& description) {
 }
 
 }  // namespace
+
+std::string id_from_title(const std::string& title) {
+    std::string id;
+    for (const char c : title) {
+        if (is_ascii_alnum(c) && id.size() < 32) id += c;
+    }
+    return id;
+}
+
+bool valid_book_id(const std::string& id) {
+    return !id.empty() && id.size() <= 32 && std::all_of(id.begin(), id.end(), is_ascii_alnum);
+}
+
+bool valid_ifid(const std::string& ifid) {
+    if (ifid.size() != 36) return false;
+    for (size_t i = 0; i < ifid.size(); ++i) {
+        const char c = ifid[i];
+        const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphen ? c != '-' : !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+    }
+    return true;
+}
+
+std::string fresh_ifid() {
+    std::random_device source;
+    uint8_t bytes[16];
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>(source());
+    bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0F) | 0x40);  // version 4
+    bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);  // the standard variant
+    char text[37];
+    std::snprintf(text, sizeof text, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", bytes[0],
+                  bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7], bytes[8], bytes[9], bytes[10],
+                  bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+    return text;
+}
+
 
 std::string display_name(const std::filesystem::path& folder, const std::filesystem::path& relative) {
     return (folder / relative).lexically_normal().generic_string();

@@ -114,7 +114,8 @@ const book_tables* compiled_book::tables() {
     const auto r = static_cast<int32_t>(restart_points.size());
     live->info = book_info_record{info.title.c_str(),       info.copyright.c_str(),       info.authors.c_str(),
                                   info.opening_picture,     info.description.c_str(),     info.title_picture,
-                                  info.web_site.c_str(),    info.contact_address.c_str(), info.support_address.c_str()};
+                                  info.web_site.c_str(),    info.contact_address.c_str(), info.support_address.c_str(),
+                                  info.id.c_str(),          info.ifid.empty() ? nullptr : info.ifid.c_str()};
     for (const compiled_resource& res : resources) {
         live->resources.push_back(book_resource{res.is_sound ? res.name.c_str() : nullptr, res.is_sound ? uint16_t{0} : res.number,
                                                 res.bytes.data(), static_cast<uint32_t>(res.bytes.size())});

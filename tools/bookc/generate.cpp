@@ -177,6 +177,8 @@ std::string generate_cpp(const compiled_book& book, const std::string& symbol) {
         << "    " << literal(i.web_site) << ",\n"
         << "    " << literal(i.contact_address) << ",\n"
         << "    " << literal(i.support_address) << ",\n"
+        << "    " << literal(i.id) << ",\n"
+        << "    " << (i.ifid.empty() ? std::string("nullptr") : literal(i.ifid)) << ",\n"
         << "};\n\n";
 
     for (size_t k = 0; k < book.resources.size(); ++k) {
@@ -239,6 +241,56 @@ bool write_file_atomically(const std::filesystem::path& path, const std::string&
         return false;
     }
     return true;
+}
+
+}  // namespace tomelet::bookc
+
+namespace tomelet::bookc {
+
+namespace {
+
+// A JSON string of UTF-8 text: quotes, backslashes and control characters
+// escaped.
+std::string json_string(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string details_json(const compiled_book& book) {
+    const compiled_info& i = book.info;
+    const auto text = [](const std::string& s) { return json_string(cp1252_to_utf8(s)); };
+    std::string picture = "null";
+    if (i.title_picture >= 0 && static_cast<size_t>(i.title_picture) < book.pictures.size() &&
+        !book.pictures[static_cast<size_t>(i.title_picture)].file.empty()) {
+        picture = json_string(book.pictures[static_cast<size_t>(i.title_picture)].file);
+    }
+    return "{\n"
+           "  \"id\": " + json_string(i.id) + ",\n" +
+           "  \"ifid\": " + (i.ifid.empty() ? std::string("null") : json_string(i.ifid)) + ",\n" +
+           "  \"title\": " + text(i.title) + ",\n" +
+           "  \"authors\": " + text(i.authors) + ",\n" +
+           "  \"copyright\": " + text(i.copyright) + ",\n" +
+           "  \"description\": " + text(i.description) + ",\n" +
+           "  \"web_site\": " + text(i.web_site) + ",\n" +
+           "  \"contact_address\": " + text(i.contact_address) + ",\n" +
+           "  \"support_address\": " + text(i.support_address) + ",\n" +
+           "  \"title_picture\": " + picture + "\n" +
+           "}\n";
 }
 
 }  // namespace tomelet::bookc

@@ -13,6 +13,7 @@ namespace {
 const char usage[] =
     "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--rc OUT.rc [--no-embed]] [--symbol NAME] [--stats]\n"
     "                     [--image FILE [--source-map FILE.json]] [--check-story] [--map FILE.dot|FILE.svg [--map-detail]]\n"
+    "                     [--details FILE.json]\n"
     "\n"
     "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
     "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
@@ -30,6 +31,8 @@ const char usage[] =
     "  --map FILE      write the story map: FILE.dot as Graphviz text, FILE.svg drawn\n"
     "                  by Graphviz's dot program\n"
     "  --map-detail    with --map: a box for every page (no page is grouped)\n"
+    "  --details FILE  write the book's details (id, ifid, title, authors, ...) to\n"
+    "                  FILE as JSON in UTF-8, for the publishing tool\n"
     "  --help          print this text\n"
     "Errors and warnings go to standard error; the exit code is 1 when there is\n"
     "an error, and then nothing is written.\n";
@@ -51,19 +54,21 @@ int run(int argc, char** argv) {
     std::string map;
     std::string image;
     std::string source_map;
+    std::string details;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
         } else if (arg == "-o" || arg == "--symbol" || arg == "--rc" || arg == "--map" || arg == "--image" ||
-                   arg == "--source-map") {
+                   arg == "--source-map" || arg == "--details") {
             if (i + 1 >= argc) return fail(arg + " needs a value");
             (arg == "-o"             ? output
              : arg == "--rc"         ? rc
              : arg == "--map"        ? map
              : arg == "--image"      ? image
              : arg == "--source-map" ? source_map
+             : arg == "--details"    ? details
                                      : symbol) = argv[++i];
         } else if (arg == "--check-story") {
             check_story = true;
@@ -140,6 +145,13 @@ int run(int argc, char** argv) {
         std::string problem;
         const std::string code = tomelet::bookc::generate_cpp(*result.book, symbol);
         if (!tomelet::bookc::write_file_atomically(output, code, &problem)) {
+            std::cerr << "tomelet-bookc: " << problem << '\n';
+            return 1;
+        }
+    }
+    if (!details.empty()) {
+        std::string problem;
+        if (!tomelet::bookc::write_file_atomically(details, tomelet::bookc::details_json(*result.book), &problem)) {
             std::cerr << "tomelet-bookc: " << problem << '\n';
             return 1;
         }

@@ -3,6 +3,8 @@ place pages offer.  Conditions and texts may use the macros of gen.py.
 """
 
 BOOK_INFO = {
+    "id": "VBQ2CorvinAshby",
+    "ifid": "19759428-EBA2-472F-9C94-17886A159489",
     "title": "The Perpetua Claim",
     "authors": "The tomelet project",
     "copyright": "© 2026 The tomelet project",

@@ -169,13 +169,21 @@ self.addEventListener('fetch', (event) => {
 `;
 }
 
+// A PNG's size as a manifest gives it ("512x512"), from its header; "any"
+// when the file is no PNG.
+export function pngSize(file) {
+  const bytes = fs.readFileSync(file);
+  const png = bytes.length >= 24 && bytes.readUInt32BE(0) === 0x89504e47 && bytes.toString('latin1', 12, 16) === 'IHDR';
+  return png ? `${bytes.readUInt32BE(16)}x${bytes.readUInt32BE(20)}` : 'any';
+}
+
 function writeFolderForm(siteDir, outDir, book, icon) {
   fs.rmSync(outDir, { recursive: true, force: true });
   fs.cpSync(siteDir, outDir, { recursive: true, filter: (src) => !src.endsWith('.br') && !src.endsWith('.gz') });
   const icons = [];
   if (icon) {
     fs.copyFileSync(icon, path.join(outDir, 'icon.png'));
-    icons.push({ src: 'icon.png', sizes: 'any', type: 'image/png', purpose: 'any' });
+    icons.push({ src: 'icon.png', sizes: pngSize(icon), type: 'image/png', purpose: 'any' });
   }
   const manifest = {
     name: book.title,

@@ -164,6 +164,12 @@ int32_t band_of_roll(const hotword& h, int32_t roll, int32_t bands) {
     return bands;
 }
 
+// The state file the reader keeps for `book`: its id followed by ".dat".
+std::string state_file_of(const book_tables* book) {
+    const bool own = book != nullptr && book->book_info != nullptr && book_id_valid(book->book_info->id);
+    return std::string(own ? book->book_info->id : FALLBACK_BOOK_ID) + ".dat";
+}
+
 class walker {
 public:
     walker(const book_tables* book, const bookc::story_graph* graph, uint32_t seed, walk_result* result)
@@ -196,7 +202,7 @@ public:
         // the opening through a driver run of its own.
         std::vector<std::string> prefix;
         if (opening != nullptr) prefix = opening_prefix(*opening);
-        std::remove("VBQ2CorvinAshby.dat");
+        std::remove(state_file_of(book_).c_str());
         lines_.clear();
         play_endings_.clear();
         std::ostringstream ignored;
@@ -291,7 +297,7 @@ private:
     };
     std::vector<cut_page> probe_cuts(const std::string& probe, size_t count) {
         std::vector<cut_page> pages(count);
-        std::remove("VBQ2CorvinAshby.dat");
+        std::remove(state_file_of(book_).c_str());
         std::istringstream in(probe);
         std::ostringstream out;
         std::ostringstream err;
