@@ -45,11 +45,12 @@ plat_rect client = {0, 0, 0, 0};
 // the paint begins and notes its drawing here; once a pass moves no
 // control, the paint replays its notes.  Texts are kept as pointers into
 // the page's own items, which stay put for the whole of draw_page.
-enum draw_kind : uint8_t { DRAW_TEXT, DRAW_INVERT, DRAW_PICTURE };
+enum draw_kind : uint8_t { DRAW_TEXT, DRAW_INVERT, DRAW_PICTURE, DRAW_SHOW_CONTROL, DRAW_FOCUS_CONTROL };
 
 struct draw_op {
     draw_kind kind;
     plat_font font;
+    plat_control control;  // the control shown, hidden or focused
     const char* text;  // DRAW_TEXT: its characters
     int32_t value;     // DRAW_TEXT: characters; DRAW_PICTURE: the resource
     plat_rect rect;    // DRAW_PICTURE: left and top only
@@ -65,6 +66,7 @@ bool draw_ops_overflowed = false;
 
 // The paint's canvas while a pass draws directly; null while it notes.
 plat_canvas canvas = nullptr;
+bool noting = false;
 
 void run_op(plat_canvas target, const draw_op& op) {
     switch (op.kind) {
@@ -73,6 +75,8 @@ void run_op(plat_canvas target, const draw_op& op) {
         case DRAW_PICTURE:
             (void)draw_picture(target, static_cast<uint16_t>(op.value), op.rect.left, op.rect.top);
             break;
+        case DRAW_SHOW_CONTROL: plat_control_show(op.control, op.value != 0); break;
+        case DRAW_FOCUS_CONTROL: plat_control_focus(op.control); break;
     }
 }
 
@@ -87,7 +91,7 @@ void emit(const draw_op& op) {
 }
 
 void emit_text(plat_font font, const char* text, int32_t n, const plat_rect& rect, uint32_t format) {
-    emit(draw_op{DRAW_TEXT, font, text, n, rect, format});
+    emit(draw_op{DRAW_TEXT, font, nullptr, text, n, rect, format});
 }
 
 plat_font running_font() { return running_bold != 0 ? bold_font : normal_font; }
@@ -253,7 +257,7 @@ void lay_out_title(const char* text) {
     if (n == 0) n = split_run(fit_scratch, text, line_height, width, bold_font);
     const plat_rect rect{client.left, cursor_y, client.right, cursor_y + line_height};
     emit_text(bold_font, text, n, rect, TITLE_FORMAT);
-    if (scroll_origin == 0) emit(draw_op{DRAW_INVERT, nullptr, nullptr, 0, rect, 0});
+    if (scroll_origin == 0) emit(draw_op{DRAW_INVERT, nullptr, nullptr, nullptr, 0, rect, 0});
     cursor_y += line_height;
     line_height = base_line_height;
     cursor_x = LEFT_MARGIN;
@@ -407,7 +411,7 @@ void flush_line(plat_canvas target) {
                     x += draw_picture(target, static_cast<uint16_t>(piece.value), x, cursor_y);
                 } else {
                     // The width the line gave it is the picture's own.
-                    emit(draw_op{DRAW_PICTURE, nullptr, nullptr, piece.value, plat_rect{x, cursor_y, 0, 0}, 0});
+                    emit(draw_op{DRAW_PICTURE, nullptr, nullptr, nullptr, piece.value, plat_rect{x, cursor_y, 0, 0}, 0});
                     x += piece.width;
                 }
                 break;
@@ -428,6 +432,13 @@ void flush_line(plat_canvas target) {
     line_piece_count = 0;
     line_text_used = 0;
     cursor_x = x;
+}
+
+bool noting_draws() { return noting; }
+
+void note_control(plat_control control, bool shown, bool focus) {
+    emit(draw_op{focus ? DRAW_FOCUS_CONTROL : DRAW_SHOW_CONTROL, nullptr, control, nullptr, shown ? 1 : 0,
+                 plat_rect{0, 0, 0, 0}, 0});
 }
 
 namespace {
@@ -457,6 +468,7 @@ void lay_out_page(plat_canvas target) {
     draw_ops_overflowed = false;
 
     canvas = target;
+    noting = target == nullptr;
     client = plat_window_client_rect();
     for (int32_t i = 0; i < page_item_count && i < PAGE_ITEMS_SIZE; ++i) lay_out_item(page_items[i]);
     if (line_piece_count > 0) end_line(1, 1);
@@ -465,6 +477,7 @@ void lay_out_page(plat_canvas target) {
     line_height = base_line_height;
     update_scroll_range();
     canvas = nullptr;
+    noting = false;
 }
 
 // A layout that moves a control, or sends the view back to the top, is

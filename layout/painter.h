@@ -88,6 +88,13 @@ void flush_line(plat_canvas canvas);
 // gets the keyboard focus.  An index outside its table is ignored.
 void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t width);
 
+// True while draw_page lays the page out before its paint: what is drawn
+// is noted for the paint rather than drawn.
+bool noting_draws();
+// Notes, for the paint, that `control` is shown (or hidden) there, or,
+// with `focus`, that it takes the keyboard focus.
+void note_control(plat_control control, bool shown, bool focus);
+
 // The painter's layout state as a new process finds it.
 void layout_reset();
 
