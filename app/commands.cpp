@@ -77,7 +77,7 @@ void return_to_story() {
 void follow_link(const page_link& link) {
     if (link.kind == LINK_PARAGRAPH) {
         const int16_t paragraph = paragraph_of(link.target);
-        if (screen_shown != 0 && on_current_page == 1 && paragraph == current_paragraph) {
+        if (shown_screen != 0 && on_current_page == 1 && paragraph == current_paragraph) {
             revisit_paragraph(paragraph);
         } else {
             goto_paragraph(paragraph, GOTO_FOLLOW);

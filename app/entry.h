@@ -146,9 +146,17 @@ struct page_view {
     // The page display list.
     const page_item* items;
     int32_t item_count;
-    // The page's buttons (hotwords, pictures, the screens' push buttons).
+    // The built-in screen the page was built as (0: a paragraph).
+    int32_t shown_screen;
+    // The page's buttons (hotwords, pictures, the screens' push buttons and
+    // check box) and their controls, by the index their items name.
     const button_entry* buttons;
+    const plat_control* button_controls;
     int32_t button_count;
+    // The page's answer fields and their controls, likewise.
+    const edit_box_entry* edit_boxes;
+    const plat_control* edit_box_controls;
+    int32_t edit_box_count;
     // The book's variables: their catalogue rows and, in step, their live
     // values and flags; none before a book is in use.
     const variable_row* variables;

@@ -6,12 +6,12 @@
 namespace tomelet {
 
 int32_t pending_screen = 3;
+int32_t shown_screen = 0;
 int32_t page_rebuild = 1;
 int32_t choice_taken = 0;
 int32_t inventory_shown = 0;
 int32_t sounds_shown = 0;
 int32_t sound_checkbox = 0;
-int32_t screen_shown = 0;
 char input_text[INPUT_TEXT_SIZE] = "";
 int32_t place_owed = 0;
 
@@ -27,6 +27,7 @@ void repaint() {
 void navigation_reset() {
     place_reset();
     pending_screen = 3;
+    shown_screen = 0;
     page_rebuild = 1;
     next_link = {LINK_NONE, 0};
     prev_link = {LINK_NONE, 0};
@@ -34,7 +35,6 @@ void navigation_reset() {
     inventory_shown = 0;
     sounds_shown = 0;
     sound_checkbox = 0;
-    screen_shown = 0;
     input_text[0] = '\0';
     place_owed = 0;
     scroll_origin = 0;

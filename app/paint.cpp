@@ -77,7 +77,7 @@ void rebuild() {
     // assembly, and its page stays empty too.
     const paragraph_row* row = paragraph_at(shown_paragraph);
     const bool without_text = row != nullptr && row->chunk == -1;
-    screen_shown = pending_screen != 0 ? 1 : 0;
+    shown_screen = pending_screen;
     if (pending_screen != 0) {
         build_screen();
     } else if (without_text && shown_paragraph == 6) {

@@ -22,8 +22,13 @@ page_view app_page_view() {
     view.prev_link = prev_link;
     view.items = page_items;
     view.item_count = page_item_count < PAGE_ITEMS_SIZE ? page_item_count : PAGE_ITEMS_SIZE;
+    view.shown_screen = shown_screen;
     view.buttons = buttons;
+    view.button_controls = button_windows;
     view.button_count = button_count < CONTROL_TABLE_SIZE ? button_count : CONTROL_TABLE_SIZE;
+    view.edit_boxes = edit_boxes;
+    view.edit_box_controls = edit_box_windows;
+    view.edit_box_count = edit_box_count < CONTROL_TABLE_SIZE ? edit_box_count : CONTROL_TABLE_SIZE;
     if (the_book != nullptr) {
         view.variables = the_book->variable_catalogue;
         view.variable_states = the_story.variables;

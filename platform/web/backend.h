@@ -32,6 +32,12 @@ void draw_owner_drawn_buttons();
 // Forgets every control (the window has gone).
 void forget_controls();
 
+// Hands the page, as reader.js writes it as a document, to the page when
+// it differs from the one last handed over (document.cpp); after a close,
+// the next page is handed over whatever it holds.
+void send_document();
+void forget_document();
+
 // A canvas is either the main window's paint or one control's face.
 constexpr uintptr_t WINDOW_CANVAS = 1;
 inline plat_canvas window_canvas() { return reinterpret_cast<plat_canvas>(WINDOW_CANVAS); }

@@ -6,10 +6,15 @@
 // for its answer inside an engine call, and nothing else enters the engine
 // meanwhile.
 //
-// The page's own choices: the client area is the viewport below the menu
-// bar; the page scrolls natively and the engine's scroll position follows
-// it (and the other way round); text is measured and drawn in the shipped
-// font, so a page breaks its lines the same on every machine.
+// The page's own choices.  By default the page is a reading page: the
+// engine's page (its display list, controls and pictures) is written as a
+// document (paragraphs, a heading, inline buttons and fields) that the
+// browser lays out in a column, and the engine's window layout only runs
+// underneath, unseen.  The classic page (`?classic`, or "classic" stored
+// under `tomelet:page`) shows the engine's window layout instead: the
+// client area is the viewport below the menu bar, the page scrolls
+// natively and the engine's scroll position follows it (and the other way
+// round), and text is measured and drawn in the shipped font.
 'use strict';
 
 (function () {
@@ -90,6 +95,21 @@
   const SCROLL_KEYS = { PageUp: 0x21, PageDown: 0x22, End: 0x23, Home: 0x24, ArrowUp: 0x26, ArrowDown: 0x28 };
 
   const $ = (id) => document.getElementById(id);
+
+  // The reading page, unless the classic one is asked for.
+  const CLASSIC = (() => {
+    if (new URLSearchParams(window.location.search).has('classic')) return true;
+    try {
+      return window.localStorage.getItem('tomelet:page') === 'classic';
+    } catch (error) {
+      return false;
+    }
+  })();
+  const READING = !CLASSIC;
+  document.documentElement.classList.add(READING ? 'reading' : 'classic');
+  // The client area the engine lays the reading page out in, unseen: wide
+  // as a column and tall enough that it hides no control below its bottom.
+  const READING_CLIENT = { width: 640, height: 30000 };
   let pageEl; let sheetEl; let barEl; let announceEl;
 
   const state = {
@@ -146,6 +166,7 @@
         const result = await fn();
         if (state.started && !state.finished) await call('web_idle');
         await finishIfQuitting();
+        if (READING) keepFocus();
         resolve(result);
       } catch (error) {
         reject(error);
@@ -175,6 +196,15 @@
     $('closed-lost').hidden = !!kept;
     $('closed-save').hidden = !!kept;
     (kept ? $('reopen') : $('closed-save')).focus();
+  }
+
+  // A control that had the focus was disabled (the bar's Next on the last
+  // page): the focus goes to the page's start rather than to nowhere.
+  function keepFocus() {
+    if (!state.focusLost || state.finished || $('dialog').open || menuOpen()) return;
+    state.focusLost = false;
+    const active = document.activeElement;
+    if (!active || active === document.body) focusPageStart();
   }
 
   function failed(error) {
@@ -220,6 +250,9 @@
   // [width, height] of a string in whole pixels, rounded up so that drawn
   // text never runs past what the layout gave it.
   function measure(size, weight, s) {
+    // The reading page's engine layout is never shown: a fixed advance
+    // stands in for the font's, and no canvas is asked.
+    if (READING) return [Math.ceil(s.length * size * 0.5), Math.ceil(size * 1.15)];
     const h = fontHeight(size, weight);
     if (s.length === 0) return [0, h];
     useFont(size, weight);
@@ -233,6 +266,7 @@
   // are kept, so that a selection survives scrolling.
 
   function paintBegin() {
+    if (READING) return;
     state.paints.push({ items: [], offset: state.scroll.position });
   }
 
@@ -252,8 +286,8 @@
       const c = state.controls.get(control);
       if (!c) return;
       c.label = s;
-      c.face.textContent = s;
-      c.face.style.font = cssFont(size, weight);
+      if (c.face.textContent !== s) c.face.textContent = s;
+      if (CLASSIC) c.face.style.font = cssFont(size, weight);
       return;
     }
     const paint = currentPaint();
@@ -284,6 +318,7 @@
   }
 
   function invertRect(left, top, right, bottom) {
+    if (READING) return;
     const paint = currentPaint();
     if (!paint) return;
     const y = top + paint.offset;
@@ -317,10 +352,12 @@
       const c = state.controls.get(control);
       if (!c) return;
       c.label = alt;
-      c.face.replaceChildren(pictureElement(url, alt, width, height));
+      const img = c.face.firstElementChild;
+      if (!img || img.getAttribute('src') !== url) c.face.replaceChildren(pictureElement(url, alt, width, height));
       if (!alt) c.el.setAttribute('aria-label', 'Picture');
       return;
     }
+    if (READING) return;
     const paint = currentPaint();
     if (!paint) return;
     const top = y + paint.offset;
@@ -348,6 +385,7 @@
   }
 
   function paintEnd() {
+    if (READING) return;
     const paint = state.paints.pop();
     if (!paint) return;
     const old = new Map();
@@ -412,6 +450,306 @@
     if (words) setTimeout(() => { announceEl.textContent = words; }, 50);
   }
 
+  // -------------------------------------------------------------------------
+  // The reading page: after every paint that changed the page, the back end
+  // hands over the page display list item by item, and the page is written
+  // as a document.  Text between breaks is a paragraph; bold is <strong> in
+  // its sentence; the title is the heading; centred and right-aligned lines
+  // are paragraphs aligned so; a tab is a tab stop; a picture that ends its
+  // line is a block of its own, one that stays in the line an image in it;
+  // controls stand where their items stand.  The engine's blank lines are
+  // the space above the paragraph that follows them.
+
+  const ITEM = {
+    TEXT: 1, LEFT: 2, CENTRE: 3, RIGHT: 4, BOLD_ON: 5, BOLD_OFF: 6, PARAGRAPH: 8, BREAK: 9, TAB: 10,
+    TITLE: 12, PICTURE: 13, EDIT_BOX: 14, BUTTON: 15,
+  };
+  // Headings for the pages that have no title of their own: the built-in
+  // screens, and the side pages the engine builds when the book has none.
+  const SCREEN_HEADINGS = { 1: 'Book details', 4: 'Instructions', 6: 'About', 7: 'Sounds' };
+  const PARAGRAPH_HEADINGS = { 6: 'Information', 7: 'Hints' };
+  // The blank lines above a paragraph are shown up to this many.
+  const MOST_BLANK_LINES = 4;
+
+  let docItems = null;
+  let docScreen = 0;
+  let docParagraph = 0;
+  const docPictures = new Map();
+  let serial = 0;
+
+  function documentBegin(screen, paragraph) {
+    if (CLASSIC) return false;
+    docItems = [];
+    docScreen = screen;
+    docParagraph = paragraph;
+    return true;
+  }
+
+  function documentItem(kind, value, inline, s, control, bold) {
+    if (docItems) docItems.push({ kind, value, inline, text: s, control, bold });
+  }
+
+  function documentPicture(resource, bytes, alt, width, height) {
+    if (!docPictures.has(resource)) docPictures.set(resource, { url: bitmapUrl(resource, bytes), alt, width, height });
+  }
+
+  function documentEnd() {
+    const items = docItems;
+    docItems = null;
+    if (!items) return;
+    writeDocument(items);
+    pageChanged();
+  }
+
+  function writeDocument(items) {
+    const blocks = [];
+    let block = null;
+    let strong = null;
+    let bold = false;
+    let align = 'left';
+    // Line ends since the last line with something on it (the page starts
+    // on a new line).
+    let breaks = 1;
+    let lastText = null;
+    let title = null;
+    const id = () => { serial += 1; return `t${serial}`; };
+
+    const gapped = (el) => {
+      const blank = Math.min(MOST_BLANK_LINES, Math.max(0, breaks - 1));
+      if (blank > 0) el.style.setProperty('--blank', String(blank));
+      breaks = 0;
+      blocks.push(el);
+      return el;
+    };
+    const open = () => {
+      if (!block) {
+        block = gapped(document.createElement('p'));
+        strong = null;
+      }
+      return block;
+    };
+    const close = () => {
+      if (!block) return;
+      if (align !== 'left') block.classList.add(align);
+      if (block.textContent.trim() !== '') lastText = block;
+      block = null;
+      strong = null;
+    };
+    const inline = () => {
+      const p = open();
+      if (!bold) return p;
+      if (!strong) {
+        strong = document.createElement('strong');
+        p.appendChild(strong);
+      }
+      return strong;
+    };
+    const addText = (parent, t) => {
+      const last = parent.lastChild;
+      if (last && last.nodeType === Node.TEXT_NODE) last.appendData(t);
+      else parent.appendChild(document.createTextNode(t));
+    };
+    const place = (el) => {
+      strong = null;
+      open().appendChild(el);
+    };
+    // A picture (or picture button) that starts its paragraph stands at its
+    // left with the text beside it, as a drop picture does.
+    const lead = (el) => {
+      const p = open();
+      if (p.childNodes.length === 0) {
+        el.classList.add('lead');
+        p.classList.add('with-lead');
+      }
+      place(el);
+    };
+
+    for (const item of items) {
+      switch (item.kind) {
+        case ITEM.TEXT:
+          if (item.text) addText(inline(), item.text);
+          break;
+        case ITEM.LEFT: align = 'left'; break;
+        case ITEM.CENTRE: align = 'centre'; break;
+        case ITEM.RIGHT: align = 'right'; break;
+        case ITEM.BOLD_ON: bold = true; strong = null; break;
+        case ITEM.BOLD_OFF: bold = false; strong = null; break;
+        case ITEM.BREAK:
+          close();
+          breaks += 1;
+          break;
+        case ITEM.PARAGRAPH:
+          close();
+          breaks += 2;
+          break;
+        case ITEM.TAB: {
+          const tab = document.createElement('span');
+          tab.className = 'tab';
+          tab.textContent = '\t';
+          open().appendChild(tab);
+          break;
+        }
+        case ITEM.TITLE: {
+          close();
+          const h = document.createElement('h1');
+          h.className = 'title';
+          h.textContent = item.text;
+          if (!title) title = h;
+          blocks.push(h);
+          breaks = 1;
+          break;
+        }
+        case ITEM.PICTURE: {
+          const picture = docPictures.get(item.value);
+          if (!picture) break;
+          const img = pictureElement(picture.url, picture.alt, picture.width, picture.height);
+          if (item.inline) {
+            lead(img);
+          } else {
+            close();
+            const figure = gapped(document.createElement('p'));
+            figure.className = 'figure';
+            if (align !== 'left') figure.classList.add(align);
+            figure.appendChild(img);
+            breaks = 1;
+          }
+          break;
+        }
+        case ITEM.EDIT_BOX:
+        case ITEM.BUTTON: {
+          const c = state.controls.get(item.control);
+          if (!c) break;
+          c.el.classList.toggle('bold', !!item.bold);
+          if (c.kind === EDIT_BOX) {
+            // Named by the text that asks for it: what stands before it in
+            // its line, or else the paragraph above.
+            let asking = lastText;
+            if (block && block.textContent.trim() !== '') {
+              asking = document.createElement('span');
+              asking.append(...block.childNodes);
+              block.appendChild(asking);
+            }
+            if (asking) {
+              if (!asking.id) asking.id = id();
+              c.input.setAttribute('aria-labelledby', asking.id);
+            } else {
+              c.input.removeAttribute('aria-labelledby');
+            }
+            place(c.el);
+            const hint = document.createElement('span');
+            hint.className = 'hint';
+            hint.id = id();
+            hint.textContent = 'Press Enter to answer.';
+            c.input.setAttribute('aria-describedby', hint.id);
+            open().appendChild(hint);
+          } else if (c.kind === PICTURE_BUTTON) {
+            c.el.classList.remove('lead');
+            lead(c.el);
+          } else {
+            place(c.el);
+          }
+          break;
+        }
+        default:
+          break;
+      }
+    }
+    close();
+
+    // Every page has a heading, at its start: its title, or one named for
+    // the screen (shown), or for the reader only.
+    let heading = title;
+    if (!heading) {
+      heading = document.createElement('h1');
+      const name = SCREEN_HEADINGS[docScreen] || (docScreen === 0 && PARAGRAPH_HEADINGS[docParagraph]);
+      heading.className = name ? 'title screen' : 'visually-hidden';
+      heading.textContent = name || document.title;
+      blocks.unshift(heading);
+    }
+    heading.tabIndex = -1;
+    heading.id = 'page-heading';
+    state.heading = heading;
+    state.answer = [...state.controls.values()].find((c) => c.kind === EDIT_BOX && blocks.some((b) => b.contains(c.el)));
+    sheetEl.replaceChildren(...blocks);
+    // A new page starts at its top.  The position is known from the scroll
+    // events, so that a page that never scrolled asks for no layout here.
+    if (state.pageScrolled) {
+      state.pageScrolled = false;
+      pageEl.scrollTop = 0;
+    }
+  }
+
+  // A new page: announced once by its title, and the focus at its start
+  // (its answer field, if it asks for one), unless a menu or a message box
+  // holds the focus; they hand it on when they close.
+  function pageChanged() {
+    const words = state.heading ? state.heading.textContent.trim() : '';
+    announceEl.textContent = '';
+    if (words) setTimeout(() => { announceEl.textContent = words; }, 50);
+    if (!state.firstPaint) {
+      state.firstPaint = true;
+      performance.mark('tomelet-first-page');
+    }
+    // For the benchmark: when the latest page's text stood in the page.
+    performance.clearMarks('tomelet-page');
+    performance.mark('tomelet-page');
+    if ($('dialog').open || menuOpen()) {
+      state.focusPending = true;
+      return;
+    }
+    focusPageStart();
+  }
+
+  function focusPageStart() {
+    state.focusPending = false;
+    state.focusLost = false;
+    const target = state.answer && state.answer.input.isConnected ? state.answer.input : state.heading;
+    if (target && target.isConnected) target.focus({ preventScroll: true });
+    else pageEl.focus({ preventScroll: true });
+  }
+
+  // The bar's pictures at a whole number of device pixels to each of
+  // theirs, about 1.5 rem high, so that they stay crisp at any zoom and
+  // pixel ratio.
+  const barSizes = new Map();
+
+  function bmpSize(bytes) {
+    const b = bytes();
+    if (b.length < 26 || b[0] !== 66 || b[1] !== 77) return null;
+    const view = new DataView(b.buffer, b.byteOffset, b.byteLength);
+    return { width: view.getInt32(18, true), height: Math.abs(view.getInt32(22, true)) };
+  }
+
+  function sizeBarImage(img, resource, bytes) {
+    if (!barSizes.has(resource)) barSizes.set(resource, bmpSize(bytes));
+    const size = barSizes.get(resource);
+    if (!size || size.height <= 0) return;
+    img.dataset.width = String(size.width);
+    img.dataset.height = String(size.height);
+    scaleBarImage(img, state.barScale || barScale());
+  }
+
+  function barScale() {
+    const root = parseFloat(getComputedStyle(document.documentElement).fontSize) || 16;
+    const ratio = window.devicePixelRatio || 1;
+    state.barScale = { want: 1.5 * root * ratio, ratio };
+    return state.barScale;
+  }
+
+  function scaleBarImage(img, scale) {
+    const w = Number(img.dataset.width);
+    const h = Number(img.dataset.height);
+    if (!w || !h) return;
+    const n = Math.max(1, Math.round(scale.want / h));
+    img.style.width = `${(w * n) / scale.ratio}px`;
+    img.style.height = `${(h * n) / scale.ratio}px`;
+  }
+
+  function sizeBarImages() {
+    const scale = barScale();
+    for (const img of barEl.querySelectorAll('img')) scaleBarImage(img, scale);
+  }
+
   function invalidated() {
     state.wholeInvalid = true;
   }
@@ -438,6 +776,7 @@
 
   function setScroll(maximum, page, position) {
     state.scroll = { maximum, page, position };
+    if (READING) return;
     sheetEl.style.height = `${sheetHeight()}px`;
     if (Math.round(pageEl.scrollTop) !== position) pageEl.scrollTop = position;
   }
@@ -445,6 +784,10 @@
   // The reader scrolled the page natively: the engine takes the new
   // position as a dragged thumb's.  Scroll events wait in the queue as one.
   function onNativeScroll() {
+    if (READING) {
+      state.pageScrolled = pageEl.scrollTop > 0;
+      return;
+    }
     if (!state.started || state.finished || state.scrollPending) return;
     state.scrollPending = true;
     post(async () => {
@@ -455,6 +798,10 @@
   }
 
   function onResize() {
+    if (READING) {
+      sizeBarImages();
+      return;
+    }
     if (!state.started || state.finished || state.resizePending) return;
     state.resizePending = true;
     post(async () => {
@@ -553,20 +900,20 @@
       }
     }
     state.controls.set(handle, c);
-    (kind === BAR_BUTTON ? barEl : sheetEl).appendChild(c.el);
+    if (kind === BAR_BUTTON) barEl.appendChild(c.el);
+    else if (CLASSIC) sheetEl.appendChild(c.el);
     moveControl(handle, x, y, width, height);
   }
 
-  // Enter commits the answer; so does Tab once something is typed (an empty
-  // field lets Tab move on, so the keyboard never sends an empty answer
-  // by passing through).  Up and Down scroll the page by a line.
+  // Enter commits the answer; Tab and Shift+Tab only move the focus, so
+  // that the keyboard never sends an answer by passing through.  On the
+  // classic page Up and Down scroll the page by a line.
   function answerKey(event, c) {
     if (event.isComposing) return;
     let act = null;
     if (event.key === 'Enter') act = () => command(c.id, EDIT_COMMIT);
-    else if (event.key === 'Tab' && !event.shiftKey && c.input.value !== '') act = () => command(c.id, EDIT_COMMIT);
-    else if (event.key === 'ArrowUp') act = () => post(() => call('web_vscroll', SCROLL_LINE_UP, 0));
-    else if (event.key === 'ArrowDown') act = () => post(() => call('web_vscroll', SCROLL_LINE_DOWN, 0));
+    else if (CLASSIC && event.key === 'ArrowUp') act = () => post(() => call('web_vscroll', SCROLL_LINE_UP, 0));
+    else if (CLASSIC && event.key === 'ArrowDown') act = () => post(() => call('web_vscroll', SCROLL_LINE_DOWN, 0));
     if (!act) return;
     event.preventDefault();
     event.stopPropagation();
@@ -576,7 +923,7 @@
   function destroyControl(handle) {
     const c = state.controls.get(handle);
     if (!c) return;
-    if (c.el.contains(document.activeElement)) pageEl.focus({ preventScroll: true });
+    if (CLASSIC && c.el.contains(document.activeElement)) pageEl.focus({ preventScroll: true });
     c.el.remove();
     state.controls.delete(handle);
   }
@@ -589,29 +936,34 @@
   function showControl(handle, shown) {
     const c = state.controls.get(handle);
     if (!c) return;
+    // The reading page hides nothing: every control is in the document.
+    if (READING) return;
     c.shown = shown;
     c.el.hidden = !shown;
   }
 
   function moveControl(handle, x, y, width, height) {
     const c = state.controls.get(handle);
-    if (!c) return;
+    if (!c || READING) return;
     c.left = x;
     c.top = c.kind === BAR_BUTTON ? y : y + state.scroll.position;
     place(c.el, x, c.top, width, height);
   }
 
   function focusControl(handle) {
+    // The reading page gives the answer field the focus itself, on the turn
+    // that shows it (not on every layout).
     const c = state.controls.get(handle);
-    if (!c || $('dialog').open || menuOpen()) return;
+    if (READING || !c || $('dialog').open || menuOpen()) return;
     (c.input || c.el).focus({ preventScroll: true });
   }
 
   function enableControl(handle, enabled) {
     const c = state.controls.get(handle);
     if (!c) return;
-    if (c.input) c.input.disabled = !enabled;
-    else c.el.disabled = !enabled;
+    const el = c.input || c.el;
+    if (!enabled && el === document.activeElement) state.focusLost = true;
+    el.disabled = !enabled;
   }
 
   function setControlImage(handle, resource, bytes, face) {
@@ -622,10 +974,14 @@
       return;
     }
     const url = bitmapUrl(resource, bytes);
+    const old = c.el.firstElementChild;
+    if (old && old.tagName === 'IMG' && old.dataset.source === url) return;
     const img = pictureElement(url, '', undefined, undefined);
     img.removeAttribute('width');
     img.removeAttribute('height');
+    img.dataset.source = url;
     c.el.replaceChildren(img);
+    if (READING) sizeBarImage(img, resource, bytes);
     if (face) {
       faceUrl(resource, url).then((mapped) => {
         if (mapped && img.getAttribute('src') === url) img.src = mapped;
@@ -691,7 +1047,10 @@
   function messageBox(message, caption, buttons) {
     state.messageLog.push([message, caption]);
     const dialog = $('dialog');
-    const returnFocus = document.activeElement;
+    // A box a menu command opened gives the focus back to where it was
+    // before the menu opened; any other, to where it is now.
+    const origin = state.menuOrigin;
+    const returnFocus = origin && origin.isConnected && origin !== document.body ? origin : document.activeElement;
     $('dialog-caption').textContent = caption || 'Error';
     $('dialog-text').textContent = message;
     const row = $('dialog-buttons');
@@ -702,7 +1061,9 @@
       const done = (answer) => {
         dialog.removeEventListener('cancel', onCancel);
         dialog.close();
-        if (returnFocus && returnFocus.isConnected) returnFocus.focus({ preventScroll: true });
+        if (READING && state.focusPending) focusPageStart();
+        else if (returnFocus && returnFocus.isConnected && returnFocus !== document.body) returnFocus.focus({ preventScroll: true });
+        else if (READING) focusPageStart();
         resolve(answer);
       };
       const onCancel = (event) => {
@@ -725,6 +1086,26 @@
   // -------------------------------------------------------------------------
   // Sounds: Web Audio, once the browser allows sound (after the reader's
   // first click or key); before that a sound is skipped without a word.
+
+  // The reader's first click or key allows sound: the audio context is made
+  // then, in a task of its own, so that no page turn waits for it.
+  function gesture() {
+    state.interacted = true;
+    if (state.audioPrepared) return;
+    state.audioPrepared = true;
+    setTimeout(prepareAudio, 0);
+  }
+
+  function prepareAudio() {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (state.audio || !Context) return;
+    try {
+      state.audio = new Context();
+      if (state.audio.state === 'suspended') state.audio.resume().catch(() => {});
+    } catch (error) {
+      // A browser that refuses sound leaves the reader silent.
+    }
+  }
 
   function soundAllowed() {
     const activation = navigator.userActivation;
@@ -814,6 +1195,7 @@
   async function openRecord(name) {
     state.fileName = name;
     state.storageKey = name.replace(/\.dat$/i, '');
+    if (window.tomeletSettings) window.tomeletSettings.init(state.storageKey);
     if (!(await lockBook(state.storageKey))) return 0;
     state.holding = true;
     let stored = null;
@@ -988,8 +1370,16 @@
         item.textContent = label.replace('&', '');
         item.dataset.key = (label[label.indexOf('&') + 1] || '').toLowerCase();
         item.addEventListener('click', () => {
+          // The command runs with the focus on the menu's button; a new
+          // page takes it from there, and a message box the command opens
+          // gives it back to where it was before the menu opened.
+          const origin = menuReturnFocus;
           closeMenus();
-          act(value);
+          top.focus();
+          state.menuOrigin = origin;
+          Promise.resolve(act(value)).finally(() => {
+            if (state.menuOrigin === origin) state.menuOrigin = null;
+          });
         });
         list.appendChild(item);
       }
@@ -1005,44 +1395,103 @@
     };
     addMenu('&Menu', BOOK_MENU, (id) => command(id, 0));
     addMenu('&Place', PLACE_MENU, (what) => {
-      if (what === 'save') savePlaceToFile();
-      else $('open-file').click();
+      if (what === 'save') return savePlaceToFile();
+      $('open-file').click();
+      return null;
     });
+    // The reading settings, when the page offers them (settings.js).
+    if (window.tomeletSettings && typeof window.tomeletSettings.open === 'function') {
+      const top = document.createElement('button');
+      top.type = 'button';
+      top.className = 'menu-title';
+      top.setAttribute('role', 'menuitem');
+      top.setAttribute('aria-haspopup', 'dialog');
+      top.textContent = 'Settings';
+      top.tabIndex = -1;
+      const wrap = document.createElement('div');
+      wrap.className = 'menu-wrap';
+      wrap.append(top);
+      bar.appendChild(wrap);
+      const menu = { top, list: null, key: 's' };
+      menus.push(menu);
+      top.addEventListener('click', () => {
+        closeMenus();
+        window.tomeletSettings.open(top);
+      });
+      top.addEventListener('keydown', (event) => {
+        if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
+          event.preventDefault();
+          moveTop(menu, event.key === 'ArrowRight' ? 1 : -1);
+        }
+      });
+    }
     document.addEventListener('pointerdown', (event) => {
       if (!bar.contains(event.target)) closeMenus();
+    });
+    document.addEventListener('focusin', (event) => {
+      if (!bar.contains(event.target) && !$('dialog').contains(event.target)) focusOutsideMenus = event.target;
     });
   }
 
   let menuReturnFocus = null;
 
   function menuOpen() {
-    return menus.some((m) => !m.list.hidden);
+    return menus.some((m) => m.list && !m.list.hidden);
   }
 
+  // Where the focus was before the menu bar took it (a click on a menu's
+  // button moves the focus there first).
+  let focusOutsideMenus = null;
+
   function openMenu(menu, focusFirst) {
-    if (!menuOpen()) menuReturnFocus = document.activeElement;
+    if (!menuOpen()) {
+      const active = document.activeElement;
+      menuReturnFocus = active && !active.closest('#menubar') ? active : focusOutsideMenus;
+    }
     for (const m of menus) {
+      if (!m.list) continue;
       m.list.hidden = m !== menu;
       m.top.setAttribute('aria-expanded', String(m === menu));
+    }
+    // "Settings" has no list: its key (Alt+S) opens the settings at once,
+    // and their dialog gives the focus back to where it was before.
+    if (!menu.list) {
+      if (focusFirst) {
+        const from = menuReturnFocus && menuReturnFocus.isConnected ? menuReturnFocus : menu.top;
+        closeMenus();
+        window.tomeletSettings.open(from);
+      } else {
+        menu.top.focus();
+      }
+      return;
     }
     const items = [...menu.list.children];
     if (focusFirst !== null) (focusFirst ? items[0] : menu.top).focus();
   }
 
   function closeMenus(returnFocus) {
+    const wasOpen = menuOpen();
     for (const m of menus) {
+      if (!m.list) continue;
       m.list.hidden = true;
       m.top.setAttribute('aria-expanded', 'false');
     }
     if (returnFocus && menuReturnFocus && menuReturnFocus.isConnected) menuReturnFocus.focus();
+    // A page that came while the menu was open takes the focus now.
+    if (wasOpen && state.focusPending && !returnFocus) focusPageStart();
+    else if (wasOpen && state.focusPending && returnFocus) state.focusPending = false;
   }
 
   function moveTop(menu, step) {
     const i = (menus.indexOf(menu) + step + menus.length) % menus.length;
     for (const m of menus) m.top.tabIndex = -1;
     menus[i].top.tabIndex = 0;
-    if (menuOpen()) openMenu(menus[i], true);
-    else menus[i].top.focus();
+    if (menuOpen() && menus[i].list) {
+      openMenu(menus[i], true);
+    } else {
+      closeMenus();
+      menus[i].top.focus();
+    }
   }
 
   function topKey(event, menu) {
@@ -1089,7 +1538,7 @@
   // focus), and the menu bar's.
 
   function onKeyDown(event) {
-    state.interacted = true;
+    gesture();
     if ($('dialog').open || !state.started || state.finished) return;
     if (event.key === 'F10' || (event.altKey && !event.ctrlKey && !event.metaKey)) {
       const menu = event.key === 'F10' ? menus[0] : menus.find((m) => m.key === event.key.toLowerCase());
@@ -1100,6 +1549,8 @@
         return;
       }
     }
+    // The reading page scrolls as any page does.
+    if (READING) return;
     const key = SCROLL_KEYS[event.key];
     if (key === undefined || event.altKey || event.ctrlKey || event.metaKey) return;
     const target = event.target;
@@ -1133,9 +1584,24 @@
       }
     });
     pageEl.addEventListener('scroll', onNativeScroll, { passive: true });
+    // The bar's pictures follow the root font size too (the browser's
+    // font settings, a reading setting): a probe 1 rem square says when it
+    // changes.
+    if (READING && 'ResizeObserver' in window) {
+      const probe = document.createElement('span');
+      probe.className = 'rem-probe';
+      probe.setAttribute('aria-hidden', 'true');
+      document.body.appendChild(probe);
+      let last = 0;
+      new ResizeObserver((entries) => {
+        const size = entries[entries.length - 1].contentRect.width;
+        if (last !== 0 && size !== last) sizeBarImages();
+        last = size;
+      }).observe(probe);
+    }
     window.addEventListener('resize', onResize);
     document.addEventListener('keydown', onKeyDown);
-    document.addEventListener('pointerdown', () => { state.interacted = true; }, true);
+    document.addEventListener('pointerdown', gesture, true);
     window.addEventListener('pagehide', keepPlace);
     document.addEventListener('visibilitychange', () => {
       if (document.visibilityState === 'hidden') keepPlace();
@@ -1149,9 +1615,11 @@
     // The page must be laid out as the reader will see it before the client
     // area is measured.
     $('reader').hidden = false;
-    state.client = measureClient();
-    barEl.style.width = `${state.client.width}px`;
-    barEl.style.height = `${state.client.height}px`;
+    state.client = READING ? { ...READING_CLIENT } : measureClient();
+    if (CLASSIC) {
+      barEl.style.width = `${state.client.width}px`;
+      barEl.style.height = `${state.client.height}px`;
+    }
     Module.ccall('web_set_client', null, ['number', 'number'], [state.client.width, state.client.height]);
     $('reader').hidden = true;
 
@@ -1212,6 +1680,7 @@
 
   window.tomelet = {
     text, encode, measure, paintBegin, paintEnd, drawText, invertRect, drawBitmap, invalidated, scrolled,
+    documentBegin, documentItem, documentPicture, documentEnd,
     createWindow, setScroll, screenHeight, postMessage, quit, setTimer, ticks, messageBox, playSound, stopSound,
     askRunningCopy, createControl, destroyControl, forgetControls, showControl, moveControl, focusControl,
     enableControl, setControlImage, controlText, checkBoxChecked, setCheckBox, openRecord, readRecord,

@@ -69,7 +69,10 @@ void paint_if_invalid() {
     ++paint_depth;
     on_paint();
     --paint_depth;
-    if (paint_depth == 0 && window_exists) draw_owner_drawn_buttons();
+    if (paint_depth == 0 && window_exists) {
+        draw_owner_drawn_buttons();
+        send_document();
+    }
 }
 
 }  // namespace web
@@ -233,6 +236,7 @@ EMSCRIPTEN_KEEPALIVE void web_close() {
     if (!window_exists) return;
     on_destroy();
     forget_controls();
+    forget_document();
     window_exists = false;
     window_shown = false;
     window_invalid = false;

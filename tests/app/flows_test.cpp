@@ -399,5 +399,38 @@ TEST_F(Flows, TheEngineResetLeavesNothingOfARun) {
     started_ = false;  // nothing left to close or write
 }
 
+// The view names the screen a page was built as, and the control behind
+// each control item: what a back end writes a page from.
+TEST_F(Flows, TheViewNamesTheScreenAndTheControlsOfTheItems) {
+    start_at(16);
+    struct row {
+        int32_t command;
+        int32_t screen;
+    };
+    for (const row& r : {row{0, 0}, row{CMD_SOUNDS, 7}, row{CMD_ABOUT, 6}, row{CMD_INSTRUCTIONS, 4}}) {
+        if (r.command != 0) {
+            EXPECT_TRUE(headless::send_command(r.command, 0));
+        }
+        const page_view view = app_page_view();
+        EXPECT_EQ(view.shown_screen, r.screen) << r.command;
+        int32_t controls = 0;
+        for (int32_t i = 0; i < view.item_count; ++i) {
+            const page_item& item = view.items[i];
+            if (item.kind == ITEM_BUTTON) {
+                ASSERT_LT(item.value, view.button_count);
+                EXPECT_EQ(view.button_controls[item.value], button_windows[item.value]);
+                EXPECT_NE(view.button_controls[item.value], nullptr);
+                ++controls;
+            } else if (item.kind == ITEM_EDIT_BOX) {
+                ASSERT_LT(item.value, view.edit_box_count);
+                EXPECT_EQ(view.edit_box_controls[item.value], edit_box_windows[item.value]);
+                EXPECT_EQ(view.edit_boxes[item.value].maximum_length, edit_boxes[item.value].maximum_length);
+                ++controls;
+            }
+        }
+        EXPECT_EQ(controls, view.button_count + view.edit_box_count) << r.command;
+    }
+}
+
 }  // namespace
 }  // namespace tomelet

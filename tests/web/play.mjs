@@ -126,7 +126,7 @@ const COMMANDS = {
   beginning: 500, information: 501, restart: 502, objective: 503, sounds: 504, hints: 506, about: 507,
   credits: 508, exit: 509, return: 510, next: 511, prev: 512, instructions: 513, checkbox: 518, ok: 519,
 };
-const BAR = { 510: 'Return', 511: 'Next', 512: 'Previous', 513: 'Instructions' };
+const BAR = { 501: 'Information', 502: 'Restart points', 510: 'Return', 511: 'Next', 512: 'Previous', 513: 'Instructions' };
 const MENU = {
   500: 'Start at the Beginning', 501: 'Information', 502: 'Restart', 503: 'Objective', 504: 'Sounds',
   506: 'Hints', 507: 'About ...', 508: 'Credits', 509: 'Exit',
@@ -150,12 +150,16 @@ function labelMatcher(label) {
 }
 
 // A web player: `mode` 'mouse' clicks; 'keyboard' reaches every control
-// with Tab (and the menus with Alt and a letter) and presses Enter.
+// with Tab (and the menus with Alt and a letter) and presses Enter and
+// Space by turns.  In keyboard mode it notes every step after which the
+// focus was nowhere (on the body), in `lostFocus`.
 export class WebPlayer {
   constructor(page, mode = 'mouse') {
     this.page = page;
     this.mode = mode;
     this.answers = [];
+    this.presses = 0;
+    this.lostFocus = [];
   }
 
   // Presses Tab until `locator`'s element has the focus.
@@ -171,7 +175,8 @@ export class WebPlayer {
   async activate(locator) {
     if (this.mode === 'keyboard') {
       await this.tabTo(locator);
-      await this.page.keyboard.press('Enter');
+      this.presses += 1;
+      await this.page.keyboard.press(this.presses % 2 ? 'Enter' : 'Space');
     } else {
       await locator.click();
     }
@@ -248,7 +253,8 @@ export class WebPlayer {
         break;
       }
       case 'type': {
-        const box = page.getByRole('textbox', { name: 'Your answer' });
+        // The page's answer field, whatever text names it.
+        const box = page.locator('#sheet').getByRole('textbox');
         if (this.mode === 'keyboard') {
           await this.tabTo(box);
           await page.keyboard.type(args[args.length - 1]);
@@ -259,7 +265,7 @@ export class WebPlayer {
       }
       case 'enter':
       case 'tab':
-        await page.getByRole('textbox', { name: 'Your answer' }).press(verb === 'enter' ? 'Enter' : 'Tab');
+        await page.locator('#sheet').getByRole('textbox').press(verb === 'enter' ? 'Enter' : 'Tab');
         break;
       case 'key':
         await page.keyboard.press(KEYS[args[0]]);
@@ -269,6 +275,9 @@ export class WebPlayer {
         // with the engine's scrolling keys.
         const key = { lineup: 'ArrowUp', linedown: 'ArrowDown', pageup: 'PageUp', pagedown: 'PageDown', top: 'Home', bottom: 'End' }[args[0]];
         if (!key) throw new Error(`'scroll ${args[0]}' is not played in the browser`);
+        // On the reading page the keyboard needs no scrolling: Tab brings
+        // every control into view.
+        if (this.mode === 'keyboard' && await page.evaluate(() => document.documentElement.classList.contains('reading'))) break;
         if (this.mode === 'mouse' && (key === 'End' || key === 'Home')) {
           const box = await page.locator('#page').boundingBox();
           await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
@@ -294,6 +303,9 @@ export class WebPlayer {
     }
     await this.answerBoxes();
     await settle(page);
+    if (this.mode === 'keyboard' && await page.evaluate(() => !document.activeElement || document.activeElement === document.body)) {
+      this.lostFocus.push(step.line || verb);
+    }
     return null;
   }
 }

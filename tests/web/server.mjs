@@ -12,6 +12,7 @@ const TYPES = {
   '.css': 'text/css; charset=utf-8',
   '.wasm': 'application/wasm',
   '.ttf': 'font/ttf',
+  '.woff2': 'font/woff2',
   '.txt': 'text/plain; charset=utf-8',
 };
 
