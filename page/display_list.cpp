@@ -6,7 +6,6 @@
 #include "book/book.h"
 #include "page/messages.h"
 #include "book/short_copy.h"
-#include "platform/platform.h"
 
 namespace tomelet {
 

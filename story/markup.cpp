@@ -13,7 +13,6 @@
 #include "page/display_list.h"
 #include "page/links.h"
 #include "book/short_copy.h"
-#include "platform/platform.h"
 #include "story/evaluator.h"
 #include "story/game_state.h"
 #include "story/hotwords.h"
