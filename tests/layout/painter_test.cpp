@@ -232,6 +232,26 @@ TEST_F(PainterTest, NewPageWithControlsIsPaintedOnceWithItsControlsInPlace) {
     EXPECT_EQ(headless::paint_refusals(), 0);
 }
 
+// A page with more draws than the layout can note before the paint (one
+// character a line, then pictures) is laid out again as it is drawn: every
+// draw is made, in one paint.
+TEST_F(PainterTest, PageTooLongForTheNotesIsDrawnAsItIsLaidOut) {
+    testing::memory_book_contents contents;
+    contents.pictures = {{2001, 10, 10}};
+    testing::memory_book book(contents);
+    book.select();
+    headless::set_bitmap_size(2001, 10, 10);
+    resize(30);  // no room on a line: each character is a line of its own
+    const std::string text(PAGE_TEXT_SIZE - 1, 'a');
+    page_text_item(text.c_str());
+    while (page_item_count < PAGE_ITEMS_SIZE) page_picture(0, 0);
+    const int32_t invalidated = headless::invalidate_count();
+    draw_page();
+    EXPECT_EQ(headless::draw_count(), PAGE_TEXT_SIZE - 1 + PAGE_ITEMS_SIZE - 1);
+    EXPECT_EQ(drawn()[0], "a@24,0,6,20/824/N");
+    EXPECT_EQ(headless::invalidate_count(), invalidated);
+}
+
 TEST_F(PainterTest, PlaceFarBelowTheStoredRangeDoesNotMoveTheControlEveryPaint) {
     make_edit_box(3);
     place_control(ITEM_EDIT_BOX, 0, 30, 40000, 44);
