@@ -110,6 +110,14 @@ const uint8_t* app_place_record(int32_t* size);
 // refused and nothing changes: 1 wrong size, 2 not a state record, 3 a
 // place that is no paragraph of the book.
 int32_t app_open_place(const uint8_t* bytes, int32_t size);
+// Sets variable n's value (an index into its value names, 0 to 255) and
+// held flag (0 or 1), as a book's author does from a preview's panel, and
+// shows the reader's place again as a revisit, not an arrival: the page is
+// built as if the variable had held the value when the reader arrived, and
+// its own effects do not apply again; the place is kept at once.  False, and
+// nothing changes, for a number that is no variable of the book in use or
+// a value or flag out of range.
+bool app_set_variable(int32_t n, int32_t value, int32_t flag);
 
 // The main window's messages.
 void on_create();
@@ -177,6 +185,10 @@ page_view app_page_view();
 // Takes the reader to paragraph n and shows it, as a choice that takes the
 // reader there does (a page turn, for tools and benchmarks).
 void app_go_to_paragraph(int16_t n);
+// As app_go_to_paragraph, past any opening screen still to come (the
+// opening sequence does not overtake the page): a preview's "go to
+// paragraph".
+void app_go_to_paragraph_past_screens(int16_t n);
 
 // The story's next random number is `value` (0 to 32767), for a script or
 // test that fixes a roll: the numbers after it go on as the generator's own.

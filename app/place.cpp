@@ -32,4 +32,18 @@ int32_t app_open_place(const uint8_t* bytes, int32_t size) {
     return TAKE_OK;
 }
 
+bool app_set_variable(int32_t n, int32_t value, int32_t flag) {
+    variable_state* v = variable_state_at(n);
+    if (v == nullptr || value < 0 || value > 255 || flag < 0 || flag > 1) return false;
+    v->value = static_cast<uint8_t>(value);
+    v->flag = static_cast<uint8_t>(flag);
+    // The revisit builds the page from the arrival's state: the value set
+    // stands there too, so that the page shows it.
+    set_arrival_variable(n, v->value, v->flag);
+    pending_screen = 0;
+    revisit_paragraph(current_paragraph);
+    write_state();
+    return true;
+}
+
 }  // namespace tomelet

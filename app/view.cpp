@@ -43,6 +43,11 @@ page_view app_page_view() {
 
 void app_go_to_paragraph(int16_t n) { goto_paragraph(n, GOTO_TAKE_UP); }
 
+void app_go_to_paragraph_past_screens(int16_t n) {
+    pending_screen = 0;
+    goto_paragraph(n, GOTO_TAKE_UP);
+}
+
 void app_set_next_random(int32_t value) { story_set_next_random(value); }
 
 void app_reset_random() {

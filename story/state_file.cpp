@@ -246,6 +246,13 @@ void end_arrival(int16_t paragraph) {
 
 void forget_arrival() { arrival_paragraph = 0; }
 
+void set_arrival_variable(int32_t n, uint8_t value, uint8_t flag) {
+    if (n < 0 || n >= story_variable_count()) return;
+    uint8_t* slot = the_story.state_record + STATE_SLOTS + STATE_SLOT_SIZE * n;
+    slot[STATE_SLOT_ARRIVAL_VALUE] = value;
+    slot[STATE_SLOT_ARRIVAL_FLAG] = flag;
+}
+
 bool holds_arrival(int16_t paragraph) { return paragraph != 0 && arrival_paragraph == paragraph && arrival_possible(); }
 
 void begin_revisit() {

@@ -97,6 +97,11 @@ void end_arrival(int16_t paragraph);
 // The held arrival no longer counts: the next build of the place is an
 // arrival.
 void forget_arrival();
+// Variable n as if it had held `value` and `flag` when the reader arrived
+// at their place, for a value set from outside the story (a preview's
+// panel): a revisit then builds the page with it.  Nothing for a number
+// outside the book's variables.
+void set_arrival_variable(int32_t n, uint8_t value, uint8_t flag);
 // Whether the record holds the arrival of `paragraph`.
 bool holds_arrival(int16_t paragraph);
 // Around a revisit's build: the live state is set aside and the arrival's

@@ -31,12 +31,19 @@ extern plat_scroll_info scroll;
 void draw_owner_drawn_buttons();
 // Forgets every control (the window has gone).
 void forget_controls();
+// Every font and bitmap let go, as when a process ends: for a reader that
+// starts the engine again in the same page (the preview).
+void forget_graphics();
 
 // Hands the page, as reader.js writes it as a document, to the page when
 // it differs from the one last handed over (document.cpp); after a close,
 // the next page is handed over whatever it holds.
 void send_document();
 void forget_document();
+// Counts every control made or destroyed: a page rebuilt with new controls
+// may reuse the old ones' handles (rows are taken first free), so the
+// document is handed over again whenever its controls changed.
+extern uint32_t controls_made;
 
 // A canvas is either the main window's paint or one control's face.
 constexpr uintptr_t WINDOW_CANVAS = 1;

@@ -87,8 +87,11 @@ void draw_owner_drawn_buttons() {
     }
 }
 
+uint32_t controls_made = 0;
+
 void forget_controls() {
     for (control_row& c : controls) c.used = false;
+    ++controls_made;
     web_js_forget_controls();
 }
 
@@ -99,6 +102,7 @@ plat_control plat_control_create(const plat_control_params& params) {
     for (int32_t i = 0; i < CONTROL_ROWS; ++i) {
         if (controls[i].used) continue;
         controls[i] = control_row{true, params.kind, params.id};
+        ++web::controls_made;
         const int32_t handle = i + 1;
         web_js_control_create(handle, params.kind, params.id, params.text != nullptr ? params.text : "", params.x,
                               params.y, params.width, params.height, params.max_length);
@@ -118,6 +122,7 @@ void plat_control_destroy(plat_control control) {
     if (row < 0) return;
     web_js_control_destroy(row + 1);
     controls[row].used = false;
+    ++web::controls_made;
 }
 
 void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool) {

@@ -50,9 +50,11 @@ uintptr_t control_value(const plat_control* table, int32_t count, int32_t index)
 }
 
 // Everything the document is written from: the items, their texts, the
-// controls they name (a rebuilt page has new ones) and the screen.
+// controls they name (a rebuilt page has new ones, which may have the old
+// ones' handles: controls_made tells them apart) and the screen.
 uint64_t page_hash(const page_view& view) {
     fnv f;
+    f.number(controls_made);
     f.number(view.shown_screen);
     f.number(view.shown_paragraph);
     f.number(view.item_count);

@@ -130,6 +130,11 @@ bool bar_bitmap(plat_bitmap bitmap) {
     return b != nullptr && b->bar;
 }
 
+void forget_graphics() {
+    for (font_row& f : fonts) f.used = false;
+    for (bitmap_row& b : bitmaps) b.used = false;
+}
+
 bool find_bitmap(uint16_t resource, embedded* out) {
     if (the_book == nullptr || the_book->resources == nullptr) return false;
     for (int32_t i = 0; i < the_book->resource_count; ++i) {

@@ -18,6 +18,11 @@
 'use strict';
 
 (function () {
+  // The preview reader's hooks (preview/preview.js), when this page is the
+  // preview: its book comes from a book image, its place is kept under its
+  // own key, and each turn is offered to its undo stack.
+  const preview = window.tomeletPreview || null;
+
   // -------------------------------------------------------------------------
   // Text: the engine's 8-bit character set (Windows-1252) to and from the
   // page's strings.
@@ -853,6 +858,14 @@
   // Controls.
 
   function command(id, code) {
+    if (preview) {
+      return post(async () => {
+        const before = preview.beforeTurn();
+        const result = await call('web_command', id, code);
+        preview.afterTurn(before);
+        return result;
+      });
+    }
     return post(() => call('web_command', id, code));
   }
 
@@ -1177,6 +1190,9 @@
   }
 
   function lockBook(key) {
+    // The preview starts the engine again on every edit, faster than a
+    // released lock is free again: it keeps its own record, unlocked.
+    if (preview) return Promise.resolve(true);
     if (!navigator.locks || !navigator.locks.request) return Promise.resolve(true);
     return new Promise((resolve) => {
       navigator.locks.request(`tomelet:${key}`, { ifAvailable: true }, (lock) => {
@@ -1194,7 +1210,7 @@
   // one that cannot be read: the book starts afresh).
   async function openRecord(name) {
     state.fileName = name;
-    state.storageKey = name.replace(/\.dat$/i, '');
+    state.storageKey = (preview ? 'preview:' : '') + name.replace(/\.dat$/i, '');
     if (window.tomeletSettings) window.tomeletSettings.init(state.storageKey);
     if (!(await lockBook(state.storageKey))) return 0;
     state.holding = true;
@@ -1624,7 +1640,7 @@
     $('reader').hidden = true;
 
     const started = await post(async () => {
-      const ok = await call('web_start');
+      const ok = await (preview ? preview.start(call) : call('web_start'));
       state.started = ok !== 0;
       return ok;
     });
@@ -1684,7 +1700,7 @@
     createWindow, setScroll, screenHeight, postMessage, quit, setTimer, ticks, messageBox, playSound, stopSound,
     askRunningCopy, createControl, destroyControl, forgetControls, showControl, moveControl, focusControl,
     enableControl, setControlImage, controlText, checkBoxChecked, setCheckBox, openRecord, readRecord,
-    writeRecord, closeRecord,
+    writeRecord, closeRecord, post, call,
   };
   if (new URLSearchParams(window.location.search).has('test')) window.tomeletTest = testHook;
 

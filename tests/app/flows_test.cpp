@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,6 +54,7 @@ testing::memory_book_contents flow_book() {
     c.paragraphs[17] = long_page();
     c.paragraphs[18] = "<H>Detail<J>About it.<G>";
     c.paragraphs[19] = "<H>Bold<J><B><M \"strong\" 13><D><M \"plain\" 14><M 0 13><G>";
+    c.paragraphs[20] = "<H>Held<J><R %0 1><O (X %1) >{Roped}<E>{Loose}<G>";
     c.variables = {{"Lamp", {"unlit", "lit"}, 17}, {"Rope", {"coiled"}, 17}};
     return c;
 }
@@ -184,6 +186,28 @@ TEST_F(Flows, HotwordsAndLinksLeadOn) {
     goto_paragraph(12, GOTO_TAKE_UP);
     ASSERT_TRUE(headless::click_id(CMD_PREVIOUS));
     expect_reading(2, "Start");
+}
+
+// A variable set from outside the story rebuilds the page as a revisit:
+// the page reads the new flag, and the arrival's own effect (Lamp set to
+// 1) is not applied again over the value set.
+TEST_F(Flows, ASetVariableShowsThePlaceAgainAsARevisit) {
+    start_at(20);
+    EXPECT_TRUE(has_line("text Loose"));
+    EXPECT_EQ(variable_state_at(0)->value, 1);
+    ASSERT_TRUE(app_set_variable(1, 0, 1));
+    ASSERT_TRUE(app_set_variable(0, 0, 0));
+    headless::pump();
+    expect_reading(20, "Held");
+    EXPECT_TRUE(has_line("text Roped"));
+    EXPECT_FALSE(has_line("text Loose"));
+    EXPECT_EQ(variable_state_at(0)->value, 0);
+    ASSERT_TRUE(restart_program(book_));
+    EXPECT_EQ(variable_state_at(1)->flag, 1) << "the set value was kept";
+    for (const auto& bad : {std::array<int32_t, 3>{2, 0, 0}, {-1, 0, 0}, {0, 256, 0}, {0, -1, 0}, {0, 0, 2}}) {
+        EXPECT_FALSE(app_set_variable(bad[0], bad[1], bad[2])) << bad[0] << " " << bad[1] << " " << bad[2];
+    }
+    EXPECT_EQ(variable_state_at(0)->value, 0);
 }
 
 TEST_F(Flows, ATypedAnswerIsCommittedAsTyped) {

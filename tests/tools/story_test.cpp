@@ -179,5 +179,28 @@ TEST(StoryGraph, AnEndingMarkOutsideAParagraphIsReported) {
     EXPECT_FALSE(result.story.page(3)->ending);
 }
 
+// The source map: each paragraph with text, by number, with its name, its
+// title as UTF-8 and its header's file and line; quotes and backslashes
+// escaped.
+TEST(StoryGraph, TheSourceMapNamesEachPagesHeader) {
+    book_folder folder;
+    folder.write("book.toml", small_catalogue());
+    folder.write("text/a.tml",
+                 "@ 2 #start\n<H>Caf\xC3\xA9 \"Noir\" \\ 1<J><M \"on\" #end><G>\n"
+                 "@ 3\n<H>Three<J><G>\n"
+                 "@ 4 #end the note\nOnly words here<G>\n"
+                 "@ 5\n");
+    const bookc::compile_result result = folder.compile();
+    ASSERT_TRUE(result.ok()) << all_diagnostics(result);
+    EXPECT_EQ(bookc::source_map_json(result.story),
+              "{\"pages\":[\n"
+              "{\"number\":2,\"name\":\"start\",\"title\":\"Caf\xC3\xA9 \\\"Noir\\\" \\\\ 1\",\"file\":\"" +
+                  folder.name("text/a.tml") + "\",\"line\":1},\n"
+              "{\"number\":3,\"name\":\"\",\"title\":\"Three\",\"file\":\"" + folder.name("text/a.tml") +
+                  "\",\"line\":3},\n"
+              "{\"number\":4,\"name\":\"end\",\"title\":\"Only words here\",\"file\":\"" +
+                  folder.name("text/a.tml") + "\",\"line\":5}\n]}\n");
+}
+
 }  // namespace
 }  // namespace tomelet

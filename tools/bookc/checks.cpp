@@ -201,7 +201,7 @@ public:
         title_.clear();
         first_words_.clear();
         if (!p.words.empty() && graph_ != nullptr) {
-            graph_->pages.push_back({p.number, p.file, p.line, "", p.ending, {}, p.group});
+            graph_->pages.push_back({p.number, p.file, p.line, "", p.ending, {}, p.group, p.name});
             page_ = &graph_->pages.back();
         }
         const auto length = static_cast<int32_t>(text_.size());

@@ -12,7 +12,7 @@ namespace {
 
 const char usage[] =
     "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--rc OUT.rc [--no-embed]] [--symbol NAME] [--stats]\n"
-    "                     [--image FILE] [--check-story] [--map FILE.dot|FILE.svg [--map-detail]]\n"
+    "                     [--image FILE [--source-map FILE.json]] [--check-story] [--map FILE.dot|FILE.svg [--map-detail]]\n"
     "\n"
     "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
     "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
@@ -23,6 +23,8 @@ const char usage[] =
     "  --symbol NAME   the name of the generated book record (default compiled_book)\n"
     "  --image FILE    write the book as one book image, which a reader loads at\n"
     "                  run time (docs/book-image.md)\n"
+    "  --source-map FILE.json  with --image: write where each paragraph is in the\n"
+    "                  source (file, line, name, title), for the preview reader\n"
     "  --stats         print the book's shape, one fact a line\n"
     "  --check-story   warn for pages that cannot be reached and for dead ends\n"
     "  --map FILE      write the story map: FILE.dot as Graphviz text, FILE.svg drawn\n"
@@ -48,15 +50,21 @@ int run(int argc, char** argv) {
     bool map_detail = false;
     std::string map;
     std::string image;
+    std::string source_map;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
-        } else if (arg == "-o" || arg == "--symbol" || arg == "--rc" || arg == "--map" || arg == "--image") {
+        } else if (arg == "-o" || arg == "--symbol" || arg == "--rc" || arg == "--map" || arg == "--image" ||
+                   arg == "--source-map") {
             if (i + 1 >= argc) return fail(arg + " needs a value");
-            (arg == "-o" ? output : arg == "--rc" ? rc : arg == "--map" ? map : arg == "--image" ? image : symbol) =
-                argv[++i];
+            (arg == "-o"             ? output
+             : arg == "--rc"         ? rc
+             : arg == "--map"        ? map
+             : arg == "--image"      ? image
+             : arg == "--source-map" ? source_map
+                                     : symbol) = argv[++i];
         } else if (arg == "--check-story") {
             check_story = true;
         } else if (arg == "--map-detail") {
@@ -76,6 +84,7 @@ int run(int argc, char** argv) {
     if (folder.empty()) return fail("no book folder");
     if (no_embed && rc.empty()) return fail("--no-embed needs --rc");
     if (map_detail && map.empty()) return fail("--map-detail needs --map");
+    if (!source_map.empty() && image.empty()) return fail("--source-map needs --image");
     if (!tomelet::bookc::valid_symbol(symbol)) return fail("the symbol '" + symbol + "' is not a C++ name");
     if (!map.empty() && !tomelet::bookc::map_format_known(map)) return fail("the map must be a .dot or .svg file");
 
@@ -112,6 +121,16 @@ int run(int argc, char** argv) {
     if (!image.empty()) {
         std::string problem;
         if (!tomelet::bookc::write_file_atomically(image, std::string(image_bytes.begin(), image_bytes.end()),
+                                                   &problem)) {
+            std::cerr << "tomelet-bookc: " << problem << '\n';
+            return 1;
+        }
+    }
+    // The source map is written after the image, so that a preview that
+    // sees a new map finds the image it describes already in place.
+    if (!source_map.empty()) {
+        std::string problem;
+        if (!tomelet::bookc::write_file_atomically(source_map, tomelet::bookc::source_map_json(result.story),
                                                    &problem)) {
             std::cerr << "tomelet-bookc: " << problem << '\n';
             return 1;

@@ -510,4 +510,41 @@ bool write_story_map(const std::string& dot, const std::string& path, std::strin
     return true;
 }
 
+namespace {
+
+// A JSON string of UTF-8 text: quotes, backslashes and control characters
+// escaped.
+std::string json_string(const std::string& text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string source_map_json(const story_graph& graph) {
+    std::string out = "{\"pages\":[";
+    for (size_t i = 0; i < graph.pages.size(); ++i) {
+        const story_page& p = graph.pages[i];
+        if (i > 0) out += ",";
+        out += "\n{\"number\":" + std::to_string(p.number) + ",\"name\":" + json_string(cp1252_to_utf8(p.name)) +
+               ",\"title\":" + json_string(cp1252_to_utf8(p.title)) + ",\"file\":" + json_string(p.file) +
+               ",\"line\":" + std::to_string(p.line) + "}";
+    }
+    return out + "\n]}\n";
+}
+
 }  // namespace tomelet::bookc

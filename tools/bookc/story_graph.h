@@ -44,6 +44,7 @@ struct story_page {
     bool ending = false;       // marked `@@ ending` in the source
     std::vector<int32_t> saves;  // restart points it saves (<s *k>)
     std::string group;         // `@@ group NAME` in the source; empty: none
+    std::string name;          // `#name` of the header, without '#'; empty: none
 };
 
 // A hotword-making tag as written, and what the reader's record for it
@@ -94,6 +95,12 @@ struct story_findings {
 };
 
 story_findings check_story(const story_graph& graph);
+
+// The source map a preview reader reads beside the book's image, as JSON
+// (UTF-8): {"pages":[{"number":N,"name":"...","title":"...","file":"...",
+// "line":L}, ...]}, one entry for each paragraph with text, by number;
+// "name" is "" for a paragraph without one.
+std::string source_map_json(const story_graph& graph);
 
 // The findings as warnings, "FILE:LINE: warning: ...", one a line.
 std::string story_warnings(const story_graph& graph, const story_findings& findings);
