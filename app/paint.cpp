@@ -93,6 +93,19 @@ void rebuild() {
     nav_set_states(on_current_page == 0, next_link.kind != LINK_NONE, prev_link.kind != LINK_NONE);
 }
 
+// The sounds the page asked for, in order, once it is on the screen (and
+// before its messages, which wait for their boxes to be dismissed).
+void play_page_sounds() {
+    for (int32_t i = 0; i < page_sound_count && i < PAGE_SOUNDS_SIZE; ++i) {
+        if (page_sounds[i] != nullptr) {
+            plat_play_sound(page_sounds[i]);
+        } else {
+            plat_stop_sound();
+        }
+    }
+    page_sound_count = 0;
+}
+
 }  // namespace
 
 // Messages raised while the page is rebuilt and laid out are shown once
@@ -114,6 +127,7 @@ void paint_page() {
     }
     page_rebuild = 0;
     draw_page();
+    play_page_sounds();
     release_messages();
 }
 

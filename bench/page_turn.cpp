@@ -1,7 +1,7 @@
 // The whole page turn on the headless back end, as the reader does it: a
-// choice goes to a paragraph, which rebuilds the page, lays it out and paints
-// it (twice when the new page's controls are moved into their lines), and
-// the owner-drawn hotwords are drawn after the paint.  Beside it the reader's
+// choice goes to a paragraph, which rebuilds the page, lays it out (again
+// when its controls moved into their lines) and paints it once, and the
+// owner-drawn hotwords are drawn after the paint.  Beside it the reader's
 // start-up to its first page and close, in process.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>

@@ -38,9 +38,61 @@ constexpr uint32_t LINE_FORMAT = PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | P
 // DT_NOPREFIX | DT_SINGLELINE | DT_CENTER: a title, at the top of its line.
 constexpr uint32_t TITLE_FORMAT = PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_CENTER;
 
-// The client rectangle of the paint in progress (its left is 0).
+// The client rectangle of the layout in progress (its left is 0).
 plat_rect client = {0, 0, 0, 0};
+
+// What a layout pass draws.  A pass that places the controls runs before
+// the paint begins and notes its drawing here; once a pass moves no
+// control, the paint replays its notes.  Texts are kept as pointers into
+// the page's own items, which stay put for the whole of draw_page.
+enum draw_kind : uint8_t { DRAW_TEXT, DRAW_INVERT, DRAW_PICTURE, DRAW_SHOW_CONTROL, DRAW_FOCUS_CONTROL };
+
+struct draw_op {
+    draw_kind kind;
+    plat_font font;
+    plat_control control;  // the control shown, hidden or focused
+    const char* text;  // DRAW_TEXT: its characters
+    int32_t value;     // DRAW_TEXT: characters; DRAW_PICTURE: the resource
+    plat_rect rect;    // DRAW_PICTURE: left and top only
+    uint32_t format;
+};
+
+// Room for the notes of a long page: about 400 lines of 10 pieces.  A page
+// that needs more is laid out again as it is drawn.
+constexpr int32_t DRAW_OPS_SIZE = 4096;
+draw_op draw_ops[DRAW_OPS_SIZE];
+int32_t draw_op_count = 0;
+bool draw_ops_overflowed = false;
+
+// The paint's canvas while a pass draws directly; null while it notes.
 plat_canvas canvas = nullptr;
+bool noting = false;
+
+void run_op(plat_canvas target, const draw_op& op) {
+    switch (op.kind) {
+        case DRAW_TEXT: plat_draw_text(target, op.font, op.text, op.value, op.rect, op.format); break;
+        case DRAW_INVERT: plat_invert_rect(target, op.rect); break;
+        case DRAW_PICTURE:
+            (void)draw_picture(target, static_cast<uint16_t>(op.value), op.rect.left, op.rect.top);
+            break;
+        case DRAW_SHOW_CONTROL: plat_control_show(op.control, op.value != 0); break;
+        case DRAW_FOCUS_CONTROL: plat_control_focus(op.control); break;
+    }
+}
+
+void emit(const draw_op& op) {
+    if (canvas != nullptr) {
+        run_op(canvas, op);
+    } else if (draw_op_count < DRAW_OPS_SIZE) {
+        draw_ops[draw_op_count++] = op;
+    } else {
+        draw_ops_overflowed = true;
+    }
+}
+
+void emit_text(plat_font font, const char* text, int32_t n, const plat_rect& rect, uint32_t format) {
+    emit(draw_op{DRAW_TEXT, font, nullptr, text, n, rect, format});
+}
 
 plat_font running_font() { return running_bold != 0 ? bold_font : normal_font; }
 
@@ -76,6 +128,7 @@ void append_piece(int32_t kind, int32_t value, int32_t width) {
     piece.value = to_i16(value);
     piece.width = to_i16(width);
     piece.text = nullptr;
+    piece.source = nullptr;
 }
 
 // Ends the `n` characters taken into `scratch`; when there are any, the
@@ -107,9 +160,10 @@ int32_t split_run(char* scratch, const char* text, int32_t& height, int32_t& ava
     return take_fit(scratch, k, fit, height, available);
 }
 
-void draw_full_line(int32_t n) {
+// `text` holds the line's `n` characters (as fit_scratch does).
+void draw_full_line(const char* text, int32_t n) {
     const plat_rect rect{LEFT_MARGIN + client.left, cursor_y, right_edge, cursor_y + line_height};
-    plat_draw_text(canvas, running_font(), fit_scratch, n, rect, static_cast<uint32_t>(alignment) | LINE_FORMAT);
+    emit_text(running_font(), text, n, rect, static_cast<uint32_t>(alignment) | LINE_FORMAT);
 }
 
 void lay_out_text(const char* text) {
@@ -127,13 +181,14 @@ void lay_out_text(const char* text) {
             n = split_run(fit_scratch, rest, line_height, width, running_font());
         }
         if (cursor_x == LEFT_MARGIN && n < rest_length) {
-            draw_full_line(n);
+            draw_full_line(rest, n);
         } else if (line_piece_count < LINE_PIECES_SIZE && line_text_used + n + 1 <= LINE_TEXT_SIZE) {
             line_piece& piece = line_pieces[line_piece_count++];
             piece.kind = ITEM_TEXT;
             piece.value = to_i16(n);
             piece.width = to_i16(width);
             piece.text = line_text + line_text_used;
+            piece.source = rest;
             std::memcpy(line_text + line_text_used, fit_scratch, static_cast<size_t>(n));
             line_text[line_text_used + n] = '\0';
             line_text_used = static_cast<int16_t>(line_text_used + n + 1);
@@ -154,7 +209,7 @@ void lay_out_text(const char* text) {
                 }
             }
             n = cut;
-            draw_full_line(n);
+            draw_full_line(rest, n);
         }
         rest += n;
         if (*rest == '\0') {
@@ -201,8 +256,8 @@ void lay_out_title(const char* text) {
     int32_t n = fit_text(fit_scratch, text, line_height, width, bold_font);
     if (n == 0) n = split_run(fit_scratch, text, line_height, width, bold_font);
     const plat_rect rect{client.left, cursor_y, client.right, cursor_y + line_height};
-    plat_draw_text(canvas, bold_font, fit_scratch, n, rect, TITLE_FORMAT);
-    if (scroll_origin == 0) plat_invert_rect(canvas, rect);
+    emit_text(bold_font, text, n, rect, TITLE_FORMAT);
+    if (scroll_origin == 0) emit(draw_op{DRAW_INVERT, nullptr, nullptr, nullptr, 0, rect, 0});
     cursor_y += line_height;
     line_height = base_line_height;
     cursor_x = LEFT_MARGIN;
@@ -338,15 +393,28 @@ void flush_line(plat_canvas target) {
         switch (piece.kind) {
             case ITEM_TEXT: {
                 const plat_rect rect{x + client.left, cursor_y, right_edge, cursor_y + line_height};
-                plat_draw_text(target, pending_bold != 0 ? bold_font : normal_font, piece.text, piece.value, rect,
-                               LINE_FORMAT);
+                const char* text = target != nullptr || piece.source == nullptr ? piece.text : piece.source;
+                const plat_font font = pending_bold != 0 ? bold_font : normal_font;
+                if (target != nullptr) {
+                    plat_draw_text(target, font, text, piece.value, rect, LINE_FORMAT);
+                } else {
+                    emit_text(font, text, piece.value, rect, LINE_FORMAT);
+                }
                 x += piece.width;
                 break;
             }
             case ITEM_BOLD_ON: pending_bold = 1; break;
             case ITEM_BOLD_OFF: pending_bold = 0; break;
             case ITEM_TAB: x += piece.width; break;
-            case ITEM_PICTURE: x += draw_picture(target, static_cast<uint16_t>(piece.value), x, cursor_y); break;
+            case ITEM_PICTURE:
+                if (target != nullptr) {
+                    x += draw_picture(target, static_cast<uint16_t>(piece.value), x, cursor_y);
+                } else {
+                    // The width the line gave it is the picture's own.
+                    emit(draw_op{DRAW_PICTURE, nullptr, nullptr, nullptr, piece.value, plat_rect{x, cursor_y, 0, 0}, 0});
+                    x += piece.width;
+                }
+                break;
             case ITEM_EDIT_BOX:
                 place_control(ITEM_EDIT_BOX, piece.value, x, cursor_y, piece.width);
                 x += piece.width + 2;
@@ -366,7 +434,29 @@ void flush_line(plat_canvas target) {
     cursor_x = x;
 }
 
-void draw_page() {
+bool noting_draws() { return noting; }
+
+void note_control(plat_control control, bool shown, bool focus) {
+    emit(draw_op{focus ? DRAW_FOCUS_CONTROL : DRAW_SHOW_CONTROL, nullptr, control, nullptr, shown ? 1 : 0,
+                 plat_rect{0, 0, 0, 0}, 0});
+}
+
+namespace {
+
+// The layout's state that one layout leaves to the next.
+struct carried_state {
+    int32_t line_height;
+    int16_t alignment;
+    uint8_t running_bold;
+    uint8_t pending_bold;
+};
+
+carried_state carried() { return carried_state{line_height, alignment, running_bold, pending_bold}; }
+
+// One layout of the whole display list from scroll_origin: the controls
+// placed, the scroll range kept in step, and the drawing done on `target`
+// or, when it is null, noted for a replay.
+void lay_out_page(plat_canvas target) {
     cursor_y = scroll_origin;
     right_edge = text_area.right - 24;
     cursor_x = LEFT_MARGIN;
@@ -374,8 +464,11 @@ void draw_page() {
     // height that the last layout, or the rebuild's builder, left.
     line_piece_count = 0;
     line_text_used = 0;
+    draw_op_count = 0;
+    draw_ops_overflowed = false;
 
-    canvas = plat_paint_begin();
+    canvas = target;
+    noting = target == nullptr;
     client = plat_window_client_rect();
     for (int32_t i = 0; i < page_item_count && i < PAGE_ITEMS_SIZE; ++i) lay_out_item(page_items[i]);
     if (line_piece_count > 0) end_line(1, 1);
@@ -383,8 +476,47 @@ void draw_page() {
     // it (a line drawn at once as the page's last leaves it raised).
     line_height = base_line_height;
     update_scroll_range();
-    plat_paint_end(canvas);
     canvas = nullptr;
+    noting = false;
+}
+
+// A layout that moves a control, or sends the view back to the top, is
+// followed by another, as a second paint would be; a well-formed page
+// settles in two or three.  Past this many the paint draws the last and
+// asks for one more paint, as it always did.
+constexpr int32_t MAX_LAYOUTS = 4;
+
+}  // namespace
+
+// The page is laid out, its controls placed and the scroll range set
+// before the paint begins, so that the paint draws the page once, in its
+// final place.  Each layout starts from what the last one left (the line
+// height, the alignment and the bold), as successive paints did.
+void draw_page() {
+    carried_state start = carried();
+    int32_t layouts = 0;
+    do {
+        repaint_after = 0;
+        start = carried();
+        lay_out_page(nullptr);
+        ++layouts;
+    } while (repaint_after != 0 && layouts < MAX_LAYOUTS);
+
+    const plat_canvas target = plat_paint_begin();
+    if (draw_ops_overflowed) {
+        // Too much to note: the last layout is run again, drawing as it
+        // goes.  It starts where the last one did, so it places nothing anew.
+        const uint8_t again = repaint_after;
+        line_height = start.line_height;
+        alignment = start.alignment;
+        running_bold = start.running_bold;
+        pending_bold = start.pending_bold;
+        lay_out_page(target);
+        repaint_after = static_cast<uint8_t>(repaint_after | again);
+    } else {
+        for (int32_t i = 0; i < draw_op_count; ++i) run_op(target, draw_ops[i]);
+    }
+    plat_paint_end(target);
 
     if (repaint_after != 0) {
         repaint_after = 0;

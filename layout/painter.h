@@ -16,7 +16,8 @@ constexpr int32_t LEFT_MARGIN = 24;
 extern int32_t cursor_x;
 extern int32_t line_height;
 extern int32_t tab_width;
-// Set when the whole window must be painted once more after this paint.
+// Set when the page must be laid out once more before it is drawn (a
+// control was moved, or the view sent back to the top).
 extern uint8_t repaint_after;
 
 // The scrolling: the page's offset, the scroll bar's page (the client
@@ -25,9 +26,10 @@ extern int32_t scroll_origin;
 extern int32_t page_height;
 extern int32_t scroll_max;
 
-// Lays the whole display list out from scroll_origin, draws it, places the
-// controls and keeps the scroll range in step; when a control was moved
-// (repaint_after), the whole window is painted once more at once.
+// Lays the whole display list out from scroll_origin, places the controls
+// and keeps the scroll range in step, then paints it once: a layout that
+// moves a control is followed by another before anything is drawn, so a
+// new page is painted once, with its controls already in their lines.
 void draw_page();
 
 // The painter's running bold state (cleared at start-up and by the restart
@@ -53,6 +55,7 @@ struct line_piece {
     int16_t value;     // text: characters; picture: resource; control: table index
     int16_t width;     // pixels; 0 for the bold switches
     const char* text;  // text only: its characters inside line_text
+    const char* source;  // text only: the same characters in the page's item
 };
 
 constexpr int32_t LINE_PIECES_SIZE = 10;
@@ -74,7 +77,8 @@ extern char fit_scratch[FIT_SCRATCH_SIZE];
 int32_t fit_text(char* scratch, const char* text, int32_t& height, int32_t& available, plat_font font);
 
 // Draws the pending line at cursor_y, aligned as a whole, places its
-// controls and empties it; cursor_x is left where the line ends.
+// controls and empties it; cursor_x is left where the line ends.  With a
+// null canvas inside draw_page, the drawing is noted for the paint.
 void flush_line(plat_canvas canvas);
 
 // Puts the control of table entry `index` (kind ITEM_EDIT_BOX or
@@ -83,6 +87,13 @@ void flush_line(plat_canvas canvas);
 // (and repaint_after set) when its stored place differs, and an edit box
 // gets the keyboard focus.  An index outside its table is ignored.
 void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t width);
+
+// True while draw_page lays the page out before its paint: what is drawn
+// is noted for the paint rather than drawn.
+bool noting_draws();
+// Notes, for the paint, that `control` is shown (or hidden) there, or,
+// with `focus`, that it takes the keyboard focus.
+void note_control(plat_control control, bool shown, bool focus);
 
 // The painter's layout state as a new process finds it.
 void layout_reset();

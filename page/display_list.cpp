@@ -6,7 +6,6 @@
 #include "book/book.h"
 #include "page/messages.h"
 #include "book/short_copy.h"
-#include "platform/platform.h"
 
 namespace tomelet {
 
@@ -39,10 +38,21 @@ void add_marker(int32_t kind) { append_item(page_item{kind, 0, 0, nullptr}); }
 
 }  // namespace
 
+const char* page_sounds[PAGE_SOUNDS_SIZE] = {};
+int16_t page_sound_count = 0;
+
 void page_clear() {
     page_item_count = 0;
     page_text_used = 0;
+    page_sound_count = 0;
 }
+
+void page_play_sound(const char* name) {
+    if (page_sound_count < PAGE_SOUNDS_SIZE) ++page_sound_count;
+    page_sounds[page_sound_count - 1] = name;
+}
+
+void page_stop_sound() { page_play_sound(nullptr); }
 
 namespace {
 

@@ -41,7 +41,20 @@ extern int16_t page_text_used;
 // page_bold_off); button creation reads it.
 extern uint8_t build_bold;
 
-// Empties the list (the application does it at the start of every rebuild).
+// The sounds a page asks for, in the order its text asks: a sound's name
+// to play, or null to stop the sound playing.  The application plays them
+// once the page is painted.  A page that asks for more keeps its first
+// PAGE_SOUNDS_SIZE - 1 and its last: each sound cuts the one before short,
+// so the last is the one heard.
+constexpr int32_t PAGE_SOUNDS_SIZE = 16;
+extern const char* page_sounds[PAGE_SOUNDS_SIZE];
+extern int16_t page_sound_count;
+
+void page_play_sound(const char* name);
+void page_stop_sound();
+
+// Empties the list and the page's sounds (the application does it at the
+// start of every rebuild).
 void page_clear();
 
 // The page model as a new process finds it: the display list, the control

@@ -77,4 +77,15 @@ void release_messages() {
 
 int32_t held_message_count() { return held_count; }
 
+const char* held_message_text(int32_t i) {
+    if (i < 0 || i >= held_count) return nullptr;
+    return held[(held_first + i) % HELD_MESSAGES_SIZE].text;
+}
+
+void drop_held_messages() {
+    held_first = 0;
+    held_count = 0;
+    close_pending = false;
+}
+
 }  // namespace tomelet

@@ -31,7 +31,12 @@ void hold_messages();
 // shown now, in order, and a close asked for is posted after them.
 void release_messages();
 
-// Messages held now (for tests).
+// Messages held now, and the text of the i-th from the front (null past
+// them): a caller that holds messages around a piece of the engine reads
+// what it reported without showing it.
 int32_t held_message_count();
+const char* held_message_text(int32_t i);
+// Forgets every held message, and a close asked for, without showing them.
+void drop_held_messages();
 
 }  // namespace tomelet

@@ -16,6 +16,7 @@ void page_state_reset() {
     button_count = 0;
     std::memset(page_items, 0, sizeof page_items);
     std::memset(page_text, 0, sizeof page_text);
+    std::memset(page_sounds, 0, sizeof page_sounds);
     page_clear();
     build_bold = 0;
     right_edge = 0;

@@ -13,7 +13,6 @@
 #include "page/display_list.h"
 #include "page/links.h"
 #include "book/short_copy.h"
-#include "platform/platform.h"
 #include "story/evaluator.h"
 #include "story/game_state.h"
 #include "story/hotwords.h"
@@ -296,14 +295,15 @@ void set_link(page_link& link, int32_t target) { link = page_link{LINK_PARAGRAPH
 
 }  // namespace
 
-// A sound number outside the catalogue plays nothing.
+// A sound number outside the catalogue plays nothing.  The page keeps its
+// sounds; the application plays them once the page is painted.
 void play_sound(int32_t n) {
     if (sound_switch() == 0) return;
     const char* name = sound_name(n);
-    if (name != nullptr) plat_play_sound(name);
+    if (name != nullptr) page_play_sound(name);
 }
 
-void stop_sound() { plat_stop_sound(); }
+void stop_sound() { page_stop_sound(); }
 
 namespace {
 

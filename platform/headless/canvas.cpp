@@ -377,10 +377,20 @@ void plat_invert_rect(plat_canvas canvas, const plat_rect& rect) {
     const plat_rect area = headless::intersect(headless::intersect(headless::translate(rect, c->origin_x, c->origin_y), c->clip),
                                                plat_rect{0, 0, layer.width, layer.height});
     if (area.right <= area.left) return;
-    // Inverting a complemented byte complements it too.
+    // Inverting a complemented byte complements it too.  A row is inverted
+    // eight bytes at a time (a title's inversion is a full-width band,
+    // done on every page), then byte by byte.
+    const auto bytes = static_cast<size_t>(area.right - area.left) * 3;
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint8_t* p = layer.pixels + static_cast<ptrdiff_t>(y) * layer.stride + static_cast<ptrdiff_t>(area.left) * 3;
-        for (int32_t i = 0; i < (area.right - area.left) * 3; ++i) p[i] = static_cast<uint8_t>(~p[i]);
+        size_t i = 0;
+        for (; i + sizeof(uint64_t) <= bytes; i += sizeof(uint64_t)) {
+            uint64_t word = 0;
+            std::memcpy(&word, p + i, sizeof word);
+            word = ~word;
+            std::memcpy(p + i, &word, sizeof word);
+        }
+        for (; i < bytes; ++i) p[i] = static_cast<uint8_t>(~p[i]);
     }
     headless::mark_ink(c->on_screen, area);
 }

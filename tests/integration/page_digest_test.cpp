@@ -84,8 +84,9 @@ void add_page(digest& d) {
         d.add(link.kind);
         d.add(link.target);
     }
-    d.add(headless::sound_count());
-    for (int32_t i = 0; i < headless::sound_count(); ++i) d.add(headless::sound(i));
+    // The page's sounds as the platform's log wrote them ("" for a stop).
+    d.add(static_cast<int32_t>(page_sound_count));
+    for (int32_t i = 0; i < page_sound_count; ++i) d.add(page_sounds[i] != nullptr ? page_sounds[i] : "");
     d.add(headless::message_count());
     for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
         d.add(headless::message(i).text);

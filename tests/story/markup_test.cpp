@@ -361,16 +361,28 @@ TEST_F(MarkupTest, LinksTakeTheirTargets) {
     EXPECT_EQ(item_count(), 0);
 }
 
-TEST_F(MarkupTest, SoundsFollowTheSwitch) {
+TEST_F(MarkupTest, SoundsFollowTheSwitchAndAreKeptInThePage) {
     run("<A 3><G>");
-    EXPECT_EQ(headless::sound_count(), 0);
+    EXPECT_EQ(page_sound_count, 0);
     set_sound_switch(1);
     run("<A 3><A  3><A 1><A 4><A -1><C><G>");
-    ASSERT_EQ(headless::sound_count(), 4);
-    EXPECT_STREQ(headless::sound(0), "BELL");
-    EXPECT_STREQ(headless::sound(1), "CLOCK");  // two spaces: the number ends at once
-    EXPECT_STREQ(headless::sound(2), "DOOR");
-    EXPECT_STREQ(headless::sound(3), "");  // the stop
+    const auto names = [] {
+        std::vector<std::string> out;
+        for (int32_t i = 0; i < page_sound_count; ++i) out.emplace_back(page_sounds[i] != nullptr ? page_sounds[i] : "stop");
+        return out;
+    };
+    // two spaces: the number ends at once
+    EXPECT_EQ(names(), (std::vector<std::string>{"BELL", "CLOCK", "DOOR", "stop"}));
+    EXPECT_EQ(headless::sound_count(), 0);  // nothing reaches the platform while the page is built
+
+    // More than the page keeps: the first ones and the last, which is heard.
+    page_clear();
+    std::string many;
+    for (int32_t i = 0; i < PAGE_SOUNDS_SIZE + 4; ++i) many += "<A 3>";
+    run(many + "<A 1><G>");
+    std::vector<std::string> kept(PAGE_SOUNDS_SIZE - 1, "BELL");
+    kept.emplace_back("DOOR");
+    EXPECT_EQ(names(), kept);
 }
 
 TEST_F(MarkupTest, RestartPointsSaveAndOfferTheirButtons) {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "book/assemble.h"
-#include "platform/headless/headless.h"
+#include "page/messages.h"
 #include "story/evaluator.h"
 #include "story/story_state.h"
 #include "story/tag_reader.h"
@@ -607,12 +607,14 @@ private:
         }
         if (check_condition_words(tag, start, end)) return !closed_early_;
         tag_load(tag.c_str());
-        headless::reset();
+        // What the evaluator reports is held in the page model and read
+        // from there, never shown.
+        hold_messages();
         evaluate_condition();
-        const int32_t shown = std::min(headless::message_count(), headless::MESSAGE_LOG_SIZE);
         std::vector<std::string> messages;
-        for (int32_t m = 0; m < shown; ++m) messages.push_back(headless::message(m).text);
-        headless::reset();
+        for (int32_t m = 0; m < held_message_count(); ++m) messages.push_back(held_message_text(m));
+        drop_held_messages();
+        release_messages();
         const std::string condition = tag.substr(1);
         const std::string problem = condition_grammar(condition);
         // The reader's own message says what went wrong in its stacks, not
@@ -636,7 +638,7 @@ private:
                             " '(' and " + std::to_string(closed) + " ')')");
             return true;
         }
-        if (shown == 0 && !problem.empty()) warning(line, "the condition '" + condition + "' " + problem);
+        if (messages.empty() && !problem.empty()) warning(line, "the condition '" + condition + "' " + problem);
         return true;
     }
 
