@@ -134,9 +134,8 @@ TEST_F(KeptPlaceTest, AReaderKilledAtAnyMomentResumesAtATurnItCompleted) {
     }
     std::ofstream(dir_ + "/play.txt") << script;
 
-    // The kills fall anywhere in a whole play's time, measured here: a
-    // sanitizer build or a busy machine plays several times slower.
-    const auto play_once = [] {
+    // The play as a process of its own, its output dropped.
+    const auto start_play = [] {
         const pid_t pid = fork();
         if (pid == 0) {
             const int devnull = ::open("/dev/null", O_WRONLY);
@@ -145,27 +144,24 @@ TEST_F(KeptPlaceTest, AReaderKilledAtAnyMomentResumesAtATurnItCompleted) {
             ::execl(TOMELET_HEADLESS, TOMELET_HEADLESS, "play.txt", static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        return pid;
     };
+    // The kills fall anywhere in a whole play's time, measured here: a
+    // sanitizer build or a busy machine plays several times slower.
     std::remove(STATE_FILE);
     const auto started = std::chrono::steady_clock::now();
-    play_once();
+    const pid_t whole = start_play();
+    ASSERT_GE(whole, 0);
+    int whole_status = 0;
+    ASSERT_EQ(::waitpid(whole, &whole_status, 0), whole);
     const auto play_us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
     std::mt19937 random(19);
     std::uniform_int_distribution<int> delay_us(0, static_cast<int>(std::max<int64_t>(play_us.count(), 12000)));
     int resumed_later = 0;
     for (int kill_number = 0; kill_number < 200; ++kill_number) {
         std::remove(STATE_FILE);
-        const pid_t pid = fork();
+        const pid_t pid = start_play();
         ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            const int devnull = ::open("/dev/null", O_WRONLY);
-            ::dup2(devnull, 1);
-            ::dup2(devnull, 2);
-            ::execl(TOMELET_HEADLESS, TOMELET_HEADLESS, "play.txt", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
         std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
         ::kill(pid, SIGKILL);
         int status = 0;
