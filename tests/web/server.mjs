@@ -22,7 +22,15 @@ export function serve(root, { port = 0, prefix = '/' } = {}) {
   const base = path.resolve(root);
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://127.0.0.1');
-    let pathname = decodeURIComponent(url.pathname);
+    let pathname;
+    try {
+      pathname = decodeURIComponent(url.pathname);
+    } catch {
+      // A malformed escape (say "/%E0%A4%A") is the asker's fault, not the
+      // server's end.
+      response.writeHead(400).end('Bad request');
+      return;
+    }
     if (!pathname.startsWith(prefix)) {
       response.writeHead(404).end('Not found');
       return;
