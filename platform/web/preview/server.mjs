@@ -17,15 +17,9 @@ import os from 'node:os';
 import path from 'node:path';
 import { execFile } from 'node:child_process';
 
-const TYPES = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.css': 'text/css; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.ttf': 'font/ttf',
-  '.txt': 'text/plain; charset=utf-8',
-  '.json': 'application/json; charset=utf-8',
-};
+// The static serving the tests and scripts/run use.
+import { TYPES, decodedPath, sendFile } from '../../../tests/web/server.mjs';
+
 const POLL_MS = 50;
 const SETTLE_MS = 100;
 
@@ -129,14 +123,8 @@ export async function startPreview({ site, book, bookc, port = 0, log = () => {}
   }, POLL_MS);
 
   const server = http.createServer((request, response) => {
-    const url = new URL(request.url, 'http://127.0.0.1');
-    let pathname;
-    try {
-      pathname = decodeURIComponent(url.pathname);
-    } catch {
-      response.writeHead(400).end('Bad request');
-      return;
-    }
+    const pathname = decodedPath(request, response);
+    if (pathname === null) return;
     if (pathname === '/events') {
       response.writeHead(200, {
         'Content-Type': 'text/event-stream',
@@ -164,23 +152,7 @@ export async function startPreview({ site, book, bookc, port = 0, log = () => {}
       response.end(image ? good.image : good.map);
       return;
     }
-    if (pathname.endsWith('/')) pathname += 'index.html';
-    const file = path.resolve(siteRoot, `.${pathname}`);
-    if (file !== siteRoot && !file.startsWith(siteRoot + path.sep)) {
-      response.writeHead(403).end('Forbidden');
-      return;
-    }
-    fs.readFile(file, (error, data) => {
-      if (error) {
-        response.writeHead(404).end('Not found');
-        return;
-      }
-      response.writeHead(200, {
-        'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-        'Cache-Control': 'no-store',
-      });
-      response.end(data);
-    });
+    sendFile(siteRoot, pathname, response);
   });
 
   await compile();
@@ -210,7 +182,7 @@ export async function startPreview({ site, book, bookc, port = 0, log = () => {}
 }
 
 // `node server.mjs SITE BOOK BOOKC PORT`: serves until interrupted.
-if (import.meta.url === `file://${path.resolve(process.argv[1])}`) {
+if (process.argv[1] && import.meta.url === `file://${path.resolve(process.argv[1])}`) {
   const [site, book, bookc, port] = process.argv.slice(2);
   if (!site || !book || !bookc) {
     console.error('usage: node server.mjs SITE BOOK BOOKC [PORT]');
