@@ -122,6 +122,8 @@ TEST(BookcMistakes, TheCatalogueSaysWhatItMeans) {
         {"[book]\nstory = \"A\"\ntitle = \"T\"\n", "2:1: error: unknown key 'story' in [book]\n"},
         {"[book]\ntitle = \"T\n", "2:11: error: book.toml is not valid TOML here: a string is not closed"},
         {"[book]\ntitle \"T\"\n", "2:7: error: book.toml is not valid TOML here: a key must be followed by '='"},
+        {"[book]\n[\n", "2:2: error: book.toml is not valid TOML here: a name is missing"},
+        {"[book]\n[[ # a comment\n", "2:4: error: book.toml is not valid TOML here: a name is missing"},
     };
     for (const auto& c : cases) {
         book_folder folder;
