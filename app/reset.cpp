@@ -3,6 +3,7 @@
 #include "app/navigation.h"
 #include "app/shell.h"
 #include "book/assemble.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -19,7 +20,7 @@ void app_reset_engine() {
     page_state_reset();
     layout_reset();
     navigation_reset();
-    font_points = 16.0f;
+    the_engine.app.font_points = 16.0f;
 }
 
 }  // namespace tomelet

@@ -10,9 +10,6 @@ namespace tomelet {
 
 constexpr int32_t NAV_BAR_HEIGHT = 25;
 
-// Point size of both page fonts: 16, or 10 on a screen under 600 pixels.
-extern float font_points;
-
 // The main window's outer height for a screen `screen_height` pixels high
 // (92% of it, at least 320), and its width for that height (75% of it).
 // Any 32-bit screen height gives a 32-bit result, without overflow.

@@ -13,9 +13,6 @@ constexpr int32_t PARAGRAPH_TEXT_LIMIT = 3316;
 // Appended after every word.
 extern const char word_separator[2];
 
-// The paragraph text buffer, filled only by assemble_paragraph.
-extern char paragraph_text[PARAGRAPH_TEXT_SIZE];
-
 // The size of the buffer an assembly leaves its problem's message in.
 constexpr int32_t ASSEMBLY_MESSAGE_SIZE = 100;
 

@@ -2,25 +2,25 @@
 #include <cstring>
 
 #include "layout/painter.h"
-#include "page/window.h"
+#include "engine/engine.h"
 
 namespace tomelet {
 
 void layout_reset() {
-    cursor_x = LEFT_MARGIN;
-    line_height = 16;
-    tab_width = 14;
-    repaint_after = 0;
-    running_bold = 0;
-    alignment = 0;
-    pending_bold = 0;
-    laid_out_height = 0;
-    laid_out_page = 0;
-    std::memset(line_pieces, 0, sizeof line_pieces);
-    line_piece_count = 0;
-    std::memset(line_text, 0, sizeof line_text);
-    line_text_used = 0;
-    std::memset(fit_scratch, 0, sizeof fit_scratch);
+    the_engine.layout.cursor_x = LEFT_MARGIN;
+    the_engine.layout.line_height = 16;
+    the_engine.layout.tab_width = 14;
+    the_engine.layout.repaint_after = 0;
+    the_engine.layout.running_bold = 0;
+    the_engine.layout.alignment = 0;
+    the_engine.layout.pending_bold = 0;
+    the_engine.layout.laid_out_height = 0;
+    the_engine.layout.laid_out_page = 0;
+    std::memset(the_engine.layout.line_pieces, 0, sizeof the_engine.layout.line_pieces);
+    the_engine.layout.line_piece_count = 0;
+    std::memset(the_engine.layout.line_text, 0, sizeof the_engine.layout.line_text);
+    the_engine.layout.line_text_used = 0;
+    std::memset(the_engine.layout.fit_scratch, 0, sizeof the_engine.layout.fit_scratch);
 }
 
 }  // namespace tomelet

@@ -37,13 +37,6 @@ struct button_entry {
     char label[BUTTON_LABEL_SIZE];
 };
 
-extern edit_box_entry edit_boxes[CONTROL_TABLE_SIZE];
-extern plat_control edit_box_windows[CONTROL_TABLE_SIZE];
-extern int16_t edit_box_count;
-extern button_entry buttons[CONTROL_TABLE_SIZE];
-extern plat_control button_windows[CONTROL_TABLE_SIZE];
-extern int16_t button_count;
-
 // Creates a text-entry box for at most n characters; returns its id
 // (4000 + index), or 0 when the table is full.
 int32_t make_edit_box(int32_t n);

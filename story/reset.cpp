@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "story/evaluator.h"
+#include "engine/engine.h"
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "story/markup.h"
@@ -11,19 +12,19 @@
 namespace tomelet {
 
 void story_reset() {
-    random_state = 1;
-    random_seeded = 0;
-    std::memset(hotwords, 0, sizeof hotwords);
-    hotword_count = 0;
-    scan_state = SCAN_GAP;
-    scan_position = 0;
-    std::memset(pending_words, 0, sizeof pending_words);
-    pending_length = 0;
-    hold_words = 0;
-    last_condition = 1;
-    std::memset(tag_buffer, 0, sizeof tag_buffer);
-    tag_length = 0;
-    tag_cursor = 0;
+    the_engine.play.random_state = 1;
+    the_engine.play.random_seeded = 0;
+    std::memset(the_engine.play.hotwords, 0, sizeof the_engine.play.hotwords);
+    the_engine.play.hotword_count = 0;
+    the_engine.play.scan_state = SCAN_GAP;
+    the_engine.play.scan_position = 0;
+    std::memset(the_engine.play.pending_words, 0, sizeof the_engine.play.pending_words);
+    the_engine.play.pending_length = 0;
+    the_engine.play.hold_words = 0;
+    the_engine.play.last_condition = 1;
+    std::memset(the_engine.play.tag_buffer, 0, sizeof the_engine.play.tag_buffer);
+    the_engine.play.tag_length = 0;
+    the_engine.play.tag_cursor = 0;
     evaluator_reset();
 }
 

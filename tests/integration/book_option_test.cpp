@@ -11,6 +11,7 @@
 #include <string>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "platform/platform.h"
 #include "platform/headless/driver/driver.h"
 #include "story/game_state.h"
@@ -52,7 +53,7 @@ TEST_F(BookOptionTest, AFolderPlaysAsTheSameBookCompiledIn) {
         std::ofstream("script.txt") << script;
 
         std::filesystem::current_path("in-process");
-        random_seeded = 0;  // as at a program's start
+        the_engine.play.random_seeded = 0;  // as at a program's start
         std::istringstream in(script);
         std::ostringstream out;
         std::ostringstream err;

@@ -1,5 +1,6 @@
 #include "tests/story/interpreter_fixture.h"
 
+#include "engine/engine.h"
 #include "page/links.h"
 #include "story/place.h"
 #include "book/book.h"
@@ -52,14 +53,14 @@ void InterpreterTest::SetUp() {
     book_use(book->tables());
     destroy_page_controls();
     page_clear();
-    build_bold = 0;
+    the_engine.page.build_bold = 0;
     place_reset();
-    next_link = page_link{LINK_NONE, 0};
-    prev_link = page_link{LINK_NONE, 0};
-    hotword_count = 0;
-    hold_words = 0;
-    random_state = 1;
-    random_seeded = 1;
+    the_engine.page.next_link = page_link{LINK_NONE, 0};
+    the_engine.page.prev_link = page_link{LINK_NONE, 0};
+    the_engine.play.hotword_count = 0;
+    the_engine.play.hold_words = 0;
+    the_engine.play.random_state = 1;
+    the_engine.play.random_seeded = 1;
 }
 
 void InterpreterTest::run(const std::string& text) { run_paragraph(text.c_str()); }
@@ -69,15 +70,15 @@ bool InterpreterTest::tag(const std::string& text) {
     return run_tag();
 }
 
-int32_t InterpreterTest::item_count() { return page_item_count; }
+int32_t InterpreterTest::item_count() { return the_engine.page.page_item_count; }
 
 int32_t InterpreterTest::item_kind(int32_t i) {
-    return i >= 0 && i < page_item_count ? page_items[i].kind : -1;
+    return i >= 0 && i < the_engine.page.page_item_count ? the_engine.page.page_items[i].kind : -1;
 }
 
 std::string InterpreterTest::item_text(int32_t i) {
-    if (i < 0 || i >= page_item_count || page_items[i].text == nullptr) return "<no text>";
-    return page_items[i].text;
+    if (i < 0 || i >= the_engine.page.page_item_count || the_engine.page.page_items[i].text == nullptr) return "<no text>";
+    return the_engine.page.page_items[i].text;
 }
 
 int32_t InterpreterTest::message_count() { return headless::message_count(); }

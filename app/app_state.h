@@ -1,0 +1,64 @@
+// The application's state: the navigation, the start-up values, the
+// navigation bar's controls and bitmaps, and the book taken from an image.
+// A part of the engine object (engine/engine.h); the initial values below
+// are those of a new process, and the tables start zero.
+#pragma once
+
+#include <cstdint>
+
+#include "app/navigation.h"
+#include "book/book.h"
+#include "book/image.h"
+#include "platform/platform.h"
+
+namespace tomelet {
+
+// The navigation bar's buttons.
+constexpr int32_t NAV_BUTTONS = 6;
+
+// The book taken from an image.  The tables are left zero, as static
+// storage is, instead of having their pictures' default texts written at
+// start-up: the union's constructor initialises nothing, so no page of
+// them is touched before an image is loaded.
+union image_storage {
+    constexpr image_storage() {}
+    loaded_book book;
+};
+
+struct app_state {
+    // The navigation (app/navigation.h).
+    int32_t pending_screen = 3;
+    // The built-in screen the page on show was built as (the opening
+    // sequence's, Instructions, About, Sounds ...); 0: a paragraph.
+    int32_t shown_screen = 0;
+    int32_t page_rebuild = 1;
+    int32_t choice_taken = 0;
+    int32_t inventory_shown = 0;
+    int32_t sounds_shown = 0;
+    int32_t sound_checkbox = 0;
+    char input_text[INPUT_TEXT_SIZE];
+    // Set when the reader's place or the story's state may have changed
+    // since the place was last kept: the paint that builds the next page
+    // writes it.
+    int32_t place_owed = 0;
+
+    // Point size of both page fonts: 16, or 10 on a screen under 600
+    // pixels.
+    float font_points = 16.0f;
+
+    // The navigation bar's controls, and its bitmaps: loaded with the bar,
+    // which is made once a run with the main window, and kept for the run
+    // (they are never freed).  Their grey takes the system's button face
+    // colour, which is lighter than the grey on current systems.
+    plat_control nav_windows[NAV_BUTTONS];
+    plat_bitmap enabled_bitmaps[NAV_BUTTONS];
+    plat_bitmap disabled_bitmaps[NAV_BUTTONS];
+
+    // The book taken from an image, and why the last image was refused.
+    image_storage image;
+    char image_refusal[IMAGE_REASON_SIZE];
+    // The text of state_file_unreadable_text.
+    char unreadable_text[160 + BOOK_ID_MAX];
+};
+
+}  // namespace tomelet
