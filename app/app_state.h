@@ -1,5 +1,5 @@
 // The application's state: the navigation, the start-up values, the
-// navigation bar's controls and bitmaps, and the book taken from an image.
+// navigation bar's controls and bitmaps.
 // A part of the engine object (engine/engine.h); the initial values below
 // are those of a new process, and the tables start zero.
 #pragma once
@@ -15,15 +15,6 @@ namespace tomelet {
 
 // The navigation bar's buttons.
 constexpr int32_t NAV_BUTTONS = 6;
-
-// The book taken from an image.  The tables are left zero, as static
-// storage is, instead of having their pictures' default texts written at
-// start-up: the union's constructor initialises nothing, so no page of
-// them is touched before an image is loaded.
-union image_storage {
-    constexpr image_storage() {}
-    loaded_book book;
-};
 
 struct app_state {
     // The navigation (app/navigation.h).
@@ -54,8 +45,7 @@ struct app_state {
     plat_bitmap enabled_bitmaps[NAV_BUTTONS];
     plat_bitmap disabled_bitmaps[NAV_BUTTONS];
 
-    // The book taken from an image, and why the last image was refused.
-    image_storage image;
+    // Why the last image was refused.
     char image_refusal[IMAGE_REASON_SIZE];
     // The text of state_file_unreadable_text.
     char unreadable_text[160 + BOOK_ID_MAX];

@@ -75,11 +75,11 @@ int32_t page_font_height() {
 
 bool app_start_with_image(const uint8_t* bytes, size_t size, const char** refusal) {
     if (refusal != nullptr) *refusal = nullptr;
-    if (!load_book_image(bytes, size, &the_engine.app.image.book, the_engine.app.image_refusal)) {
+    if (!load_book_image(bytes, size, &the_engine.book.image.book, the_engine.app.image_refusal)) {
         if (refusal != nullptr) *refusal = the_engine.app.image_refusal;
         return false;
     }
-    return app_start(&the_engine.app.image.book.tables);
+    return app_start(&the_engine.book.image.book.tables);
 }
 
 bool app_start(const book_tables* book) {

@@ -51,11 +51,6 @@ void app_go_to_paragraph_past_screens(int16_t n) {
 
 void app_set_next_random(int32_t value) { story_set_next_random(value); }
 
-void app_reset_random() {
-    the_engine.play.random_state = 1;
-    the_engine.play.random_seeded = 0;
-}
-
 const char* app_state_file_name() { return state_file_name(); }
 
 void app_abandon() {

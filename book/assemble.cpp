@@ -73,6 +73,5 @@ bool assemble_paragraph(int32_t n, char* destination, char* message) {
     return true;
 }
 
-void assembly_reset() { std::memset(the_engine.book.paragraph_text, 0, sizeof the_engine.book.paragraph_text); }
 
 }  // namespace tomelet

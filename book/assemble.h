@@ -28,7 +28,4 @@ constexpr int32_t ASSEMBLY_MESSAGE_SIZE = 100;
 // book never talks to the reader itself; whoever builds the page shows it.
 bool assemble_paragraph(int32_t n, char* destination, char* message);
 
-// The paragraph text buffer emptied, as a new process finds it.
-void assembly_reset();
-
 }  // namespace tomelet

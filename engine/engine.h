@@ -20,12 +20,12 @@
 namespace tomelet {
 
 struct engine {
-    book_state book;      // book/: the book in use, the paragraph text
+    book_state book;      // book/: the book in use, its image, the paragraph text
     page_state page;      // page/: the page model
     story_state story;    // story/: the story's state record
     play_state play;      // story/: the story's working state
     layout_state layout;  // layout/: the layout and its notes for the paint
-    app_state app;        // app/: navigation, start-up, the bar, the image
+    app_state app;        // app/: navigation, start-up values, the bar
 
     // Leaves the tables zero, as static storage is, and sets the other
     // fields to their initial values, without touching the tables: the
@@ -35,5 +35,15 @@ struct engine {
 };
 
 extern engine the_engine;
+
+// Puts the engine's working state back as a new process finds it: the
+// page, play, layout and app parts to their initial values (their tables
+// zero) and the paragraph text emptied.  The book in use, the image it may
+// have been taken from, and the story's record stay as they are (book_use
+// resets the record from a book).  The platform's objects the parts name
+// (controls, fonts, bitmaps, the state file) are forgotten, not destroyed:
+// app_reset_engine destroys the page's controls and lets the state file go
+// first; a test resets the back end beside it.
+void engine_reset();
 
 }  // namespace tomelet

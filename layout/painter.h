@@ -61,7 +61,8 @@ bool noting_draws();
 // with `focus`, that it takes the keyboard focus.
 void note_control(plat_control control, bool shown, bool focus);
 
-// The painter's layout state as a new process finds it.
+// The layout's state (the engine object's `layout` part) as a new process
+// finds it, the scrolling included.
 void layout_reset();
 
 }  // namespace tomelet

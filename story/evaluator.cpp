@@ -343,11 +343,6 @@ uint8_t evaluate_condition() {
     return evaluate_text(the_engine.play.tag_buffer);
 }
 
-void evaluator_reset() {
-    for (operand& o : the_engine.play.operands) o = operand{0, OPERAND_RESULT};
-    for (pending_operator& o : the_engine.play.operators) o = pending_operator{'\0', 0};
-}
-
 void evaluator_stacks_get(evaluator_stacks* out) {
     for (int32_t i = 0; i <= STACK_LEVELS; ++i) {
         out->operand_values[i] = the_engine.play.operands[i].value;

@@ -24,10 +24,11 @@ void story_state_reset();
 // from it.
 void book_use(const book_tables* book);
 
-// The story's working state as a new process finds it: the random numbers
-// not yet seeded, no hotword records, the markup scanner, the tag reader
-// and the evaluator at their start.  The story's state above is the
-// book's: book_use resets it.
+// The story's working state (the engine object's `play` part) as a new
+// process finds it: the random numbers not yet seeded, no hotword records,
+// the markup scanner, the tag reader and the evaluator at their start, the
+// reader at paragraph 2, and no state file (forgotten, not closed).  The
+// story's state above is the book's: book_use resets it.
 void story_reset();
 
 // The book in use's variables and restart points that the tables hold: the

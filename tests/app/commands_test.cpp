@@ -33,11 +33,8 @@ class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
+        engine_reset();
         book_use(book_.tables());
-        navigation_reset();
-        destroy_page_controls();
-        page_clear();
-        the_engine.play.hotword_count = 0;
         the_engine.app.pending_screen = 0;
         the_engine.app.page_rebuild = 0;
     }

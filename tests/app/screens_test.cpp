@@ -45,11 +45,8 @@ class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
+        engine_reset();
         book_use(book_.tables());
-        navigation_reset();
-        destroy_page_controls();
-        page_state_reset();
-        layout_reset();
         the_engine.page.client_origin = plat_rect{0, 0, 529, 600};
         the_engine.page.text_area = plat_rect{0, 0, 529, 575};
         the_engine.page.right_edge = 505;

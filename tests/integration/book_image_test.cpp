@@ -57,12 +57,9 @@ std::string page_text(int32_t n) {
 // fixed sequence of random numbers.
 std::vector<std::string> pages(const book_tables* book) {
     headless::reset();
+    engine_reset();
     book_use(book);
-    navigation_reset();
-    the_engine.play.hold_words = 0;
     story_set_next_random(1);
-    std::memset(the_engine.play.hotwords, 0, sizeof the_engine.play.hotwords);
-    evaluator_reset();
     std::vector<std::string> out;
     for (int pass = 0; pass < 2; ++pass) {
         for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {

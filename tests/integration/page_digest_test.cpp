@@ -97,20 +97,13 @@ void add_page(digest& d) {
     d.add(the_engine.play.last_condition);
 }
 
-// A clean engine: the book's live state, the links, the held title and the
-// random numbers (seeded again from the clock, which the reset sets to 0).
+// A clean engine (engine_reset: the records, controls and evaluator stacks
+// zero, the random numbers seeded again from the clock, which the back
+// end's reset sets to 0) with the book's initial state.
 void begin_run(const book_tables* book) {
     headless::reset();
+    engine_reset();
     book_use(book);
-    navigation_reset();
-    the_engine.play.hold_words = 0;
-    the_engine.play.random_seeded = 0;
-    // Records and controls keep stale fields that a new tag may not set.
-    std::memset(the_engine.play.hotwords, 0, sizeof the_engine.play.hotwords);
-    std::memset(the_engine.page.buttons, 0, sizeof the_engine.page.buttons);
-    std::memset(the_engine.page.edit_boxes, 0, sizeof the_engine.page.edit_boxes);
-    // The evaluator keeps its bottom slot and stale operands.
-    evaluator_reset();
 }
 
 void begin_page() {

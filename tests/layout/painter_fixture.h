@@ -66,11 +66,9 @@ protected:
         headless::use_entry_points(&painter_only);
         ASSERT_TRUE(plat_window_create("painter", 0, 0, 500 + headless::NON_CLIENT_WIDTH,
                                        400 + headless::NON_CLIENT_HEIGHT));
-        // The page model and the layout as a new process has them, then
-        // this fixture's window, fonts and scrolling.
-        destroy_page_controls();
-        page_state_reset();
-        layout_reset();
+        // The engine as a new process has it, then this fixture's window,
+        // fonts and scrolling.
+        engine_reset();
         resize(500);
         the_engine.page.client_origin = plat_rect{0, 0, 500, 400};
         the_engine.page.normal_font = plat_font_create(-21, 300);

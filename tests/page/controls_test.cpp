@@ -17,8 +17,7 @@ class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
-        destroy_page_controls();
-        page_state_reset();
+        engine_reset();
         the_engine.page.client_origin = plat_rect{0, 0, 500, 600};
         the_engine.page.right_edge = 476;
         the_engine.page.cursor_y = 30;

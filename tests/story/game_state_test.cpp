@@ -41,13 +41,9 @@ uint32_t state_for_roll(int32_t sides, int32_t roll) {
 class GameState : public ::testing::Test {
 protected:
     void SetUp() override {
-        book_use(book_.tables());
         headless::reset();
-        place_reset();
-        the_engine.play.hotword_count = 0;
-        std::memset(the_engine.play.hotwords, 0, sizeof the_engine.play.hotwords);
-        the_engine.play.random_state = 1;
-        the_engine.play.random_seeded = 0;
+        engine_reset();
+        book_use(book_.tables());
         // Reading paragraph 120.
         the_engine.play.shown_paragraph = 120;
         the_engine.play.current_paragraph = 120;

@@ -91,10 +91,9 @@ protected:
 
     // A new start of the program: the book's initial state.
     void new_run() {
-        book_use(book_.tables());
         headless::reset();
-        place_reset();
-        the_engine.play.hotword_count = 0;
+        engine_reset();
+        book_use(book_.tables());
     }
 
     void write_file(const bytes& b) {
