@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "platform/headless/driver/driver.h"
 #include "story/game_state.h"
+#include "tests/support/book_folder.h"
 #include "tests/support/temp_directory.h"
 
 namespace tomelet {
@@ -73,8 +74,9 @@ TEST_F(BookOptionTest, AFolderPlaysAsTheSameBookCompiledIn) {
 }
 
 TEST_F(BookOptionTest, AFolderThatDoesNotCompileIsRefused) {
-    std::filesystem::create_directories("broken/text");
-    std::ofstream("broken/book.toml") << "[book]\ntitle = \"Broken\"\n";
+    const testing::book_folder broken("broken");
+    broken.write("book.toml", "[book]\ntitle = \"Broken\"\n");
+    std::filesystem::create_directories(broken.path() / "text");
     const std::string command = "'" TOMELET_HEADLESS "' --book broken </dev/null >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));

@@ -20,6 +20,7 @@
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "tests/support/memory_book.h"
+#include "tests/support/temp_directory.h"
 
 namespace tomelet {
 namespace {
@@ -71,22 +72,17 @@ bytes valid_record(int16_t place) {
     return b;
 }
 
-class StateFile : public ::testing::Test {
+class StateFile : public testing::TempDirectoryTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tomelet-state-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        old_dir_ = std::filesystem::current_path();
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        enter_temp_directory("tomelet-state");
         new_run();
     }
 
     void TearDown() override {
         plat_file_close(the_engine.play.state_file);
         the_engine.play.state_file = nullptr;
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-        std::filesystem::remove_all(dir_);
+        leave_temp_directory();
     }
 
     // A new start of the program: the book's initial state.
@@ -128,8 +124,6 @@ protected:
     }
 
     testing::memory_book book_{book_contents()};
-    std::string dir_;
-    std::filesystem::path old_dir_;
 };
 
 TEST_F(StateFile, NoFileStartsAfreshAndBecomesAFullRecord) {
