@@ -42,15 +42,17 @@ struct plat_rect {
 // ---------------------------------------------------------------------------
 // Message boxes
 
+// The buttons a box offers and the answers it gives are the engine's own
+// numbers: each back end translates them to its system's.
 enum plat_box_buttons : int32_t {
-    PLAT_BOX_OK = 0,
-    PLAT_BOX_YES_NO = 4,
+    PLAT_BOX_OK = 1,
+    PLAT_BOX_YES_NO = 2,
 };
 
 enum plat_box_answer : int32_t {
     PLAT_ANSWER_OK = 1,
-    PLAT_ANSWER_YES = 6,
-    PLAT_ANSWER_NO = 7,
+    PLAT_ANSWER_YES = 2,
+    PLAT_ANSWER_NO = 3,
 };
 
 // Shows a modal message box and returns the button the reader pressed.
@@ -177,15 +179,18 @@ plat_font_metrics plat_default_font_metrics();
 // measures in the window's default font.
 plat_size plat_text_extent(plat_font font, const char* text, int32_t n);
 
-// Text format flags; the values are those of the classic desktop API, so
-// the engine's formats (0x824, 0x821, 0x801) carry across.
+// Text format flags, the engine's own: one horizontal alignment (left,
+// centre or right) combined with any of the other flags.  A back end
+// translates them to its system's.
 enum plat_text_format : uint32_t {
-    PLAT_TEXT_LEFT = 0x000,
-    PLAT_TEXT_CENTER = 0x001,
-    PLAT_TEXT_RIGHT = 0x002,
-    PLAT_TEXT_VCENTER = 0x004,
-    PLAT_TEXT_SINGLE_LINE = 0x020,
-    PLAT_TEXT_NO_PREFIX = 0x800,
+    PLAT_TEXT_LEFT = 0x00,
+    PLAT_TEXT_CENTER = 0x01,
+    PLAT_TEXT_RIGHT = 0x02,
+    // Centred vertically in the rectangle (with PLAT_TEXT_SINGLE_LINE only).
+    PLAT_TEXT_VCENTER = 0x04,
+    PLAT_TEXT_SINGLE_LINE = 0x08,
+    // '&' is drawn as it stands, not as the underline of the next character.
+    PLAT_TEXT_NO_PREFIX = 0x10,
 };
 
 // The main window's canvas, from the start to the end of one paint.
