@@ -141,16 +141,18 @@ void on_create();
 void on_destroy();
 void on_size(int32_t client_width, int32_t client_height);
 void on_paint();
-// id: the command id; code: the notification code.  False when the command
-// is not one of the window's (the back end passes it to the default
-// handling).
+// id: the command id or the control's id; code: what happened, a
+// command_code (platform/platform.h says which control reports which).
+// False when the command is not one of the window's (the back end passes it
+// to the default handling).
 bool on_command(int32_t id, int32_t code);
 // True for the six scrolling keys; false for every other key.
 bool on_key(int32_t key);
 void on_vscroll(int32_t request, int32_t track_position);
 void on_timer();
-// An owner-drawn page button with this id is to be drawn into canvas, whose
-// rectangle is rect.  False for ids below 5000.
+// An owner-drawn control (a hotword or picture button) with this id is to
+// be drawn into canvas, whose rectangle is rect.  False, and nothing drawn,
+// when the id names no hotword or picture button of the page.
 bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect);
 
 // ---- for a back end's test support ----------------------------------------

@@ -225,11 +225,25 @@ void plat_bitmap_free(plat_bitmap bitmap);
 
 // ---------------------------------------------------------------------------
 // Child controls of the main window
+//
+// A control is known to its back end by its kind.  Its id is the engine's
+// number for it: the back end hands it back unchanged with every report and
+// never reads a meaning into its value.  What the reader does with a
+// control reaches the engine (app/entry.h) as:
+// - an answer field (PLAT_EDIT_BOX): Enter or Tab in it, on_command(id,
+//   EDIT_COMMIT); Up and Down in it, on_vscroll(SCROLL_LINE_UP or
+//   SCROLL_LINE_DOWN, 0); nothing else;
+// - a push button, a bar button, a hotword, a picture button or the check
+//   box (the other kinds): a press, on_command(id, COMMAND_CHOSEN) (the
+//   check box has toggled itself by then); any other notice a system sends
+//   of one of them, on_command(id, COMMAND_OTHER) or nothing;
+// - a hotword or a picture button (the owner-drawn kinds) is drawn by the
+//   engine: whenever one is to be drawn, on_draw_item(id, canvas, rect),
+//   called for these two kinds only.
 
 enum plat_control_kind : int32_t {
-    // A single-line text-entry box with a border.  The back end limits it to
-    // max_length characters and reports Enter or Tab in it as the command
-    // (id, EDIT_COMMIT), Up and Down as one-line scroll requests.
+    // A single-line text-entry box with a border, limited to max_length
+    // characters.
     PLAT_EDIT_BOX = 1,
     // A push button that the system draws with `text` as its caption.
     PLAT_PUSH_BUTTON = 2,
