@@ -12,6 +12,21 @@
 
 namespace tomelet {
 
+page_control_kind page_control_kind_of(int32_t id) {
+    if (id >= BUTTON_ID_BASE) return PAGE_HOTWORD;
+    if (id >= EDIT_BOX_ID_BASE) return PAGE_ANSWER_FIELD;
+    return PAGE_CONTROL_NONE;
+}
+
+int32_t page_control_index(int32_t id) {
+    switch (page_control_kind_of(id)) {
+        case PAGE_HOTWORD: return id - BUTTON_ID_BASE;
+        case PAGE_ANSWER_FIELD: return id - EDIT_BOX_ID_BASE;
+        case PAGE_CONTROL_NONE: break;
+    }
+    return -1;
+}
+
 // Both tables hold 100 entries.  The markup makes at most 99 hotwords a
 // page, but the screens add their own buttons, so every creation checks:
 // a control that would not fit in its table is not created, nothing is
