@@ -6,9 +6,9 @@
 
 #include "app/navigation.h"
 #include "app/shell.h"
-#include "engine/engine.h"
 #include "book/book.h"
 #include "book/image.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"

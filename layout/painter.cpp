@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "engine/engine.h"
 #include "layout/pictures.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "engine/engine.h"
 
 namespace tomelet {
 

@@ -1,8 +1,8 @@
 // Placing a page's controls in their lines as the layout reaches them.
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "engine/engine.h"
 
 namespace tomelet {
 

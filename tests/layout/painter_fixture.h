@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "engine/engine.h"
 #include "platform/headless/headless.h"
 
 namespace tomelet::testing {

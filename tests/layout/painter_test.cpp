@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "layout/pictures.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "engine/engine.h"
 #include "platform/headless/headless.h"
 #include "tests/layout/painter_fixture.h"
 #include "tests/support/memory_book.h"

@@ -1,5 +1,5 @@
-#include "story/tag_reader.h"
 #include "engine/engine.h"
+#include "story/tag_reader.h"
 
 #include <gtest/gtest.h>
 
