@@ -40,7 +40,6 @@ protected:
     void SetUp() override {
         PainterTest::SetUp();
         headless::use_entry_points(&paint_only);
-        navigation_reset();
         the_engine.app.pending_screen = 0;
         the_engine.app.page_rebuild = 0;
         the_engine.layout.page_height = 357;
