@@ -26,8 +26,6 @@ constexpr int16_t PARAGRAPH_FIRST = 2;
 constexpr int16_t PARAGRAPH_RESTART = 3;
 constexpr int16_t PARAGRAPH_OBJECTIVE = 4;
 constexpr int16_t PARAGRAPH_CREDITS = 5;
-constexpr int16_t PARAGRAPH_INFORMATION = 6;
-constexpr int16_t PARAGRAPH_HINTS = 7;
 
 // The scroll bar's page is the client height less this.
 constexpr int32_t PAGE_HEIGHT_MARGIN = 43;

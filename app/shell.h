@@ -10,6 +10,11 @@ namespace tomelet {
 
 constexpr int32_t NAV_BAR_HEIGHT = 25;
 
+// The paragraphs of the side pages that the Information and Hints commands
+// show (the engine builds its own when the book has no text for them).
+constexpr int16_t PARAGRAPH_INFORMATION = 6;
+constexpr int16_t PARAGRAPH_HINTS = 7;
+
 // Point size of both page fonts: 16, or 10 on a screen under 600 pixels.
 extern float font_points;
 

@@ -10,8 +10,7 @@
 #include "book/compiled_book.h"
 #include "platform/web/backend.h"
 
-// Resolves to 0 when another tab holds the book, 1 for an existing record,
-// 2 for a new one.
+// Resolves to a record_open_result (backend.h).
 EM_ASYNC_JS(int, web_js_file_open, (const char* name), {
     return await tomelet.openRecord(UTF8ToString(name));
 });
@@ -39,9 +38,9 @@ plat_file plat_file_open_exclusive(const char* name, bool* existed) {
     if (existed != nullptr) *existed = false;
     if (name == nullptr || name[0] == '\0' || file_open) return nullptr;
     const int opened = web_js_file_open(name);
-    if (opened == 0) return nullptr;
+    if (opened == web::RECORD_HELD_ELSEWHERE) return nullptr;
     file_open = true;
-    if (existed != nullptr) *existed = opened == 1;
+    if (existed != nullptr) *existed = opened == web::RECORD_FOUND;
     return THE_FILE;
 }
 

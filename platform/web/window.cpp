@@ -44,12 +44,6 @@ plat_scroll_info scroll = {0, 100, 0, 0, 0};
 
 namespace {
 
-// What reader.js delivers after the current event (posted messages).
-enum posted_kind : int {
-    POSTED_CLOSE = 1,
-    POSTED_VSCROLL = 2,
-};
-
 int32_t paint_depth = 0;
 // Paints inside paints stop here (the engine repaints at most once more).
 constexpr int32_t MAX_PAINT_DEPTH = 4;
