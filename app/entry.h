@@ -142,6 +142,13 @@ int32_t app_open_place(const uint8_t* bytes, int32_t size);
 // a value or flag out of range.
 bool app_set_variable(int32_t n, int32_t value, int32_t flag);
 
+// The reader's answer (PLAT_ANSWER_OK, _YES or _NO) to a message box that
+// the back end answered later (PLAT_ANSWER_LATER).  When that box asked a
+// question, the engine now does what the answer asks; the only question
+// it asks is whether to start the book again.  False when no question was
+// waiting (an OK box's answer, or no box).
+bool app_answer(int32_t answer);
+
 // The main window's messages.
 void on_create();
 void on_destroy();
@@ -237,6 +244,10 @@ void app_reset_random();
 
 // The state file's name, in the current folder.
 const char* app_state_file_name();
+// The name the state file of `book` has (its id followed by ".dat"), before
+// it is in use: for a back end that must claim the file before app_start.
+// The text stays valid until the next call.
+const char* app_state_file_name_of(const book_tables* book);
 // Ends a run as a killed process ends: the state file is let go unwritten,
 // as the system lets go the files of a process that dies.
 void app_abandon();

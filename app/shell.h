@@ -28,6 +28,14 @@ int32_t window_width_for(int32_t window_height);
 // pixel height of font_points, rounded half up.
 int32_t page_font_height();
 
+// The question a message box asked whose answer the back end gives later
+// (app_answer), if any.
+enum pending_question_kind : int32_t {
+    QUESTION_NONE = 0,
+    QUESTION_START_AGAIN = 1,  // "Do you really want to start again?"
+};
+extern int32_t pending_question;
+
 void nav_create();
 void nav_layout(int32_t client_width, int32_t client_height);
 void nav_set_states(bool return_enabled, bool next_enabled, bool previous_enabled);

@@ -50,12 +50,21 @@ enum plat_box_buttons : int32_t {
 };
 
 enum plat_box_answer : int32_t {
+    // The box is up and the reader's answer comes later, through app_answer.
+    PLAT_ANSWER_LATER = 0,
     PLAT_ANSWER_OK = 1,
     PLAT_ANSWER_YES = 2,
     PLAT_ANSWER_NO = 3,
 };
 
-// Shows a modal message box and returns the button the reader pressed.
+// Shows a message box.  A back end that can wait inside the call (a
+// desktop's modal box) returns the button the reader pressed.  One that
+// cannot (a browser page, whose calls must return) returns
+// PLAT_ANSWER_LATER at once; it shows the box once the current call into
+// the engine has returned (boxes raised one after another, one after
+// another), lets nothing else reach the engine while a box is up, and
+// hands each box's answer to app_answer (app/entry.h) when the reader
+// gives it, then paints what is invalid, as after any event.
 // owned: true to own it by the main window, false for no owner.
 // caption: nullptr for the system's default caption.
 int32_t plat_message_box(bool owned, const char* text, const char* caption, int32_t buttons);

@@ -270,6 +270,9 @@ TEST_F(Shell, TheClassNameIsTheStateFilesBaseName) {
     book_.select();
     EXPECT_STREQ(window_class_name(), "TestBook");  // the book's id
     EXPECT_EQ(std::string(window_class_name()) + ".dat", std::string(state_file_name()));
+    // Known before the book is in use, for a back end that claims it first.
+    EXPECT_STREQ(app_state_file_name_of(book_.tables()), "TestBook.dat");
+    EXPECT_STREQ(app_state_file_name_of(nullptr), "tomelet.dat");
 }
 
 }  // namespace
