@@ -2,9 +2,11 @@
 // the browser, and every event it takes.  The engine (tomelet.js and
 // tomelet.wasm) calls the functions of `tomelet` below through the back
 // end's EM_JS imports; the browser's events reach the engine as the main
-// window's messages, one at a time, through one queue: a message box waits
-// for its answer inside an engine call, and nothing else enters the engine
-// meanwhile.
+// window's messages, one at a time, through one queue.  No call into the
+// engine waits: a message box the engine raises is shown once its call has
+// returned, its answer goes back to the engine (web_answer), and nothing
+// else enters the engine meanwhile; the book's lock is taken before the
+// engine starts.
 //
 // The page's own choices.  By default the page is a reading page: the
 // engine's page (its display list, controls and pictures) is written as a
@@ -158,6 +160,8 @@
     source: null,
     soundLog: [],
     messageLog: [],
+    boxes: [],
+    lockedKey: null,
     fontHeights: new Map(),
   };
 
@@ -180,7 +184,11 @@
       const { fn, resolve, reject } = queue.shift();
       try {
         const result = await fn();
-        if (state.started && !state.finished) await call('web_idle');
+        await answerBoxes();
+        if (state.started && !state.finished) {
+          await call('web_idle');
+          await answerBoxes();
+        }
         await finishIfQuitting();
         if (READING) keepFocus();
         resolve(result);
@@ -193,8 +201,21 @@
   }
 
   function call(name, ...args) {
-    const result = Module.ccall(name, 'number', args.map(() => 'number'), args, { async: true });
-    return Promise.resolve(result);
+    return Promise.resolve(Module.ccall(name, 'number', args.map(() => 'number'), args));
+  }
+
+  // The message boxes the engine raised during the last call, one after
+  // another: each is shown and its answer handed back to the engine, which
+  // may act on it (and raise more); what that changed is painted.
+  async function answerBoxes() {
+    while (state.boxes.length > 0) {
+      const { message, caption, buttons } = state.boxes.shift();
+      const answer = await messageBox(message, caption, buttons);
+      const before = preview ? preview.beforeTurn() : null;
+      await call('web_answer', answer);
+      if (preview) preview.afterTurn(before);
+      if (state.started && !state.finished) await call('web_idle');
+    }
   }
 
   // The window is gone and the engine has asked to end: the place is written
@@ -1067,6 +1088,11 @@
   // (Enter takes the focused button, Escape is No, or OK), after which the
   // focus goes back where it was.
 
+  // A box the engine raised: shown after its call (answerBoxes).
+  function messageBoxLater(message, caption, buttons) {
+    state.boxes.push({ message, caption, buttons });
+  }
+
   function messageBox(message, caption, buttons) {
     state.messageLog.push([message, caption]);
     const dialog = $('dialog');
@@ -1229,14 +1255,23 @@
     });
   }
 
-  // RECORD_HELD_ELSEWHERE: another tab holds the book; RECORD_FOUND: a
-  // stored record exists; RECORD_NEW: none (or one that cannot be read: the
-  // book starts afresh).
-  async function openRecord(name) {
+  const storageKeyOf = (name) => (preview ? 'preview:' : '') + name.replace(/\.dat$/i, '');
+
+  // Before the engine starts: the lock of the book named by its state
+  // file's name, which one tab of a browser profile holds at a time.
+  async function lockRecord(name) {
+    const key = storageKeyOf(name);
+    state.lockedKey = (await lockBook(key)) ? key : null;
+  }
+
+  // RECORD_HELD_ELSEWHERE: another tab holds the book (this one did not get
+  // its lock); RECORD_FOUND: a stored record exists; RECORD_NEW: none (or
+  // one that cannot be read: the book starts afresh).
+  function openRecord(name) {
     state.fileName = name;
-    state.storageKey = (preview ? 'preview:' : '') + name.replace(/\.dat$/i, '');
+    state.storageKey = storageKeyOf(name);
     if (window.tomeletSettings) window.tomeletSettings.init(state.storageKey);
-    if (!(await lockBook(state.storageKey))) return N.RECORD_HELD_ELSEWHERE;
+    if (!preview && state.lockedKey !== state.storageKey) return N.RECORD_HELD_ELSEWHERE;
     state.holding = true;
     let stored = null;
     try {
@@ -1269,6 +1304,7 @@
 
   function closeRecord() {
     state.holding = false;
+    state.lockedKey = null;
     if (state.releaseLock) state.releaseLock();
     state.releaseLock = null;
   }
@@ -1670,6 +1706,7 @@
     $('reader').hidden = true;
 
     const started = await post(async () => {
+      if (!preview) await lockRecord(Module.UTF8ToString(Module.ccall('web_state_file_name', 'number', [], [])));
       const ok = await (preview ? preview.start(call) : call('web_start'));
       state.started = ok !== 0;
       return ok;
@@ -1730,7 +1767,7 @@
   window.tomelet = {
     text, encode, measure, paintBegin, paintEnd, drawText, invertRect, drawBitmap, invalidated, scrolled,
     documentBegin, documentItem, documentPicture, documentEnd,
-    createWindow, setScroll, screenHeight, postMessage, quit, setTimer, ticks, messageBox, playSound, stopSound,
+    createWindow, setScroll, screenHeight, postMessage, quit, setTimer, ticks, messageBoxLater, playSound, stopSound,
     askRunningCopy, createControl, destroyControl, forgetControls, showControl, moveControl, focusControl,
     enableControl, setControlImage, controlText, checkBoxChecked, setCheckBox, openRecord, readRecord,
     writeRecord, closeRecord, post, call,

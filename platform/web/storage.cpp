@@ -10,9 +10,11 @@
 #include "book/compiled_book.h"
 #include "platform/web/backend.h"
 
-// Resolves to a record_open_result (backend.h).
-EM_ASYNC_JS(int, web_js_file_open, (const char* name), {
-    return await tomelet.openRecord(UTF8ToString(name));
+// Returns a record_open_result (backend.h).
+// The tab has asked for the book's lock before it started the engine
+// (reader.js, lockRecord): the answer is at hand.
+EM_JS(int, web_js_file_open, (const char* name), {
+    return tomelet.openRecord(UTF8ToString(name));
 });
 EM_JS(int, web_js_file_read, (char* buffer, int n), {
     const bytes = tomelet.readRecord(n);
@@ -33,6 +35,16 @@ plat_file const THE_FILE = reinterpret_cast<plat_file>(static_cast<uintptr_t>(1)
 bool file_open = false;
 
 }  // namespace
+
+}  // namespace tomelet
+
+// The state file's name, for reader.js to take the book's lock before the
+// engine starts.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* web_state_file_name() {
+    return tomelet::app_state_file_name_of(&tomelet::compiled_book);
+}
+
+namespace tomelet {
 
 plat_file plat_file_open_exclusive(const char* name, bool* existed) {
     if (existed != nullptr) *existed = false;
