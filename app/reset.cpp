@@ -20,6 +20,7 @@ void app_reset_engine() {
     layout_reset();
     navigation_reset();
     font_points = 16.0f;
+    pending_question = QUESTION_NONE;
 }
 
 }  // namespace tomelet

@@ -1,5 +1,7 @@
 // The read-only view of the page and the reader's place that a back end's
 // test support reads.
+#include <cstdio>
+
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "story/game_state.h"
@@ -56,6 +58,14 @@ void app_reset_random() {
 }
 
 const char* app_state_file_name() { return state_file_name(); }
+
+const char* app_state_file_name_of(const book_tables* book) {
+    static char name[BOOK_ID_MAX + sizeof ".dat"];
+    const char* id = FALLBACK_BOOK_ID;
+    if (book != nullptr && book->book_info != nullptr && book_id_valid(book->book_info->id)) id = book->book_info->id;
+    std::snprintf(name, sizeof name, "%s.dat", id);
+    return name;
+}
 
 void app_abandon() {
     plat_file_close(state_file);

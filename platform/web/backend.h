@@ -10,6 +10,19 @@
 
 namespace tomelet::web {
 
+// What reader.js delivers after the current event (posted messages).
+enum posted_kind : int32_t {
+    POSTED_CLOSE = 1,
+    POSTED_VSCROLL = 2,
+};
+
+// What reader.js says of the stored record when the state file is opened.
+enum record_open_result : int32_t {
+    RECORD_HELD_ELSEWHERE = 0,  // another tab holds the book
+    RECORD_FOUND = 1,
+    RECORD_NEW = 2,             // none, or one that cannot be read
+};
+
 // The client area: the browser's viewport below the menu bar, set by the
 // page before start-up and on every resize.
 extern int32_t client_width;
