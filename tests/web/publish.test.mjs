@@ -44,10 +44,12 @@ function publish(site, bookJson, out) {
   execFileSync(process.execPath, [PUBLISH, '--site', site, '--out', out, '--book', bookJson], { stdio: ['ignore', 'ignore', 'inherit'] });
 }
 
+// The folder form's files, without their precompressed forms (FILE.br,
+// FILE.gz), which a server may send instead.
 function folderSize(folder) {
   let sum = 0;
   for (const entry of fs.readdirSync(folder, { withFileTypes: true, recursive: true })) {
-    if (entry.isFile()) sum += fs.statSync(path.join(entry.parentPath ?? entry.path, entry.name)).size;
+    if (entry.isFile() && !/\.(br|gz)$/.test(entry.name)) sum += fs.statSync(path.join(entry.parentPath ?? entry.path, entry.name)).size;
   }
   return sum;
 }
@@ -131,6 +133,18 @@ test('the folder form opens offline after a first visit, and a new edition is ta
   await page.reload();
   await shown(page);
   assert.deepEqual((await webDump(page)).navigation, place, 'offline, the reload opens at the place');
+  // The worker keeps the book's pictures and sounds, which the reader
+  // fetches only when a page needs them: every one is there offline.
+  const bookFiles = fs.readdirSync(path.join(folder, 'book')).filter((f) => !/\.(br|gz)$/.test(f));
+  assert.ok(bookFiles.some((f) => f.endsWith('.png')) && bookFiles.some((f) => f.endsWith('.wav')));
+  const offline = await page.evaluate((files) => Promise.all(files.map(async (f) => {
+    const response = await fetch(`book/${f}`);
+    const bytes = response.ok ? await response.arrayBuffer() : null;
+    if (!bytes) return `${f}: ${response.status}`;
+    if (f.endsWith('.png')) return (await createImageBitmap(new Blob([bytes]))).width > 0 ? 'ok' : `${f}: empty`;
+    return new TextDecoder().decode(bytes.slice(8, 12)) === 'WAVE' ? 'ok' : `${f}: no wave`;
+  })), bookFiles);
+  assert.deepEqual(offline.filter((r) => r !== 'ok'), []);
 
   // A new edition: the site changed (a page of it), published again and
   // served at the same address.
