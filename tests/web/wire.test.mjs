@@ -7,36 +7,15 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
+import { test } from 'node:test';
 import zlib from 'node:zlib';
 
-import { chromium } from 'playwright-core';
-
 import { precompress } from '../../tools/publish/precompress.mjs';
-import { WebPlayer, parseScript, settle } from './play.mjs';
+import { SEED, SITE, WALKS, WORK, chromiumSuite, openReader } from './harness.mjs';
+import { WebPlayer, parseScript } from './play.mjs';
 import { serve } from './server.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '..', '..');
-const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
-const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests');
-const WALKS = path.join(root, 'tests', 'integration', 'walkthroughs');
-const SEED = { verb: 'random', args: ['4321'], quoted: [false], line: 'random 4321' };
-
-let browser;
-let server;
-let siteUrl;
-
-before(async () => {
-  ({ server, url: siteUrl } = await serve(SITE, { prefix: '/books/perpetua/' }));
-  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const suite = chromiumSuite();
 
 function get(url, encoding) {
   return new Promise((resolve, reject) => {
@@ -64,7 +43,7 @@ test('every file of the site is served as the encoding asked for, brotli first, 
   let compressed = 0;
   for (const file of files) {
     const bytes = fs.readFileSync(path.join(SITE, file));
-    const url = siteUrl + file.split(path.sep).join('/');
+    const url = suite.url + file.split(path.sep).join('/');
     const plain = await get(url);
     assert.deepEqual(plain.body, bytes, file);
     for (const [accept, want] of [['gzip, deflate, br', 'br'], ['gzip', 'gzip'], ['br;q=0, gzip', 'gzip'], ['identity', undefined]]) {
@@ -109,24 +88,17 @@ test('every file of the site is served as the encoding asked for, brotli first, 
   }
 });
 
-// A reader in a new context, its clock in the test's hands, with every
-// request for the book's files (book/) noted with its answer's status.
-async function openReader() {
-  const context = await browser.newContext({ viewport: { width: 1000, height: 800 } });
-  const page = await context.newPage();
-  page.errors = [];
-  page.bookFiles = [];
-  page.on('pageerror', (error) => page.errors.push(error));
-  page.on('response', (response) => {
+// A reader in a new context, with every request for the book's files
+// (book/) noted with its answer's status.
+async function openWatched() {
+  const context = await suite.browser.newContext({ viewport: { width: 1000, height: 800 } });
+  const bookFiles = [];
+  context.on('response', (response) => {
     const url = response.url();
-    if (url.startsWith(`${siteUrl}book/`)) page.bookFiles.push([url.slice(siteUrl.length), response.status()]);
+    if (url.startsWith(`${suite.url}book/`)) bookFiles.push([url.slice(suite.url.length), response.status()]);
   });
-  const start = new Date('2026-03-01T09:00:00Z').getTime();
-  await page.clock.install({ time: start });
-  await page.clock.pauseAt(start + 1000);
-  await page.goto(`${siteUrl}?test`);
-  await page.waitForFunction(() => window.tomeletTest && !document.getElementById('loading').checkVisibility());
-  await settle(page);
+  const page = await openReader(context, `${suite.url}?test`);
+  page.bookFiles = bookFiles;
   return { context, page, player: new WebPlayer(page) };
 }
 
@@ -143,7 +115,7 @@ async function arrivedPictures(page) {
 }
 
 test('the first page fetches the pictures it shows and nothing else of the book; over a walkthrough every picture arrives', async () => {
-  const { context, page, player } = await openReader();
+  const { context, page, player } = await openWatched();
   const first = await arrivedPictures(page);
   assert.deepEqual(first.failed, []);
   assert.ok(first.book.length > 0, 'the opening shows a picture of the book');
