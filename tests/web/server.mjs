@@ -52,8 +52,9 @@ export function acceptedEncodings(header) {
 // Answers with the file at `pathname` (relative to `base`; a folder's
 // index.html), refusing any path that leads out of `base`.  Given the
 // request, it sends the file's precompressed form when the request takes
-// it and that form is not older than the file and smaller (Content-Encoding, and Vary:
-// Accept-Encoding on every answer that has a precompressed form).
+// it and that form is smaller than the file and not older
+// (Content-Encoding; Vary: Accept-Encoding on every answer of a file that
+// has such a form).
 export function sendFile(base, pathname, response, request = null) {
   if (pathname === '' || pathname.endsWith('/')) pathname += 'index.html';
   const file = path.resolve(base, pathname.replace(/^\/+/, ''));
