@@ -139,7 +139,9 @@ TEST(BookcWebFiles, PicturesAndSoundsLeaveTheBookAsFilesTheBarsBitmapsStay) {
     const std::filesystem::path out = folder.path() / "site-book";
     folder.write("site-book/picture-9999.png", "a file of an earlier build");
     std::string problem;
-    ASSERT_TRUE(bookc::write_web_files(*result.book, out, &problem)) << problem;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(bookc::write_web_files(*result.book, out, &problem, &warnings)) << problem;
+    EXPECT_TRUE(warnings.empty());
     EXPECT_FALSE(std::filesystem::exists(out / "picture-9999.png"));
     EXPECT_EQ(folder.read("site-book/sound-0.wav"), wave);
     std::string unused;
@@ -154,6 +156,23 @@ TEST(BookcWebFiles, PicturesAndSoundsLeaveTheBookAsFilesTheBarsBitmapsStay) {
             EXPECT_EQ(r.bytes, bytes_of(title.substr(0, 54)));
         } else {
             EXPECT_EQ(r.bytes, bytes_of(bar));
+        }
+    }
+
+    // A picture the encoder cannot read (run-length compressed, say) stays
+    // in the book whole, with a warning, and has no file.
+    std::string rle = title;
+    rle[30] = 1;  // BI_RLE8
+    folder.write("pictures/title.bmp", rle);
+    bookc::compile_result again = folder.compile();
+    ASSERT_TRUE(again.ok());
+    ASSERT_TRUE(bookc::write_web_files(*again.book, out, &problem, &warnings)) << problem;
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("bitmap 1101"), std::string::npos) << warnings[0];
+    EXPECT_FALSE(std::filesystem::exists(out / "picture-1101.png"));
+    for (const bookc::compiled_resource& r : again.book->resources) {
+        if (!r.is_sound && r.number == 1101) {
+            EXPECT_EQ(r.bytes, bytes_of(rle));
         }
     }
 }

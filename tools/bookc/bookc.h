@@ -202,9 +202,11 @@ bool write_resources(const compiled_book& book, const std::filesystem::path& rc,
 // its BMP, and every sound as "sound-N.wav" (N as in resource_file_name).
 // Their bytes then leave the book: a sound keeps none, a picture only its
 // BMP file and info headers (54 bytes), which give the reader its size for
-// the layout.  Other bitmaps (the bar's) stay whole.  False, with a
-// message in *error, on failure.
-bool write_web_files(compiled_book& book, const std::filesystem::path& folder, std::string* error);
+// the layout.  Other bitmaps (the bar's) stay whole, and so does a picture
+// whose BMP bmp_to_png cannot read (a warning in *warnings says which).
+// False, with a message in *error, on failure.
+bool write_web_files(compiled_book& book, const std::filesystem::path& folder, std::string* error,
+                     std::vector<std::string>* warnings = nullptr);
 // The file web_file_name names for a resource in that folder.
 std::string web_file_name(const compiled_resource& resource, int32_t sound_index);
 // A BMP file as a PNG file (8-bit palette when it has at most 256 colours,

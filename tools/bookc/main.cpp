@@ -133,10 +133,12 @@ int run(int argc, char** argv) {
     // once that is written, every file it expects is there.
     if (!web_files.empty()) {
         std::string problem;
-        if (!tomelet::bookc::write_web_files(*result.book, web_files, &problem)) {
+        std::vector<std::string> warnings;
+        if (!tomelet::bookc::write_web_files(*result.book, web_files, &problem, &warnings)) {
             std::cerr << "tomelet-bookc: " << problem << '\n';
             return 1;
         }
+        for (const std::string& w : warnings) std::cerr << "tomelet-bookc: warning: " << w << '\n';
     }
     if (!image.empty()) {
         std::string problem;

@@ -167,7 +167,8 @@ std::string web_file_name(const compiled_resource& resource, int32_t sound_index
     return "picture-" + std::to_string(resource.number) + ".png";
 }
 
-bool write_web_files(compiled_book& book, const std::filesystem::path& folder, std::string* error) {
+bool write_web_files(compiled_book& book, const std::filesystem::path& folder, std::string* error,
+                     std::vector<std::string>* warnings) {
     std::error_code failure;
     // The folder holds this book's files alone: one left from an earlier
     // build (a picture since removed) goes.
@@ -190,8 +191,14 @@ bool write_web_files(compiled_book& book, const std::filesystem::path& folder, s
             std::string problem;
             const std::string png = bmp_to_png(r.bytes, &problem);
             if (png.empty()) {
-                *error = "bitmap " + std::to_string(r.number) + ": " + problem;
-                return false;
+                // A BMP this encoder cannot read (a compressed one, say)
+                // stays in the book whole, for the browser to show as it
+                // did before.
+                if (warnings != nullptr) {
+                    warnings->push_back("bitmap " + std::to_string(r.number) + " stays in the book as a BMP: " +
+                                        problem);
+                }
+                continue;
             }
             if (!write_file_atomically(folder / name, png, error)) return false;
             if (r.bytes.size() > BMP_HEADERS) r.bytes.resize(BMP_HEADERS);
