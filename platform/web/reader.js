@@ -374,10 +374,21 @@
     });
   }
 
+  // A file of the book beside the site (book/NAME: a picture as PNG, a
+  // sound as WAV), fetched when first needed; the single file carries each
+  // as a data: URL in window.tomeletFiles instead.
+  function bookFile(name) {
+    const inline = window.tomeletFiles && window.tomeletFiles[name];
+    return inline || `book/${name}`;
+  }
+
+  // An embedded bitmap (bytes: a function that gives its BMP file) as an
+  // object URL; a picture of the book that travels as a file (no bytes) as
+  // that file's address.
   function bitmapUrl(resource, bytes) {
     let url = state.bitmaps.get(resource);
     if (!url) {
-      url = URL.createObjectURL(new Blob([bytes()], { type: 'image/bmp' }));
+      url = bytes ? URL.createObjectURL(new Blob([bytes()], { type: 'image/bmp' })) : bookFile(`picture-${resource}.png`);
       state.bitmaps.set(resource, url);
     }
     return url;
@@ -729,6 +740,9 @@
     // For the benchmark: when the latest page's text stood in the page.
     performance.clearMarks('tomelet-page');
     performance.mark('tomelet-page');
+    // For the page around the reader (the published site registers its
+    // offline copy once the first page is shown).
+    document.dispatchEvent(new Event('tomelet-page'));
     if ($('dialog').open || menuOpen()) {
       state.focusPending = true;
       return;
@@ -1162,7 +1176,17 @@
     return activation ? activation.hasBeenActive : state.interacted === true;
   }
 
-  function playSound(name, bytes) {
+  // A sound's bytes as an ArrayBuffer: embedded, or the book's file
+  // sound-INDEX.wav, fetched the first time it plays (null when it cannot
+  // be had).
+  function soundBytes(bytes, index) {
+    if (bytes) return Promise.resolve(bytes.buffer.slice(0));
+    const url = bookFile(`sound-${index}.wav`);
+    if (url.startsWith('data:')) return Promise.resolve(fromBase64(url.slice(url.indexOf(',') + 1))?.buffer ?? null);
+    return fetch(url).then((response) => (response.ok ? response.arrayBuffer() : null)).catch(() => null);
+  }
+
+  function playSound(name, bytes, index) {
     state.soundLog.push(name);
     const serial = ++state.soundSerial;
     if (!soundAllowed() || !(window.AudioContext || window.webkitAudioContext)) return;
@@ -1171,10 +1195,15 @@
       if (state.audio.state === 'suspended') state.audio.resume().catch(() => {});
       let decoded = state.sounds.get(name);
       if (!decoded) {
-        decoded = state.audio.decodeAudioData(bytes.buffer.slice(0)).catch(() => null);
+        decoded = soundBytes(bytes, index)
+          .then((buffer) => (buffer ? state.audio.decodeAudioData(buffer) : null))
+          .catch(() => null);
         state.sounds.set(name, decoded);
       }
       decoded.then((buffer) => {
+        // A sound that could not be fetched (no network) is tried again
+        // the next time it plays.
+        if (!buffer && state.sounds.get(name) === decoded) state.sounds.delete(name);
         if (!buffer || serial !== state.soundSerial) return;
         stopSource();
         const source = state.audio.createBufferSource();

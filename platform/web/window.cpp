@@ -15,8 +15,8 @@ EM_JS(void, web_js_message_box, (const char* text, const char* caption, int butt
     tomelet.messageBoxLater(tomelet.text(text), caption ? tomelet.text(caption) : "", buttons);
 });
 EM_JS(double, web_js_ticks, (), { return tomelet.ticks(); });
-EM_JS(void, web_js_play_sound, (const char* name, const uint8_t* bytes, uint32_t size), {
-    tomelet.playSound(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size));
+EM_JS(void, web_js_play_sound, (const char* name, const uint8_t* bytes, uint32_t size, int index), {
+    tomelet.playSound(UTF8ToString(name), size > 0 ? HEAPU8.slice(bytes, bytes + size) : null, index);
 });
 EM_JS(void, web_js_stop_sound, (), { tomelet.stopSound(); });
 EM_JS(int, web_js_screen_height, (), { return tomelet.screenHeight(); });
@@ -86,11 +86,13 @@ int32_t plat_message_box(bool, const char* text, const char* caption, int32_t bu
 uint32_t plat_tick_count() { return static_cast<uint32_t>(static_cast<uint64_t>(web_js_ticks())); }
 
 // The book's waves are handed to the page, which plays them with Web Audio
-// (or skips them silently while the browser allows no sound).
+// (or skips them silently while the browser allows no sound); a wave that
+// travels as a file the page fetches the first time it plays.
 void plat_play_sound(const char* name) {
     embedded sound{};
-    if (name == nullptr || !find_sound(name, &sound)) return;
-    web_js_play_sound(name, sound.bytes, sound.size);
+    int32_t index = 0;
+    if (name == nullptr || !find_sound(name, &sound, &index)) return;
+    web_js_play_sound(name, sound.bytes, sound.size, index);
 }
 
 void plat_stop_sound() { web_js_stop_sound(); }
