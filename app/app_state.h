@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/navigation.h"
+#include "app/shell.h"
 #include "book/book.h"
 #include "book/image.h"
 #include "platform/platform.h"
@@ -33,6 +34,10 @@ struct app_state {
     // writes it.
     int32_t place_owed = 0;
 
+    // The question a message box asked whose answer the back end gives
+    // later (app_answer), if any: a pending_question_kind.
+    int32_t pending_question = QUESTION_NONE;
+
     // Point size of both page fonts: 16, or 10 on a screen under 600
     // pixels.
     float font_points = 16.0f;
@@ -47,8 +52,9 @@ struct app_state {
 
     // Why the last image was refused.
     char image_refusal[IMAGE_REASON_SIZE];
-    // The text of state_file_unreadable_text.
+    // The texts of state_file_unreadable_text and app_state_file_name_of.
     char unreadable_text[160 + BOOK_ID_MAX];
+    char state_file_name_of_text[BOOK_ID_MAX + sizeof ".dat"];
 };
 
 }  // namespace tomelet

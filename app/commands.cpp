@@ -26,8 +26,6 @@ constexpr int16_t PARAGRAPH_FIRST = 2;
 constexpr int16_t PARAGRAPH_RESTART = 3;
 constexpr int16_t PARAGRAPH_OBJECTIVE = 4;
 constexpr int16_t PARAGRAPH_CREDITS = 5;
-constexpr int16_t PARAGRAPH_INFORMATION = 6;
-constexpr int16_t PARAGRAPH_HINTS = 7;
 
 // The scroll bar's page is the client height less this.
 constexpr int32_t PAGE_HEIGHT_MARGIN = 43;
@@ -54,15 +52,23 @@ void side_page(int16_t paragraph) {
     goto_paragraph(paragraph, GOTO_FOLLOW);
 }
 
-void restart_story() {
-    const int32_t answer =
-        plat_message_box(true, "Do you really want to start again?", "Beginning of Book", PLAT_BOX_YES_NO);
-    if (answer != PLAT_ANSWER_YES) return;
+void start_again() {
     the_engine.play.on_current_page = 1;
     clear_story_variables();
     clear_restart_points();
     goto_paragraph(PARAGRAPH_FIRST, GOTO_FOLLOW);
     the_engine.layout.running_bold = 0;
+}
+
+// The question is answered now, or later by app_answer.
+void restart_story() {
+    const int32_t answer =
+        plat_message_box(true, "Do you really want to start again?", "Beginning of Book", PLAT_BOX_YES_NO);
+    if (answer == PLAT_ANSWER_LATER) {
+        the_engine.app.pending_question = QUESTION_START_AGAIN;
+        return;
+    }
+    if (answer == PLAT_ANSWER_YES) start_again();
 }
 
 void return_to_story() {
@@ -145,6 +151,13 @@ void on_size(int32_t client_width, int32_t client_height) {
 }
 
 void on_paint() { paint_page(); }
+
+bool app_answer(int32_t answer) {
+    const int32_t question = the_engine.app.pending_question;
+    the_engine.app.pending_question = QUESTION_NONE;
+    if (question == QUESTION_START_AGAIN && answer == PLAT_ANSWER_YES) start_again();
+    return question != QUESTION_NONE;
+}
 
 bool on_command(int32_t id, int32_t code) {
     switch (id) {

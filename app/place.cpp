@@ -8,6 +8,14 @@
 
 namespace tomelet {
 
+// The state record's refusals are what app_open_place answers.
+namespace {
+constexpr bool same(open_place_result a, take_result b) { return static_cast<int32_t>(a) == static_cast<int32_t>(b); }
+static_assert(same(PLACE_TAKEN, TAKE_OK) && same(PLACE_WRONG_SIZE, TAKE_WRONG_SIZE) &&
+                  same(PLACE_NOT_A_RECORD, TAKE_WRONG_MAGIC) && same(PLACE_NO_PARAGRAPH, TAKE_BAD_PLACE),
+              "app_open_place's results are the state record's");
+}  // namespace
+
 bool app_keep_place() { return write_state(); }
 
 const uint8_t* app_place_record(int32_t* size) {

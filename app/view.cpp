@@ -1,5 +1,7 @@
 // The read-only view of the page and the reader's place that a back end's
 // test support reads.
+#include <cstdio>
+
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "engine/engine.h"
@@ -52,6 +54,14 @@ void app_go_to_paragraph_past_screens(int16_t n) {
 void app_set_next_random(int32_t value) { story_set_next_random(value); }
 
 const char* app_state_file_name() { return state_file_name(); }
+
+const char* app_state_file_name_of(const book_tables* book) {
+    char* name = the_engine.app.state_file_name_of_text;
+    const char* id = FALLBACK_BOOK_ID;
+    if (book != nullptr && book->book_info != nullptr && book_id_valid(book->book_info->id)) id = book->book_info->id;
+    std::snprintf(name, sizeof the_engine.app.state_file_name_of_text, "%s.dat", id);
+    return name;
+}
 
 void app_abandon() {
     plat_file_close(the_engine.play.state_file);

@@ -153,6 +153,30 @@ TEST_F(Commands, RestartAnsweredYesStartsTheStoryAfreshEvenFromASidePage) {
     EXPECT_EQ(the_engine.layout.running_bold, 0);
 }
 
+// A back end that cannot wait hands the answer over later: nothing changes
+// until it does, and then the answer is taken as if given at once.
+TEST_F(Commands, RestartAnsweredLaterWaitsForTheAnswer) {
+    for (const int32_t answer : {PLAT_ANSWER_NO, PLAT_ANSWER_YES}) {
+        aside(6, 12);
+        the_engine.story.variables[1].value = 2;
+        headless::queue_answer(PLAT_ANSWER_LATER);
+        EXPECT_TRUE(on_command(CMD_BEGINNING, COMMAND_CHOSEN));
+        expect_state(6, 12, 0, 0);
+        EXPECT_EQ(the_engine.app.page_rebuild, 0);
+        EXPECT_TRUE(app_answer(answer));
+        if (answer == PLAT_ANSWER_YES) {
+            expect_state(2, 2, 1, 0);
+            EXPECT_EQ(the_engine.story.variables[1].value, 0);
+        } else {
+            expect_state(6, 12, 0, 0);
+            EXPECT_EQ(the_engine.story.variables[1].value, 2);
+        }
+        // Asked once, answered once.
+        EXPECT_FALSE(app_answer(PLAT_ANSWER_YES));
+    }
+    EXPECT_FALSE(app_answer(PLAT_ANSWER_OK));
+}
+
 TEST_F(Commands, NextAndPreviousFollowTheirLinks) {
     // A paragraph link while reading moves the place (stored target 1 is
     // paragraph 2).

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "app/entry.h"
 #include "app/navigation.h"
@@ -268,6 +270,36 @@ TEST_F(Shell, TheClassNameIsTheStateFilesBaseName) {
     book_.select();
     EXPECT_STREQ(window_class_name(), "TestBook");  // the book's id
     EXPECT_EQ(std::string(window_class_name()) + ".dat", std::string(state_file_name()));
+    // Known before the book is in use, for a back end that claims it first.
+    EXPECT_STREQ(app_state_file_name_of(book_.tables()), "TestBook.dat");
+    EXPECT_STREQ(app_state_file_name_of(nullptr), "tomelet.dat");
+}
+
+}  // namespace
+}  // namespace tomelet
+
+namespace tomelet {
+namespace {
+
+// The numbers a page script reads by name: each name once (a second row
+// would silently stand for the first), each with its constant's value.
+TEST(NamedNumbers, EachNameOnceWithItsConstantsValue) {
+    int32_t count = 0;
+    const named_number* numbers = app_named_numbers(&count);
+    ASSERT_GT(count, 0);
+    std::set<std::string> names;
+    auto value_of = [&](const std::string& name) {
+        for (int32_t i = 0; i < count; ++i) {
+            if (name == numbers[i].name) return numbers[i].value;
+        }
+        return -1;
+    };
+    for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(names.insert(numbers[i].name).second) << numbers[i].name;
+    EXPECT_EQ(value_of("CMD_SOUNDS_OK"), CMD_SOUNDS_OK);
+    EXPECT_EQ(value_of("EDIT_COMMIT"), EDIT_COMMIT);
+    EXPECT_EQ(value_of("PLAT_ANSWER_NO"), PLAT_ANSWER_NO);
+    EXPECT_EQ(value_of("ITEM_BUTTON"), ITEM_BUTTON);
+    EXPECT_EQ(value_of("PLACE_NO_PARAGRAPH"), PLACE_NO_PARAGRAPH);
 }
 
 }  // namespace
