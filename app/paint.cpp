@@ -11,6 +11,7 @@
 #include "page/links.h"
 #include "page/messages.h"
 #include "platform/platform.h"
+#include "story/game_state.h"
 #include "story/markup.h"
 #include "story/place.h"
 #include "story/state_file.h"
@@ -137,7 +138,12 @@ void show_page_messages() {
 // or the browser's stored record), so that a reader ended at any moment
 // resumes at their last page.  A failed write is not reported here: the
 // write at exit reports it.
+void note_clock() {
+    if (the_engine.play.random_seeded == 0) story_note_clock(plat_tick_count());
+}
+
 void paint_page() {
+    note_clock();
     if (the_engine.app.message_hold_depth++ == 0) the_engine.app.messages_shown = 0;
     if (the_engine.app.page_rebuild != 0) {
         rebuild();

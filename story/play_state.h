@@ -36,6 +36,9 @@ struct play_state {
     uint32_t random_state = 1;
     uint8_t random_seeded = 0;
     uint32_t random_seed = 0;
+    // The clock as the application last handed it (story_note_clock), in
+    // milliseconds: a generator not yet seeded seeds itself from it.
+    uint32_t clock_ticks = 0;
 
     // The page's hotword records (story/hotwords.h).
     hotword hotwords[HOTWORDS_SIZE];
