@@ -238,9 +238,6 @@ void app_go_to_paragraph_past_screens(int16_t n);
 // The story's next random number is `value` (0 to 32767), for a script or
 // test that fixes a roll: the numbers after it go on as the generator's own.
 void app_set_next_random(int32_t value);
-// The story's random numbers as a new process has them: not yet seeded
-// (the first number seeds the generator from the clock).
-void app_reset_random();
 
 // The state file's name, in the current folder.
 const char* app_state_file_name();
@@ -255,8 +252,9 @@ void app_abandon();
 // Puts the whole engine back as a new process finds it, for a tool or fuzz
 // target that runs it again and again: the page's controls destroyed (call
 // it while the back end still knows them), the state file let go
-// unwritten, and every layer's working state reset.  The book in use and
-// the story's state are left as they are (book_use resets them).
+// unwritten, and the engine object's working state reset (engine_reset).
+// The book in use and the story's state are left as they are (book_use
+// resets them).
 void app_reset_engine();
 
 }  // namespace tomelet

@@ -15,9 +15,6 @@ constexpr int32_t NAV_BAR_HEIGHT = 25;
 constexpr int16_t PARAGRAPH_INFORMATION = 6;
 constexpr int16_t PARAGRAPH_HINTS = 7;
 
-// Point size of both page fonts: 16, or 10 on a screen under 600 pixels.
-extern float font_points;
-
 // The main window's outer height for a screen `screen_height` pixels high
 // (92% of it, at least 320), and its width for that height (75% of it).
 // Any 32-bit screen height gives a 32-bit result, without overflow.
@@ -34,7 +31,6 @@ enum pending_question_kind : int32_t {
     QUESTION_NONE = 0,
     QUESTION_START_AGAIN = 1,  // "Do you really want to start again?"
 };
-extern int32_t pending_question;
 
 void nav_create();
 void nav_layout(int32_t client_width, int32_t client_height);

@@ -115,9 +115,9 @@ int32_t control_of_canvas(plat_canvas canvas) { return web::canvas_control(canva
 namespace web {
 
 const char* picture_alt(uint16_t resource) {
-    if (the_book == nullptr || the_book->picture_catalogue == nullptr) return "";
-    for (int32_t i = 0; i < the_book->picture_count; ++i) {
-        const picture_row& p = the_book->picture_catalogue[i];
+    if (book_in_use() == nullptr || book_in_use()->picture_catalogue == nullptr) return "";
+    for (int32_t i = 0; i < book_in_use()->picture_count; ++i) {
+        const picture_row& p = book_in_use()->picture_catalogue[i];
         if (p.resource == resource) return p.alt != nullptr ? p.alt : "";
     }
     return "";
@@ -139,9 +139,9 @@ void forget_graphics() {
 }
 
 bool find_bitmap(uint16_t resource, embedded* out) {
-    if (the_book == nullptr || the_book->resources == nullptr) return false;
-    for (int32_t i = 0; i < the_book->resource_count; ++i) {
-        const book_resource& r = the_book->resources[i];
+    if (book_in_use() == nullptr || book_in_use()->resources == nullptr) return false;
+    for (int32_t i = 0; i < book_in_use()->resource_count; ++i) {
+        const book_resource& r = book_in_use()->resources[i];
         if (r.name == nullptr && r.number == resource && r.bytes != nullptr) {
             *out = embedded{r.bytes, r.size};
             return true;
@@ -160,10 +160,10 @@ embedded bitmap_pixels(const embedded& file) {
 }
 
 bool find_sound(const char* name, embedded* out, int32_t* index) {
-    if (the_book == nullptr || the_book->resources == nullptr) return false;
+    if (book_in_use() == nullptr || book_in_use()->resources == nullptr) return false;
     int32_t sounds = 0;
-    for (int32_t i = 0; i < the_book->resource_count; ++i) {
-        const book_resource& r = the_book->resources[i];
+    for (int32_t i = 0; i < book_in_use()->resource_count; ++i) {
+        const book_resource& r = book_in_use()->resources[i];
         if (r.name == nullptr) continue;
         if (std::strcmp(r.name, name) == 0 && r.bytes != nullptr) {
             *out = embedded{r.bytes, r.size};

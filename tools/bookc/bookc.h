@@ -167,7 +167,7 @@ struct compile_result {
 // the first.  Never throws for a faulty book.  Conditions are run through
 // the engine's evaluator with the book's variables at their starting
 // values, so compiling resets the headless back end; the book in use
-// (`the_book`) is left as it was.
+// is left as it was.
 compile_result compile_book(const std::filesystem::path& folder);
 
 // The book's shape, one fact a line (the --stats output).
