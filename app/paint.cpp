@@ -3,6 +3,7 @@
 #include "app/navigation.h"
 #include "app/screens.h"
 #include "app/shell.h"
+#include "app/state_file.h"
 #include "book/book.h"
 #include "engine/engine.h"
 #include "layout/painter.h"
