@@ -131,6 +131,10 @@ void show_page_messages() {
 
 }  // namespace
 
+void note_clock() {
+    if (the_engine.play.random_seeded == 0) story_note_clock(plat_tick_count());
+}
+
 // Messages raised while the page is rebuilt and laid out are shown once
 // the paint, and the paint it may ask for at its end, are over.
 //
@@ -139,10 +143,6 @@ void show_page_messages() {
 // or the browser's stored record), so that a reader ended at any moment
 // resumes at their last page.  A failed write is not reported here: the
 // write at exit reports it.
-void note_clock() {
-    if (the_engine.play.random_seeded == 0) story_note_clock(plat_tick_count());
-}
-
 void paint_page() {
     note_clock();
     if (the_engine.app.message_hold_depth++ == 0) the_engine.app.messages_shown = 0;
