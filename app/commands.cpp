@@ -104,7 +104,8 @@ void hotword_click(int32_t id) {
 // A commit names its box by id; a box that is not on the page (the table
 // holds fewer, or the id lies past the table) is not ours and is ignored.
 bool input_commit(int32_t id) {
-    const int32_t k = id - EDIT_BOX_ID_BASE;
+    if (page_control_kind_of(id) != PAGE_ANSWER_FIELD) return false;
+    const int32_t k = page_control_index(id);
     if (k < 0 || k >= edit_box_count || k >= CONTROL_TABLE_SIZE) return false;
 
     // Boxes are made for at most 199 characters; a longer limit is taken as
@@ -199,13 +200,16 @@ bool on_command(int32_t id, int32_t code) {
         default:
             break;
     }
-    if (id >= EDIT_BOX_ID_BASE && id < BUTTON_ID_BASE) {
-        if (code != EDIT_COMMIT) return false;
-        return input_commit(id);
-    }
-    if (id >= BUTTON_ID_BASE) {
-        hotword_click(id);
-        return true;
+    switch (page_control_kind_of(id)) {
+        case PAGE_ANSWER_FIELD:
+            // An answer field reports nothing but its commit.
+            if (code != EDIT_COMMIT) return false;
+            return input_commit(id);
+        case PAGE_HOTWORD:
+            hotword_click(id);
+            return true;
+        case PAGE_CONTROL_NONE:
+            break;
     }
     return false;
 }
@@ -290,8 +294,8 @@ void on_timer() {
 // Only buttons of the page's table are drawn here; an id past the table's
 // entries (no such button on this page) is left to the default drawing.
 bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect) {
-    if (id < BUTTON_ID_BASE) return false;
-    const int32_t index = id - BUTTON_ID_BASE;
+    if (page_control_kind_of(id) != PAGE_HOTWORD) return false;
+    const int32_t index = page_control_index(id);
     if (index >= button_count || index >= CONTROL_TABLE_SIZE) return false;
     const button_entry& entry = buttons[index];
     if (entry.bitmap != nullptr) {

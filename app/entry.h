@@ -35,9 +35,17 @@ enum command_id : int32_t {
     CMD_SOUNDS_OK = 519,
 };
 
-// Command notification of a text-entry box whose answer is committed (Enter
-// or Tab in the box).
-constexpr int32_t EDIT_COMMIT = 0x501;
+// What a command reports (on_command's code), in the engine's own numbers.
+enum command_code : int32_t {
+    // A menu item chosen, or a push button, bar button, hotword, picture
+    // button or check box pressed.
+    COMMAND_CHOSEN = 0,
+    // A text-entry box's answer committed (Enter or Tab in the box).
+    EDIT_COMMIT = 1,
+    // Any other notice a control sends (the engine takes none of them from
+    // a text-entry box).
+    COMMAND_OTHER = 2,
+};
 
 // The window class name: the book's id (so that the single-instance rule
 // holds per book); the state file's name is it followed by ".dat".
@@ -50,27 +58,34 @@ extern const char state_file_refused_text[];
 // It names the state file; the text stays valid until the next call.
 const char* state_file_unreadable_text();
 
-// Keys the main window scrolls with.
+// Keys the main window scrolls with, in the engine's own numbers: a back
+// end translates its system's key codes to these and passes no other key
+// (KEY_NONE stands for any other).
 enum app_key : int32_t {
-    KEY_PRIOR = 0x21,
-    KEY_NEXT = 0x22,
-    KEY_END = 0x23,
-    KEY_HOME = 0x24,
-    KEY_UP = 0x26,
-    KEY_DOWN = 0x28,
+    KEY_NONE = 0,
+    KEY_PRIOR = 1,  // Page Up
+    KEY_NEXT = 2,   // Page Down
+    KEY_END = 3,
+    KEY_HOME = 4,
+    KEY_UP = 5,
+    KEY_DOWN = 6,
 };
 
-// Vertical scroll requests.
+// Vertical scroll requests, in the engine's own numbers: a back end
+// translates its scroll bar's requests to these (SCROLL_NONE for one the
+// engine does not know, which moves nothing) and these back to its own for
+// plat_post_vscroll.
 enum scroll_request : int32_t {
-    SCROLL_LINE_UP = 0,
-    SCROLL_LINE_DOWN = 1,
-    SCROLL_PAGE_UP = 2,
-    SCROLL_PAGE_DOWN = 3,
-    SCROLL_THUMB_POSITION = 4,
-    SCROLL_THUMB_TRACK = 5,
-    SCROLL_TOP = 6,
-    SCROLL_BOTTOM = 7,
-    SCROLL_END = 8,
+    SCROLL_NONE = 0,
+    SCROLL_LINE_UP = 1,
+    SCROLL_LINE_DOWN = 2,
+    SCROLL_PAGE_UP = 3,
+    SCROLL_PAGE_DOWN = 4,
+    SCROLL_THUMB_POSITION = 5,
+    SCROLL_THUMB_TRACK = 6,
+    SCROLL_TOP = 7,
+    SCROLL_BOTTOM = 8,
+    SCROLL_END = 9,
 };
 
 // Start-up with `book` compiled in: the single-instance rule through the
@@ -126,16 +141,18 @@ void on_create();
 void on_destroy();
 void on_size(int32_t client_width, int32_t client_height);
 void on_paint();
-// id: the command id; code: the notification code.  False when the command
-// is not one of the window's (the back end passes it to the default
-// handling).
+// id: the command id or the control's id; code: what happened, a
+// command_code (platform/platform.h says which control reports which).
+// False when the command is not one of the window's (the back end passes it
+// to the default handling).
 bool on_command(int32_t id, int32_t code);
 // True for the six scrolling keys; false for every other key.
 bool on_key(int32_t key);
 void on_vscroll(int32_t request, int32_t track_position);
 void on_timer();
-// An owner-drawn page button with this id is to be drawn into canvas, whose
-// rectangle is rect.  False for ids below 5000.
+// An owner-drawn control (a hotword or picture button) with this id is to
+// be drawn into canvas, whose rectangle is rect.  False, and nothing drawn,
+// when the id names no hotword or picture button of the page.
 bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect);
 
 // ---- for a back end's test support ----------------------------------------

@@ -293,7 +293,7 @@ void build_inventory() {
 void inventory_select(int32_t control_id) {
     if (the_book == nullptr) return;
     const auto id = static_cast<int16_t>(control_id);
-    if (id < BUTTON_ID_BASE) return;
+    if (page_control_kind_of(id) != PAGE_HOTWORD) return;
     const int32_t count = story_variable_count();
     for (int32_t i = 0; i < count; ++i) {
         if (the_story.inventory_ids[i] != id) continue;

@@ -12,6 +12,21 @@
 
 namespace tomelet {
 
+page_control_kind page_control_kind_of(int32_t id) {
+    if (id >= BUTTON_ID_BASE) return PAGE_HOTWORD;
+    if (id >= EDIT_BOX_ID_BASE) return PAGE_ANSWER_FIELD;
+    return PAGE_CONTROL_NONE;
+}
+
+int32_t page_control_index(int32_t id) {
+    switch (page_control_kind_of(id)) {
+        case PAGE_HOTWORD: return id - BUTTON_ID_BASE;
+        case PAGE_ANSWER_FIELD: return id - EDIT_BOX_ID_BASE;
+        case PAGE_CONTROL_NONE: break;
+    }
+    return -1;
+}
+
 edit_box_entry edit_boxes[CONTROL_TABLE_SIZE];
 plat_control edit_box_windows[CONTROL_TABLE_SIZE];
 int16_t edit_box_count = 0;

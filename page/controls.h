@@ -44,6 +44,21 @@ extern button_entry buttons[CONTROL_TABLE_SIZE];
 extern plat_control button_windows[CONTROL_TABLE_SIZE];
 extern int16_t button_count;
 
+// What a control id names on the page.  The engine numbers its controls
+// itself: answer fields from EDIT_BOX_ID_BASE and hotwords and picture
+// buttons from BUTTON_ID_BASE, by their index in their table (the ids the
+// hotword records keep); the screens' push buttons and check box carry
+// their command ids, which are none of these.
+enum page_control_kind : int32_t {
+    PAGE_CONTROL_NONE = 0,
+    PAGE_ANSWER_FIELD = 1,  // the answer field of index id - EDIT_BOX_ID_BASE
+    PAGE_HOTWORD = 2,       // the hotword or picture button of index id - BUTTON_ID_BASE
+};
+page_control_kind page_control_kind_of(int32_t id);
+// The control's index in its table (answer fields or buttons); -1 for an
+// id of neither kind.
+int32_t page_control_index(int32_t id);
+
 // Creates a text-entry box for at most n characters; returns its id
 // (4000 + index), or 0 when the table is full.
 int32_t make_edit_box(int32_t n);

@@ -42,15 +42,17 @@ struct plat_rect {
 // ---------------------------------------------------------------------------
 // Message boxes
 
+// The buttons a box offers and the answers it gives are the engine's own
+// numbers: each back end translates them to its system's.
 enum plat_box_buttons : int32_t {
-    PLAT_BOX_OK = 0,
-    PLAT_BOX_YES_NO = 4,
+    PLAT_BOX_OK = 1,
+    PLAT_BOX_YES_NO = 2,
 };
 
 enum plat_box_answer : int32_t {
     PLAT_ANSWER_OK = 1,
-    PLAT_ANSWER_YES = 6,
-    PLAT_ANSWER_NO = 7,
+    PLAT_ANSWER_YES = 2,
+    PLAT_ANSWER_NO = 3,
 };
 
 // Shows a modal message box and returns the button the reader pressed.
@@ -177,15 +179,18 @@ plat_font_metrics plat_default_font_metrics();
 // measures in the window's default font.
 plat_size plat_text_extent(plat_font font, const char* text, int32_t n);
 
-// Text format flags; the values are those of the classic desktop API, so
-// the engine's formats (0x824, 0x821, 0x801) carry across.
+// Text format flags, the engine's own: one horizontal alignment (left,
+// centre or right) combined with any of the other flags.  A back end
+// translates them to its system's.
 enum plat_text_format : uint32_t {
-    PLAT_TEXT_LEFT = 0x000,
-    PLAT_TEXT_CENTER = 0x001,
-    PLAT_TEXT_RIGHT = 0x002,
-    PLAT_TEXT_VCENTER = 0x004,
-    PLAT_TEXT_SINGLE_LINE = 0x020,
-    PLAT_TEXT_NO_PREFIX = 0x800,
+    PLAT_TEXT_LEFT = 0x00,
+    PLAT_TEXT_CENTER = 0x01,
+    PLAT_TEXT_RIGHT = 0x02,
+    // Centred vertically in the rectangle (with PLAT_TEXT_SINGLE_LINE only).
+    PLAT_TEXT_VCENTER = 0x04,
+    PLAT_TEXT_SINGLE_LINE = 0x08,
+    // '&' is drawn as it stands, not as the underline of the next character.
+    PLAT_TEXT_NO_PREFIX = 0x10,
 };
 
 // The main window's canvas, from the start to the end of one paint.
@@ -220,11 +225,25 @@ void plat_bitmap_free(plat_bitmap bitmap);
 
 // ---------------------------------------------------------------------------
 // Child controls of the main window
+//
+// A control is known to its back end by its kind.  Its id is the engine's
+// number for it: the back end hands it back unchanged with every report and
+// never reads a meaning into its value.  What the reader does with a
+// control reaches the engine (app/entry.h) as:
+// - an answer field (PLAT_EDIT_BOX): Enter or Tab in it, on_command(id,
+//   EDIT_COMMIT); Up and Down in it, on_vscroll(SCROLL_LINE_UP or
+//   SCROLL_LINE_DOWN, 0); nothing else;
+// - a push button, a bar button, a hotword, a picture button or the check
+//   box (the other kinds): a press, on_command(id, COMMAND_CHOSEN) (the
+//   check box has toggled itself by then); any other notice a system sends
+//   of one of them, on_command(id, COMMAND_OTHER) or nothing;
+// - a hotword or a picture button (the owner-drawn kinds) is drawn by the
+//   engine: whenever one is to be drawn, on_draw_item(id, canvas, rect),
+//   called for these two kinds only.
 
 enum plat_control_kind : int32_t {
-    // A single-line text-entry box with a border.  The back end limits it to
-    // max_length characters and reports Enter or Tab in it as the command
-    // (id, EDIT_COMMIT), Up and Down as one-line scroll requests.
+    // A single-line text-entry box with a border, limited to max_length
+    // characters.
     PLAT_EDIT_BOX = 1,
     // A push button that the system draws with `text` as its caption.
     PLAT_PUSH_BUTTON = 2,

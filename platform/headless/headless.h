@@ -249,7 +249,8 @@ bool click_label(const char* label);
 // box's maximum length.  Returns the characters accepted.
 int32_t type_text(plat_control box, const char* text);
 // A key in a text-entry box (which takes the focus): Enter or Tab sends
-// on_command(id, EDIT_COMMIT); Up and Down send on_vscroll(0 or 1, 0);
+// on_command(id, EDIT_COMMIT); Up and Down send on_vscroll(SCROLL_LINE_UP
+// or SCROLL_LINE_DOWN, 0);
 // Backspace deletes the last character.  False for any other key or a box
 // that cannot take keys.
 bool edit_key(plat_control box, int32_t key);

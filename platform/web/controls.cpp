@@ -40,8 +40,6 @@ namespace {
 // A page has at most 100 buttons and 100 answer fields; the bar has six and
 // the screens a few more.  A handle is its row + 1.
 constexpr int32_t CONTROL_ROWS = 256;
-// Owner-drawn page buttons (hotwords and pictures) have ids from here.
-constexpr int32_t FIRST_PAGE_BUTTON_ID = 5000;
 
 struct control_row {
     bool used;
@@ -80,8 +78,8 @@ namespace web {
 void draw_owner_drawn_buttons() {
     for (int32_t i = 0; i < CONTROL_ROWS; ++i) {
         const control_row& c = controls[i];
-        if (!c.used || c.id < FIRST_PAGE_BUTTON_ID) continue;
-        if (c.kind != PLAT_HOTWORD_BUTTON && c.kind != PLAT_PICTURE_BUTTON) continue;
+        // The owner-drawn kinds only.
+        if (!c.used || (c.kind != PLAT_HOTWORD_BUTTON && c.kind != PLAT_PICTURE_BUTTON)) continue;
         const plat_control handle = reinterpret_cast<plat_control>(static_cast<uintptr_t>(i + 1));
         on_draw_item(c.id, control_canvas(handle), plat_rect{0, 0, 0, 0});
     }

@@ -65,10 +65,10 @@
   // The page's elements.
 
   const FONT_FAMILY = '"Tomelet Sans", "Liberation Sans", Arial, sans-serif';
-  const EDIT_COMMIT = 0x501;
-  const SCROLL_LINE_UP = 0;
-  const SCROLL_LINE_DOWN = 1;
-  const SCROLL_THUMB_TRACK = 5;
+  const EDIT_COMMIT = 1;
+  const SCROLL_LINE_UP = 1;
+  const SCROLL_LINE_DOWN = 2;
+  const SCROLL_THUMB_TRACK = 6;
   // Text format bits of the engine.
   const TEXT_CENTER = 0x1;
   const TEXT_RIGHT = 0x2;
@@ -97,7 +97,7 @@
     ['open', '&Open a saved place from a file'],
   ];
   // The engine's scrolling keys.
-  const SCROLL_KEYS = { PageUp: 0x21, PageDown: 0x22, End: 0x23, Home: 0x24, ArrowUp: 0x26, ArrowDown: 0x28 };
+  const SCROLL_KEYS = { PageUp: 1, PageDown: 2, End: 3, Home: 4, ArrowUp: 5, ArrowDown: 6 };
 
   const $ = (id) => document.getElementById(id);
 
@@ -1067,8 +1067,8 @@
     $('dialog-caption').textContent = caption || 'Error';
     $('dialog-text').textContent = message;
     const row = $('dialog-buttons');
-    const answers = buttons === 4 ? [[6, 'Yes'], [7, 'No']] : [[1, 'OK']];
-    const escape = buttons === 4 ? 7 : 1;
+    const answers = buttons === 2 ? [[2, 'Yes'], [3, 'No']] : [[1, 'OK']];
+    const escape = buttons === 2 ? 3 : 1;
     closeMenus();
     return new Promise((resolve) => {
       const done = (answer) => {

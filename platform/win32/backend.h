@@ -36,4 +36,20 @@ inline plat_canvas canvas_of(HDC dc) { return reinterpret_cast<plat_canvas>(dc);
 
 inline RECT rect_of(const plat_rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
+// The engine's numbers and the system's (translate.cpp).  A system value the
+// engine has no name for becomes the engine's "none" (KEY_NONE,
+// SCROLL_NONE).
+int32_t key_of(WPARAM virtual_key);
+int32_t scroll_request_of(WORD scroll_code);
+WORD scroll_code_of(int32_t request);
+UINT draw_text_format_of(uint32_t format);
+UINT scroll_mask_of(uint32_t mask);
+UINT message_box_style_of(int32_t buttons);
+int32_t message_box_answer_of(int answer);
+
+// The notification a text-entry box sends the main window when its answer
+// is committed: this back end's own, outside the system's edit and button
+// notifications; the main window reports it as EDIT_COMMIT.
+constexpr WORD EDIT_COMMIT_NOTIFICATION = 0x501;
+
 }  // namespace tomelet::win32

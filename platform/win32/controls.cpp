@@ -32,14 +32,14 @@ LRESULT CALLBACK edit_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lpa
             case VK_TAB:
             case VK_RETURN: {
                 const auto id = static_cast<WORD>(GetWindowLongPtrA(box, GWLP_ID));
-                SendMessageA(win32::main_window, WM_COMMAND, MAKEWPARAM(id, EDIT_COMMIT), 0);
+                SendMessageA(win32::main_window, WM_COMMAND, MAKEWPARAM(id, win32::EDIT_COMMIT_NOTIFICATION), 0);
                 return 0;
             }
             case VK_UP:
-                SendMessageA(win32::main_window, WM_VSCROLL, SCROLL_LINE_UP, 0);
+                SendMessageA(win32::main_window, WM_VSCROLL, SB_LINEUP, 0);
                 return 0;
             case VK_DOWN:
-                SendMessageA(win32::main_window, WM_VSCROLL, SCROLL_LINE_DOWN, 0);
+                SendMessageA(win32::main_window, WM_VSCROLL, SB_LINEDOWN, 0);
                 return 0;
             default:
                 break;

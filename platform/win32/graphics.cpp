@@ -81,7 +81,7 @@ void plat_draw_text(plat_canvas canvas, plat_font font, const char* text, int32_
     HDC dc = win32::dc_of(canvas);
     HGDIOBJ previous = font != nullptr ? SelectObject(dc, win32::font_of(font)) : nullptr;
     RECT r = win32::rect_of(rect);
-    DrawTextA(dc, text, n, &r, format);
+    DrawTextA(dc, text, n, &r, win32::draw_text_format_of(format));
     if (previous != nullptr) SelectObject(dc, previous);
 }
 

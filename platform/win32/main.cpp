@@ -11,18 +11,26 @@ HWND main_window = nullptr;
 
 namespace {
 
-// The hotwords and picture buttons of a page are owner-drawn from this id
-// on; the navigation bar and the screens' buttons are drawn by the system.
-constexpr UINT FIRST_PAGE_BUTTON_ID = 5000;
-
+// The page's hotwords and picture buttons are the only owner-drawn buttons
+// (PLAT_HOTWORD_BUTTON, PLAT_PICTURE_BUTTON); the navigation bar and the
+// screens' buttons are drawn by the system.
 void draw_page_button(const DRAWITEMSTRUCT& item) {
-    if (item.CtlType != ODT_BUTTON || item.CtlID < FIRST_PAGE_BUTTON_ID) return;
+    if (item.CtlType != ODT_BUTTON) return;
     // An owner-drawn button paints no background of its own: it is given
     // the face of a button (the colour its context draws text on) before
     // its label or picture is drawn.
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     const plat_rect rect{item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
     on_draw_item(static_cast<int32_t>(item.CtlID), canvas_of(item.hDC), rect);
+}
+
+// A menu item, an accelerator and a button's click report 0 or 1 (the
+// system's BN_CLICKED is 0); a text-entry box's commit its own
+// notification; anything else is some other notice of a control.
+int32_t command_code_of(WORD notification) {
+    if (notification == EDIT_COMMIT_NOTIFICATION) return EDIT_COMMIT;
+    if (notification == 0 || notification == 1) return COMMAND_CHOSEN;
+    return COMMAND_OTHER;
 }
 
 // The thumb's position while it is dragged, as the scroll bar reports it
@@ -58,18 +66,20 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         case WM_DRAWITEM:
             draw_page_button(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
             break;
-        case WM_KEYDOWN:
-            if (on_key(static_cast<int32_t>(wparam))) return 0;
+        case WM_KEYDOWN: {
+            const int32_t key = key_of(wparam);
+            if (key != KEY_NONE && on_key(key)) return 0;
             break;
+        }
         case WM_COMMAND:
-            on_command(LOWORD(wparam), HIWORD(wparam));
+            on_command(LOWORD(wparam), command_code_of(HIWORD(wparam)));
             break;
         case WM_TIMER:
             on_timer();
             break;
         case WM_VSCROLL: {
-            const int32_t request = LOWORD(wparam);
-            on_vscroll(request, request == SB_THUMBTRACK ? track_position() : 0);
+            const int32_t request = scroll_request_of(LOWORD(wparam));
+            on_vscroll(request, request == SCROLL_THUMB_TRACK ? track_position() : 0);
             return 0;
         }
         default:

@@ -37,7 +37,9 @@ void register_window_class() {
 }  // namespace
 
 int32_t plat_message_box(bool owned, const char* text, const char* caption, int32_t buttons) {
-    return MessageBoxA(owned ? win32::main_window : nullptr, text, caption, static_cast<UINT>(buttons));
+    const int answer =
+        MessageBoxA(owned ? win32::main_window : nullptr, text, caption, win32::message_box_style_of(buttons));
+    return win32::message_box_answer_of(answer);
 }
 
 uint32_t plat_tick_count() { return GetTickCount(); }
@@ -102,7 +104,7 @@ void plat_window_post_close() { PostMessageA(win32::main_window, WM_CLOSE, 0, 0)
 void plat_quit(int32_t code) { PostQuitMessage(code); }
 
 void plat_post_vscroll(int32_t request) {
-    PostMessageA(win32::main_window, WM_VSCROLL, static_cast<WPARAM>(request), 0);
+    PostMessageA(win32::main_window, WM_VSCROLL, win32::scroll_code_of(request), 0);
 }
 
 // GetVersionExA with an OSVERSIONINFOA of 148 bytes.
@@ -120,12 +122,10 @@ void plat_timer_start(int32_t ms) {
 
 void plat_timer_stop() { KillTimer(win32::main_window, TIMER_ID); }
 
-// The mask's bits are those of SCROLLINFO (SIF_RANGE, SIF_PAGE, SIF_POS,
-// SIF_DISABLENOSCROLL, SIF_TRACKPOS).
 void plat_scroll_set(uint32_t mask, const plat_scroll_info& info) {
     SCROLLINFO s{};
     s.cbSize = sizeof s;
-    s.fMask = mask;
+    s.fMask = win32::scroll_mask_of(mask);
     s.nMin = info.minimum;
     s.nMax = info.maximum;
     s.nPage = info.page < 0 ? 0u : static_cast<UINT>(info.page);

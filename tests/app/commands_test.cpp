@@ -271,9 +271,9 @@ TEST_F(Keys, TheSixScrollingKeysPostTheirRequestsAndOthersAreLeft) {
     } rows[] = {{KEY_PRIOR, SCROLL_PAGE_UP}, {KEY_NEXT, SCROLL_PAGE_DOWN}, {KEY_END, SCROLL_BOTTOM},
                 {KEY_HOME, SCROLL_TOP},      {KEY_UP, SCROLL_LINE_UP},     {KEY_DOWN, SCROLL_LINE_DOWN}};
     for (const auto& row : rows) EXPECT_TRUE(on_key(row.key));
-    EXPECT_FALSE(on_key(0x25));  // left
-    EXPECT_FALSE(on_key(0x41));  // A
-    EXPECT_FALSE(on_key(0x0D));  // Enter
+    EXPECT_FALSE(on_key(KEY_NONE));
+    EXPECT_FALSE(on_key(KEY_DOWN + 1));
+    EXPECT_FALSE(on_key(-1));
 }
 
 }  // namespace

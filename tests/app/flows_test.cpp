@@ -227,7 +227,7 @@ TEST_F(Flows, ATypedAnswerIsCommittedAsTyped) {
 
 TEST_F(Flows, OnlyTheCommitNotificationCommits) {
     start_at(16);
-    EXPECT_FALSE(headless::send_command(EDIT_BOX_ID_BASE, 0x300));
+    EXPECT_FALSE(headless::send_command(EDIT_BOX_ID_BASE, COMMAND_OTHER));
     EXPECT_EQ(shown_paragraph, 16);
     // No box 1 on this page.
     EXPECT_FALSE(headless::send_command(EDIT_BOX_ID_BASE + 1, EDIT_COMMIT));
@@ -295,7 +295,7 @@ TEST_F(Flows, HotwordsAreDrawnByTheWindow) {
     EXPECT_EQ(strong->kind, headless::DRAW_TEXT);
     EXPECT_STREQ(strong->text, "strong");
     EXPECT_EQ(strong->font, bold_font);
-    EXPECT_EQ(strong->format, 0x801u);
+    EXPECT_EQ(strong->format, static_cast<uint32_t>(PLAT_TEXT_NO_PREFIX | PLAT_TEXT_CENTER));
     ASSERT_NE(plain, nullptr);
     EXPECT_STREQ(plain->text, "plain");
     EXPECT_EQ(plain->font, normal_font);

@@ -74,7 +74,7 @@ TEST_F(RebuildTest, ThrowsThePreviousPageAwayAndBuildsTheShownParagraph) {
               (std::vector<int32_t>{0, 0, 0, 0, 0}));
     EXPECT_EQ((std::vector<int32_t>{base_line_height, avg_char_width, tab_width}), (std::vector<int32_t>{16, 7, 14}));
     EXPECT_EQ(page_rebuild, 0);
-    EXPECT_EQ(drawn(), (lines{"Hello there@24,0,476,20/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"Hello there@24,0,476,20/1c/N"}));
 }
 
 // A pending screen outranks every paragraph, one without text included; a

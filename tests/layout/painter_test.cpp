@@ -35,7 +35,7 @@ TEST_F(PainterTest, ShortLinesArePendingAndAlignedAsAWholeWhenDrawn) {
     page_text_item("abc");
     page_align(1);  // holds for the line still pending
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"abc@223,0,476,20/824/N", "abc@446,20,476,40/824/N", "abc@223,40,476,60/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"abc@223,0,476,20/1c/N", "abc@446,20,476,40/1c/N", "abc@223,40,476,60/1c/N"}));
     EXPECT_EQ(cursor_y, 61);
 }
 
@@ -44,8 +44,8 @@ TEST_F(PainterTest, FullLinesAreDrawnAtOnceFromTheMarginAndTheLastBecomesAPiece)
     page_align(1);
     page_text_item("aaaa bbbb cccc dddd eeee ffff gggg");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"aaaa bbbb cccc @24,0,176,20/825/N", "dddd eeee ffff @24,21,176,41/825/N",
-                              "gggg@68,42,176,62/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"aaaa bbbb cccc @24,0,176,20/1d/N", "dddd eeee ffff @24,21,176,41/1d/N",
+                              "gggg@68,42,176,62/1c/N"}));
     EXPECT_EQ(cursor_y, 63);
 }
 
@@ -57,11 +57,11 @@ TEST_F(PainterTest, TabsAdvanceToStopsAtMultiplesOfTheTabWidth) {
     page_tab();
     page_text_item("y");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"x@28,0,476,20/824/N", "y@42,20,476,40/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"x@28,0,476,20/1c/N", "y@42,20,476,40/1c/N"}));
 
     resize(64);  // right edge 40: a tab to 42 does nothing
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"x@28,0,40,20/824/N", "y@28,20,40,40/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"x@28,0,40,20/1c/N", "y@28,20,40,40/1c/N"}));
 }
 
 TEST_F(PainterTest, InlinePictureRaisesItsLineAndAParagraphBreakLeavesOneBlankLine) {
@@ -71,7 +71,7 @@ TEST_F(PainterTest, InlinePictureRaisesItsLineAndAParagraphBreakLeavesOneBlankLi
     page_paragraph_break();
     page_text_item("b");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"#1704@24,0 128x128", "abc@152,0,476,128/824/N", "b@24,256,476,276/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"#1704@24,0 128x128", "abc@152,0,476,128/1c/N", "b@24,256,476,276/1c/N"}));
     EXPECT_EQ(headless::bitmaps_loaded(), 0);
 }
 
@@ -85,14 +85,14 @@ TEST_F(PainterTest, PictureThatEndsItsLineIsDrawnWithWhatStoodBeforeIt) {
     page_picture(0, 0);
     page_text_item("after");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"before @24,0,476,134/824/N", "#1100@94,0 159x134", "after@24,134,476,154/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"before @24,0,476,134/1c/N", "#1100@94,0 159x134", "after@24,134,476,154/1c/N"}));
 
     // A picture button sits in its line like a picture: no gap after it.
     page_clear();
     ASSERT_EQ(make_hotword_picture(0), 5000);
     page_text_item("x");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"x@183,0,476,134/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"x@183,0,476,134/1c/N"}));
     EXPECT_EQ(headless::control_of(button_windows[0])->x, 24);
 }
 
@@ -103,7 +103,7 @@ TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTh
     page_text_item("ab ");
     page_picture_resource(1710);
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"#1710@24,16 227x157", "ab @24,174,174,194/824/N", "#1710@24,194 227x157"}));
+    EXPECT_EQ(drawn(), (lines{"#1710@24,16 227x157", "ab @24,174,174,194/1c/N", "#1710@24,194 227x157"}));
 
     page_clear();
     page_align(1);
@@ -132,9 +132,9 @@ TEST_F(PainterTest, ARaisedLineHeightHoldsForTheNextLayoutsFirstLineOnly) {
     page_text_item("a");
     line_height = base_line_height + 4;
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"a@24,20,476,40/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"a@24,20,476,40/1c/N"}));
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"a@24,16,476,36/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"a@24,16,476,36/1c/N"}));
 }
 
 TEST_F(PainterTest, UnreadablePictureTakesAWholeLineAndDrawsNothing) {
@@ -143,7 +143,7 @@ TEST_F(PainterTest, UnreadablePictureTakesAWholeLineAndDrawsNothing) {
     draw_page();
     EXPECT_EQ(measure_picture(4242).cx, 476);
     EXPECT_EQ(measure_picture(4242).cy, 16);
-    EXPECT_EQ(drawn(), (lines{"a@24,33,476,53/824/N"}));  // below an empty line and its own
+    EXPECT_EQ(drawn(), (lines{"a@24,33,476,53/1c/N"}));  // below an empty line and its own
     EXPECT_EQ(headless::bitmaps_loaded(), 0);
 }
 
@@ -152,12 +152,12 @@ TEST_F(PainterTest, TitleIsCentredAcrossTheClientAndInvertedOnlyAtTheTop) {
     page_title("Chapter One");
     page_text_item("Body");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/824/N", "Chapter One@0,20,500,40/821/B", "inv@0,20,500,40",
-                              "Body@24,40,476,60/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/1c/N", "Chapter One@0,20,500,40/19/B", "inv@0,20,500,40",
+                              "Body@24,40,476,60/1c/N"}));
 
     scroll_origin = -10;
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"abc @24,-10,476,10/824/N", "Chapter One@0,10,500,30/821/B", "Body@24,30,476,50/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"abc @24,-10,476,10/1c/N", "Chapter One@0,10,500,30/19/B", "Body@24,30,476,50/1c/N"}));
     EXPECT_EQ(scroll_origin, -10);  // the page's height did not change
 }
 
@@ -171,8 +171,8 @@ TEST_F(PainterTest, BoldSwitchesTakeEffectAtTheirPlaceInTheLine) {
     page_bold_on();  // at the start of a line: at once
     page_text_item("xy");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/824/N", "def @64,0,476,20/824/B", "gh@104,0,476,20/824/N",
-                              "xy@24,20,476,40/824/B"}));
+    EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/1c/N", "def @64,0,476,20/1c/B", "gh@104,0,476,20/1c/N",
+                              "xy@24,20,476,40/1c/B"}));
     EXPECT_EQ(running_bold, 1);
     EXPECT_EQ(pending_bold, 1);
 }
@@ -184,7 +184,7 @@ TEST_F(PainterTest, ControlsArePlacedInTheirLinesAndShownOnlyAboveTheBar) {
     page_text_item("ok");
     const int32_t invalidated = headless::invalidate_count();
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/824/N", "ok@262,0,476,24/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/1c/N", "ok@262,0,476,24/1c/N"}));
     const headless::control_record* box = headless::control_of(edit_box_windows[0]);
     const headless::control_record* button = headless::control_of(button_windows[0]);
     ASSERT_NE(box, nullptr);
@@ -224,7 +224,7 @@ TEST_F(PainterTest, NewPageWithControlsIsPaintedOnceWithItsControlsInPlace) {
     make_edit_box(2);
     plat_window_show();
     EXPECT_EQ(headless::paint_count(), 1);
-    EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/1c/N"}));
     EXPECT_EQ(headless::control_of(edit_box_windows[0])->x, 84);
     plat_window_invalidate();
     plat_window_update();
@@ -248,7 +248,7 @@ TEST_F(PainterTest, PageTooLongForTheNotesIsDrawnAsItIsLaidOut) {
     const int32_t invalidated = headless::invalidate_count();
     draw_page();
     EXPECT_EQ(headless::draw_count(), PAGE_TEXT_SIZE - 1 + PAGE_ITEMS_SIZE - 1);
-    EXPECT_EQ(drawn()[0], "a@24,0,6,20/824/N");
+    EXPECT_EQ(drawn()[0], "a@24,0,6,20/1c/N");
     EXPECT_EQ(headless::invalidate_count(), invalidated);
 }
 
@@ -320,14 +320,14 @@ TEST_F(PainterTest, WordWiderThanTheLineIsSplitAtTheMargin) {
     resize(100);  // 52 pixels of line: five characters
     page_text_item("ab abcdefghijkl");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"ab @24,0,76,20/824/N", "abcde@24,21,76,41/824/N", "fghij@24,42,76,62/824/N",
-                              "kl@24,63,76,83/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"ab @24,0,76,20/1c/N", "abcde@24,21,76,41/1c/N", "fghij@24,42,76,62/1c/N",
+                              "kl@24,63,76,83/1c/N"}));
 
     resize(30);  // no room at all: a character a line, and the layout ends
     page_clear();
     page_text_item("abc");
     draw_page();
-    EXPECT_EQ(drawn(), (lines{"a@24,0,6,20/824/N", "b@24,21,6,41/824/N", "c@24,42,6,62/824/N"}));
+    EXPECT_EQ(drawn(), (lines{"a@24,0,6,20/1c/N", "b@24,21,6,41/1c/N", "c@24,42,6,62/1c/N"}));
 }
 
 TEST_F(PainterTest, LineWithMorePiecesThanItHoldsGoesOnOnTheNextLine) {

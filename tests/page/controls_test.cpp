@@ -25,6 +25,22 @@ protected:
     }
 };
 
+TEST(PageControlIds, NameAnAnswerFieldAHotwordOrNeither) {
+    const struct {
+        int32_t id;
+        page_control_kind kind;
+        int32_t index;
+    } rows[] = {{-1, PAGE_CONTROL_NONE, -1},         {0, PAGE_CONTROL_NONE, -1},
+                {519, PAGE_CONTROL_NONE, -1},        {EDIT_BOX_ID_BASE - 1, PAGE_CONTROL_NONE, -1},
+                {EDIT_BOX_ID_BASE, PAGE_ANSWER_FIELD, 0}, {EDIT_BOX_ID_BASE + 99, PAGE_ANSWER_FIELD, 99},
+                {BUTTON_ID_BASE - 1, PAGE_ANSWER_FIELD, BUTTON_ID_BASE - 1 - EDIT_BOX_ID_BASE},
+                {BUTTON_ID_BASE, PAGE_HOTWORD, 0},   {BUTTON_ID_BASE + 99, PAGE_HOTWORD, 99}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(page_control_kind_of(row.id), row.kind) << row.id;
+        EXPECT_EQ(page_control_index(row.id), row.index) << row.id;
+    }
+}
+
 TEST_F(ControlsTest, EditBoxSizeIdAndProvisionalPlace) {
     EXPECT_EQ(make_edit_box(10), EDIT_BOX_ID_BASE);
     const edit_box_entry& box = edit_boxes[0];

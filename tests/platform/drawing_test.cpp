@@ -92,7 +92,7 @@ TEST_F(DrawingTest, EachPaintStartsAFreshLogOfEveryDrawing) {
     text(canvas, nullptr, "old", plat_rect{0, 0, 50, 16}, 0);
     plat_paint_end(canvas);
     canvas = plat_paint_begin();
-    plat_draw_text(canvas, bold, "Chapter one", 7, plat_rect{24, 10, 482, 30}, 0x824);
+    plat_draw_text(canvas, bold, "Chapter one", 7, plat_rect{24, 10, 482, 30}, PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_VCENTER);
     plat_invert_rect(canvas, plat_rect{0, 10, 506, 30});
     plat_bitmap_draw(canvas, reinterpret_cast<plat_bitmap>(1101), 5, 6, 7, 8);
     plat_paint_end(canvas);
@@ -108,7 +108,7 @@ TEST_F(DrawingTest, EachPaintStartsAFreshLogOfEveryDrawing) {
     EXPECT_STREQ(t.text, "Chapter");
     EXPECT_EQ(t.rect.left, 24);
     EXPECT_EQ(t.rect.bottom, 30);
-    EXPECT_EQ(t.format, 0x824u);
+    EXPECT_EQ(t.format, static_cast<uint32_t>(PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_VCENTER));
     EXPECT_EQ(headless::draw(1).kind, headless::DRAW_INVERT);
     EXPECT_EQ(headless::draw(1).rect.right, 506);
     const headless::draw_record& b = headless::draw(2);
@@ -143,8 +143,8 @@ TEST_F(DrawingTest, OwnerDrawnButtonsAreDrawnAfterTheOutermostPaint) {
     engine->draw_item = [&](int32_t id, plat_canvas canvas, const plat_rect& r) {
         rects.push_back(std::to_string(r.right) + "x" + std::to_string(r.bottom));
         if (id == 5000) {
-            plat_draw_text(canvas, nullptr, "door", 4, r, 0x801);
-            plat_draw_text(canvas, nullptr, "way", 3, r, 0x801);
+            plat_draw_text(canvas, nullptr, "door", 4, r, PLAT_TEXT_NO_PREFIX | PLAT_TEXT_CENTER);
+            plat_draw_text(canvas, nullptr, "way", 3, r, PLAT_TEXT_NO_PREFIX | PLAT_TEXT_CENTER);
         }
     };
     engine->events.clear();
@@ -162,9 +162,9 @@ TEST_F(DrawingTest, OwnerDrawnButtonsAreDrawnAfterTheOutermostPaint) {
 
 TEST_F(DrawingTest, TextIsDrawnBlackWhereItsFormatPlacesIt) {
     plat_canvas canvas = plat_paint_begin();
-    text(canvas, nullptr, "HH", plat_rect{0, 0, 100, 30}, PLAT_TEXT_CENTER | PLAT_TEXT_SINGLE_LINE | 0x800);
-    text(canvas, nullptr, "HH", plat_rect{0, 40, 100, 70}, PLAT_TEXT_RIGHT | 0x800);
-    text(canvas, nullptr, "HH", plat_rect{10, 80, 100, 120}, 0x824);
+    text(canvas, nullptr, "HH", plat_rect{0, 0, 100, 30}, PLAT_TEXT_CENTER | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_NO_PREFIX);
+    text(canvas, nullptr, "HH", plat_rect{0, 40, 100, 70}, PLAT_TEXT_RIGHT | PLAT_TEXT_NO_PREFIX);
+    text(canvas, nullptr, "HH", plat_rect{10, 80, 100, 120}, PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_VCENTER);
     plat_paint_end(canvas);
     // Centred: (100 - 14) / 2 = 43, at the top; right: 86 to 100.
     EXPECT_GT(count_black(plat_rect{43, 0, 57, 16}), 10);
@@ -178,7 +178,7 @@ TEST_F(DrawingTest, TextIsDrawnBlackWhereItsFormatPlacesIt) {
 
 TEST_F(DrawingTest, TextIsClippedToItsRectangle) {
     plat_canvas canvas = plat_paint_begin();
-    text(canvas, nullptr, "WWWWWWWWWW", plat_rect{20, 20, 41, 30}, 0x800);
+    text(canvas, nullptr, "WWWWWWWWWW", plat_rect{20, 20, 41, 30}, PLAT_TEXT_NO_PREFIX);
     plat_paint_end(canvas);
     EXPECT_GT(count_black(plat_rect{20, 20, 41, 30}), 0);
     EXPECT_EQ(count_black(plat_rect{41, 0, 120, 50}), 0);
@@ -190,8 +190,8 @@ TEST_F(DrawingTest, BoldIsVisiblyBolder) {
         plat_font normal = plat_font_create(height, 300);
         plat_font bold = plat_font_create(height, 700);
         plat_canvas canvas = plat_paint_begin();
-        text(canvas, normal, "Wool", plat_rect{0, 0, 200, 30}, 0x800);
-        text(canvas, bold, "Wool", plat_rect{0, 40, 200, 70}, 0x800);
+        text(canvas, normal, "Wool", plat_rect{0, 0, 200, 30}, PLAT_TEXT_NO_PREFIX);
+        text(canvas, bold, "Wool", plat_rect{0, 40, 200, 70}, PLAT_TEXT_NO_PREFIX);
         plat_paint_end(canvas);
         const int thin = count_black(plat_rect{0, 0, 200, 30});
         const int thick = count_black(plat_rect{0, 40, 200, 70});

@@ -306,7 +306,7 @@ TEST_F(RenderTest, AScreenshotIsThePngOfTheComposedWindow) {
     plat_control_create({PLAT_PUSH_BUTTON, 513, "INSTRUCTIONS", 20, 100, 120, 24, 0, nullptr});
     plat_control_create({PLAT_EDIT_BOX, 4000, "", 20, 140, 100, 24, 10, nullptr});
     plat_canvas canvas = plat_paint_begin();
-    plat_draw_text(canvas, nullptr, "Hello", 5, plat_rect{0, 0, 200, 16}, 0x821);
+    plat_draw_text(canvas, nullptr, "Hello", 5, plat_rect{0, 0, 200, 16}, PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_CENTER);
     plat_bitmap bitmap = plat_bitmap_load(1);
     plat_bitmap_draw(canvas, bitmap, 30, 30, 7, 5);
     plat_bitmap_free(bitmap);

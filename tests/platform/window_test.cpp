@@ -122,7 +122,7 @@ TEST_F(WindowTest, PumpDeliversPostsInOrderThenPaints) {
     EXPECT_TRUE(engine->events.empty());
     EXPECT_EQ(headless::queued_messages(), 2);
     EXPECT_EQ(headless::pump(), 2);
-    EXPECT_EQ(joined(engine->events), "vscroll 1 0 | vscroll 3 0 | paint");
+    EXPECT_EQ(joined(engine->events), "vscroll 2 0 | vscroll 4 0 | paint");
     EXPECT_EQ(headless::pump(), 0);
 }
 
@@ -182,7 +182,7 @@ TEST_F(WindowTest, ActionsDeliverTheirMessageThenPump) {
     engine->key_result = true;
     EXPECT_TRUE(headless::press_key(KEY_NEXT));
     headless::scroll(SCROLL_THUMB_TRACK, 120);
-    EXPECT_EQ(joined(engine->events), "command 501 7 | vscroll 6 0 | key 34 | vscroll 5 120");
+    EXPECT_EQ(joined(engine->events), "command 501 7 | vscroll 7 0 | key 2 | vscroll 6 120");
     engine->events.clear();
     headless::set_client_size(400, 300);
     EXPECT_EQ(joined(engine->events), "size 400 300 | paint");
@@ -268,7 +268,7 @@ TEST_F(WindowTest, ATimerHandlerThatStopsItFiresOnceAndItsPostsArePumped) {
     };
     plat_timer_start(2000);
     headless::advance_clock(9000);
-    EXPECT_EQ(joined(engine->events), "timer 2000 | vscroll 6 0 | paint");
+    EXPECT_EQ(joined(engine->events), "timer 2000 | vscroll 7 0 | paint");
     EXPECT_EQ(plat_tick_count(), 9000u);
 }
 

@@ -124,6 +124,9 @@ TEST(BookcMistakes, TheCatalogueSaysWhatItMeans) {
         {"[book]\ntitle \"T\"\n", "2:7: error: book.toml is not valid TOML here: a key must be followed by '='"},
         {"[book]\n[\n", "2:2: error: book.toml is not valid TOML here: a name is missing"},
         {"[book]\n[[ # a comment\n", "2:4: error: book.toml is not valid TOML here: a name is missing"},
+        {"[book]\ntitle = Café\n", "2:12: error: book.toml is not valid TOML here: outside strings and comments"},
+        {"[book]\ntitle = \"T\"\u00a9\n", "2:12: error: book.toml is not valid TOML here: outside strings and"},
+        {"[book]\ntitle = \"\"\"T\\\u00e9\"\"\"\n", "2:14: error: book.toml is not valid TOML here: a backslash"},
     };
     for (const auto& c : cases) {
         book_folder folder;

@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <string_view>
 #include <system_error>
 
 // The TOML library's internal consistency checks are left out: on some
@@ -587,6 +588,88 @@ std::string syntax_problem(const std::string& description) {
     return lead + "each line is a key = value, a [table] or [[table]] header, a # comment or blank";
 }
 
+// Where the first byte lies that TOML allows only inside a string or a
+// comment: a byte of a non-ASCII character outside them, or one right after
+// a backslash in a string (no escape is one).  npos when there is none.  The
+// TOML library in use reaches undefined behaviour on some such characters
+// (its tables of Unicode whitespace have gaps) instead of refusing them, so
+// they are refused here first; nothing valid is refused: outside strings
+// and comments, TOML is ASCII.  A byte-order mark at the start is allowed.
+size_t first_stray_byte(std::string_view text) {
+    enum class in { nothing, comment, basic, literal, long_basic, long_literal };
+    in state = in::nothing;
+    size_t i = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    const auto starts = [&](std::string_view what) { return text.substr(i, what.size()) == what; };
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        switch (state) {
+            case in::nothing:
+                if (c >= 0x80) return i;
+                if (starts("\"\"\"")) {
+                    state = in::long_basic;
+                    i += 3;
+                    continue;
+                }
+                if (starts("'''")) {
+                    state = in::long_literal;
+                    i += 3;
+                    continue;
+                }
+                if (c == '"') state = in::basic;
+                if (c == '\'') state = in::literal;
+                if (c == '#') state = in::comment;
+                break;
+            case in::comment:
+                if (c == '\n') state = in::nothing;
+                break;
+            case in::basic:
+            case in::long_basic:
+                if (c == '\\') {
+                    if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80) return i + 1;
+                    i += 2;
+                    continue;
+                }
+                if (state == in::basic && (c == '"' || c == '\n')) state = in::nothing;
+                if (state == in::long_basic && starts("\"\"\"")) {
+                    // A closing mark may follow up to two quotes of the text.
+                    i += 3;
+                    for (int extra = 0; extra < 2 && i < text.size() && text[i] == '"'; ++extra) ++i;
+                    state = in::nothing;
+                    continue;
+                }
+                break;
+            case in::literal:
+                if (c == '\'' || c == '\n') state = in::nothing;
+                break;
+            case in::long_literal:
+                if (starts("'''")) {
+                    i += 3;
+                    for (int extra = 0; extra < 2 && i < text.size() && text[i] == '\''; ++extra) ++i;
+                    state = in::nothing;
+                    continue;
+                }
+                break;
+        }
+        ++i;
+    }
+    return std::string_view::npos;
+}
+
+// The line and column (in characters, from 1) of byte `offset` of text.
+place place_of(std::string_view text, size_t offset) {
+    place where{1, 1};
+    for (size_t i = 0; i < offset && i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            ++where.line;
+            where.column = 1;
+        } else if ((c & 0xC0) != 0x80) {
+            ++where.column;
+        }
+    }
+    return where;
+}
+
 }  // namespace
 
 std::string id_from_title(const std::string& title) {
@@ -638,6 +721,16 @@ catalogue read_catalogue(const std::filesystem::path& folder, diagnostics* out) 
         out->error(book.file, 0,
                    result == source_read::too_large ? source_limit_message()
                                                     : "cannot read the catalogue (it must be a plain, readable file)");
+        return book;
+    }
+    const size_t stray = first_stray_byte(text);
+    if (stray != std::string_view::npos) {
+        const bool escape = stray > 0 && text[stray - 1] == '\\';
+        out->error(book.file, place_of(text, stray),
+                   escape ? "book.toml is not valid TOML here: a backslash in a string starts an escape such as "
+                            "\\n, \\\" or \\\\, never a letter beyond plain ASCII"
+                          : "book.toml is not valid TOML here: outside strings and comments only plain ASCII is "
+                            "written: text goes in double quotes (title = \"Café\")");
         return book;
     }
     toml::table root;

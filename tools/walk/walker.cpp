@@ -475,7 +475,7 @@ private:
         const page_view view = app_page_view();
         const auto at = by_page_.find(view.shown_paragraph);
         if (at == by_page_.end()) return -1;
-        const int32_t index = control_id - BUTTON_ID_BASE;
+        const int32_t index = page_control_kind_of(control_id) == PAGE_HOTWORD ? page_control_index(control_id) : -1;
         const bool button = record.kind != 'S' && index >= 0 && index < view.button_count;
         const std::string label = button ? view.buttons[index].label : "";
         const bool picture = button && view.buttons[index].bitmap != nullptr;

@@ -502,7 +502,7 @@ private:
     // A hotword's label: the text of its button-table entry.
     static const char* label_of(int32_t id) {
         const page_view view = app_page_view();
-        const int32_t index = id - BUTTON_ID_BASE;
+        const int32_t index = page_control_kind_of(id) == PAGE_HOTWORD ? page_control_index(id) : -1;
         if (index < 0 || index >= view.button_count) return "";
         return view.buttons[index].label;
     }
