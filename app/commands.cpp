@@ -11,7 +11,7 @@
 #include "app/screens.h"
 #include "app/shell.h"
 #include "app/sounds_screen.h"
-#include "page/window.h"
+#include "engine/engine.h"
 #include "page/controls.h"
 #include "layout/painter.h"
 #include "platform/platform.h"
@@ -26,8 +26,6 @@ constexpr int16_t PARAGRAPH_FIRST = 2;
 constexpr int16_t PARAGRAPH_RESTART = 3;
 constexpr int16_t PARAGRAPH_OBJECTIVE = 4;
 constexpr int16_t PARAGRAPH_CREDITS = 5;
-constexpr int16_t PARAGRAPH_INFORMATION = 6;
-constexpr int16_t PARAGRAPH_HINTS = 7;
 
 // The scroll bar's page is the client height less this.
 constexpr int32_t PAGE_HEIGHT_MARGIN = 43;
@@ -50,25 +48,33 @@ int16_t paragraph_of(int32_t target) {
 // The side pages only ever show their paragraph: clearing on_current_page
 // first makes the follow mode a look-up.
 void side_page(int16_t paragraph) {
-    on_current_page = 0;
+    the_engine.play.on_current_page = 0;
     goto_paragraph(paragraph, GOTO_FOLLOW);
 }
 
-void restart_story() {
-    const int32_t answer =
-        plat_message_box(true, "Do you really want to start again?", "Beginning of Book", PLAT_BOX_YES_NO);
-    if (answer != PLAT_ANSWER_YES) return;
-    on_current_page = 1;
+void start_again() {
+    the_engine.play.on_current_page = 1;
     clear_story_variables();
     clear_restart_points();
     goto_paragraph(PARAGRAPH_FIRST, GOTO_FOLLOW);
-    running_bold = 0;
+    the_engine.layout.running_bold = 0;
+}
+
+// The question is answered now, or later by app_answer.
+void restart_story() {
+    const int32_t answer =
+        plat_message_box(true, "Do you really want to start again?", "Beginning of Book", PLAT_BOX_YES_NO);
+    if (answer == PLAT_ANSWER_LATER) {
+        the_engine.app.pending_question = QUESTION_START_AGAIN;
+        return;
+    }
+    if (answer == PLAT_ANSWER_YES) start_again();
 }
 
 void return_to_story() {
-    if (on_current_page == 1) return;
-    if (sounds_shown == 1) read_sound_switch();
-    revisit_paragraph(current_paragraph);
+    if (the_engine.play.on_current_page == 1) return;
+    if (the_engine.app.sounds_shown == 1) read_sound_switch();
+    revisit_paragraph(the_engine.play.current_paragraph);
 }
 
 // A link from a story page is an arrival.  A screen's link to the reader's
@@ -77,7 +83,7 @@ void return_to_story() {
 void follow_link(const page_link& link) {
     if (link.kind == LINK_PARAGRAPH) {
         const int16_t paragraph = paragraph_of(link.target);
-        if (shown_screen != 0 && on_current_page == 1 && paragraph == current_paragraph) {
+        if (the_engine.app.shown_screen != 0 && the_engine.play.on_current_page == 1 && paragraph == the_engine.play.current_paragraph) {
             revisit_paragraph(paragraph);
         } else {
             goto_paragraph(paragraph, GOTO_FOLLOW);
@@ -92,9 +98,9 @@ void take_choice(const choice_result& where) {
 }
 
 void hotword_click(int32_t id) {
-    if (choice_taken == 1) return;
-    choice_taken = 1;
-    if (inventory_shown == 1) {
+    if (the_engine.app.choice_taken == 1) return;
+    the_engine.app.choice_taken = 1;
+    if (the_engine.app.inventory_shown == 1) {
         inventory_select(id);
     } else {
         take_choice(resolve_choice(static_cast<int16_t>(id), ""));
@@ -106,25 +112,25 @@ void hotword_click(int32_t id) {
 bool input_commit(int32_t id) {
     if (page_control_kind_of(id) != PAGE_ANSWER_FIELD) return false;
     const int32_t k = page_control_index(id);
-    if (k < 0 || k >= edit_box_count || k >= CONTROL_TABLE_SIZE) return false;
+    if (k < 0 || k >= the_engine.page.edit_box_count || k >= CONTROL_TABLE_SIZE) return false;
 
     // Boxes are made for at most 199 characters; a longer limit is taken as
     // 199, so the text always fits the buffer with its NUL.
-    int32_t maximum = edit_boxes[k].maximum_length;
+    int32_t maximum = the_engine.page.edit_boxes[k].maximum_length;
     if (maximum > COMMIT_BUFFER_SIZE - 1) maximum = COMMIT_BUFFER_SIZE - 1;
     char buffer[COMMIT_BUFFER_SIZE];
     std::memset(buffer, 0, sizeof buffer);
-    if (edit_box_windows[k] != nullptr && maximum >= 0) plat_control_text(edit_box_windows[k], buffer, maximum + 1);
+    if (the_engine.page.edit_box_windows[k] != nullptr && maximum >= 0) plat_control_text(the_engine.page.edit_box_windows[k], buffer, maximum + 1);
     if (maximum >= 1) {
-        std::memcpy(input_text, buffer, static_cast<size_t>(maximum));
-        input_text[maximum] = '\0';
+        std::memcpy(the_engine.app.input_text, buffer, static_cast<size_t>(maximum));
+        the_engine.app.input_text[maximum] = '\0';
     } else {
-        input_text[0] = '\0';
+        the_engine.app.input_text[0] = '\0';
     }
 
-    if (choice_taken == 0) {
-        choice_taken = 1;
-        take_choice(resolve_choice(static_cast<int16_t>(id), input_text));
+    if (the_engine.app.choice_taken == 0) {
+        the_engine.app.choice_taken = 1;
+        take_choice(resolve_choice(static_cast<int16_t>(id), the_engine.app.input_text));
     }
     return true;
 }
@@ -139,12 +145,19 @@ int32_t clamp_to_int32(int64_t v) {
 
 void on_size(int32_t client_width, int32_t client_height) {
     nav_layout(client_width, client_height);
-    plat_scroll_info info{0, scroll_max, client_height - PAGE_HEIGHT_MARGIN, 0, 0};
+    plat_scroll_info info{0, the_engine.layout.scroll_max, client_height - PAGE_HEIGHT_MARGIN, 0, 0};
     plat_scroll_set(PLAT_SCROLL_RANGE | PLAT_SCROLL_PAGE | PLAT_SCROLL_DISABLE_NO_SCROLL, info);
-    page_height = client_height - PAGE_HEIGHT_MARGIN;
+    the_engine.layout.page_height = client_height - PAGE_HEIGHT_MARGIN;
 }
 
 void on_paint() { paint_page(); }
+
+bool app_answer(int32_t answer) {
+    const int32_t question = the_engine.app.pending_question;
+    the_engine.app.pending_question = QUESTION_NONE;
+    if (question == QUESTION_START_AGAIN && answer == PLAT_ANSWER_YES) start_again();
+    return question != QUESTION_NONE;
+}
 
 bool on_command(int32_t id, int32_t code) {
     switch (id) {
@@ -161,7 +174,7 @@ bool on_command(int32_t id, int32_t code) {
             side_page(PARAGRAPH_OBJECTIVE);
             return true;
         case CMD_SOUNDS:
-            on_current_page = 0;
+            the_engine.play.on_current_page = 0;
             show_screen(SCREEN_SOUNDS);
             return true;
         case CMD_HINTS:
@@ -169,7 +182,7 @@ bool on_command(int32_t id, int32_t code) {
             return true;
         case CMD_ABOUT:
             show_screen(SCREEN_ABOUT);
-            on_current_page = 0;
+            the_engine.play.on_current_page = 0;
             return true;
         case CMD_CREDITS:
             side_page(PARAGRAPH_CREDITS);
@@ -181,13 +194,13 @@ bool on_command(int32_t id, int32_t code) {
             return_to_story();
             return true;
         case CMD_NEXT:
-            follow_link(next_link);
+            follow_link(the_engine.page.next_link);
             return true;
         case CMD_PREVIOUS:
-            follow_link(prev_link);
+            follow_link(the_engine.page.prev_link);
             return true;
         case CMD_INSTRUCTIONS:
-            on_current_page = 0;
+            the_engine.play.on_current_page = 0;
             show_screen(SCREEN_INSTRUCTIONS);
             return true;
         case CMD_SOUND_CHECKBOX:
@@ -195,7 +208,7 @@ bool on_command(int32_t id, int32_t code) {
             return true;
         case CMD_SOUNDS_OK:
             read_sound_switch();
-            revisit_paragraph(current_paragraph);
+            revisit_paragraph(the_engine.play.current_paragraph);
             return true;
         default:
             break;
@@ -277,8 +290,8 @@ void on_vscroll(int32_t request, int32_t track_position) {
     const int32_t new_position = plat_scroll_get().position;
     if (new_position == old_position) return;
     const int32_t dy = clamp_to_int32(static_cast<int64_t>(old_position) - new_position);
-    plat_scroll_window(dy, text_area);
-    scroll_origin = clamp_to_int32(static_cast<int64_t>(scroll_origin) + dy);
+    plat_scroll_window(dy, the_engine.page.text_area);
+    the_engine.layout.scroll_origin = clamp_to_int32(static_cast<int64_t>(the_engine.layout.scroll_origin) + dy);
     plat_window_update();
 }
 
@@ -286,7 +299,7 @@ void on_vscroll(int32_t request, int32_t track_position) {
 // started the timer, so this rebuild shows that screen.
 void on_timer() {
     plat_timer_stop();
-    page_rebuild = 1;
+    the_engine.app.page_rebuild = 1;
     plat_window_invalidate();
     plat_window_update();
 }
@@ -296,8 +309,8 @@ void on_timer() {
 bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect) {
     if (page_control_kind_of(id) != PAGE_HOTWORD) return false;
     const int32_t index = page_control_index(id);
-    if (index >= button_count || index >= CONTROL_TABLE_SIZE) return false;
-    const button_entry& entry = buttons[index];
+    if (index >= the_engine.page.button_count || index >= CONTROL_TABLE_SIZE) return false;
+    const button_entry& entry = the_engine.page.buttons[index];
     if (entry.bitmap != nullptr) {
         plat_bitmap_draw(canvas, entry.bitmap, 0, 0, entry.width, entry.height);
         return true;
@@ -305,7 +318,7 @@ bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect) {
     int32_t length = entry.label_length;
     if (length < 0) length = 0;
     if (length > BUTTON_LABEL_SIZE - 1) length = BUTTON_LABEL_SIZE - 1;
-    plat_draw_text(canvas, entry.bold != 0 ? bold_font : normal_font, entry.label, length, rect, HOTWORD_FORMAT);
+    plat_draw_text(canvas, entry.bold != 0 ? the_engine.page.bold_font : the_engine.page.normal_font, entry.label, length, rect, HOTWORD_FORMAT);
     return true;
 }
 

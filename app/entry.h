@@ -122,10 +122,16 @@ bool app_keep_place();
 // The state record as it stands after app_keep_place, and its size: the
 // bytes a saved place holds.
 const uint8_t* app_place_record(int32_t* size);
+// What app_open_place says of a saved place.
+enum open_place_result : int32_t {
+    PLACE_TAKEN = 0,
+    PLACE_WRONG_SIZE = 1,    // not a state record's size
+    PLACE_NOT_A_RECORD = 2,  // it does not start as a state record does
+    PLACE_NO_PARAGRAPH = 3,  // a place that is no paragraph of the book
+};
 // Takes a saved place the reader opened (a whole state record) as the
-// reader's place and shows it.  0 when taken; otherwise the record is
-// refused and nothing changes: 1 wrong size, 2 not a state record, 3 a
-// place that is no paragraph of the book.
+// reader's place and shows it: PLACE_TAKEN; otherwise the record is refused
+// and nothing changes.
 int32_t app_open_place(const uint8_t* bytes, int32_t size);
 // Sets variable n's value (an index into its value names, 0 to 255) and
 // held flag (0 or 1), as a book's author does from a preview's panel, and
@@ -135,6 +141,13 @@ int32_t app_open_place(const uint8_t* bytes, int32_t size);
 // nothing changes, for a number that is no variable of the book in use or
 // a value or flag out of range.
 bool app_set_variable(int32_t n, int32_t value, int32_t flag);
+
+// The reader's answer (PLAT_ANSWER_OK, _YES or _NO) to a message box that
+// the back end answered later (PLAT_ANSWER_LATER).  When that box asked a
+// question, the engine now does what the answer asks; the only question
+// it asks is whether to start the book again.  False when no question was
+// waiting (an OK box's answer, or no box).
+bool app_answer(int32_t answer);
 
 // The main window's messages.
 void on_create();
@@ -154,6 +167,19 @@ void on_timer();
 // be drawn into canvas, whose rectangle is rect.  False, and nothing drawn,
 // when the id names no hotword or picture button of the page.
 bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect);
+
+// A number of the engine by its name in the code.
+struct named_number {
+    const char* name;
+    int32_t value;
+};
+// The engine's numbers that a back end's page script shares with it (the
+// web reader's reader.js reads them at start rather than restate them):
+// command ids and codes, keys, scroll requests, text formats, control
+// kinds, message-box buttons and answers, page item kinds, the built-in
+// screens, the side pages' paragraphs and app_open_place's results.
+// *count is set to their number.
+const named_number* app_named_numbers(int32_t* count);
 
 // ---- for a back end's test support ----------------------------------------
 // What the scripted driver and the web reader's test hook read: the page on
@@ -212,12 +238,13 @@ void app_go_to_paragraph_past_screens(int16_t n);
 // The story's next random number is `value` (0 to 32767), for a script or
 // test that fixes a roll: the numbers after it go on as the generator's own.
 void app_set_next_random(int32_t value);
-// The story's random numbers as a new process has them: not yet seeded
-// (the first number seeds the generator from the clock).
-void app_reset_random();
 
 // The state file's name, in the current folder.
 const char* app_state_file_name();
+// The name the state file of `book` has (its id followed by ".dat"), before
+// it is in use: for a back end that must claim the file before app_start.
+// The text stays valid until the next call.
+const char* app_state_file_name_of(const book_tables* book);
 // Ends a run as a killed process ends: the state file is let go unwritten,
 // as the system lets go the files of a process that dies.
 void app_abandon();
@@ -225,8 +252,9 @@ void app_abandon();
 // Puts the whole engine back as a new process finds it, for a tool or fuzz
 // target that runs it again and again: the page's controls destroyed (call
 // it while the back end still knows them), the state file let go
-// unwritten, and every layer's working state reset.  The book in use and
-// the story's state are left as they are (book_use resets them).
+// unwritten, and the engine object's working state reset (engine_reset).
+// The book in use and the story's state are left as they are (book_use
+// resets them).
 void app_reset_engine();
 
 }  // namespace tomelet

@@ -1,14 +1,12 @@
 // The navigation bar: six picture buttons along the bottom of the main
 // window, made once with the window and moved on every size change.
 #include "app/shell.h"
-#include "page/window.h"
+#include "engine/engine.h"
 #include "platform/platform.h"
 
 namespace tomelet {
 
 namespace {
-
-constexpr int32_t NAV_BUTTONS = 6;
 
 struct nav_button {
     const char* caption;
@@ -31,25 +29,16 @@ constexpr int32_t POS_RETURN = 3;
 constexpr int32_t POS_PREVIOUS = 4;
 constexpr int32_t POS_NEXT = 5;
 
-plat_control nav_windows[NAV_BUTTONS];
-
-// The bar's bitmaps: loaded with the bar, which is made once a run with the
-// main window, and kept for the run (they are never freed).  Their grey
-// takes the system's button face colour, which is lighter than the grey on
-// current systems.
-plat_bitmap enabled_bitmaps[NAV_BUTTONS];
-plat_bitmap disabled_bitmaps[NAV_BUTTONS];
-
 void load_bitmaps(int32_t position) {
     const nav_button& b = NAV_TABLE[position];
-    enabled_bitmaps[position] = plat_bar_bitmap_load(b.enabled_bitmap);
-    disabled_bitmaps[position] = b.disabled_bitmap != 0 ? plat_bar_bitmap_load(b.disabled_bitmap) : nullptr;
+    the_engine.app.enabled_bitmaps[position] = plat_bar_bitmap_load(b.enabled_bitmap);
+    the_engine.app.disabled_bitmaps[position] = b.disabled_bitmap != 0 ? plat_bar_bitmap_load(b.disabled_bitmap) : nullptr;
 }
 
 void set_state(int32_t position, bool enabled) {
-    plat_control button = nav_windows[position];
+    plat_control button = the_engine.app.nav_windows[position];
     if (button == nullptr) return;
-    plat_control_set_image(button, enabled ? enabled_bitmaps[position] : disabled_bitmaps[position]);
+    plat_control_set_image(button, enabled ? the_engine.app.enabled_bitmaps[position] : the_engine.app.disabled_bitmaps[position]);
     plat_control_enable(button, enabled);
 }
 
@@ -72,23 +61,23 @@ void nav_create() {
                                    static_cast<int16_t>(width),
                                    NAV_BAR_HEIGHT,
                                    0,
-                                   enabled_bitmaps[position]};
+                                   the_engine.app.enabled_bitmaps[position]};
         plat_control button = plat_control_create(params);
-        nav_windows[position] = button;
-        if (button != nullptr) plat_control_set_image(button, enabled_bitmaps[position]);
+        the_engine.app.nav_windows[position] = button;
+        if (button != nullptr) plat_control_set_image(button, the_engine.app.enabled_bitmaps[position]);
     }
 }
 
 void nav_layout(int32_t client_width, int32_t client_height) {
-    text_area.right = client_width;
-    text_area.bottom = client_height - NAV_BAR_HEIGHT;
+    the_engine.page.text_area.right = client_width;
+    the_engine.page.text_area.bottom = client_height - NAV_BAR_HEIGHT;
     const int32_t width = client_width / NAV_BUTTONS;
     const int32_t y = client_height - NAV_BAR_HEIGHT;
     for (int32_t position = 0; position < NAV_BUTTONS; ++position) {
-        if (nav_windows[position] == nullptr) continue;
+        if (the_engine.app.nav_windows[position] == nullptr) continue;
         // "Next" takes the pixels the division leaves over.
         const int32_t w = position == POS_NEXT ? client_width - POS_NEXT * width : width;
-        plat_control_move(nav_windows[position], position * width, y, w, NAV_BAR_HEIGHT, true);
+        plat_control_move(the_engine.app.nav_windows[position], position * width, y, w, NAV_BAR_HEIGHT, true);
     }
 }
 

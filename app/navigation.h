@@ -15,20 +15,6 @@ namespace tomelet {
 
 constexpr int32_t INPUT_TEXT_SIZE = 200;
 
-extern int32_t pending_screen;
-// The built-in screen the page on show was built as (the opening
-// sequence's, Instructions, About, Sounds ...); 0: a paragraph.
-extern int32_t shown_screen;
-extern int32_t page_rebuild;
-extern int32_t choice_taken;
-extern int32_t inventory_shown;
-extern int32_t sounds_shown;
-extern int32_t sound_checkbox;
-extern char input_text[INPUT_TEXT_SIZE];
-// Set when the reader's place or the story's state may have changed since
-// the place was last kept: the paint that builds the next page writes it.
-extern int32_t place_owed;
-
 // Puts every navigation value back to its value at start-up.
 void navigation_reset();
 

@@ -4,12 +4,12 @@
 #include "app/screens.h"
 #include "app/shell.h"
 #include "book/book.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "page/links.h"
 #include "page/messages.h"
-#include "page/window.h"
 #include "platform/platform.h"
 #include "story/markup.h"
 #include "story/place.h"
@@ -28,44 +28,44 @@ namespace {
 // opened) find it.  A looked-up page is built as it always was: its
 // effects apply at every build.
 void build_story_page() {
-    const bool at_place = on_current_page != 0 && shown_paragraph == current_paragraph;
-    if (at_place && holds_arrival(shown_paragraph)) {
+    const bool at_place = the_engine.play.on_current_page != 0 && the_engine.play.shown_paragraph == the_engine.play.current_paragraph;
+    if (at_place && holds_arrival(the_engine.play.shown_paragraph)) {
         begin_revisit();
-        build_paragraph(shown_paragraph);
+        build_paragraph(the_engine.play.shown_paragraph);
         end_revisit();
     } else if (at_place) {
         begin_arrival();
-        build_paragraph(shown_paragraph);
-        end_arrival(shown_paragraph);
-        place_owed = 1;
+        build_paragraph(the_engine.play.shown_paragraph);
+        end_arrival(the_engine.play.shown_paragraph);
+        the_engine.app.place_owed = 1;
     } else {
-        build_paragraph(shown_paragraph);
+        build_paragraph(the_engine.play.shown_paragraph);
     }
 }
 
 void rebuild() {
     destroy_page_controls();
-    choice_taken = 0;
-    inventory_shown = 0;
-    sounds_shown = 0;
+    the_engine.app.choice_taken = 0;
+    the_engine.app.inventory_shown = 0;
+    the_engine.app.sounds_shown = 0;
     plat_scroll_info position{};
     plat_scroll_set(PLAT_SCROLL_POS | PLAT_SCROLL_DISABLE_NO_SCROLL, position);
 
     const plat_font_metrics metrics = plat_default_font_metrics();
-    base_line_height = metrics.height;
-    avg_char_width = metrics.average_width;
-    tab_width = 2 * metrics.average_width;
+    the_engine.page.base_line_height = metrics.height;
+    the_engine.page.avg_char_width = metrics.average_width;
+    the_engine.layout.tab_width = 2 * metrics.average_width;
     // The builder finds the line at its default height; what it adds stays
     // for the first line of the layout that follows (the Sounds screen's
     // lines are 4 pixels higher).
-    line_height = base_line_height;
+    the_engine.layout.line_height = the_engine.page.base_line_height;
 
     page_clear();
-    line_piece_count = 0;
-    line_text_used = 0;
-    laid_out_height = 0;
-    next_link.kind = LINK_NONE;
-    prev_link.kind = LINK_NONE;
+    the_engine.layout.line_piece_count = 0;
+    the_engine.layout.line_text_used = 0;
+    the_engine.layout.laid_out_height = 0;
+    the_engine.page.next_link.kind = LINK_NONE;
+    the_engine.page.prev_link.kind = LINK_NONE;
 
     // A pending screen outranks the shown paragraph, whatever it is.  A
     // paragraph without stored text shows the built-in page that stands in
@@ -75,35 +75,35 @@ void rebuild() {
     // never run again: it would repeat that page's choices and assignments
     // under another number.  A number outside the index is reported by the
     // assembly, and its page stays empty too.
-    const paragraph_row* row = paragraph_at(shown_paragraph);
+    const paragraph_row* row = paragraph_at(the_engine.play.shown_paragraph);
     const bool without_text = row != nullptr && row->chunk == -1;
-    shown_screen = pending_screen;
-    if (pending_screen != 0) {
+    the_engine.app.shown_screen = the_engine.app.pending_screen;
+    if (the_engine.app.pending_screen != 0) {
         build_screen();
-    } else if (without_text && shown_paragraph == 6) {
-        inventory_shown = 1;
+    } else if (without_text && the_engine.play.shown_paragraph == 6) {
+        the_engine.app.inventory_shown = 1;
         build_inventory();
-    } else if (without_text && shown_paragraph == 7) {
+    } else if (without_text && the_engine.play.shown_paragraph == 7) {
         build_reading_guide();
     } else if (without_text) {
         // an empty page
     } else {
         build_story_page();
     }
-    nav_set_states(on_current_page == 0, next_link.kind != LINK_NONE, prev_link.kind != LINK_NONE);
+    nav_set_states(the_engine.play.on_current_page == 0, the_engine.page.next_link.kind != LINK_NONE, the_engine.page.prev_link.kind != LINK_NONE);
 }
 
 // The sounds the page asked for, in order, once it is on the screen (and
 // before its messages, which wait for their boxes to be dismissed).
 void play_page_sounds() {
-    for (int32_t i = 0; i < page_sound_count && i < PAGE_SOUNDS_SIZE; ++i) {
-        if (page_sounds[i] != nullptr) {
-            plat_play_sound(page_sounds[i]);
+    for (int32_t i = 0; i < the_engine.page.page_sound_count && i < PAGE_SOUNDS_SIZE; ++i) {
+        if (the_engine.page.page_sounds[i] != nullptr) {
+            plat_play_sound(the_engine.page.page_sounds[i]);
         } else {
             plat_stop_sound();
         }
     }
-    page_sound_count = 0;
+    the_engine.page.page_sound_count = 0;
 }
 
 }  // namespace
@@ -118,14 +118,14 @@ void play_page_sounds() {
 // write at exit reports it.
 void paint_page() {
     hold_messages();
-    if (page_rebuild != 0) {
+    if (the_engine.app.page_rebuild != 0) {
         rebuild();
-        if (place_owed != 0) {
-            place_owed = 0;
+        if (the_engine.app.place_owed != 0) {
+            the_engine.app.place_owed = 0;
             (void)write_state();
         }
     }
-    page_rebuild = 0;
+    the_engine.app.page_rebuild = 0;
     draw_page();
     play_page_sounds();
     release_messages();

@@ -10,6 +10,7 @@
 #include "app/shell.h"
 #include "app/sounds_screen.h"
 #include "book/book.h"
+#include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/platform.h"
@@ -40,8 +41,8 @@ constexpr const char VERSION_TEXT[] = "v1.1";
 const book_info_record NO_INFO{"", "", "", -1, "", -1, "", "", ""};
 
 const book_info_record& info() {
-    if (the_book == nullptr || the_book->book_info == nullptr) return NO_INFO;
-    return *the_book->book_info;
+    if (the_engine.book.tables == nullptr || the_engine.book.tables->book_info == nullptr) return NO_INFO;
+    return *the_engine.book.tables->book_info;
 }
 
 // The book's texts may be left out; they are then empty.
@@ -99,8 +100,8 @@ void build_book_details() {
     page_line_break();
     text(book.description);
     page_line_break();
-    next_link = page_link{LINK_PARAGRAPH, FIRST_PAGE_TARGET};
-    prev_link = page_link{LINK_SCREEN, static_cast<int16_t>(SCREEN_TITLE)};
+    the_engine.page.next_link = page_link{LINK_PARAGRAPH, FIRST_PAGE_TARGET};
+    the_engine.page.prev_link = page_link{LINK_SCREEN, static_cast<int16_t>(SCREEN_TITLE)};
     make_text_button("INSTRUCTIONS", CMD_INSTRUCTIONS);
 }
 
@@ -172,7 +173,7 @@ void build_about() {
                   "3.48", static_cast<int>(major), static_cast<int>(minor), "1.09");
     text(code);
 
-    on_current_page = 0;
+    the_engine.play.on_current_page = 0;
 }
 
 // The product word, its first "e" in bold, followed by a blank.
@@ -187,15 +188,15 @@ void product_word(bool plural) {
 }  // namespace
 
 void build_screen() {
-    switch (pending_screen) {
+    switch (the_engine.app.pending_screen) {
         case SCREEN_PRESENTS:
             build_presents();
-            pending_screen = SCREEN_TITLE;
+            the_engine.app.pending_screen = SCREEN_TITLE;
             start_timer();
             return;
         case SCREEN_TITLE:
             build_title();
-            pending_screen = SCREEN_BOOK_DETAILS;
+            the_engine.app.pending_screen = SCREEN_BOOK_DETAILS;
             start_timer();
             return;
         case SCREEN_BOOK_DETAILS:
@@ -215,7 +216,7 @@ void build_screen() {
             // kept, so the next navigation shows what it asks for.
             break;
     }
-    pending_screen = 0;
+    the_engine.app.pending_screen = 0;
 }
 
 void build_reading_guide() {
@@ -257,29 +258,29 @@ void build_reading_guide() {
 // A value that names none of the variable's values (a damaged state file
 // may hold any byte) shows as an empty name.
 void build_inventory() {
-    if (the_book == nullptr) return;
+    if (the_engine.book.tables == nullptr) return;
     const int32_t count = story_variable_count();
     int32_t character = -1;
     for (int32_t i = 0; i < count; ++i) {
-        const variable_row& v = the_book->variable_catalogue[i];
+        const variable_row& v = the_engine.book.tables->variable_catalogue[i];
         if (v.name != nullptr && std::strcmp(v.name, "Character") == 0) {
             text("You are : ");
-            const char* value = value_name(&v, the_story.variables[i].value);
-            the_story.inventory_ids[i] = static_cast<int16_t>(make_hotword_button(value != nullptr ? value : ""));
+            const char* value = value_name(&v, the_engine.story.variables[i].value);
+            the_engine.story.inventory_ids[i] = static_cast<int16_t>(make_hotword_button(value != nullptr ? value : ""));
             page_line_break();
             character = i;
         } else {
-            the_story.inventory_ids[i] = -1;
+            the_engine.story.inventory_ids[i] = -1;
         }
     }
 
     text("You have the following items");
     for (int32_t i = 0; i < count; ++i) {
-        const variable_row& v = the_book->variable_catalogue[i];
-        const variable_state& live = the_story.variables[i];
+        const variable_row& v = the_engine.book.tables->variable_catalogue[i];
+        const variable_state& live = the_engine.story.variables[i];
         if (live.flag != 1 || i == character) continue;
         page_line_break();
-        the_story.inventory_ids[i] = static_cast<int16_t>(make_hotword_button(v.name != nullptr ? v.name : ""));
+        the_engine.story.inventory_ids[i] = static_cast<int16_t>(make_hotword_button(v.name != nullptr ? v.name : ""));
         if (v.value_count > 0) {
             text(" : ");
             text(value_name(&v, live.value));
@@ -291,13 +292,13 @@ void build_inventory() {
 // a button never matches.  A variable without a detail page (target -1)
 // leads nowhere.
 void inventory_select(int32_t control_id) {
-    if (the_book == nullptr) return;
+    if (the_engine.book.tables == nullptr) return;
     const auto id = static_cast<int16_t>(control_id);
     if (page_control_kind_of(id) != PAGE_HOTWORD) return;
     const int32_t count = story_variable_count();
     for (int32_t i = 0; i < count; ++i) {
-        if (the_story.inventory_ids[i] != id) continue;
-        const int16_t target = the_book->variable_catalogue[i].detail_target;
+        if (the_engine.story.inventory_ids[i] != id) continue;
+        const int16_t target = the_engine.book.tables->variable_catalogue[i].detail_target;
         if (target < 0) return;
         show_paragraph(static_cast<int16_t>(target + 1));
         return;

@@ -10,8 +10,10 @@ namespace tomelet {
 
 constexpr int32_t NAV_BAR_HEIGHT = 25;
 
-// Point size of both page fonts: 16, or 10 on a screen under 600 pixels.
-extern float font_points;
+// The paragraphs of the side pages that the Information and Hints commands
+// show (the engine builds its own when the book has no text for them).
+constexpr int16_t PARAGRAPH_INFORMATION = 6;
+constexpr int16_t PARAGRAPH_HINTS = 7;
 
 // The main window's outer height for a screen `screen_height` pixels high
 // (92% of it, at least 320), and its width for that height (75% of it).
@@ -22,6 +24,13 @@ int32_t window_width_for(int32_t window_height);
 // The page fonts' creation height at the screen's resolution: minus the
 // pixel height of font_points, rounded half up.
 int32_t page_font_height();
+
+// The question a message box asked whose answer the back end gives later
+// (app_answer), if any.
+enum pending_question_kind : int32_t {
+    QUESTION_NONE = 0,
+    QUESTION_START_AGAIN = 1,  // "Do you really want to start again?"
+};
 
 void nav_create();
 void nav_layout(int32_t client_width, int32_t client_height);

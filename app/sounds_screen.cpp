@@ -5,7 +5,7 @@
 
 #include "app/navigation.h"
 #include "app/shell.h"
-#include "page/window.h"
+#include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "page/messages.h"
@@ -35,16 +35,16 @@ void line_breaks(int32_t n) {
 void build_sounds_screen() {
     line_breaks(3);
     page_align(ALIGN_CENTRE);
-    line_height += EXTRA_LINE_HEIGHT;
+    the_engine.layout.line_height += EXTRA_LINE_HEIGHT;
 
     // The screen is built on an empty page, so the button table has room;
     // should it not, the box is not made and the screen stays as it is.
-    if (button_count >= CONTROL_TABLE_SIZE) return;
-    const int16_t index = button_count;
-    const int32_t x = client_origin.left;
-    const int32_t y = client_origin.top + cursor_y;
-    const int32_t width = CHECK_BOX_CHARS * avg_char_width;
-    const int32_t height = line_height;
+    if (the_engine.page.button_count >= CONTROL_TABLE_SIZE) return;
+    const int16_t index = the_engine.page.button_count;
+    const int32_t x = the_engine.page.client_origin.left;
+    const int32_t y = the_engine.page.client_origin.top + the_engine.page.cursor_y;
+    const int32_t width = CHECK_BOX_CHARS * the_engine.page.avg_char_width;
+    const int32_t height = the_engine.layout.line_height;
     plat_control_params params{PLAT_CHECK_BOX, CMD_SOUND_CHECKBOX, "Sound", x, y, width, height, 0, nullptr};
     plat_control box = plat_control_create(params);
     if (box == nullptr) {
@@ -54,7 +54,7 @@ void build_sounds_screen() {
     // Unlike the page's other controls, the box is shown at once.
     plat_control_show(box, true);
 
-    button_entry& entry = buttons[index];
+    button_entry& entry = the_engine.page.buttons[index];
     entry.width = static_cast<int16_t>(width);
     entry.height = static_cast<int16_t>(height);
     entry.x = x;
@@ -63,27 +63,27 @@ void build_sounds_screen() {
     entry.label[0] = '\0';
     entry.bold = 0;
     entry.bitmap = nullptr;
-    button_windows[index] = box;
-    cursor_y += line_height + 1;
+    the_engine.page.button_windows[index] = box;
+    the_engine.page.cursor_y += the_engine.layout.line_height + 1;
     page_control_item(ITEM_BUTTON, index);
-    ++button_count;
-    if (button_count < CONTROL_TABLE_SIZE) button_windows[button_count] = nullptr;
+    ++the_engine.page.button_count;
+    if (the_engine.page.button_count < CONTROL_TABLE_SIZE) the_engine.page.button_windows[the_engine.page.button_count] = nullptr;
 
     plat_check_box_set(box, sound_switch() != 0);
-    sound_checkbox = index;
+    the_engine.app.sound_checkbox = index;
 
     line_breaks(6);
     make_text_button("Ok", CMD_SOUNDS_OK);
     page_line_break();
     page_align(ALIGN_LEFT);
-    sounds_shown = 1;
+    the_engine.app.sounds_shown = 1;
 }
 
 // Only while the screen is shown does sound_checkbox name its box.
 void read_sound_switch() {
-    if (sounds_shown != 1) return;
-    if (sound_checkbox < 0 || sound_checkbox >= button_count || sound_checkbox >= CONTROL_TABLE_SIZE) return;
-    plat_control box = button_windows[sound_checkbox];
+    if (the_engine.app.sounds_shown != 1) return;
+    if (the_engine.app.sound_checkbox < 0 || the_engine.app.sound_checkbox >= the_engine.page.button_count || the_engine.app.sound_checkbox >= CONTROL_TABLE_SIZE) return;
+    plat_control box = the_engine.page.button_windows[the_engine.app.sound_checkbox];
     if (box == nullptr) return;
     set_sound_switch(plat_check_box_checked(box) ? 1 : 0);
 }

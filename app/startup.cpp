@@ -6,9 +6,9 @@
 
 #include "app/navigation.h"
 #include "app/shell.h"
-#include "page/window.h"
 #include "book/book.h"
 #include "book/image.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
@@ -19,15 +19,13 @@ namespace tomelet {
 const char* window_class_name() { return book_id(); }
 const char state_file_refused_text[] = "I cannot the book?";
 const char* state_file_unreadable_text() {
-    static char text[160 + BOOK_ID_MAX];
-    std::snprintf(text, sizeof text,
+    char* text = the_engine.app.unreadable_text;
+    std::snprintf(text, sizeof the_engine.app.unreadable_text,
                   "Your place in the book could not be read: %s could not be read from the disk. "
                   "The book was not opened, and the file was left as it was.",
                   state_file_name());
     return text;
 }
-
-float font_points = 16.0f;
 
 namespace {
 
@@ -51,8 +49,8 @@ constexpr int32_t BOLD_WEIGHT = 700;
 constexpr int32_t NORMAL_WEIGHT = 300;
 
 const char* book_title() {
-    if (the_book == nullptr || the_book->book_info == nullptr || the_book->book_info->title == nullptr) return "";
-    return the_book->book_info->title;
+    if (the_engine.book.tables == nullptr || the_engine.book.tables->book_info == nullptr || the_engine.book.tables->book_info->title == nullptr) return "";
+    return the_engine.book.tables->book_info->title;
 }
 
 }  // namespace
@@ -71,34 +69,17 @@ int32_t window_width_for(int32_t window_height) {
 
 // The sum is truncated toward zero, so the pixel height is rounded half up.
 int32_t page_font_height() {
-    const float pixels = static_cast<float>(plat_pixels_per_inch()) * font_points / 72;
+    const float pixels = static_cast<float>(plat_pixels_per_inch()) * the_engine.app.font_points / 72;
     return static_cast<int32_t>(-(static_cast<double>(pixels) + 0.5));
 }
 
-namespace {
-
-// The book taken from an image, and why the last image was refused.  The
-// tables are left zero, as static storage is, instead of having their
-// pictures' default texts written at start-up: the union's constructor
-// initialises nothing, so no page of them is touched before an image is
-// loaded.
-union image_storage {
-    constexpr image_storage() {}
-    loaded_book book;
-};
-image_storage image;
-loaded_book& image_book = image.book;
-char image_refusal[IMAGE_REASON_SIZE];
-
-}  // namespace
-
 bool app_start_with_image(const uint8_t* bytes, size_t size, const char** refusal) {
     if (refusal != nullptr) *refusal = nullptr;
-    if (!load_book_image(bytes, size, &image_book, image_refusal)) {
-        if (refusal != nullptr) *refusal = image_refusal;
+    if (!load_book_image(bytes, size, &the_engine.book.image.book, the_engine.app.image_refusal)) {
+        if (refusal != nullptr) *refusal = the_engine.app.image_refusal;
         return false;
     }
-    return app_start(&image_book.tables);
+    return app_start(&the_engine.book.image.book.tables);
 }
 
 bool app_start(const book_tables* book) {
@@ -106,7 +87,7 @@ bool app_start(const book_tables* book) {
     // process (a test, a tool) may start the reader more than once.
     book_use(book);
     navigation_reset();
-    font_points = LARGE_POINTS;
+    the_engine.app.font_points = LARGE_POINTS;
 
     // The exclusive open of the state file is also the single-instance
     // check: when it fails, another copy is running (or the file cannot be
@@ -122,18 +103,18 @@ bool app_start(const book_tables* book) {
     // reader's place: the start is refused, and the file let go unwritten.
     const int16_t place = load_state();
     if (place == LOAD_FAILED) {
-        plat_file_close(state_file);
-        state_file = nullptr;
+        plat_file_close(the_engine.play.state_file);
+        the_engine.play.state_file = nullptr;
         plat_message_box(false, state_file_unreadable_text(), nullptr, PLAT_BOX_OK);
         return false;
     }
-    shown_paragraph = place;
-    current_paragraph = place;
+    the_engine.play.shown_paragraph = place;
+    the_engine.play.current_paragraph = place;
     // Only a reader at the first page sees the opening sequence.
-    if (place != FIRST_PAGE) pending_screen = 0;
+    if (place != FIRST_PAGE) the_engine.app.pending_screen = 0;
 
     const int32_t screen_height = plat_screen_height();
-    if (screen_height < SMALL_SCREEN) font_points = SMALL_POINTS;
+    if (screen_height < SMALL_SCREEN) the_engine.app.font_points = SMALL_POINTS;
     const int32_t height = window_height_for(screen_height);
     const int32_t width = window_width_for(height);
 
@@ -141,12 +122,12 @@ bool app_start(const book_tables* book) {
     // the state file is let go unwritten (nothing has changed in it), and
     // the program ends with exit code 1.
     if (!plat_window_create(book_title(), WINDOW_X, WINDOW_Y, width, height)) {
-        plat_file_close(state_file);
-        state_file = nullptr;
+        plat_file_close(the_engine.play.state_file);
+        the_engine.play.state_file = nullptr;
         plat_message_box(false, "Could not create the main window", nullptr, PLAT_BOX_OK);
         return false;
     }
-    client_origin = plat_window_client_rect();
+    the_engine.page.client_origin = plat_window_client_rect();
     plat_window_show();
     return true;
 }
@@ -163,20 +144,20 @@ bool app_finish() {
 }
 
 void on_create() {
-    text_area = plat_window_client_rect();
+    the_engine.page.text_area = plat_window_client_rect();
     nav_create();
     const int32_t height = page_font_height();
-    bold_font = plat_font_create(height, BOLD_WEIGHT);
-    normal_font = plat_font_create(height, NORMAL_WEIGHT);
-    running_bold = 0;
+    the_engine.page.bold_font = plat_font_create(height, BOLD_WEIGHT);
+    the_engine.page.normal_font = plat_font_create(height, NORMAL_WEIGHT);
+    the_engine.layout.running_bold = 0;
 }
 
 void on_destroy() {
     // A font whose creation failed is not there to delete.
-    if (normal_font != nullptr) plat_font_delete(normal_font);
-    normal_font = nullptr;
-    if (bold_font != nullptr) plat_font_delete(bold_font);
-    bold_font = nullptr;
+    if (the_engine.page.normal_font != nullptr) plat_font_delete(the_engine.page.normal_font);
+    the_engine.page.normal_font = nullptr;
+    if (the_engine.page.bold_font != nullptr) plat_font_delete(the_engine.page.bold_font);
+    the_engine.page.bold_font = nullptr;
     plat_quit(0);
 }
 

@@ -85,11 +85,11 @@ void BM_PageTurnEveryPage(benchmark::State& state) {
         return;
     }
     int64_t pages = 0;
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) pages += has_text(n) ? 1 : 0;
+    for (int32_t n = 1; n <= book_in_use()->paragraph_count; ++n) pages += has_text(n) ? 1 : 0;
 
     const int32_t paints_before = headless::paint_count();
     for (auto _ : state) {
-        for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+        for (int32_t n = 1; n <= book_in_use()->paragraph_count; ++n) {
             if (!has_text(n)) continue;
             app_go_to_paragraph(static_cast<int16_t>(n));
         }

@@ -10,6 +10,7 @@
 #include "book/assemble.h"
 #include "book/book.h"
 #include "book/compiled_book.h"
+#include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -29,17 +30,17 @@ bool has_text(int32_t n) {
 
 int64_t page_count() {
     int64_t pages = 0;
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) pages += has_text(n) ? 1 : 0;
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) pages += has_text(n) ? 1 : 0;
     return pages;
 }
 
 // The characters assembled for every page once.
 int64_t character_count() {
     int64_t characters = 0;
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
         if (!has_text(n)) continue;
-        assemble_paragraph(n, paragraph_text, problem);
-        characters += static_cast<int64_t>(std::strlen(paragraph_text));
+        assemble_paragraph(n, the_engine.book.paragraph_text, problem);
+        characters += static_cast<int64_t>(std::strlen(the_engine.book.paragraph_text));
     }
     return characters;
 }
@@ -59,10 +60,10 @@ void BM_AssembleEveryPage(benchmark::State& state) {
     book_use(&compiled_book);
     const int64_t pages = page_count();
     for (auto _ : state) {
-        for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+        for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
             if (!has_text(n)) continue;
-            assemble_paragraph(n, paragraph_text, problem);
-            benchmark::DoNotOptimize(paragraph_text);
+            assemble_paragraph(n, the_engine.book.paragraph_text, problem);
+            benchmark::DoNotOptimize(the_engine.book.paragraph_text);
         }
     }
     per_page(state, pages);
@@ -74,13 +75,13 @@ void BM_AssembleAndRunEveryPage(benchmark::State& state) {
     book_use(&compiled_book);
     const int64_t pages = page_count();
     for (auto _ : state) {
-        for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+        for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
             if (!has_text(n)) continue;
             destroy_page_controls();
             page_clear();
-            assemble_paragraph(n, paragraph_text, problem);
-            run_paragraph(paragraph_text);
-            benchmark::DoNotOptimize(page_items);
+            assemble_paragraph(n, the_engine.book.paragraph_text, problem);
+            run_paragraph(the_engine.book.paragraph_text);
+            benchmark::DoNotOptimize(the_engine.page.page_items);
         }
         headless::clear_messages();
         headless::clear_sounds();
@@ -97,7 +98,7 @@ void BM_RunEveryPage(benchmark::State& state) {
     const int64_t pages = page_count();
     static char texts[1024][PARAGRAPH_TEXT_SIZE];
     int32_t stored = 0;
-    for (int32_t n = 1; n <= the_book->paragraph_count && stored < 1024; ++n) {
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count && stored < 1024; ++n) {
         if (!has_text(n)) continue;
         assemble_paragraph(n, texts[stored++], problem);
     }
@@ -106,7 +107,7 @@ void BM_RunEveryPage(benchmark::State& state) {
             destroy_page_controls();
             page_clear();
             run_paragraph(texts[k]);
-            benchmark::DoNotOptimize(page_items);
+            benchmark::DoNotOptimize(the_engine.page.page_items);
         }
         headless::clear_messages();
         headless::clear_sounds();

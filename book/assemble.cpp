@@ -5,11 +5,11 @@
 
 #include "book/book.h"
 #include "book/short_copy.h"
+#include "engine/engine.h"
 
 namespace tomelet {
 
 const char word_separator[2] = " ";
-char paragraph_text[PARAGRAPH_TEXT_SIZE];
 
 namespace {
 
@@ -105,11 +105,11 @@ int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* des
 
 bool assemble_paragraph(int32_t n, char* destination, char* message) {
     const paragraph_row* row = paragraph_at(n);
-    if (row == nullptr || row->chunk < 0 || row->chunk >= the_book->chunk_count) {
+    if (row == nullptr || row->chunk < 0 || row->chunk >= the_engine.book.tables->chunk_count) {
         std::snprintf(message, ASSEMBLY_MESSAGE_SIZE, "Paragraph %d does not exist", static_cast<int>(n));
         return false;
     }
-    const chunk_row& chunk = the_book->chunk_table[row->chunk];
+    const chunk_row& chunk = the_engine.book.tables->chunk_table[row->chunk];
     const int32_t joined = chunk.lengths != nullptr ? join_words<true>(chunk, row->first, row->end, destination)
                                                     : join_words<false>(chunk, row->first, row->end, destination);
     if (joined < 0) {
@@ -119,6 +119,5 @@ bool assemble_paragraph(int32_t n, char* destination, char* message) {
     return true;
 }
 
-void assembly_reset() { std::memset(paragraph_text, 0, sizeof paragraph_text); }
 
 }  // namespace tomelet

@@ -13,9 +13,6 @@ constexpr int32_t PARAGRAPH_TEXT_LIMIT = 3316;
 // Appended after every word.
 extern const char word_separator[2];
 
-// The paragraph text buffer, filled only by assemble_paragraph.
-extern char paragraph_text[PARAGRAPH_TEXT_SIZE];
-
 // The size of the buffer an assembly leaves its problem's message in.
 constexpr int32_t ASSEMBLY_MESSAGE_SIZE = 100;
 
@@ -30,8 +27,5 @@ constexpr int32_t ASSEMBLY_MESSAGE_SIZE = 100;
 // exist", or "%d is Too many words" with the paragraph's word count.  The
 // book never talks to the reader itself; whoever builds the page shows it.
 bool assemble_paragraph(int32_t n, char* destination, char* message);
-
-// The paragraph text buffer emptied, as a new process finds it.
-void assembly_reset();
 
 }  // namespace tomelet

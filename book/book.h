@@ -6,7 +6,7 @@
 // and loads at run time.  The record is read-only: what a reader changes
 // (the variables' values and flags, the restart points, the state record)
 // is the story's state (story/story_state.h).  The engine reads the book in
-// use through `the_book`.  Tests and the compiler itself build books in
+// use through the engine object's `book.tables` (book/book_state.h).  Tests and the compiler itself build books in
 // memory with the same record.
 #pragma once
 
@@ -139,12 +139,14 @@ struct book_tables {
     const book_resource* resources;
 };
 
-// The book in use.  Set once at start-up (and by tests) with book_use
-// (story/story_state.h), which also resets the story's state; the layers
-// below the story select it with book_select alone.
-extern const book_tables* the_book;
-
+// Makes `book` the book in use (book_state's `tables`).  Set once at
+// start-up (and by tests) with book_use (story/story_state.h), which also
+// resets the story's state; the layers below the story select it with
+// book_select alone.
 void book_select(const book_tables* book);
+// The book in use; null before one is selected.  For the back ends, which
+// read its embedded pictures and sounds.
+const book_tables* book_in_use();
 
 // Bytes of the state record of a book with these counts: a 32-byte head,
 // 16 bytes per variable, a snapshot of 2 bytes per variable per restart

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/image.h"
+#include "engine/engine.h"
 #include "fuzz/support.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -63,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t sum = read_everything(book.tables);
     asm volatile("" : : "r"(sum));  // read, not optimised away
     book_use(&book.tables);
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
-        shown_paragraph = static_cast<int16_t>(n);
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
+        the_engine.play.shown_paragraph = static_cast<int16_t>(n);
         destroy_page_controls();
         page_clear();
         build_paragraph(n);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "book/assemble.h"
+#include "engine/engine.h"
 #include "fuzz/support.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -47,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t control = data[0];
     size_t n = size - 1;
     if (n > PARAGRAPH_TEXT_LIMIT) n = PARAGRAPH_TEXT_LIMIT;
-    std::memcpy(paragraph_text, data + 1, n);
-    paragraph_text[n] = '\0';
+    std::memcpy(the_engine.book.paragraph_text, data + 1, n);
+    the_engine.book.paragraph_text[n] = '\0';
 
-    run_paragraph(paragraph_text);
-    if (hotword_count > 0) {
-        const hotword& h = hotwords[control % hotword_count];
+    run_paragraph(the_engine.book.paragraph_text);
+    if (the_engine.play.hotword_count > 0) {
+        const hotword& h = the_engine.play.hotwords[control % the_engine.play.hotword_count];
         const char* typed = (control & 0x80) != 0 ? "  seven " : "";
         resolve_choice(h.control_id, typed);
     }

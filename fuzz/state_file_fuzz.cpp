@@ -9,6 +9,7 @@
 
 #include "app/navigation.h"
 #include "book/book.h"
+#include "engine/engine.h"
 #include "fuzz/support.h"
 #include "story/state_file.h"
 #include "story/story_state.h"
@@ -41,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     close(fd);
     if (!open_state_file()) std::abort();
     const int16_t start = load_state();
-    if (start < 1 || start > the_book->paragraph_count) std::abort();
-    current_paragraph = start;
+    if (start < 1 || start > the_engine.book.tables->paragraph_count) std::abort();
+    the_engine.play.current_paragraph = start;
     if (!save_state()) std::abort();
     return 0;
 }

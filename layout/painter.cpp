@@ -2,33 +2,12 @@
 
 #include <cstring>
 
+#include "engine/engine.h"
 #include "layout/pictures.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "page/window.h"
 
 namespace tomelet {
-
-int32_t cursor_x = LEFT_MARGIN;
-int32_t line_height = 16;
-int32_t tab_width = 14;
-uint8_t repaint_after = 0;
-
-int32_t scroll_origin = 0;
-int32_t page_height = 0;
-int32_t scroll_max = 400;
-
-uint8_t running_bold = 0;
-int16_t alignment = 0;
-uint8_t pending_bold = 0;
-int32_t laid_out_height = 0;
-int32_t laid_out_page = 0;
-
-line_piece line_pieces[LINE_PIECES_SIZE];
-int16_t line_piece_count = 0;
-char line_text[LINE_TEXT_SIZE];
-int16_t line_text_used = 0;
-char fit_scratch[FIT_SCRATCH_SIZE];
 
 namespace {
 
@@ -37,36 +16,6 @@ namespace {
 constexpr uint32_t LINE_FORMAT = PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_VCENTER;
 // DT_NOPREFIX | DT_SINGLELINE | DT_CENTER: a title, at the top of its line.
 constexpr uint32_t TITLE_FORMAT = PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_CENTER;
-
-// The client rectangle of the layout in progress (its left is 0).
-plat_rect client = {0, 0, 0, 0};
-
-// What a layout pass draws.  A pass that places the controls runs before
-// the paint begins and notes its drawing here; once a pass moves no
-// control, the paint replays its notes.  Texts are kept as pointers into
-// the page's own items, which stay put for the whole of draw_page.
-enum draw_kind : uint8_t { DRAW_TEXT, DRAW_INVERT, DRAW_PICTURE, DRAW_SHOW_CONTROL, DRAW_FOCUS_CONTROL };
-
-struct draw_op {
-    draw_kind kind;
-    plat_font font;
-    plat_control control;  // the control shown, hidden or focused
-    const char* text;  // DRAW_TEXT: its characters
-    int32_t value;     // DRAW_TEXT: characters; DRAW_PICTURE: the resource
-    plat_rect rect;    // DRAW_PICTURE: left and top only
-    uint32_t format;
-};
-
-// Room for the notes of a long page: about 400 lines of 10 pieces.  A page
-// that needs more is laid out again as it is drawn.
-constexpr int32_t DRAW_OPS_SIZE = 4096;
-draw_op draw_ops[DRAW_OPS_SIZE];
-int32_t draw_op_count = 0;
-bool draw_ops_overflowed = false;
-
-// The paint's canvas while a pass draws directly; null while it notes.
-plat_canvas canvas = nullptr;
-bool noting = false;
 
 void run_op(plat_canvas target, const draw_op& op) {
     switch (op.kind) {
@@ -81,12 +30,12 @@ void run_op(plat_canvas target, const draw_op& op) {
 }
 
 void emit(const draw_op& op) {
-    if (canvas != nullptr) {
-        run_op(canvas, op);
-    } else if (draw_op_count < DRAW_OPS_SIZE) {
-        draw_ops[draw_op_count++] = op;
+    if (the_engine.layout.canvas != nullptr) {
+        run_op(the_engine.layout.canvas, op);
+    } else if (the_engine.layout.draw_op_count < DRAW_OPS_SIZE) {
+        the_engine.layout.draw_ops[the_engine.layout.draw_op_count++] = op;
     } else {
-        draw_ops_overflowed = true;
+        the_engine.layout.draw_ops_overflowed = true;
     }
 }
 
@@ -94,7 +43,7 @@ void emit_text(plat_font font, const char* text, int32_t n, const plat_rect& rec
     emit(draw_op{DRAW_TEXT, font, nullptr, text, n, rect, format});
 }
 
-plat_font running_font() { return running_bold != 0 ? bold_font : normal_font; }
+plat_font running_font() { return the_engine.layout.running_bold != 0 ? the_engine.page.bold_font : the_engine.page.normal_font; }
 
 int16_t to_i16(int32_t v) {
     if (v > INT16_MAX) return INT16_MAX;
@@ -102,15 +51,15 @@ int16_t to_i16(int32_t v) {
     return static_cast<int16_t>(v);
 }
 
-bool line_has_content() { return line_piece_count > 0 || cursor_x != LEFT_MARGIN; }
+bool line_has_content() { return the_engine.layout.line_piece_count > 0 || the_engine.layout.cursor_x != LEFT_MARGIN; }
 
 // Ends the line: draws what is pending, moves down by `lines` times the
 // line's height plus `extra`, and starts the next line at the margin.
 void end_line(int32_t lines, int32_t extra) {
-    if (line_piece_count > 0) flush_line(canvas);
-    cursor_y += lines * line_height + extra;
-    line_height = base_line_height;
-    cursor_x = LEFT_MARGIN;
+    if (the_engine.layout.line_piece_count > 0) flush_line(the_engine.layout.canvas);
+    the_engine.page.cursor_y += lines * the_engine.layout.line_height + extra;
+    the_engine.layout.line_height = the_engine.page.base_line_height;
+    the_engine.layout.cursor_x = LEFT_MARGIN;
 }
 
 // The pending line holds 10 pieces and 200 bytes of text.  Whatever would
@@ -118,12 +67,12 @@ void end_line(int32_t lines, int32_t extra) {
 // so the piece goes at the start of the next line.  `text_bytes` is what
 // the piece needs in line_text (its characters and a NUL), 0 for others.
 void make_room(int32_t text_bytes) {
-    if (line_piece_count >= LINE_PIECES_SIZE || line_text_used + text_bytes > LINE_TEXT_SIZE) end_line(1, 1);
+    if (the_engine.layout.line_piece_count >= LINE_PIECES_SIZE || the_engine.layout.line_text_used + text_bytes > LINE_TEXT_SIZE) end_line(1, 1);
 }
 
 void append_piece(int32_t kind, int32_t value, int32_t width) {
     make_room(0);
-    line_piece& piece = line_pieces[line_piece_count++];
+    line_piece& piece = the_engine.layout.line_pieces[the_engine.layout.line_piece_count++];
     piece.kind = kind;
     piece.value = to_i16(value);
     piece.width = to_i16(width);
@@ -162,8 +111,8 @@ int32_t split_run(char* scratch, const char* text, int32_t& height, int32_t& ava
 
 // `text` holds the line's `n` characters (as fit_scratch does).
 void draw_full_line(const char* text, int32_t n) {
-    const plat_rect rect{LEFT_MARGIN + client.left, cursor_y, right_edge, cursor_y + line_height};
-    emit_text(running_font(), text, n, rect, static_cast<uint32_t>(alignment) | LINE_FORMAT);
+    const plat_rect rect{LEFT_MARGIN + the_engine.layout.client.left, the_engine.page.cursor_y, the_engine.page.right_edge, the_engine.page.cursor_y + the_engine.layout.line_height};
+    emit_text(running_font(), text, n, rect, static_cast<uint32_t>(the_engine.layout.alignment) | LINE_FORMAT);
 }
 
 void lay_out_text(const char* text) {
@@ -171,27 +120,27 @@ void lay_out_text(const char* text) {
     const char* rest = text;
     for (;;) {
         const auto rest_length = static_cast<int32_t>(std::strlen(rest));
-        int32_t width = right_edge - cursor_x - client.left;
-        int32_t n = fit_text(fit_scratch, rest, line_height, width, running_font());
+        int32_t width = the_engine.page.right_edge - the_engine.layout.cursor_x - the_engine.layout.client.left;
+        int32_t n = fit_text(the_engine.layout.fit_scratch, rest, the_engine.layout.line_height, width, running_font());
         if (n == 0) {
             if (line_has_content()) {
                 end_line(1, 1);
                 continue;
             }
-            n = split_run(fit_scratch, rest, line_height, width, running_font());
+            n = split_run(the_engine.layout.fit_scratch, rest, the_engine.layout.line_height, width, running_font());
         }
-        if (cursor_x == LEFT_MARGIN && n < rest_length) {
+        if (the_engine.layout.cursor_x == LEFT_MARGIN && n < rest_length) {
             draw_full_line(rest, n);
-        } else if (line_piece_count < LINE_PIECES_SIZE && line_text_used + n + 1 <= LINE_TEXT_SIZE) {
-            line_piece& piece = line_pieces[line_piece_count++];
+        } else if (the_engine.layout.line_piece_count < LINE_PIECES_SIZE && the_engine.layout.line_text_used + n + 1 <= LINE_TEXT_SIZE) {
+            line_piece& piece = the_engine.layout.line_pieces[the_engine.layout.line_piece_count++];
             piece.kind = ITEM_TEXT;
             piece.value = to_i16(n);
             piece.width = to_i16(width);
-            piece.text = line_text + line_text_used;
+            piece.text = the_engine.layout.line_text + the_engine.layout.line_text_used;
             piece.source = rest;
-            std::memcpy(line_text + line_text_used, fit_scratch, static_cast<size_t>(n));
-            line_text[line_text_used + n] = '\0';
-            line_text_used = static_cast<int16_t>(line_text_used + n + 1);
+            std::memcpy(the_engine.layout.line_text + the_engine.layout.line_text_used, the_engine.layout.fit_scratch, static_cast<size_t>(n));
+            the_engine.layout.line_text[the_engine.layout.line_text_used + n] = '\0';
+            the_engine.layout.line_text_used = static_cast<int16_t>(the_engine.layout.line_text_used + n + 1);
         } else if (line_has_content()) {
             // The pending line is full: the piece goes on the next line.
             end_line(1, 1);
@@ -203,7 +152,7 @@ void lay_out_text(const char* text) {
             // as a full line; the rest follows on the next line.
             int32_t cut = LINE_TEXT_SIZE - 1;
             for (int32_t i = cut; i > 0; --i) {
-                if (fit_scratch[i - 1] == ' ') {
+                if (the_engine.layout.fit_scratch[i - 1] == ' ') {
                     cut = i;
                     break;
                 }
@@ -213,7 +162,7 @@ void lay_out_text(const char* text) {
         }
         rest += n;
         if (*rest == '\0') {
-            cursor_x += width;
+            the_engine.layout.cursor_x += width;
             return;
         }
         end_line(1, 1);
@@ -221,27 +170,27 @@ void lay_out_text(const char* text) {
 }
 
 void lay_out_bold(uint8_t bold, int32_t kind) {
-    running_bold = bold;
-    if (line_piece_count > 0) make_room(0);
-    if (line_piece_count > 0) {
+    the_engine.layout.running_bold = bold;
+    if (the_engine.layout.line_piece_count > 0) make_room(0);
+    if (the_engine.layout.line_piece_count > 0) {
         append_piece(kind, 0, 0);
     } else {
-        pending_bold = bold;
+        the_engine.layout.pending_bold = bold;
     }
 }
 
 // Tab stops lie at multiples of tab_width from the client's left edge; a
 // tab that would reach right_edge does nothing.
 void lay_out_tab() {
-    if (tab_width <= 0) return;  // no stops without a character width
-    int32_t step = tab_width - cursor_x % tab_width;
-    if (cursor_x + step >= right_edge) return;
-    if (line_piece_count >= LINE_PIECES_SIZE) {
+    if (the_engine.layout.tab_width <= 0) return;  // no stops without a character width
+    int32_t step = the_engine.layout.tab_width - the_engine.layout.cursor_x % the_engine.layout.tab_width;
+    if (the_engine.layout.cursor_x + step >= the_engine.page.right_edge) return;
+    if (the_engine.layout.line_piece_count >= LINE_PIECES_SIZE) {
         end_line(1, 1);
-        step = tab_width - cursor_x % tab_width;
-        if (cursor_x + step >= right_edge) return;
+        step = the_engine.layout.tab_width - the_engine.layout.cursor_x % the_engine.layout.tab_width;
+        if (the_engine.layout.cursor_x + step >= the_engine.page.right_edge) return;
     }
-    cursor_x += step;
+    the_engine.layout.cursor_x += step;
     append_piece(ITEM_TAB, 0, step);
 }
 
@@ -251,16 +200,16 @@ void lay_out_tab() {
 // word wider than the line is split like a long word; what does not fit in
 // the one line is not shown.
 void lay_out_title(const char* text) {
-    if (line_piece_count > 0) end_line(1, 0);
-    int32_t width = right_edge - client.left;
-    int32_t n = fit_text(fit_scratch, text, line_height, width, bold_font);
-    if (n == 0) n = split_run(fit_scratch, text, line_height, width, bold_font);
-    const plat_rect rect{client.left, cursor_y, client.right, cursor_y + line_height};
-    emit_text(bold_font, text, n, rect, TITLE_FORMAT);
-    if (scroll_origin == 0) emit(draw_op{DRAW_INVERT, nullptr, nullptr, nullptr, 0, rect, 0});
-    cursor_y += line_height;
-    line_height = base_line_height;
-    cursor_x = LEFT_MARGIN;
+    if (the_engine.layout.line_piece_count > 0) end_line(1, 0);
+    int32_t width = the_engine.page.right_edge - the_engine.layout.client.left;
+    int32_t n = fit_text(the_engine.layout.fit_scratch, text, the_engine.layout.line_height, width, the_engine.page.bold_font);
+    if (n == 0) n = split_run(the_engine.layout.fit_scratch, text, the_engine.layout.line_height, width, the_engine.page.bold_font);
+    const plat_rect rect{the_engine.layout.client.left, the_engine.page.cursor_y, the_engine.layout.client.right, the_engine.page.cursor_y + the_engine.layout.line_height};
+    emit_text(the_engine.page.bold_font, text, n, rect, TITLE_FORMAT);
+    if (the_engine.layout.scroll_origin == 0) emit(draw_op{DRAW_INVERT, nullptr, nullptr, nullptr, 0, rect, 0});
+    the_engine.page.cursor_y += the_engine.layout.line_height;
+    the_engine.layout.line_height = the_engine.page.base_line_height;
+    the_engine.layout.cursor_x = LEFT_MARGIN;
 }
 
 // Pictures and controls that do not fit in what is left of the line end
@@ -270,10 +219,10 @@ void lay_out_title(const char* text) {
 // right_edge.
 void lay_out_picture(const page_item& item) {
     const plat_size size = measure_picture(static_cast<uint16_t>(item.value));
-    if (size.cx > right_edge - cursor_x) end_line(1, 0);
+    if (size.cx > the_engine.page.right_edge - the_engine.layout.cursor_x) end_line(1, 0);
     append_piece(ITEM_PICTURE, item.value, size.cx);
-    if (size.cy > line_height) line_height = size.cy;
-    cursor_x += size.cx;
+    if (size.cy > the_engine.layout.line_height) the_engine.layout.line_height = size.cy;
+    the_engine.layout.cursor_x += size.cx;
     if (item.inline_flag == 0) end_line(1, 0);
 }
 
@@ -282,27 +231,27 @@ void lay_out_control(int32_t kind, int32_t index) {
     int32_t height = 0;
     int32_t gap = 2;
     if (kind == ITEM_EDIT_BOX) {
-        if (index < 0 || index >= edit_box_count) return;
-        width = edit_boxes[index].width;
-        height = edit_boxes[index].height;
+        if (index < 0 || index >= the_engine.page.edit_box_count) return;
+        width = the_engine.page.edit_boxes[index].width;
+        height = the_engine.page.edit_boxes[index].height;
     } else {
-        if (index < 0 || index >= button_count) return;
-        width = buttons[index].width;
-        height = buttons[index].height;
-        if (buttons[index].bitmap != nullptr) gap = 0;  // a picture button sits like a picture
+        if (index < 0 || index >= the_engine.page.button_count) return;
+        width = the_engine.page.buttons[index].width;
+        height = the_engine.page.buttons[index].height;
+        if (the_engine.page.buttons[index].bitmap != nullptr) gap = 0;  // a picture button sits like a picture
     }
-    if (right_edge - cursor_x < width) end_line(1, 0);
+    if (the_engine.page.right_edge - the_engine.layout.cursor_x < width) end_line(1, 0);
     append_piece(kind, index, width);
-    if (height > line_height) line_height = height;
-    cursor_x += width + gap;
+    if (height > the_engine.layout.line_height) the_engine.layout.line_height = height;
+    the_engine.layout.cursor_x += width + gap;
 }
 
 void lay_out_item(const page_item& item) {
     switch (item.kind) {
         case ITEM_TEXT: lay_out_text(item.text); break;
-        case ITEM_ALIGN_LEFT: alignment = 0; break;
-        case ITEM_ALIGN_CENTRE: alignment = 1; break;
-        case ITEM_ALIGN_RIGHT: alignment = 2; break;
+        case ITEM_ALIGN_LEFT: the_engine.layout.alignment = 0; break;
+        case ITEM_ALIGN_CENTRE: the_engine.layout.alignment = 1; break;
+        case ITEM_ALIGN_RIGHT: the_engine.layout.alignment = 2; break;
         case ITEM_BOLD_ON: lay_out_bold(1, ITEM_BOLD_ON); break;
         case ITEM_BOLD_OFF: lay_out_bold(0, ITEM_BOLD_OFF); break;
         case ITEM_BREAK: end_line(1, 0); break;
@@ -319,27 +268,27 @@ void lay_out_item(const page_item& item) {
 // The scroll range covers whole pages; any change of the page's height or
 // of the window's sends the view back to the top.
 void update_scroll_range() {
-    const int32_t height = cursor_y - scroll_origin;
-    if (height == laid_out_height && page_height == laid_out_page) return;
-    laid_out_height = height;
-    laid_out_page = page_height;
-    if (scroll_origin != 0) repaint_after = 1;
+    const int32_t height = the_engine.page.cursor_y - the_engine.layout.scroll_origin;
+    if (height == the_engine.layout.laid_out_height && the_engine.layout.page_height == the_engine.layout.laid_out_page) return;
+    the_engine.layout.laid_out_height = height;
+    the_engine.layout.laid_out_page = the_engine.layout.page_height;
+    if (the_engine.layout.scroll_origin != 0) the_engine.layout.repaint_after = 1;
     int32_t maximum = 0;
-    if (page_height <= 0) {
+    if (the_engine.layout.page_height <= 0) {
         // No page height yet (no size known): the range is the page itself,
         // and nothing is divided by zero.
         maximum = height > 0 ? height : 0;
-    } else if (height > page_height) {
-        maximum = (height + page_height - 1) / page_height * page_height;
+    } else if (height > the_engine.layout.page_height) {
+        maximum = (height + the_engine.layout.page_height - 1) / the_engine.layout.page_height * the_engine.layout.page_height;
     } else {
-        maximum = page_height - 1;
+        maximum = the_engine.layout.page_height - 1;
     }
-    scroll_max = maximum;
-    scroll_origin = 0;
+    the_engine.layout.scroll_max = maximum;
+    the_engine.layout.scroll_origin = 0;
     plat_scroll_info info{};
     info.minimum = 0;
     info.maximum = maximum;
-    info.page = page_height;
+    info.page = the_engine.layout.page_height;
     info.position = 0;
     plat_scroll_set(PLAT_SCROLL_RANGE | PLAT_SCROLL_PAGE | PLAT_SCROLL_POS | PLAT_SCROLL_DISABLE_NO_SCROLL, info);
 }
@@ -380,21 +329,21 @@ int32_t fit_text(char* scratch, const char* text, int32_t& height, int32_t& avai
 
 void flush_line(plat_canvas target) {
     int32_t total = 0;
-    for (int32_t i = 0; i < line_piece_count; ++i) total += line_pieces[i].width;
-    int32_t x = cursor_x;
-    switch (alignment) {
+    for (int32_t i = 0; i < the_engine.layout.line_piece_count; ++i) total += the_engine.layout.line_pieces[i].width;
+    int32_t x = the_engine.layout.cursor_x;
+    switch (the_engine.layout.alignment) {
         case 0: x = LEFT_MARGIN; break;
-        case 1: x = (right_edge - total + client.left) / 2; break;
-        case 2: x = right_edge - total; break;
+        case 1: x = (the_engine.page.right_edge - total + the_engine.layout.client.left) / 2; break;
+        case 2: x = the_engine.page.right_edge - total; break;
         default: break;
     }
-    for (int32_t i = 0; i < line_piece_count; ++i) {
-        const line_piece& piece = line_pieces[i];
+    for (int32_t i = 0; i < the_engine.layout.line_piece_count; ++i) {
+        const line_piece& piece = the_engine.layout.line_pieces[i];
         switch (piece.kind) {
             case ITEM_TEXT: {
-                const plat_rect rect{x + client.left, cursor_y, right_edge, cursor_y + line_height};
+                const plat_rect rect{x + the_engine.layout.client.left, the_engine.page.cursor_y, the_engine.page.right_edge, the_engine.page.cursor_y + the_engine.layout.line_height};
                 const char* text = target != nullptr || piece.source == nullptr ? piece.text : piece.source;
-                const plat_font font = pending_bold != 0 ? bold_font : normal_font;
+                const plat_font font = the_engine.layout.pending_bold != 0 ? the_engine.page.bold_font : the_engine.page.normal_font;
                 if (target != nullptr) {
                     plat_draw_text(target, font, text, piece.value, rect, LINE_FORMAT);
                 } else {
@@ -403,38 +352,38 @@ void flush_line(plat_canvas target) {
                 x += piece.width;
                 break;
             }
-            case ITEM_BOLD_ON: pending_bold = 1; break;
-            case ITEM_BOLD_OFF: pending_bold = 0; break;
+            case ITEM_BOLD_ON: the_engine.layout.pending_bold = 1; break;
+            case ITEM_BOLD_OFF: the_engine.layout.pending_bold = 0; break;
             case ITEM_TAB: x += piece.width; break;
             case ITEM_PICTURE:
                 if (target != nullptr) {
-                    x += draw_picture(target, static_cast<uint16_t>(piece.value), x, cursor_y);
+                    x += draw_picture(target, static_cast<uint16_t>(piece.value), x, the_engine.page.cursor_y);
                 } else {
                     // The width the line gave it is the picture's own.
-                    emit(draw_op{DRAW_PICTURE, nullptr, nullptr, nullptr, piece.value, plat_rect{x, cursor_y, 0, 0}, 0});
+                    emit(draw_op{DRAW_PICTURE, nullptr, nullptr, nullptr, piece.value, plat_rect{x, the_engine.page.cursor_y, 0, 0}, 0});
                     x += piece.width;
                 }
                 break;
             case ITEM_EDIT_BOX:
-                place_control(ITEM_EDIT_BOX, piece.value, x, cursor_y, piece.width);
+                place_control(ITEM_EDIT_BOX, piece.value, x, the_engine.page.cursor_y, piece.width);
                 x += piece.width + 2;
                 break;
             case ITEM_BUTTON: {
-                place_control(ITEM_BUTTON, piece.value, x, cursor_y, piece.width);
-                const bool picture = piece.value >= 0 && piece.value < button_count &&
-                                     buttons[piece.value].bitmap != nullptr;
+                place_control(ITEM_BUTTON, piece.value, x, the_engine.page.cursor_y, piece.width);
+                const bool picture = piece.value >= 0 && piece.value < the_engine.page.button_count &&
+                                     the_engine.page.buttons[piece.value].bitmap != nullptr;
                 x += piece.width + (picture ? 0 : 2);
                 break;
             }
             default: break;
         }
     }
-    line_piece_count = 0;
-    line_text_used = 0;
-    cursor_x = x;
+    the_engine.layout.line_piece_count = 0;
+    the_engine.layout.line_text_used = 0;
+    the_engine.layout.cursor_x = x;
 }
 
-bool noting_draws() { return noting; }
+bool noting_draws() { return the_engine.layout.noting; }
 
 void note_control(plat_control control, bool shown, bool focus) {
     emit(draw_op{focus ? DRAW_FOCUS_CONTROL : DRAW_SHOW_CONTROL, nullptr, control, nullptr, shown ? 1 : 0,
@@ -451,33 +400,33 @@ struct carried_state {
     uint8_t pending_bold;
 };
 
-carried_state carried() { return carried_state{line_height, alignment, running_bold, pending_bold}; }
+carried_state carried() { return carried_state{the_engine.layout.line_height, the_engine.layout.alignment, the_engine.layout.running_bold, the_engine.layout.pending_bold}; }
 
 // One layout of the whole display list from scroll_origin: the controls
 // placed, the scroll range kept in step, and the drawing done on `target`
 // or, when it is null, noted for a replay.
 void lay_out_page(plat_canvas target) {
-    cursor_y = scroll_origin;
-    right_edge = text_area.right - 24;
-    cursor_x = LEFT_MARGIN;
+    the_engine.page.cursor_y = the_engine.layout.scroll_origin;
+    the_engine.page.right_edge = the_engine.page.text_area.right - 24;
+    the_engine.layout.cursor_x = LEFT_MARGIN;
     // A layout starts with no line pending, and its first line at the
     // height that the last layout, or the rebuild's builder, left.
-    line_piece_count = 0;
-    line_text_used = 0;
-    draw_op_count = 0;
-    draw_ops_overflowed = false;
+    the_engine.layout.line_piece_count = 0;
+    the_engine.layout.line_text_used = 0;
+    the_engine.layout.draw_op_count = 0;
+    the_engine.layout.draw_ops_overflowed = false;
 
-    canvas = target;
-    noting = target == nullptr;
-    client = plat_window_client_rect();
-    for (int32_t i = 0; i < page_item_count && i < PAGE_ITEMS_SIZE; ++i) lay_out_item(page_items[i]);
-    if (line_piece_count > 0) end_line(1, 1);
+    the_engine.layout.canvas = target;
+    the_engine.layout.noting = target == nullptr;
+    the_engine.layout.client = plat_window_client_rect();
+    for (int32_t i = 0; i < the_engine.page.page_item_count && i < PAGE_ITEMS_SIZE; ++i) lay_out_item(the_engine.page.page_items[i]);
+    if (the_engine.layout.line_piece_count > 0) end_line(1, 1);
     // The next layout starts at the default height, unless a rebuild raises
     // it (a line drawn at once as the page's last leaves it raised).
-    line_height = base_line_height;
+    the_engine.layout.line_height = the_engine.page.base_line_height;
     update_scroll_range();
-    canvas = nullptr;
-    noting = false;
+    the_engine.layout.canvas = nullptr;
+    the_engine.layout.noting = false;
 }
 
 // A layout that moves a control, or sends the view back to the top, is
@@ -496,30 +445,30 @@ void draw_page() {
     carried_state start = carried();
     int32_t layouts = 0;
     do {
-        repaint_after = 0;
+        the_engine.layout.repaint_after = 0;
         start = carried();
         lay_out_page(nullptr);
         ++layouts;
-    } while (repaint_after != 0 && layouts < MAX_LAYOUTS);
+    } while (the_engine.layout.repaint_after != 0 && layouts < MAX_LAYOUTS);
 
     const plat_canvas target = plat_paint_begin();
-    if (draw_ops_overflowed) {
+    if (the_engine.layout.draw_ops_overflowed) {
         // Too much to note: the last layout is run again, drawing as it
         // goes.  It starts where the last one did, so it places nothing anew.
-        const uint8_t again = repaint_after;
-        line_height = start.line_height;
-        alignment = start.alignment;
-        running_bold = start.running_bold;
-        pending_bold = start.pending_bold;
+        const uint8_t again = the_engine.layout.repaint_after;
+        the_engine.layout.line_height = start.line_height;
+        the_engine.layout.alignment = start.alignment;
+        the_engine.layout.running_bold = start.running_bold;
+        the_engine.layout.pending_bold = start.pending_bold;
         lay_out_page(target);
-        repaint_after = static_cast<uint8_t>(repaint_after | again);
+        the_engine.layout.repaint_after = static_cast<uint8_t>(the_engine.layout.repaint_after | again);
     } else {
-        for (int32_t i = 0; i < draw_op_count; ++i) run_op(target, draw_ops[i]);
+        for (int32_t i = 0; i < the_engine.layout.draw_op_count; ++i) run_op(target, the_engine.layout.draw_ops[i]);
     }
     plat_paint_end(target);
 
-    if (repaint_after != 0) {
-        repaint_after = 0;
+    if (the_engine.layout.repaint_after != 0) {
+        the_engine.layout.repaint_after = 0;
         plat_window_invalidate();
         plat_window_update();
     }

@@ -6,25 +6,11 @@
 
 #include <cstdint>
 
-#include "page/window.h"
 #include "platform/platform.h"
 
 namespace tomelet {
 
 constexpr int32_t LEFT_MARGIN = 24;
-
-extern int32_t cursor_x;
-extern int32_t line_height;
-extern int32_t tab_width;
-// Set when the page must be laid out once more before it is drawn (a
-// control was moved, or the view sent back to the top).
-extern uint8_t repaint_after;
-
-// The scrolling: the page's offset, the scroll bar's page (the client
-// height less the margin) and the range's maximum.
-extern int32_t scroll_origin;
-extern int32_t page_height;
-extern int32_t scroll_max;
 
 // Lays the whole display list out from scroll_origin, places the controls
 // and keeps the scroll range in step, then paints it once: a layout that
@@ -32,22 +18,8 @@ extern int32_t scroll_max;
 // new page is painted once, with its controls already in their lines.
 void draw_page();
 
-// The painter's running bold state (cleared at start-up and by the restart
-// of the story).
-extern uint8_t running_bold;
-
-// ---------------------------------------------------------------------------
-// The layout's own state.  alignment, running_bold and pending_bold keep
-// what the last laid-out item left, across paints and rebuilds.
-
-// 0 left, 1 centre, 2 right: how the pending line is aligned when drawn.
-extern int16_t alignment;
-// The font of the pending line's text pieces when the line is drawn.
-extern uint8_t pending_bold;
-// The page height found by the last layout and the page_height then; the
-// scroll range is set again when either changes.
-extern int32_t laid_out_height;
-extern int32_t laid_out_page;
+// The layout's own state is the engine object's `layout` part
+// (layout/layout_state.h).
 
 // One piece of the pending line.
 struct line_piece {
@@ -61,12 +33,6 @@ struct line_piece {
 constexpr int32_t LINE_PIECES_SIZE = 10;
 constexpr int32_t LINE_TEXT_SIZE = 200;
 constexpr int32_t FIT_SCRATCH_SIZE = 500;
-
-extern line_piece line_pieces[LINE_PIECES_SIZE];
-extern int16_t line_piece_count;
-extern char line_text[LINE_TEXT_SIZE];
-extern int16_t line_text_used;
-extern char fit_scratch[FIT_SCRATCH_SIZE];
 
 // How many characters of `text` fit in `available` pixels in `font`,
 // breaking only after spaces (a fitted piece keeps its trailing space).  The
@@ -95,7 +61,8 @@ bool noting_draws();
 // with `focus`, that it takes the keyboard focus.
 void note_control(plat_control control, bool shown, bool focus);
 
-// The painter's layout state as a new process finds it.
+// The layout's state (the engine object's `layout` part) as a new process
+// finds it, the scrolling included.
 void layout_reset();
 
 }  // namespace tomelet

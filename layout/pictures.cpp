@@ -1,6 +1,6 @@
 #include "layout/pictures.h"
 
-#include "page/window.h"
+#include "engine/engine.h"
 
 namespace tomelet {
 
@@ -9,7 +9,7 @@ namespace {
 // An unreadable picture takes the whole line and one default-font line of
 // height, and nothing of it is drawn.
 plat_size unreadable_size() {
-    return plat_size{right_edge - plat_window_client_rect().left, base_line_height};
+    return plat_size{the_engine.page.right_edge - plat_window_client_rect().left, the_engine.page.base_line_height};
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "page/display_list.h"
 #include "page/messages.h"
 #include "book/short_copy.h"
-#include "page/window.h"
+#include "engine/engine.h"
 
 namespace tomelet {
 
@@ -27,13 +27,6 @@ int32_t page_control_index(int32_t id) {
     return -1;
 }
 
-edit_box_entry edit_boxes[CONTROL_TABLE_SIZE];
-plat_control edit_box_windows[CONTROL_TABLE_SIZE];
-int16_t edit_box_count = 0;
-button_entry buttons[CONTROL_TABLE_SIZE];
-plat_control button_windows[CONTROL_TABLE_SIZE];
-int16_t button_count = 0;
-
 // Both tables hold 100 entries.  The markup makes at most 99 hotwords a
 // page, but the screens add their own buttons, so every creation checks:
 // a control that would not fit in its table is not created, nothing is
@@ -42,7 +35,7 @@ int16_t button_count = 0;
 
 namespace {
 
-int32_t client_width() { return client_origin.right - client_origin.left; }
+int32_t client_width() { return the_engine.page.client_origin.right - the_engine.page.client_origin.left; }
 
 // The label's length, cut to the entry's size: its end is found by the
 // library, which reads no further than the NUL.
@@ -85,34 +78,34 @@ void clear_next(plat_control* windows, int16_t count) {
 }  // namespace
 
 int32_t make_edit_box(int32_t n) {
-    if (edit_box_count >= CONTROL_TABLE_SIZE) return 0;
+    if (the_engine.page.edit_box_count >= CONTROL_TABLE_SIZE) return 0;
     // The commit buffer takes 199 characters; a longer limit would be cut
     // there anyway.
     if (n > EDIT_BOX_MAX_LENGTH) n = EDIT_BOX_MAX_LENGTH;
     if (n < 0) n = 0;
-    const int16_t index = edit_box_count;
-    edit_box_entry& entry = edit_boxes[index];
-    int32_t width = 2 * n * avg_char_width + 2;
+    const int16_t index = the_engine.page.edit_box_count;
+    edit_box_entry& entry = the_engine.page.edit_boxes[index];
+    int32_t width = 2 * n * the_engine.page.avg_char_width + 2;
     if (width > client_width()) width = client_width();
     entry.width = static_cast<int16_t>(width);
-    entry.height = static_cast<int16_t>(base_line_height * 3 / 2);
-    entry.x = client_origin.left;
-    entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
+    entry.height = static_cast<int16_t>(the_engine.page.base_line_height * 3 / 2);
+    entry.x = the_engine.page.client_origin.left;
+    entry.y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
     entry.maximum_length = static_cast<int16_t>(n);
 
     const int32_t id = EDIT_BOX_ID_BASE + index;
     plat_control_params params{PLAT_EDIT_BOX, id, "", entry.x, entry.y, entry.width, entry.height, n, nullptr};
     plat_control box = plat_control_create(params);
-    edit_box_windows[index] = box;
-    cursor_y += entry.height + 1;
+    the_engine.page.edit_box_windows[index] = box;
+    the_engine.page.cursor_y += entry.height + 1;
     if (box != nullptr) {
         plat_control_show(box, false);
     } else {
         report_message("Null Edit Box", "Bad Edit Box", false);
     }
     page_control_item(ITEM_EDIT_BOX, index);
-    ++edit_box_count;
-    clear_next(edit_box_windows, edit_box_count);
+    ++the_engine.page.edit_box_count;
+    clear_next(the_engine.page.edit_box_windows, the_engine.page.edit_box_count);
     return id;
 }
 
@@ -131,55 +124,55 @@ namespace {
 // button count).  The entry's numbers are kept in locals as they are
 // stored, so the control is created from them without reading them back.
 void add_text_button(const char* label, int32_t length, int32_t id, int16_t index) {
-    button_entry& entry = buttons[index];
+    button_entry& entry = the_engine.page.buttons[index];
     // The label, cut to the entry's size.
     const int32_t n = length < 0 ? 0 : length < BUTTON_LABEL_SIZE - 1 ? length : BUTTON_LABEL_SIZE - 1;
     copy_label(entry.label, label, static_cast<size_t>(n));
     entry.label[n] = '\0';
 
     const bool hotword = id >= BUTTON_ID_BASE;
-    const plat_font font = (build_bold != 0 || !hotword) ? bold_font : normal_font;
+    const plat_font font = (the_engine.page.build_bold != 0 || !hotword) ? the_engine.page.bold_font : the_engine.page.normal_font;
     const plat_size extent = plat_text_extent(font, entry.label, n);
     const int32_t measured = extent.cx > 3 * n ? extent.cx : 3 * n;
     const int16_t width = static_cast<int16_t>(measured + 12);
     const int16_t height = static_cast<int16_t>(extent.cy + 4);
-    const int32_t x = client_origin.left;
-    const int16_t y = static_cast<int16_t>(client_origin.top + cursor_y);
+    const int32_t x = the_engine.page.client_origin.left;
+    const int16_t y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
     entry.bitmap = nullptr;
     entry.width = width;
     entry.height = height;
     entry.x = x;
     entry.label_length = static_cast<int16_t>(n);
     entry.y = y;
-    entry.bold = build_bold;
+    entry.bold = the_engine.page.build_bold;
 
     const plat_control_params params{
         hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON, id, hotword ? "" : entry.label, x, y, width, height, 0,
         nullptr};
     const plat_control button = plat_control_create(params);
-    button_windows[index] = button;
-    cursor_y += height + 1;
+    the_engine.page.button_windows[index] = button;
+    the_engine.page.cursor_y += height + 1;
     if (button != nullptr) {
         plat_control_show(button, false);
     } else {
         report_failed_button();
     }
     page_control_item(ITEM_BUTTON, index);
-    button_count = static_cast<int16_t>(index + 1);
-    clear_next(button_windows, button_count);
+    the_engine.page.button_count = static_cast<int16_t>(index + 1);
+    clear_next(the_engine.page.button_windows, the_engine.page.button_count);
 }
 
 }  // namespace
 
 void make_text_button(const char* label, int32_t length, int32_t id) {
-    if (button_count >= CONTROL_TABLE_SIZE) return;
-    add_text_button(label, length, id, button_count);
+    if (the_engine.page.button_count >= CONTROL_TABLE_SIZE) return;
+    add_text_button(label, length, id, the_engine.page.button_count);
 }
 
 int32_t make_hotword_button(const char* label) { return make_hotword_button(label, label_length_of(label)); }
 
 int32_t make_hotword_button(const char* label, int32_t length) {
-    const int16_t index = button_count;
+    const int16_t index = the_engine.page.button_count;
     if (index >= CONTROL_TABLE_SIZE) return 0;
     add_text_button(label, length, BUTTON_ID_BASE + index, index);
     return BUTTON_ID_BASE + index;
@@ -189,35 +182,35 @@ int32_t make_hotword_button(const char* label, int32_t length) {
 // text line (as an unreadable inline picture does) and the height of a line
 // of the default font.
 void make_picture_button(int32_t number, int32_t id) {
-    if (button_count >= CONTROL_TABLE_SIZE) return;
-    const int16_t index = button_count;
-    button_entry& entry = buttons[index];
+    if (the_engine.page.button_count >= CONTROL_TABLE_SIZE) return;
+    const int16_t index = the_engine.page.button_count;
+    button_entry& entry = the_engine.page.buttons[index];
     const picture_row* picture = picture_at(number);
     plat_bitmap bitmap = picture != nullptr ? plat_bitmap_load(picture->resource) : nullptr;
-    plat_size size{right_edge - client_origin.left, base_line_height};
+    plat_size size{the_engine.page.right_edge - the_engine.page.client_origin.left, the_engine.page.base_line_height};
     if (bitmap == nullptr || !plat_bitmap_size(bitmap, &size)) {
-        size = plat_size{right_edge - client_origin.left, base_line_height};
+        size = plat_size{the_engine.page.right_edge - the_engine.page.client_origin.left, the_engine.page.base_line_height};
     }
     entry.bitmap = bitmap;
     entry.width = static_cast<int16_t>(size.cx);
     entry.height = static_cast<int16_t>(size.cy);
-    entry.x = client_origin.left;
+    entry.x = the_engine.page.client_origin.left;
     entry.label_length = 0;
     entry.label[0] = '\0';
-    entry.y = static_cast<int16_t>(client_origin.top + cursor_y);
-    entry.bold = build_bold;
+    entry.y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
+    entry.bold = the_engine.page.build_bold;
 
     plat_control_params params{PLAT_PICTURE_BUTTON, id, "", entry.x, entry.y, entry.width, entry.height, 0, bitmap};
-    button_windows[index] = plat_control_create(params);
-    cursor_y += entry.height + 1;
+    the_engine.page.button_windows[index] = plat_control_create(params);
+    the_engine.page.cursor_y += entry.height + 1;
     page_control_item(ITEM_BUTTON, index);
-    ++button_count;
-    clear_next(button_windows, button_count);
+    ++the_engine.page.button_count;
+    clear_next(the_engine.page.button_windows, the_engine.page.button_count);
 }
 
 int32_t make_hotword_picture(int32_t number) {
-    if (button_count >= CONTROL_TABLE_SIZE) return 0;
-    const int32_t id = BUTTON_ID_BASE + button_count;
+    if (the_engine.page.button_count >= CONTROL_TABLE_SIZE) return 0;
+    const int32_t id = BUTTON_ID_BASE + the_engine.page.button_count;
     make_picture_button(number, id);
     return id;
 }
@@ -226,24 +219,24 @@ int32_t make_hotword_picture(int32_t number) {
 // it, and this clears every used slot, so no slot at or past the count ever
 // holds a handle: only the used slots are visited.
 void destroy_page_controls() {
-    for (int32_t i = 0; i < button_count; ++i) {
-        if (button_windows[i] != nullptr) {
-            plat_control_destroy(button_windows[i]);
-            button_windows[i] = nullptr;
+    for (int32_t i = 0; i < the_engine.page.button_count; ++i) {
+        if (the_engine.page.button_windows[i] != nullptr) {
+            plat_control_destroy(the_engine.page.button_windows[i]);
+            the_engine.page.button_windows[i] = nullptr;
         }
-        if (buttons[i].bitmap != nullptr) {
-            plat_bitmap_free(buttons[i].bitmap);
-            buttons[i].bitmap = nullptr;
-        }
-    }
-    for (int32_t i = 0; i < edit_box_count; ++i) {
-        if (edit_box_windows[i] != nullptr) {
-            plat_control_destroy(edit_box_windows[i]);
-            edit_box_windows[i] = nullptr;
+        if (the_engine.page.buttons[i].bitmap != nullptr) {
+            plat_bitmap_free(the_engine.page.buttons[i].bitmap);
+            the_engine.page.buttons[i].bitmap = nullptr;
         }
     }
-    button_count = 0;
-    edit_box_count = 0;
+    for (int32_t i = 0; i < the_engine.page.edit_box_count; ++i) {
+        if (the_engine.page.edit_box_windows[i] != nullptr) {
+            plat_control_destroy(the_engine.page.edit_box_windows[i]);
+            the_engine.page.edit_box_windows[i] = nullptr;
+        }
+    }
+    the_engine.page.button_count = 0;
+    the_engine.page.edit_box_count = 0;
 }
 
 }  // namespace tomelet

@@ -37,13 +37,6 @@ struct button_entry {
     char label[BUTTON_LABEL_SIZE];
 };
 
-extern edit_box_entry edit_boxes[CONTROL_TABLE_SIZE];
-extern plat_control edit_box_windows[CONTROL_TABLE_SIZE];
-extern int16_t edit_box_count;
-extern button_entry buttons[CONTROL_TABLE_SIZE];
-extern plat_control button_windows[CONTROL_TABLE_SIZE];
-extern int16_t button_count;
-
 // What a control id names on the page.  The engine numbers its controls
 // itself: answer fields from EDIT_BOX_ID_BASE and hotwords and picture
 // buttons from BUTTON_ID_BASE, by their index in their table (the ids the

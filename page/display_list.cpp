@@ -4,16 +4,11 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "page/messages.h"
 #include "book/short_copy.h"
 
 namespace tomelet {
-
-page_item page_items[PAGE_ITEMS_SIZE];
-int16_t page_item_count = 0;
-char page_text[PAGE_TEXT_SIZE];
-int16_t page_text_used = 0;
-uint8_t build_bold = 0;
 
 namespace {
 
@@ -24,13 +19,13 @@ constexpr char PAGE_OVERFLOW[] = "Page buffer Overflow";
 // full page text: "Page buffer Overflow", once for every refused item, and
 // the page is built on without it.
 bool append_item(const page_item& item) {
-    const int32_t count = page_item_count;
+    const int32_t count = the_engine.page.page_item_count;
     if (count >= PAGE_ITEMS_SIZE) [[unlikely]] {
         show_error(PAGE_OVERFLOW);
         return false;
     }
-    page_items[count] = item;
-    page_item_count = static_cast<int16_t>(count + 1);
+    the_engine.page.page_items[count] = item;
+    the_engine.page.page_item_count = static_cast<int16_t>(count + 1);
     return true;
 }
 
@@ -38,18 +33,15 @@ void add_marker(int32_t kind) { append_item(page_item{kind, 0, 0, nullptr}); }
 
 }  // namespace
 
-const char* page_sounds[PAGE_SOUNDS_SIZE] = {};
-int16_t page_sound_count = 0;
-
 void page_clear() {
-    page_item_count = 0;
-    page_text_used = 0;
-    page_sound_count = 0;
+    the_engine.page.page_item_count = 0;
+    the_engine.page.page_text_used = 0;
+    the_engine.page.page_sound_count = 0;
 }
 
 void page_play_sound(const char* name) {
-    if (page_sound_count < PAGE_SOUNDS_SIZE) ++page_sound_count;
-    page_sounds[page_sound_count - 1] = name;
+    if (the_engine.page.page_sound_count < PAGE_SOUNDS_SIZE) ++the_engine.page.page_sound_count;
+    the_engine.page.page_sounds[the_engine.page.page_sound_count - 1] = name;
 }
 
 void page_stop_sound() { page_play_sound(nullptr); }
@@ -57,18 +49,18 @@ void page_stop_sound() { page_play_sound(nullptr); }
 namespace {
 
 void add_text(const char* text, size_t length, int32_t kind) {
-    if (static_cast<size_t>(page_text_used) + length >= static_cast<size_t>(PAGE_TEXT_SIZE)) {
+    if (static_cast<size_t>(the_engine.page.page_text_used) + length >= static_cast<size_t>(PAGE_TEXT_SIZE)) {
         show_error(PAGE_OVERFLOW);
         return;
     }
-    if (page_item_count > 0 && page_items[page_item_count - 1].kind == kind) {
-        copy_short(page_text + page_text_used - 1, text, length + 1);
-        page_text_used = static_cast<int16_t>(page_text_used + length);
+    if (the_engine.page.page_item_count > 0 && the_engine.page.page_items[the_engine.page.page_item_count - 1].kind == kind) {
+        copy_short(the_engine.page.page_text + the_engine.page.page_text_used - 1, text, length + 1);
+        the_engine.page.page_text_used = static_cast<int16_t>(the_engine.page.page_text_used + length);
         return;
     }
-    if (!append_item(page_item{kind, 0, 0, page_text + page_text_used})) return;
-    copy_short(page_text + page_text_used, text, length + 1);
-    page_text_used = static_cast<int16_t>(page_text_used + length + 1);
+    if (!append_item(page_item{kind, 0, 0, the_engine.page.page_text + the_engine.page.page_text_used})) return;
+    copy_short(the_engine.page.page_text + the_engine.page.page_text_used, text, length + 1);
+    the_engine.page.page_text_used = static_cast<int16_t>(the_engine.page.page_text_used + length + 1);
 }
 
 // A run is copied in blocks of this many characters, the last one reaching
@@ -80,19 +72,19 @@ constexpr int32_t RUN_BLOCK = 16;
 }  // namespace
 
 void page_text_run(const char* text, int32_t length, int32_t readable) {
-    const int32_t used = page_text_used;
+    const int32_t used = the_engine.page.page_text_used;
     if (used + length >= PAGE_TEXT_SIZE) {
         show_error(PAGE_OVERFLOW);
         return;
     }
-    const int32_t count = page_item_count;
+    const int32_t count = the_engine.page.page_item_count;
     int32_t at = used;
-    if (count > 0 && page_items[count - 1].kind == ITEM_TEXT) {
+    if (count > 0 && the_engine.page.page_items[count - 1].kind == ITEM_TEXT) {
         at = used - 1;  // joined: over the NUL of the text before
-    } else if (!append_item(page_item{ITEM_TEXT, 0, 0, page_text + at})) {
+    } else if (!append_item(page_item{ITEM_TEXT, 0, 0, the_engine.page.page_text + at})) {
         return;
     }
-    char* to = page_text + at;
+    char* to = the_engine.page.page_text + at;
     const int32_t blocks = (length + RUN_BLOCK - 1) / RUN_BLOCK * RUN_BLOCK;
     if (blocks <= readable && at + blocks <= PAGE_TEXT_SIZE) {
         for (int32_t k = 0; k < length; k += RUN_BLOCK) std::memcpy(to + k, text + k, RUN_BLOCK);
@@ -100,7 +92,7 @@ void page_text_run(const char* text, int32_t length, int32_t readable) {
         copy_short(to, text, static_cast<size_t>(length));
     }
     to[length] = '\0';
-    page_text_used = static_cast<int16_t>(at + length + 1);
+    the_engine.page.page_text_used = static_cast<int16_t>(at + length + 1);
 }
 
 void page_add_text(const char* text, int32_t kind) { add_text(text, std::strlen(text), kind); }
@@ -123,12 +115,12 @@ void page_paragraph_break() { add_marker(ITEM_PARAGRAPH_BREAK); }
 void page_tab() { add_marker(ITEM_TAB); }
 
 void page_bold_on() {
-    build_bold = 1;
+    the_engine.page.build_bold = 1;
     add_marker(ITEM_BOLD_ON);
 }
 
 void page_bold_off() {
-    build_bold = 0;
+    the_engine.page.build_bold = 0;
     add_marker(ITEM_BOLD_OFF);
 }
 

@@ -33,22 +33,12 @@ struct page_item {
 constexpr int32_t PAGE_ITEMS_SIZE = 400;
 constexpr int32_t PAGE_TEXT_SIZE = 3717;
 
-extern page_item page_items[PAGE_ITEMS_SIZE];
-extern int16_t page_item_count;
-extern char page_text[PAGE_TEXT_SIZE];
-extern int16_t page_text_used;
-// The bold state at build time (set by page_bold_on, cleared by
-// page_bold_off); button creation reads it.
-extern uint8_t build_bold;
-
 // The sounds a page asks for, in the order its text asks: a sound's name
 // to play, or null to stop the sound playing.  The application plays them
 // once the page is painted.  A page that asks for more keeps its first
 // PAGE_SOUNDS_SIZE - 1 and its last: each sound cuts the one before short,
 // so the last is the one heard.
 constexpr int32_t PAGE_SOUNDS_SIZE = 16;
-extern const char* page_sounds[PAGE_SOUNDS_SIZE];
-extern int16_t page_sound_count;
 
 void page_play_sound(const char* name);
 void page_stop_sound();
@@ -57,9 +47,10 @@ void page_stop_sound();
 // start of every rebuild).
 void page_clear();
 
-// The page model as a new process finds it: the display list, the control
-// tables (their windows forgotten: destroy the controls first), the fonts
-// and the window-wide measures.
+// The page model (the engine object's `page` part) as a new process finds
+// it: the display list, the control tables (their windows forgotten:
+// destroy the controls first), the links, the fonts, the window-wide
+// measures and the held message boxes.
 void page_state_reset();
 
 // Appends a text-bearing item (ITEM_TEXT or ITEM_TITLE), merging it into

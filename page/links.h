@@ -17,7 +17,4 @@ struct page_link {
     int16_t target;
 };
 
-extern page_link next_link;
-extern page_link prev_link;
-
 }  // namespace tomelet

@@ -2,28 +2,16 @@
 
 #include <cstring>
 
+#include "engine/engine.h"
 #include "platform/platform.h"
 
 namespace tomelet {
 
 namespace {
 
-struct held_message {
-    char text[HELD_TEXT_SIZE];
-    char caption[HELD_CAPTION_SIZE];
-    bool default_caption;
-    bool close_after;
-};
-
-// A queue, shown from its front: a box shown while the queue is released
-// may paint, and a paint inside it releases what is left (and what it adds)
-// in the same order.
-held_message held[HELD_MESSAGES_SIZE];
-int32_t held_first = 0;
-int32_t held_count = 0;
-int32_t hold_depth = 0;
-// A close asked for by a message that found the queue full.
-bool close_pending = false;
+// The held messages (page_state's `held`) are a queue, shown from its
+// front: a box shown while the queue is released may paint, and a paint
+// inside it releases what is left (and what it adds) in the same order.
 
 void copy_cut(char* to, int32_t size, const char* from) {
     size_t n = from != nullptr ? std::strlen(from) : 0;
@@ -40,52 +28,52 @@ void show(const char* text, const char* caption, bool close_after) {
 }  // namespace
 
 void report_message(const char* text, const char* caption, bool close_after) {
-    if (hold_depth == 0) {
+    if (the_engine.page.hold_depth == 0) {
         show(text, caption, close_after);
         return;
     }
-    if (held_count >= HELD_MESSAGES_SIZE) {
-        if (close_after) close_pending = true;
+    if (the_engine.page.held_count >= HELD_MESSAGES_SIZE) {
+        if (close_after) the_engine.page.close_pending = true;
         return;
     }
-    held_message& m = held[(held_first + held_count) % HELD_MESSAGES_SIZE];
+    held_message& m = the_engine.page.held[(the_engine.page.held_first + the_engine.page.held_count) % HELD_MESSAGES_SIZE];
     copy_cut(m.text, HELD_TEXT_SIZE, text);
     copy_cut(m.caption, HELD_CAPTION_SIZE, caption);
     m.default_caption = caption == nullptr;
     m.close_after = close_after;
-    ++held_count;
+    ++the_engine.page.held_count;
 }
 
-void hold_messages() { ++hold_depth; }
+void hold_messages() { ++the_engine.page.hold_depth; }
 
 void release_messages() {
-    if (hold_depth > 0) --hold_depth;
-    if (hold_depth > 0) return;
-    while (held_count > 0) {
+    if (the_engine.page.hold_depth > 0) --the_engine.page.hold_depth;
+    if (the_engine.page.hold_depth > 0) return;
+    while (the_engine.page.held_count > 0) {
         // Taken off the queue before it is shown: the box's own loop may
         // paint and release the rest.
-        const held_message m = held[held_first];
-        held_first = (held_first + 1) % HELD_MESSAGES_SIZE;
-        --held_count;
+        const held_message m = the_engine.page.held[the_engine.page.held_first];
+        the_engine.page.held_first = (the_engine.page.held_first + 1) % HELD_MESSAGES_SIZE;
+        --the_engine.page.held_count;
         show(m.text, m.default_caption ? nullptr : m.caption, m.close_after);
     }
-    if (close_pending) {
-        close_pending = false;
+    if (the_engine.page.close_pending) {
+        the_engine.page.close_pending = false;
         plat_window_post_close();
     }
 }
 
-int32_t held_message_count() { return held_count; }
+int32_t held_message_count() { return the_engine.page.held_count; }
 
 const char* held_message_text(int32_t i) {
-    if (i < 0 || i >= held_count) return nullptr;
-    return held[(held_first + i) % HELD_MESSAGES_SIZE].text;
+    if (i < 0 || i >= the_engine.page.held_count) return nullptr;
+    return the_engine.page.held[(the_engine.page.held_first + i) % HELD_MESSAGES_SIZE].text;
 }
 
 void drop_held_messages() {
-    held_first = 0;
-    held_count = 0;
-    close_pending = false;
+    the_engine.page.held_first = 0;
+    the_engine.page.held_count = 0;
+    the_engine.page.close_pending = false;
 }
 
 }  // namespace tomelet

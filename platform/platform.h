@@ -1,9 +1,21 @@
 // The one interface between the engine and the machine it runs on.
 //
-// The engine (book/, story/, page/, app/) calls down only through these
-// functions; each back end (platform/headless/, later platform/win32/ and a
-// Linux-native one) implements all of them in its own folder.  No OS type
-// crosses this line: handles are opaque pointers, records are plain structs.
+// The engine (book/, page/, story/, layout/, app/) calls down only through
+// these functions; each back end (platform/headless/, platform/win32/,
+// platform/web/) implements all of them in its own folder, and calls the
+// engine back only through app/entry.h.  No OS type crosses this line:
+// handles are opaque pointers, records are plain structs.
+//
+// It is in the reader's terms, not one system's.  Every number that
+// crosses it (keys, scroll requests, text formats, scroll-bar fields,
+// command codes, control kinds, message-box buttons and answers) is the
+// engine's own, and a back end translates its system's to and from them.
+// A back end knows a control by its kind, and hands its id back unchanged
+// (see "Child controls" below for what each kind reports).  A message box
+// is answered at once by a back end that can wait inside a call, or later,
+// through app_answer, by one that cannot (see plat_message_box).  The
+// numbers a back end's page script needs come from the engine by name
+// (app_named_numbers).
 //
 // Every function acts on "the" main window where a window is involved: the
 // reader has exactly one.
@@ -50,12 +62,21 @@ enum plat_box_buttons : int32_t {
 };
 
 enum plat_box_answer : int32_t {
+    // The box is up and the reader's answer comes later, through app_answer.
+    PLAT_ANSWER_LATER = 0,
     PLAT_ANSWER_OK = 1,
     PLAT_ANSWER_YES = 2,
     PLAT_ANSWER_NO = 3,
 };
 
-// Shows a modal message box and returns the button the reader pressed.
+// Shows a message box.  A back end that can wait inside the call (a
+// desktop's modal box) returns the button the reader pressed.  One that
+// cannot (a browser page, whose calls must return) returns
+// PLAT_ANSWER_LATER at once; it shows the box once the current call into
+// the engine has returned (boxes raised one after another, one after
+// another), lets nothing else reach the engine while a box is up, and
+// hands each box's answer to app_answer (app/entry.h) when the reader
+// gives it, then paints what is invalid, as after any event.
 // owned: true to own it by the main window, false for no owner.
 // caption: nullptr for the system's default caption.
 int32_t plat_message_box(bool owned, const char* text, const char* caption, int32_t buttons);
@@ -111,8 +132,9 @@ void plat_window_post_close();
 // then exits with `code`.
 void plat_quit(int32_t code);
 
-// Posts a vertical scroll request to the main window (keyboard scrolling):
-// the engine's on_vscroll runs for it after the current message.
+// Posts a vertical scroll request (a scroll_request of app/entry.h) to the
+// main window (keyboard scrolling): the engine's on_vscroll runs for it
+// after the current message.
 void plat_post_vscroll(int32_t request);
 
 // The operating system's version, for the About screen.
@@ -129,6 +151,7 @@ void plat_timer_stop();
 // ---------------------------------------------------------------------------
 // The vertical scroll bar of the main window
 
+// Which fields of plat_scroll_info a call sets (the engine's own bits).
 enum plat_scroll_mask : uint32_t {
     PLAT_SCROLL_RANGE = 0x01,
     PLAT_SCROLL_PAGE = 0x02,

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "page/display_list.h"
 #include "story/story_state.h"
 #include "story/tag_reader.h"
@@ -39,33 +40,26 @@ enum operand_kind : uint8_t {
     OPERAND_LITERAL = 2,
 };
 
-struct operand {
-    int16_t value;
-    uint8_t kind;
-};
+using operand = evaluator_operand;
+using pending_operator = evaluator_operator;
 
-struct pending_operator {
-    char op;
-    int16_t depth;
-};
-
-// Level 0 of the operands is the bottom slot: never pushed or popped, it
-// takes digits that arrive while the stack is empty and is what an empty
-// stack yields.  It keeps its content from one evaluation to the next, as
-// the levels above it do (a pop from an empty stack reads level 1).
-operand operands[STACK_LEVELS + 1];
-pending_operator operators[STACK_LEVELS + 1];  // level 0 unused
+// The stacks are play_state's `operands` and `operators`.  Level 0 of the
+// operands is the bottom slot: never pushed or popped, it takes digits that
+// arrive while the stack is empty and is what an empty stack yields.  It
+// keeps its content from one evaluation to the next, as the levels above it
+// do (a pop from an empty stack reads level 1).  Level 0 of the operators
+// is unused.
 
 // Variable n's live value and flag; 0 outside the catalogue (what
 // variable_state_at's bounds give, read in place).
 uint8_t variable_value(int32_t n) {
     if (static_cast<uint32_t>(n) >= static_cast<uint32_t>(story_variable_count())) return 0;
-    return the_story.variables[n].value;
+    return the_engine.story.variables[n].value;
 }
 
 uint8_t variable_flag(int32_t n) {
     if (static_cast<uint32_t>(n) >= static_cast<uint32_t>(story_variable_count())) return 0;
-    return the_story.variables[n].flag;
+    return the_engine.story.variables[n].flag;
 }
 
 constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
@@ -80,28 +74,28 @@ struct evaluation {
     int32_t depth = 0;
     bool right_side = false;
 
-    operand& top_operand() { return operands[operand_count]; }
+    operand& top_operand() { return the_engine.play.operands[operand_count]; }
 
     void push_operand(int16_t value, uint8_t kind) {
         if (operand_count >= STACK_LEVELS) return;
         ++operand_count;
-        operands[operand_count] = operand{value, kind};
+        the_engine.play.operands[operand_count] = operand{value, kind};
         if (operand_count == STACK_LEVELS) show_error("Operands stack overflow");
     }
 
     void push_operator(char op) {
         if (operator_count >= STACK_LEVELS) return;
         ++operator_count;
-        operators[operator_count] = pending_operator{op, static_cast<int16_t>(depth)};
+        the_engine.play.operators[operator_count] = pending_operator{op, static_cast<int16_t>(depth)};
         if (operator_count == STACK_LEVELS) show_error("Operators stack overflow");
     }
 
     operand pop_operand() {
         if (operand_count <= 0) {
             show_error("Can't remove an operand from an empty stack!");
-            return operands[1];
+            return the_engine.play.operands[1];
         }
-        return operands[operand_count--];
+        return the_engine.play.operands[operand_count--];
     }
 
     int16_t pop_operand_raw() { return pop_operand().value; }
@@ -113,7 +107,7 @@ struct evaluation {
     }
 
     bool top_operator_at_depth() const {
-        return operator_count > 0 && operators[operator_count].depth == depth;
+        return operator_count > 0 && the_engine.play.operators[operator_count].depth == depth;
     }
 
     // `)`: evaluate the comparison or flag test pushed at this depth, leave
@@ -122,7 +116,7 @@ struct evaluation {
     // non-empty stack, so none of them can meet an empty one.)
     void close_group() {
         if (top_operator_at_depth()) {
-            const char op = operators[operator_count].op;
+            const char op = the_engine.play.operators[operator_count].op;
             if (op == '=' || op == 'x' || op == 'y') {
                 --operator_count;
                 const int32_t right = pop_operand_value();
@@ -145,7 +139,7 @@ struct evaluation {
 
     void apply_outer_operators() {
         while (top_operator_at_depth()) {
-            const char op = operators[operator_count].op;
+            const char op = the_engine.play.operators[operator_count].op;
             if (op == '!') {
                 --operator_count;
                 operand& top = top_operand();
@@ -188,8 +182,8 @@ struct evaluation {
         const auto group_depth = static_cast<int16_t>(depth + 1);
         if (flag_test) {
             if (*p != ')') return nullptr;
-            operators[operator_count + 1] = pending_operator{'X', group_depth};
-            operands[level] = operand{variable_flag(n), OPERAND_RESULT};
+            the_engine.play.operators[operator_count + 1] = pending_operator{'X', group_depth};
+            the_engine.play.operands[level] = operand{variable_flag(n), OPERAND_RESULT};
         } else {
             const char op = *p;
             if (op != '=' && op != 'x' && op != 'y') return nullptr;
@@ -203,10 +197,10 @@ struct evaluation {
             const int16_t m = read_digits(p);
             p = skip_blanks(p);
             if (*p != ')') return nullptr;
-            operators[operator_count + 1] = pending_operator{op, group_depth};
-            operands[level + 1] = operand{m, kind};
+            the_engine.play.operators[operator_count + 1] = pending_operator{op, group_depth};
+            the_engine.play.operands[level + 1] = operand{m, kind};
             const int32_t right = kind == OPERAND_VARIABLE ? variable_value(m) : m;
-            operands[level] = operand{compare(op, variable_value(n), right), OPERAND_RESULT};
+            the_engine.play.operands[level] = operand{compare(op, variable_value(n), right), OPERAND_RESULT};
         }
         operand_count = level;
         apply_outer_operators();
@@ -329,13 +323,13 @@ struct evaluation {
 inline uint8_t evaluate_text(const char* text) {
     evaluation e;
     const char* end = e.read(text + (text[1] == ' ' ? 2 : 1));
-    tag_cursor = static_cast<int16_t>(end - text);
+    the_engine.play.tag_cursor = static_cast<int16_t>(end - text);
     return static_cast<uint8_t>(e.top_operand().value);
 }
 
 [[gnu::noinline]] uint8_t evaluate_terminated_copy() {
     char copy[TAG_BUFFER_SIZE + 1];
-    std::memcpy(copy, tag_buffer, TAG_BUFFER_SIZE);
+    std::memcpy(copy, the_engine.play.tag_buffer, TAG_BUFFER_SIZE);
     copy[TAG_BUFFER_SIZE] = '\0';
     return evaluate_text(copy);
 }
@@ -343,30 +337,25 @@ inline uint8_t evaluate_text(const char* text) {
 }  // namespace
 
 uint8_t evaluate_condition() {
-    tag_cursor = 1;
-    if (tag_buffer[0] == '\0') return static_cast<uint8_t>(operands[0].value);
-    if (tag_buffer[TAG_BUFFER_SIZE - 1] != '\0') return evaluate_terminated_copy();
-    return evaluate_text(tag_buffer);
-}
-
-void evaluator_reset() {
-    for (operand& o : operands) o = operand{0, OPERAND_RESULT};
-    for (pending_operator& o : operators) o = pending_operator{'\0', 0};
+    the_engine.play.tag_cursor = 1;
+    if (the_engine.play.tag_buffer[0] == '\0') return static_cast<uint8_t>(the_engine.play.operands[0].value);
+    if (the_engine.play.tag_buffer[TAG_BUFFER_SIZE - 1] != '\0') return evaluate_terminated_copy();
+    return evaluate_text(the_engine.play.tag_buffer);
 }
 
 void evaluator_stacks_get(evaluator_stacks* out) {
     for (int32_t i = 0; i <= STACK_LEVELS; ++i) {
-        out->operand_values[i] = operands[i].value;
-        out->operand_kinds[i] = operands[i].kind;
-        out->operator_letters[i] = operators[i].op;
-        out->operator_depths[i] = operators[i].depth;
+        out->operand_values[i] = the_engine.play.operands[i].value;
+        out->operand_kinds[i] = the_engine.play.operands[i].kind;
+        out->operator_letters[i] = the_engine.play.operators[i].op;
+        out->operator_depths[i] = the_engine.play.operators[i].depth;
     }
 }
 
 void evaluator_stacks_set(const evaluator_stacks& in) {
     for (int32_t i = 0; i <= STACK_LEVELS; ++i) {
-        operands[i] = operand{in.operand_values[i], in.operand_kinds[i]};
-        operators[i] = pending_operator{in.operator_letters[i], in.operator_depths[i]};
+        the_engine.play.operands[i] = operand{in.operand_values[i], in.operand_kinds[i]};
+        the_engine.play.operators[i] = pending_operator{in.operator_letters[i], in.operator_depths[i]};
     }
 }
 

@@ -10,11 +10,6 @@ namespace tomelet {
 // value: the low 8 bits of the top operand at the end.
 uint8_t evaluate_condition();
 
-// Puts the evaluator's stacks back as they are when the program starts,
-// the bottom slot's kept content included.  For tools that run many pages
-// in one process and need each to start alike (the fuzz targets).
-void evaluator_reset();
-
 // What the stacks hold between evaluations: the operands' bottom slot (level
 // 0) and whatever the levels above the counts still hold (levels 1 to 10 of
 // both stacks; level 0 of the operators is unused).  For tests, which set

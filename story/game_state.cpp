@@ -1,15 +1,12 @@
 #include "story/game_state.h"
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "platform/platform.h"
 #include "story/hotwords.h"
 #include "story/place.h"
 
 namespace tomelet {
-
-uint32_t random_state = 1;
-uint8_t random_seeded = 0;
-uint32_t random_seed = 0;
 
 namespace {
 
@@ -75,8 +72,8 @@ void restore_restart_point(int32_t k) {
     if (snapshot == nullptr) return;
     const int32_t count = story_variable_count();
     for (int32_t i = 0; i < count; ++i) {
-        the_story.variables[i].flag = snapshot[2 * i];
-        the_story.variables[i].value = snapshot[2 * i + 1];
+        the_engine.story.variables[i].flag = snapshot[2 * i];
+        the_engine.story.variables[i].value = snapshot[2 * i + 1];
     }
 }
 
@@ -121,13 +118,13 @@ choice_result resolve_answer(const hotword& h, const char* typed) {
 }  // namespace
 
 int32_t story_random() {
-    if (random_seeded == 0) {
-        random_state = plat_tick_count() / RANDOM_SEED_DIVISOR;
-        random_seed = random_state;
-        random_seeded = 1;
+    if (the_engine.play.random_seeded == 0) {
+        the_engine.play.random_state = plat_tick_count() / RANDOM_SEED_DIVISOR;
+        the_engine.play.random_seed = the_engine.play.random_state;
+        the_engine.play.random_seeded = 1;
     }
-    random_state = random_state * RANDOM_MULTIPLIER + RANDOM_INCREMENT;
-    return static_cast<int32_t>((random_state >> 16) & 0x7FFFu);
+    the_engine.play.random_state = the_engine.play.random_state * RANDOM_MULTIPLIER + RANDOM_INCREMENT;
+    return static_cast<int32_t>((the_engine.play.random_state >> 16) & 0x7FFFu);
 }
 
 void story_set_next_random(int32_t value) {
@@ -136,8 +133,8 @@ void story_set_next_random(int32_t value) {
     uint32_t inverse = RANDOM_MULTIPLIER;
     for (int i = 0; i < 5; ++i) inverse *= 2u - RANDOM_MULTIPLIER * inverse;
     const uint32_t next = (static_cast<uint32_t>(value) & 0x7FFFu) << 16;
-    random_state = (next - RANDOM_INCREMENT) * inverse;
-    random_seeded = 1;
+    the_engine.play.random_state = (next - RANDOM_INCREMENT) * inverse;
+    the_engine.play.random_seeded = 1;
 }
 
 void take_restart_snapshot(int32_t k) {
@@ -146,24 +143,24 @@ void take_restart_snapshot(int32_t k) {
     // A restart point outside the book's table is ignored.
     if (point == nullptr || snapshot == nullptr) return;
     point->set = 1;
-    point->paragraph = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(shown_paragraph - 1)));
+    point->paragraph = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(the_engine.play.shown_paragraph - 1)));
     const int32_t count = story_variable_count();
     for (int32_t i = 0; i < count; ++i) {
-        snapshot[2 * i] = the_story.variables[i].flag;
-        snapshot[2 * i + 1] = the_story.variables[i].value;
+        snapshot[2 * i] = the_engine.story.variables[i].flag;
+        snapshot[2 * i + 1] = the_engine.story.variables[i].value;
     }
 }
 
 void clear_story_variables() {
     const int32_t count = story_variable_count();
-    for (int32_t i = 0; i < count; ++i) the_story.variables[i] = variable_state{0, 0};
+    for (int32_t i = 0; i < count; ++i) the_engine.story.variables[i] = variable_state{0, 0};
 }
 
 void clear_restart_points() {
     // Only the set fields: the paragraphs and snapshots stay until a point
     // is saved again.
     const int32_t count = story_restart_point_count();
-    for (int32_t k = 0; k < count; ++k) the_story.restart_points[k].set = 0;
+    for (int32_t k = 0; k < count; ++k) the_engine.story.restart_points[k].set = 0;
 }
 
 int32_t compare_answer(const char* a, const char* b) {
@@ -174,12 +171,12 @@ int32_t compare_answer(const char* a, const char* b) {
 }
 
 choice_result resolve_choice(int16_t key, const char* typed_text) {
-    int32_t count = hotword_count;
+    int32_t count = the_engine.play.hotword_count;
     if (count > HOTWORDS_SIZE) count = HOTWORDS_SIZE;
     const hotword* found = nullptr;
     for (int32_t r = 0; r < count; ++r) {
-        if (hotwords[r].control_id == key) {
-            found = &hotwords[r];
+        if (the_engine.play.hotwords[r].control_id == key) {
+            found = &the_engine.play.hotwords[r];
             break;
         }
     }

@@ -8,13 +8,6 @@
 
 namespace tomelet {
 
-extern uint32_t random_state;
-extern uint8_t random_seeded;
-// The state the generator was last seeded with from the clock (its state
-// before its first number), so that the numbers drawn since can be drawn
-// again.
-extern uint32_t random_seed;
-
 // 0 to 32767; seeds itself from the tick count at its first use.
 int32_t story_random();
 // Sets the generator so that the next story_random() returns value (taken

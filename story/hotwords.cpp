@@ -2,12 +2,10 @@
 
 #include <cstring>
 
+#include "engine/engine.h"
 #include "page/controls.h"
 
 namespace tomelet {
-
-hotword hotwords[HOTWORDS_SIZE];
-int16_t hotword_count = 0;
 
 namespace {
 
@@ -15,8 +13,8 @@ namespace {
 // array is full; the interpreter never calls a builder then, but nothing
 // here relies on it.
 hotword* next_record() {
-    if (hotword_count < 0 || hotword_count >= HOTWORDS_SIZE) return nullptr;
-    return &hotwords[hotword_count];
+    if (the_engine.play.hotword_count < 0 || the_engine.play.hotword_count >= HOTWORDS_SIZE) return nullptr;
+    return &the_engine.play.hotwords[the_engine.play.hotword_count];
 }
 
 // Copies a stored answer (at most ANSWER_SIZE - 1 characters, NUL-terminated

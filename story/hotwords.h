@@ -26,9 +26,6 @@ struct hotword {
     int16_t target3;
 };
 
-extern hotword hotwords[HOTWORDS_SIZE];
-extern int16_t hotword_count;
-
 // The builders fill the record at hotword_count from a parsed tag and have
 // its control made; the calling tag counts the record.  The tag has stored
 // the kind (and for N, Q, R and u the index and value) before.

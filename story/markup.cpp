@@ -10,6 +10,7 @@
 
 #include "book/assemble.h"
 #include "book/book.h"
+#include "engine/engine.h"
 #include "page/display_list.h"
 #include "page/links.h"
 #include "book/short_copy.h"
@@ -20,13 +21,6 @@
 #include "story/tag_reader.h"
 
 namespace tomelet {
-
-int32_t scan_state = SCAN_GAP;
-int16_t scan_position = 0;
-char pending_words[PENDING_WORDS_SIZE];
-int16_t pending_length = 0;
-uint8_t hold_words = 0;
-uint8_t last_condition = 1;
 
 // Limits.  pending_words keeps at most 299 characters and tag_buffer 399;
 // what arrives beyond them is counted but not stored (the tag is read as
@@ -63,8 +57,8 @@ constexpr int32_t TAG_KEPT = TAG_BUFFER_SIZE - 1;
 }
 
 void empty_pending() {
-    pending_words[0] = '\0';
-    pending_length = 0;
+    the_engine.play.pending_words[0] = '\0';
+    the_engine.play.pending_length = 0;
 }
 
 int16_t counted(int32_t length) { return static_cast<int16_t>(length < INT16_MAX ? length : INT16_MAX); }
@@ -95,8 +89,8 @@ int16_t add_to_buffer(char* buffer, int32_t kept, int16_t length, const char* te
 
 // Characters of the running text, as the scanner reads them.
 void append_text(const char* text, int32_t count) {
-    const int16_t before = pending_length;
-    pending_length = add_to_buffer(pending_words, PENDING_KEPT, before, text, count);
+    const int16_t before = the_engine.play.pending_length;
+    the_engine.play.pending_length = add_to_buffer(the_engine.play.pending_words, PENDING_KEPT, before, text, count);
     if (before + count >= PENDING_WORDS_SIZE) {
         report_each("%d is Too many letters in word", PENDING_WORDS_SIZE, before, count);
     }
@@ -104,12 +98,12 @@ void append_text(const char* text, int32_t count) {
 
 // A name added by `l` or `u`: one message for the whole piece.
 void append_name(const char* name) {
-    pending_length = add_to_buffer(pending_words, PENDING_KEPT, pending_length, name,
+    the_engine.play.pending_length = add_to_buffer(the_engine.play.pending_words, PENDING_KEPT, the_engine.play.pending_length, name,
                                    static_cast<int32_t>(std::strlen(name)));
 }
 
 void report_name_length() {
-    if (pending_length >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", pending_length);
+    if (the_engine.play.pending_length >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", the_engine.play.pending_length);
 }
 
 // A stretch of running text, read in one step.  "Check the run": a run
@@ -122,9 +116,9 @@ void take_text(const char* text, int32_t count) {
     while (count > 0) {
         int32_t taken = count;
         bool emit = false;
-        if (hold_words == 0 && pending_length + count > PENDING_FLUSH_LENGTH) {
+        if (the_engine.play.hold_words == 0 && the_engine.play.pending_length + count > PENDING_FLUSH_LENGTH) {
             // Only a space that makes the run at least 151 characters long.
-            const int32_t from = pending_length < PENDING_FLUSH_LENGTH ? PENDING_FLUSH_LENGTH - pending_length : 0;
+            const int32_t from = the_engine.play.pending_length < PENDING_FLUSH_LENGTH ? PENDING_FLUSH_LENGTH - the_engine.play.pending_length : 0;
             const void* space = std::memchr(text + from, ' ', static_cast<size_t>(count - from));
             if (space != nullptr) {
                 taken = static_cast<int32_t>(static_cast<const char*>(space) - text) + 1;
@@ -133,7 +127,7 @@ void take_text(const char* text, int32_t count) {
         }
         append_text(text, taken);
         if (emit) {
-            page_flush_words(pending_words);
+            page_flush_words(the_engine.play.pending_words);
             empty_pending();
         }
         text += taken;
@@ -144,15 +138,15 @@ void take_text(const char* text, int32_t count) {
 // The tag's text is then stored by the scanner.  (The run is mostly empty
 // here, so that is tested first.)
 void begin_tag() {
-    if (pending_length != 0 && hold_words == 0) {
-        page_flush_words(pending_words);
+    if (the_engine.play.pending_length != 0 && the_engine.play.hold_words == 0) {
+        page_flush_words(the_engine.play.pending_words);
         empty_pending();
     }
 }
 
 void append_tag(const char* text, int32_t count) {
-    const int16_t before = tag_length;
-    tag_length = add_to_buffer(tag_buffer, TAG_KEPT, before, text, count);
+    const int16_t before = the_engine.play.tag_length;
+    the_engine.play.tag_length = add_to_buffer(the_engine.play.tag_buffer, TAG_KEPT, before, text, count);
     if (before + count >= TAG_BUFFER_SIZE) {
         report_each("%d is Too many letters in command", TAG_BUFFER_SIZE, before, count);
     }
@@ -186,19 +180,18 @@ int32_t assignment_value(const tag_arguments& tag, const variable_row* row, cons
 }
 
 // The record at hotword_count exists: fewer than 100 are in use.
-bool record_free() { return hotword_count >= 0 && hotword_count < HOTWORDS_SIZE; }
+bool record_free() { return the_engine.play.hotword_count >= 0 && the_engine.play.hotword_count < HOTWORDS_SIZE; }
 
-hotword& next_record() { return hotwords[hotword_count]; }
+hotword& next_record() { return the_engine.play.hotwords[the_engine.play.hotword_count]; }
 
 // Every tag begins by clearing the control id and the first target of the
 // next free record (when there is one).  Only a builder or what follows the
 // page can see that record, so the scanner does it there rather than at
 // every tag: a record is cleared just before its builder fills it, and at
 // the end of the text the next free record is cleared when a tag has run
-// since the last record was made (`clearing_owed`, set by the scanner at
+// since the last record was made (play_state's `clearing_owed`, set by the scanner at
 // every tag and cleared by add_hotword).  run_tag, which runs one tag on
 // its own, clears it at once.
-bool clearing_owed = false;
 
 void clear_next_record() {
     if (record_free()) {
@@ -217,8 +210,8 @@ void add_hotword(const tag_arguments& tag, char kind, int32_t index, void (*buil
     record.kind = kind;
     record.index = static_cast<int16_t>(index);
     build(tag);
-    ++hotword_count;
-    clearing_owed = false;
+    ++the_engine.play.hotword_count;
+    the_engine.play.clearing_owed = false;
 }
 
 // A variable outside the catalogue is not changed; as a hotword the tag
@@ -274,7 +267,7 @@ void run_value_name(const tag_arguments& tag) {
     if (row == nullptr || live == nullptr) return;
     const char* name = value_name(row, live->value);
     if (name == nullptr) return;
-    if (hold_words != 0) {
+    if (the_engine.play.hold_words != 0) {
         append_name(name);
         report_name_length();
     } else {
@@ -284,7 +277,7 @@ void run_value_name(const tag_arguments& tag) {
 
 // a: a space; a held title takes it without a check of its length.
 void run_space() {
-    if (hold_words != 0) {
+    if (the_engine.play.hold_words != 0) {
         append_name(word_separator);
     } else {
         page_text_run(word_separator, 1, 1);
@@ -311,7 +304,7 @@ namespace {
 // clear_next_record), inlined where the scanner runs a tag; `letter` is
 // tag_buffer[0], which the scanner takes from the text.
 [[gnu::always_inline]] inline bool run_tag_here(char letter) {
-    tag_cursor = 1;
+    the_engine.play.tag_cursor = 1;
     // Only the tags that take arguments are read: for the others reading
     // would change nothing but the cursor, which stays on 1 where the
     // reader would leave it.
@@ -343,13 +336,13 @@ namespace {
             page_bold_off();
             break;
         case 'E':
-            return last_condition == 0;
+            return the_engine.play.last_condition == 0;
         case 'H':
-            hold_words = 1;
+            the_engine.play.hold_words = 1;
             break;
         case 'J':
-            hold_words = 0;
-            page_title(pending_words);
+            the_engine.play.hold_words = 0;
+            page_title(the_engine.play.pending_words);
             empty_pending();
             break;
         case 'L':
@@ -371,11 +364,11 @@ namespace {
             run_flag_tag(tag, 0);
             break;
         case 'o':
-            if (last_condition != 0) return false;
+            if (the_engine.play.last_condition != 0) return false;
             [[fallthrough]];
         case 'O':
-            last_condition = evaluate_condition();
-            return last_condition != 0;
+            the_engine.play.last_condition = evaluate_condition();
+            return the_engine.play.last_condition != 0;
         case 'R':
         case 'r':
             parse_tag(&tag);
@@ -409,11 +402,11 @@ namespace {
             break;
         case 'n':
             parse_tag(&tag);
-            set_link(next_link, tag.number);
+            set_link(the_engine.page.next_link, tag.number);
             break;
         case 'p':
             parse_tag(&tag);
-            set_link(prev_link, tag.number);
+            set_link(the_engine.page.prev_link, tag.number);
             break;
         case 's':
             parse_tag(&tag);
@@ -429,7 +422,7 @@ namespace {
             break;
     }
 
-    if (hotword_count >= HOTWORDS_SIZE) show_error("Hotwords structure array overflow");
+    if (the_engine.play.hotword_count >= HOTWORDS_SIZE) show_error("Hotwords structure array overflow");
     return true;
 }
 
@@ -437,7 +430,7 @@ namespace {
 
 bool run_tag() {
     clear_next_record();
-    return run_tag_here(tag_buffer[0]);
+    return run_tag_here(the_engine.play.tag_buffer[0]);
 }
 
 namespace {
@@ -547,14 +540,14 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
     static_assert(BLOCK % 16 == 0 && BLOCK <= TAG_BUFFER_SIZE);
     for (int32_t at = 0; at < BLOCK; at += 16) {
         const __m128i block = load_block(text + from + at);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_buffer + at), block);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(the_engine.play.tag_buffer + at), block);
         if (const unsigned mask = stop_mask(block); mask != 0) return at + std::countr_zero(mask);
     }
     return -1;
 #else
     const int32_t end = stretch_end(text, from, from + BLOCK);
     if (end == from + BLOCK) return -1;
-    copy_block(tag_buffer, text + from);
+    copy_block(the_engine.play.tag_buffer, text + from);
     return end - from;
 #endif
 }
@@ -572,9 +565,9 @@ const char* gap_end(const char* at, const char* end) {
 
 void build_paragraph(int32_t n) {
     char problem[ASSEMBLY_MESSAGE_SIZE];
-    if (!assemble_paragraph(n, paragraph_text, problem)) show_error(problem);
+    if (!assemble_paragraph(n, the_engine.book.paragraph_text, problem)) show_error(problem);
     const paragraph_row* row = paragraph_at(n);
-    if (row != nullptr && row->chunk >= 0 && row->chunk < the_book->chunk_count) run_paragraph(paragraph_text);
+    if (row != nullptr && row->chunk >= 0 && row->chunk < the_engine.book.tables->chunk_count) run_paragraph(the_engine.book.paragraph_text);
 }
 
 // The scanner.  Text outside tags collects in pending_words and is emitted
@@ -594,11 +587,11 @@ void build_paragraph(int32_t n) {
 // characters of a text are read (up to index 32767; a paragraph holds at
 // most 3316).
 void run_paragraph(const char* text) {
-    hotword_count = 0;
+    the_engine.play.hotword_count = 0;
     empty_pending();
-    last_condition = 1;
+    the_engine.play.last_condition = 1;
     int32_t state = SCAN_GAP;
-    clearing_owed = false;
+    the_engine.play.clearing_owed = false;
 
     const size_t length = std::strlen(text);
     const int32_t limit = length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1;
@@ -612,13 +605,13 @@ void run_paragraph(const char* text) {
                 state = SCAN_TAG;
                 const int32_t from = i + 1;
                 if (const int32_t count = short_tag_length(text, from, limit); count >= 0) [[likely]] {
-                    tag_buffer[count] = '\0';
-                    tag_length = static_cast<int16_t>(count);
+                    the_engine.play.tag_buffer[count] = '\0';
+                    the_engine.play.tag_length = static_cast<int16_t>(count);
                     i = from + count;
                 } else {
                     i = stretch_end(text, from, limit);
-                    tag_buffer[0] = '\0';
-                    tag_length = 0;
+                    the_engine.play.tag_buffer[0] = '\0';
+                    the_engine.play.tag_length = 0;
                     append_tag(text + from, i - from);
                     if (i == limit) break;
                 }
@@ -626,7 +619,7 @@ void run_paragraph(const char* text) {
                 // The tag's first character is its letter (an empty tag's is
                 // read as its `>`, which, like the NUL the buffer then holds,
                 // names no tag).
-                clearing_owed = true;
+                the_engine.play.clearing_owed = true;
                 if (!run_tag_here(text[from])) {
                     state = SCAN_SKIP;
                     i = skip_end(text, i + 1, limit);
@@ -646,7 +639,7 @@ void run_paragraph(const char* text) {
             i = skip_end(text, i, limit);  // everything up to the next `}`
         } else if (state == SCAN_TAG) {
             if (c == '>') {
-                clearing_owed = true;
+                the_engine.play.clearing_owed = true;
                 state = run_tag() ? SCAN_GAP : SCAN_SKIP;
                 ++i;
             } else {
@@ -660,27 +653,27 @@ void run_paragraph(const char* text) {
             state = SCAN_TEXT;
             const int32_t end = stretch_end(text, i, limit);
             const int32_t count = end - i;
-            if (end < limit && text[end] == '<' && pending_length == 0 && hold_words == 0 &&
+            if (end < limit && text[end] == '<' && the_engine.play.pending_length == 0 && the_engine.play.hold_words == 0 &&
                 count <= PENDING_FLUSH_LENGTH) {
                 // A whole run before a tag: the tag would emit it as it
                 // stands (too short for an early emission), so it goes to
                 // the page at once.
                 page_text_run(text + i, count, limit - i);
-            } else if (count <= BLOCK && i + BLOCK <= limit && pending_length + BLOCK <= PENDING_KEPT &&
-                (hold_words != 0 || pending_length + count <= PENDING_FLUSH_LENGTH)) {
+            } else if (count <= BLOCK && i + BLOCK <= limit && the_engine.play.pending_length + BLOCK <= PENDING_KEPT &&
+                (the_engine.play.hold_words != 0 || the_engine.play.pending_length + count <= PENDING_FLUSH_LENGTH)) {
                 // Far from the limits and from an early emission.
-                copy_block(pending_words + pending_length, text + i);
-                pending_words[pending_length + count] = '\0';
-                pending_length = static_cast<int16_t>(pending_length + count);
+                copy_block(the_engine.play.pending_words + the_engine.play.pending_length, text + i);
+                the_engine.play.pending_words[the_engine.play.pending_length + count] = '\0';
+                the_engine.play.pending_length = static_cast<int16_t>(the_engine.play.pending_length + count);
             } else {
                 take_text(text + i, count);
             }
             i = end;
         }
     }
-    if (clearing_owed) clear_next_record();
-    scan_state = state;
-    scan_position = static_cast<int16_t>(i <= LAST_READ ? i : LAST_READ);
+    if (the_engine.play.clearing_owed) clear_next_record();
+    the_engine.play.scan_state = state;
+    the_engine.play.scan_position = static_cast<int16_t>(i <= LAST_READ ? i : LAST_READ);
 }
 
 }  // namespace tomelet

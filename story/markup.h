@@ -17,16 +17,6 @@ constexpr int32_t PENDING_WORDS_SIZE = 300;
 // A run at a space longer than this is emitted early.
 constexpr int32_t PENDING_FLUSH_LENGTH = 150;
 
-extern int32_t scan_state;
-extern int16_t scan_position;
-// The running text not yet emitted: at most 299 characters are kept, but
-// pending_length counts every character that arrived (up to 32767), so a
-// run past the limit reports the length it has reached.
-extern char pending_words[PENDING_WORDS_SIZE];
-extern int16_t pending_length;
-extern uint8_t hold_words;
-extern uint8_t last_condition;
-
 // Interprets one NUL-terminated marked-up text.
 void run_paragraph(const char* text);
 

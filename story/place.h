@@ -15,11 +15,6 @@ enum goto_mode : int32_t {
     GOTO_LOOK_UP = 2,  // only shown; the place does not move
 };
 
-extern int16_t shown_paragraph;
-extern int16_t current_paragraph;
-// 1 while the shown paragraph is the reader's place.
-extern int32_t on_current_page;
-
 // Puts the place back to its value at start-up: paragraph 2, shown, and
 // the reader at their place.
 void place_reset();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/engine.h"
 #include "story/game_state.h"
 #include "story/place.h"
 #include "book/book.h"
@@ -10,7 +11,7 @@
 namespace tomelet {
 
 const char* state_file_name() {
-    static char name[BOOK_ID_MAX + sizeof ".dat"];
+    char* name = the_engine.play.state_file_name_text;
     const char* id = book_id();
     size_t n = std::strlen(id);
     std::memcpy(name, id, n);
@@ -18,15 +19,10 @@ const char* state_file_name() {
     return name;
 }
 
-plat_file state_file = nullptr;
-
 namespace {
 
 // The paragraph a run starts at when the file holds no usable place.
 constexpr int16_t FIRST_PAGE = 2;
-
-// Whether open_state_file found the file or created it new.
-bool state_file_existed = false;
 
 int32_t record_size() { return state_record_size(story_variable_count(), story_restart_point_count()); }
 
@@ -65,22 +61,16 @@ void take_game_state(const uint8_t* record) {
     const int32_t variables = story_variable_count();
     for (int32_t i = 0; i < variables; ++i) {
         const uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
-        the_story.variables[i].value = slot[STATE_SLOT_VALUE];
-        the_story.variables[i].flag = slot[STATE_SLOT_FLAG];
+        the_engine.story.variables[i].value = slot[STATE_SLOT_VALUE];
+        the_engine.story.variables[i].flag = slot[STATE_SLOT_FLAG];
     }
-    std::memcpy(the_story.restart_snapshots, record + snapshots_offset(), static_cast<size_t>(snapshots_size()));
+    std::memcpy(the_engine.story.restart_snapshots, record + snapshots_offset(), static_cast<size_t>(snapshots_size()));
     const int32_t points = story_restart_point_count();
-    for (int32_t k = 0; k < points; ++k) the_story.restart_points[k].set = record[set_fields_offset() + k];
+    for (int32_t k = 0; k < points; ++k) the_engine.story.restart_points[k].set = record[set_fields_offset() + k];
 }
 
-// The paragraph whose arrival the record holds; 0 for none.
-int16_t arrival_paragraph = 0;
-// The generator as it stood when the arrival's build began.
-uint32_t random_before = 0;
-uint8_t seeded_before = 0;
-
 bool arrival_possible() {
-    return the_book != nullptr && the_book->restart_point_count <= STATE_ARRIVAL_MAX_RESTART_POINTS;
+    return the_engine.book.tables != nullptr && the_engine.book.tables->restart_point_count <= STATE_ARRIVAL_MAX_RESTART_POINTS;
 }
 
 // FNV-1a over the place and the arrival's bytes; never 0, so that a record
@@ -101,16 +91,10 @@ uint32_t arrival_check(const uint8_t* record, int16_t place) {
 
 // After a record was taken whole: does it hold the arrival of its place?
 void take_arrival(const uint8_t* record, int16_t place) {
-    arrival_paragraph = 0;
+    the_engine.play.arrival_paragraph = 0;
     if (!arrival_possible()) return;
-    if (get_uint32(record + STATE_ARRIVAL_CHECK) == arrival_check(record, place)) arrival_paragraph = place;
+    if (get_uint32(record + STATE_ARRIVAL_CHECK) == arrival_check(record, place)) the_engine.play.arrival_paragraph = place;
 }
-
-// Set aside during a revisit: what the record's fields do not carry.
-constexpr int32_t SET_ASIDE_SIZE = STATE_ARRIVAL_MAX_RESTART_POINTS;
-int16_t set_aside_paragraphs[SET_ASIDE_SIZE];
-uint32_t set_aside_random = 0;
-uint8_t set_aside_seeded = 0;
 
 void fill_record();
 
@@ -118,28 +102,28 @@ void fill_record();
 
 bool open_state_file() {
     bool existed = false;
-    state_file = plat_file_open_exclusive(state_file_name(), &existed);
-    state_file_existed = existed;
-    return state_file != nullptr;
+    the_engine.play.state_file = plat_file_open_exclusive(state_file_name(), &existed);
+    the_engine.play.state_file_existed = existed;
+    return the_engine.play.state_file != nullptr;
 }
 
 int16_t load_state() {
-    if (the_book == nullptr) return FIRST_PAGE;
-    uint8_t* record = the_story.state_record;
+    if (the_engine.book.tables == nullptr) return FIRST_PAGE;
+    uint8_t* record = the_engine.story.state_record;
     const int32_t size = record_size();
     std::memset(record, 0, static_cast<size_t>(size));
-    arrival_paragraph = 0;
+    the_engine.play.arrival_paragraph = 0;
 
     // A new file, or none at all (the file could not be opened): the record
     // starts empty with the sound on, and so does the story.
-    if (state_file == nullptr || !state_file_existed) {
+    if (the_engine.play.state_file == nullptr || !the_engine.play.state_file_existed) {
         record[STATE_SOUND_SWITCH] = 1;
         return FIRST_PAGE;
     }
 
     // Whatever arrives stays in the record and is written back at exit, so
     // a short or foreign file keeps its sound switch and reserved bytes.
-    const int32_t got = plat_file_read(state_file, record, size);
+    const int32_t got = plat_file_read(the_engine.play.state_file, record, size);
     if (got < 0) {
         // Nothing that arrived counts, and nothing of it stays.
         std::memset(record, 0, static_cast<size_t>(size));
@@ -150,7 +134,7 @@ int16_t load_state() {
 
     take_game_state(record);
     const int16_t place = get_int16(record + STATE_PLACE);
-    if (place < 1 || place > the_book->paragraph_count) return FIRST_PAGE;
+    if (place < 1 || place > the_engine.book.tables->paragraph_count) return FIRST_PAGE;
     take_arrival(record, place);
     return place;
 }
@@ -158,30 +142,30 @@ int16_t load_state() {
 namespace {
 
 void fill_record() {
-    uint8_t* record = the_story.state_record;
-    put_int16(record + STATE_PLACE, current_paragraph);
+    uint8_t* record = the_engine.story.state_record;
+    put_int16(record + STATE_PLACE, the_engine.play.current_paragraph);
     put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
     // The arrival counts only for the place it was taken at.  Without one
     // the bytes stay as read: a check made for another place, or by no
     // arrival at all, does not match this place's.
-    if (arrival_paragraph != 0 && arrival_paragraph == current_paragraph) {
-        put_uint32(record + STATE_ARRIVAL_CHECK, arrival_check(record, current_paragraph));
+    if (the_engine.play.arrival_paragraph != 0 && the_engine.play.arrival_paragraph == the_engine.play.current_paragraph) {
+        put_uint32(record + STATE_ARRIVAL_CHECK, arrival_check(record, the_engine.play.current_paragraph));
     }
     const int32_t variables = story_variable_count();
     for (int32_t i = 0; i < variables; ++i) {
         uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
-        slot[STATE_SLOT_VALUE] = the_story.variables[i].value;
-        slot[STATE_SLOT_FLAG] = the_story.variables[i].flag;
+        slot[STATE_SLOT_VALUE] = the_engine.story.variables[i].value;
+        slot[STATE_SLOT_FLAG] = the_engine.story.variables[i].flag;
     }
-    std::memcpy(record + snapshots_offset(), the_story.restart_snapshots, static_cast<size_t>(snapshots_size()));
+    std::memcpy(record + snapshots_offset(), the_engine.story.restart_snapshots, static_cast<size_t>(snapshots_size()));
     const int32_t points = story_restart_point_count();
-    for (int32_t k = 0; k < points; ++k) record[set_fields_offset() + k] = the_story.restart_points[k].set;
+    for (int32_t k = 0; k < points; ++k) record[set_fields_offset() + k] = the_engine.story.restart_points[k].set;
 }
 
 }  // namespace
 
 bool save_state() {
-    if (the_book == nullptr) return true;
+    if (the_engine.book.tables == nullptr) return true;
     fill_record();
     // The record goes in place, from offset 0 of the file held since
     // start-up: the exclusive hold is the single-instance rule, so the file
@@ -196,36 +180,36 @@ bool save_state() {
     // An arrival torn between two saves fails its check, and the page's
     // effects then apply once more.  The handle is dropped once closed, so
     // a second save writes nothing and never closes a handle twice.
-    if (state_file == nullptr) return true;
-    const bool written = plat_file_write_at_start(state_file, the_story.state_record, record_size());
-    plat_file_close(state_file);
-    state_file = nullptr;
+    if (the_engine.play.state_file == nullptr) return true;
+    const bool written = plat_file_write_at_start(the_engine.play.state_file, the_engine.story.state_record, record_size());
+    plat_file_close(the_engine.play.state_file);
+    the_engine.play.state_file = nullptr;
     return written;
 }
 
 bool write_state() {
-    if (the_book == nullptr) return false;
+    if (the_engine.book.tables == nullptr) return false;
     fill_record();
-    if (state_file == nullptr) return false;
-    return plat_file_write_at_start(state_file, the_story.state_record, record_size());
+    if (the_engine.play.state_file == nullptr) return false;
+    return plat_file_write_at_start(the_engine.play.state_file, the_engine.story.state_record, record_size());
 }
 
 take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place) {
-    if (the_book == nullptr || bytes == nullptr || size != record_size()) return TAKE_WRONG_SIZE;
+    if (the_engine.book.tables == nullptr || bytes == nullptr || size != record_size()) return TAKE_WRONG_SIZE;
     if (get_uint32(bytes + STATE_MAGIC_OFFSET) != STATE_MAGIC) return TAKE_WRONG_MAGIC;
     const int16_t at = get_int16(bytes + STATE_PLACE);
-    if (at < 1 || at > the_book->paragraph_count) return TAKE_BAD_PLACE;
-    std::memcpy(the_story.state_record, bytes, static_cast<size_t>(size));
-    take_game_state(the_story.state_record);
-    take_arrival(the_story.state_record, at);
+    if (at < 1 || at > the_engine.book.tables->paragraph_count) return TAKE_BAD_PLACE;
+    std::memcpy(the_engine.story.state_record, bytes, static_cast<size_t>(size));
+    take_game_state(the_engine.story.state_record);
+    take_arrival(the_engine.story.state_record, at);
     if (place != nullptr) *place = at;
     return TAKE_OK;
 }
 
 void begin_arrival() {
-    arrival_paragraph = 0;
+    the_engine.play.arrival_paragraph = 0;
     if (!arrival_possible()) return;
-    uint8_t* record = the_story.state_record;
+    uint8_t* record = the_engine.story.state_record;
     for (int32_t i = 0; i < story_variable_count(); ++i) {
         const variable_state* row = variable_state_at(i);
         uint8_t* slot = record + STATE_SLOTS + STATE_SLOT_SIZE * i;
@@ -236,42 +220,42 @@ void begin_arrival() {
     for (int32_t k = 0; k < story_restart_point_count(); ++k) {
         if (restart_state_at(k)->set != 0) record[STATE_ARRIVAL_SET + k / 8] |= static_cast<uint8_t>(1u << (k % 8));
     }
-    random_before = random_state;
-    seeded_before = random_seeded;
+    the_engine.play.random_before = the_engine.play.random_state;
+    the_engine.play.seeded_before = the_engine.play.random_seeded;
 }
 
 void end_arrival(int16_t paragraph) {
     if (!arrival_possible()) return;
-    uint8_t* record = the_story.state_record;
+    uint8_t* record = the_engine.story.state_record;
     // The generator moves with every number drawn (its period is 2^32), and
     // one that seeded itself during the build started from its seed.
-    const bool drew = random_seeded != seeded_before || random_state != random_before;
-    const uint32_t start = seeded_before != 0 ? random_before : random_seed;
+    const bool drew = the_engine.play.random_seeded != the_engine.play.seeded_before || the_engine.play.random_state != the_engine.play.random_before;
+    const uint32_t start = the_engine.play.seeded_before != 0 ? the_engine.play.random_before : the_engine.play.random_seed;
     put_uint32(record + STATE_ARRIVAL_RANDOM, drew ? start : 0);
     record[STATE_ARRIVAL_DREW] = drew ? 1 : 0;
-    arrival_paragraph = paragraph;
+    the_engine.play.arrival_paragraph = paragraph;
 }
 
-void forget_arrival() { arrival_paragraph = 0; }
+void forget_arrival() { the_engine.play.arrival_paragraph = 0; }
 
 void set_arrival_variable(int32_t n, uint8_t value, uint8_t flag) {
     if (n < 0 || n >= story_variable_count()) return;
-    uint8_t* slot = the_story.state_record + STATE_SLOTS + STATE_SLOT_SIZE * n;
+    uint8_t* slot = the_engine.story.state_record + STATE_SLOTS + STATE_SLOT_SIZE * n;
     slot[STATE_SLOT_ARRIVAL_VALUE] = value;
     slot[STATE_SLOT_ARRIVAL_FLAG] = flag;
 }
 
-bool holds_arrival(int16_t paragraph) { return paragraph != 0 && arrival_paragraph == paragraph && arrival_possible(); }
+bool holds_arrival(int16_t paragraph) { return paragraph != 0 && the_engine.play.arrival_paragraph == paragraph && arrival_possible(); }
 
 void begin_revisit() {
     // The live state goes into the record's own fields, as a save would put
     // it; the restart points' paragraphs and the generator, which the
     // record does not carry, are set aside beside it.
     fill_record();
-    uint8_t* record = the_story.state_record;
-    for (int32_t k = 0; k < story_restart_point_count(); ++k) set_aside_paragraphs[k] = restart_state_at(k)->paragraph;
-    set_aside_random = random_state;
-    set_aside_seeded = random_seeded;
+    uint8_t* record = the_engine.story.state_record;
+    for (int32_t k = 0; k < story_restart_point_count(); ++k) the_engine.play.set_aside_paragraphs[k] = restart_state_at(k)->paragraph;
+    the_engine.play.set_aside_random = the_engine.play.random_state;
+    the_engine.play.set_aside_seeded = the_engine.play.random_seeded;
 
     for (int32_t i = 0; i < story_variable_count(); ++i) {
         variable_state* row = variable_state_at(i);
@@ -283,26 +267,26 @@ void begin_revisit() {
         restart_state_at(k)->set = (record[STATE_ARRIVAL_SET + k / 8] >> (k % 8)) & 1u;
     }
     if (record[STATE_ARRIVAL_DREW] != 0) {
-        random_state = get_uint32(record + STATE_ARRIVAL_RANDOM);
-        random_seeded = 1;
+        the_engine.play.random_state = get_uint32(record + STATE_ARRIVAL_RANDOM);
+        the_engine.play.random_seeded = 1;
     }
 }
 
 void end_revisit() {
-    take_game_state(the_story.state_record);
-    for (int32_t k = 0; k < story_restart_point_count(); ++k) restart_state_at(k)->paragraph = set_aside_paragraphs[k];
-    random_state = set_aside_random;
-    random_seeded = set_aside_seeded;
+    take_game_state(the_engine.story.state_record);
+    for (int32_t k = 0; k < story_restart_point_count(); ++k) restart_state_at(k)->paragraph = the_engine.play.set_aside_paragraphs[k];
+    the_engine.play.random_state = the_engine.play.set_aside_random;
+    the_engine.play.random_seeded = the_engine.play.set_aside_seeded;
 }
 
 uint8_t sound_switch() {
-    if (the_book == nullptr) return 0;
-    return the_story.state_record[STATE_SOUND_SWITCH];
+    if (the_engine.book.tables == nullptr) return 0;
+    return the_engine.story.state_record[STATE_SOUND_SWITCH];
 }
 
 void set_sound_switch(uint8_t on) {
-    if (the_book == nullptr) return;
-    the_story.state_record[STATE_SOUND_SWITCH] = on;
+    if (the_engine.book.tables == nullptr) return;
+    the_engine.story.state_record[STATE_SOUND_SWITCH] = on;
 }
 
 }  // namespace tomelet

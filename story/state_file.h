@@ -45,7 +45,6 @@ constexpr int32_t STATE_SLOT_ARRIVAL_FLAG = 7;
 // The state file's name: the book's id followed by ".dat" (for the demo
 // book "VBQ2CorvinAshby.dat").  The text stays valid until the next call.
 const char* state_file_name();
-extern plat_file state_file;
 
 // Opens or creates the state file exclusively; false on failure.
 bool open_state_file();

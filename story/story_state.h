@@ -1,31 +1,18 @@
 // The story's state: everything a reader changes while reading a book, kept
-// apart from the book itself, which is read-only.  One record, `the_story`,
-// in fixed tables sized for the largest book (MAX_VARIABLES variables and
-// MAX_RESTART_POINTS restart points); only the first variable_count and
+// apart from the book itself, which is read-only.  One record, the engine
+// object's `story` part (story/story_record.h), in fixed tables sized for
+// the largest book (MAX_VARIABLES variables and MAX_RESTART_POINTS restart
+// points); only the first variable_count and
 // restart_point_count entries of the book in use mean anything.
 #pragma once
 
 #include <cstdint>
 
 #include "book/book.h"
+#include "engine/engine.h"
+#include "story/story_record.h"
 
 namespace tomelet {
-
-struct story_state {
-    variable_state variables[MAX_VARIABLES];
-    restart_state restart_points[MAX_RESTART_POINTS];
-    // restart_point_count snapshots, one after the other, of variable_count
-    // (flag, value) pairs each: the layout of the state record's snapshots.
-    uint8_t restart_snapshots[2 * MAX_VARIABLES * MAX_RESTART_POINTS];
-    // The state record as read and to be written: state_record_size of the
-    // book's counts.
-    uint8_t state_record[state_record_size(MAX_VARIABLES, MAX_RESTART_POINTS)];
-    // The control id of each variable's button on the inventory page; -1
-    // for none.
-    int16_t inventory_ids[MAX_VARIABLES];
-};
-
-extern story_state the_story;
 
 // Puts the story's state to the initial values of the book in use: every
 // variable's value and flag 0, every restart point unset and leading to its
@@ -37,10 +24,11 @@ void story_state_reset();
 // from it.
 void book_use(const book_tables* book);
 
-// The story's working state as a new process finds it: the random numbers
-// not yet seeded, no hotword records, the markup scanner, the tag reader
-// and the evaluator at their start.  The story's state above is the
-// book's: book_use resets it.
+// The story's working state (the engine object's `play` part) as a new
+// process finds it: the random numbers not yet seeded, no hotword records,
+// the markup scanner, the tag reader and the evaluator at their start, the
+// reader at paragraph 2, and no state file (forgotten, not closed).  The
+// story's state above is the book's: book_use resets it.
 void story_reset();
 
 // The book in use's variables and restart points that the tables hold: the
@@ -48,13 +36,13 @@ void story_reset();
 // The compiler and the image loader refuse larger books; a book record
 // made some other way is cut to the tables.
 inline int32_t story_variable_count() {
-    if (the_book == nullptr || the_book->variable_count < 0) return 0;
-    return the_book->variable_count < MAX_VARIABLES ? the_book->variable_count : MAX_VARIABLES;
+    if (the_engine.book.tables == nullptr || the_engine.book.tables->variable_count < 0) return 0;
+    return the_engine.book.tables->variable_count < MAX_VARIABLES ? the_engine.book.tables->variable_count : MAX_VARIABLES;
 }
 
 inline int32_t story_restart_point_count() {
-    if (the_book == nullptr || the_book->restart_point_count < 0) return 0;
-    return the_book->restart_point_count < MAX_RESTART_POINTS ? the_book->restart_point_count : MAX_RESTART_POINTS;
+    if (the_engine.book.tables == nullptr || the_engine.book.tables->restart_point_count < 0) return 0;
+    return the_engine.book.tables->restart_point_count < MAX_RESTART_POINTS ? the_engine.book.tables->restart_point_count : MAX_RESTART_POINTS;
 }
 
 // Bounds-checked lookups of the live fields, by the catalogues' numbers;

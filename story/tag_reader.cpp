@@ -10,12 +10,9 @@
 #endif
 
 #include "book/short_copy.h"
+#include "engine/engine.h"
 
 namespace tomelet {
-
-char tag_buffer[TAG_BUFFER_SIZE];
-int16_t tag_length = 0;
-int16_t tag_cursor = 0;
 
 namespace {
 
@@ -26,7 +23,7 @@ namespace {
 struct reader {
     int32_t at;
 
-    char here() const { return at >= 0 && at < TAG_BUFFER_SIZE ? tag_buffer[at] : '\0'; }
+    char here() const { return at >= 0 && at < TAG_BUFFER_SIZE ? the_engine.play.tag_buffer[at] : '\0'; }
 
     void pass_over(char c) {
         if (here() == c) ++at;
@@ -43,7 +40,7 @@ struct reader {
         uint32_t value = 0;
         bool negative = false;
         while (at >= 0 && at < TAG_BUFFER_SIZE) {
-            const char c = tag_buffer[at];
+            const char c = the_engine.play.tag_buffer[at];
             if (c >= '0' && c <= '9') {
                 value = value * 10u + static_cast<uint32_t>(c - '0');
             } else if (c == '-') {
@@ -59,7 +56,7 @@ struct reader {
 
     void skip_to(char ch) {
         while (at >= 0 && at < TAG_BUFFER_SIZE) {
-            const char c = tag_buffer[at];
+            const char c = the_engine.play.tag_buffer[at];
             if (c == '\0') break;
             ++at;
             if (c == ch) break;
@@ -76,7 +73,7 @@ struct reader {
     inline int32_t copy_label(char* dest, int32_t* source_length);
 
     // "Skip a space": only the character right after the tag letter counts.
-    void skip_space_after_letter() { at = tag_buffer[1] == ' ' ? 2 : 1; }
+    void skip_space_after_letter() { at = the_engine.play.tag_buffer[1] == ' ' ? 2 : 1; }
 };
 
 // How many characters from tag_buffer[from] on come before the first
@@ -108,7 +105,7 @@ int32_t span_until(int32_t from, char close) {
     int32_t at = from & ~15;
     unsigned skipped = ~0u << (from - at);
     for (; at < TAG_BUFFER_SIZE; at += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at));
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(the_engine.play.tag_buffer + at));
         const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wanted), _mm_cmpeq_epi8(block, nul));
         if (const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)) & skipped; mask != 0) {
             return at + std::countr_zero(mask) - from;
@@ -123,7 +120,7 @@ int32_t span_until(int32_t from, char close) {
         uint64_t skipped = ~0ull << (8 * (from - at));
         for (; at < TAG_BUFFER_SIZE; at += 8) {
             uint64_t word;
-            std::memcpy(&word, tag_buffer + at, sizeof word);
+            std::memcpy(&word, the_engine.play.tag_buffer + at, sizeof word);
             const uint64_t flags = (zero_bytes(word) | zero_bytes(word ^ wanted)) & skipped;
             if (flags != 0) return at + std::countr_zero(flags) / 8 - from;
             skipped = ~0ull;
@@ -131,7 +128,7 @@ int32_t span_until(int32_t from, char close) {
         return TAG_BUFFER_SIZE - from;
     }
     int32_t at = from;
-    while (at < TAG_BUFFER_SIZE && tag_buffer[at] != close && tag_buffer[at] != '\0') ++at;
+    while (at < TAG_BUFFER_SIZE && the_engine.play.tag_buffer[at] != close && the_engine.play.tag_buffer[at] != '\0') ++at;
     return at - from;
 #endif
 }
@@ -151,10 +148,10 @@ copied_text copy_text_until(int32_t at, char close, char* dest, int32_t size) {
     bool closed = false;
     if (at >= 0 && at < TAG_BUFFER_SIZE) {
         source = span_until(at, close);
-        closed = close != '\0' && at + source < TAG_BUFFER_SIZE && tag_buffer[at + source] == close;
+        closed = close != '\0' && at + source < TAG_BUFFER_SIZE && the_engine.play.tag_buffer[at + source] == close;
     }
     const int32_t stored = source < size - 1 ? source : size - 1;
-    if (stored > 0) copy_short(dest, tag_buffer + at, stored);
+    if (stored > 0) copy_short(dest, the_engine.play.tag_buffer + at, stored);
     dest[stored] = '\0';
     return copied_text{stored, source, at + source + (closed ? 1 : 0)};
 }
@@ -177,8 +174,8 @@ int32_t reader::copy_label(char* dest, int32_t* source_length) {
     if (at >= 0 && at <= TAG_BUFFER_SIZE - 32) {
         const __m128i quote = _mm_set1_epi8('"');
         const __m128i nul = _mm_setzero_si128();
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tag_buffer + at + 16));
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(the_engine.play.tag_buffer + at));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(the_engine.play.tag_buffer + at + 16));
         const auto ends = [&](__m128i block) {
             return static_cast<uint32_t>(
                 _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, nul))));
@@ -188,7 +185,7 @@ int32_t reader::copy_label(char* dest, int32_t* source_length) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dest), low);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + 16), high);
             dest[n] = '\0';
-            at += n + (tag_buffer[at + n] == '"' ? 1 : 0);
+            at += n + (the_engine.play.tag_buffer[at + n] == '"' ? 1 : 0);
             *source_length = n;
             return n;
         }
@@ -285,35 +282,35 @@ void clear_arguments(tag_arguments* t) {
 void tag_load(const char* text) {
     size_t n = std::strlen(text);
     if (n > TAG_BUFFER_SIZE - 1) n = TAG_BUFFER_SIZE - 1;
-    std::memcpy(tag_buffer, text, n);
-    tag_buffer[n] = '\0';
-    tag_length = static_cast<int16_t>(n);
-    tag_cursor = 1;
+    std::memcpy(the_engine.play.tag_buffer, text, n);
+    the_engine.play.tag_buffer[n] = '\0';
+    the_engine.play.tag_length = static_cast<int16_t>(n);
+    the_engine.play.tag_cursor = 1;
 }
 
 int32_t read_number() {
-    reader r{tag_cursor};
+    reader r{the_engine.play.tag_cursor};
     const int32_t value = r.number();
-    tag_cursor = static_cast<int16_t>(r.at);
+    the_engine.play.tag_cursor = static_cast<int16_t>(r.at);
     return value;
 }
 
 void skip_to(char ch) {
-    reader r{tag_cursor};
+    reader r{the_engine.play.tag_cursor};
     r.skip_to(ch);
-    tag_cursor = static_cast<int16_t>(r.at);
+    the_engine.play.tag_cursor = static_cast<int16_t>(r.at);
 }
 
 int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
-    reader r{tag_cursor};
+    reader r{the_engine.play.tag_cursor};
     const int32_t stored = r.copy_until(close, dest, size, source_length);
-    tag_cursor = static_cast<int16_t>(r.at);
+    the_engine.play.tag_cursor = static_cast<int16_t>(r.at);
     return stored;
 }
 
 void parse_tag(tag_arguments* t) {
     clear_arguments(t);
-    t->letter = tag_buffer[0];
+    t->letter = the_engine.play.tag_buffer[0];
     reader r{1};
     // Where the tag goes on to a hotword: M, g, m, N, Q, R and r to a label
     // (a quote opens it) or a picture, u to a label just past its quote.
@@ -398,7 +395,7 @@ void parse_tag(tag_arguments* t) {
         }
         read_hotword(r, t, labelled);
     }
-    tag_cursor = static_cast<int16_t>(r.at);
+    the_engine.play.tag_cursor = static_cast<int16_t>(r.at);
 }
 
 }  // namespace tomelet

@@ -16,14 +16,6 @@ constexpr int32_t LABEL_SIZE = 100;   // a hotword or chance label: 99 character
 constexpr int32_t ANSWER_SIZE = 20;   // an accepted answer: 19 characters
 constexpr int32_t MAX_BANDS = 3;      // chances of L/d, answers of S
 
-// The tag being collected or run, NUL-terminated, without `<` and `>`.  It
-// keeps 399 characters; tag_length counts every character of the tag, also
-// those past the 399 that are not kept.
-extern char tag_buffer[TAG_BUFFER_SIZE];
-extern int16_t tag_length;
-// Read position inside tag_buffer while a tag runs.
-extern int16_t tag_cursor;
-
 // Loads `text` (cut to 399 characters) into tag_buffer and sets the cursor
 // to 1.  For tools and tests; the interpreter collects tags itself.
 void tag_load(const char* text);

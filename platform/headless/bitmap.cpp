@@ -37,9 +37,9 @@ const bitmap_size_entry* test_size(uint16_t resource) {
 }
 
 const book_resource* embedded(uint16_t resource) {
-    if (the_book == nullptr || the_book->resources == nullptr) return nullptr;
-    for (int32_t i = 0; i < the_book->resource_count; ++i) {
-        const book_resource& r = the_book->resources[i];
+    if (book_in_use() == nullptr || book_in_use()->resources == nullptr) return nullptr;
+    for (int32_t i = 0; i < book_in_use()->resource_count; ++i) {
+        const book_resource& r = book_in_use()->resources[i];
         if (r.name == nullptr && r.number == resource && r.bytes != nullptr) return &r;
     }
     return nullptr;

@@ -10,6 +10,19 @@
 
 namespace tomelet::web {
 
+// What reader.js delivers after the current event (posted messages).
+enum posted_kind : int32_t {
+    POSTED_CLOSE = 1,
+    POSTED_VSCROLL = 2,
+};
+
+// What reader.js says of the stored record when the state file is opened.
+enum record_open_result : int32_t {
+    RECORD_HELD_ELSEWHERE = 0,  // another tab holds the book
+    RECORD_FOUND = 1,
+    RECORD_NEW = 2,             // none, or one that cannot be read
+};
+
 // The client area: the browser's viewport below the menu bar, set by the
 // page before start-up and on every resize.
 extern int32_t client_width;
@@ -69,10 +82,17 @@ struct embedded {
     uint32_t size;
 };
 bool find_bitmap(uint16_t resource, embedded* out);
+// The pixels of a bitmap the page shows: the whole BMP file, or no bytes
+// (nullptr) for a picture of the book that travels as a file beside the
+// site (book/picture-NUMBER.png), whose embedded bytes are only its
+// headers, kept for its size.
+embedded bitmap_pixels(const embedded& file);
 // The resource number of a loaded bitmap (0 for none).
 uint16_t bitmap_resource(plat_bitmap bitmap);
 // Whether a loaded bitmap is one of the bar's (plat_bar_bitmap_load).
 bool bar_bitmap(plat_bitmap bitmap);
-bool find_sound(const char* name, embedded* out);
+// A sound that travels as a file beside the site (book/sound-N.wav, N its
+// place among the book's sounds, *index) has no embedded bytes (size 0).
+bool find_sound(const char* name, embedded* out, int32_t* index);
 
 }  // namespace tomelet::web

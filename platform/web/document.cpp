@@ -21,7 +21,8 @@ EM_JS(void, web_js_document_item, (int kind, int value, int inline_flag, const c
 });
 EM_JS(void, web_js_document_picture, (int resource, const uint8_t* bytes, uint32_t size, const char* alt, int width,
                                       int height), {
-    tomelet.documentPicture(resource, () => HEAPU8.slice(bytes, bytes + size), tomelet.text(alt), width, height);
+    tomelet.documentPicture(resource, bytes ? () => HEAPU8.slice(bytes, bytes + size) : null, tomelet.text(alt),
+                            width, height);
 });
 EM_JS(void, web_js_document_end, (), { tomelet.documentEnd(); });
 
@@ -98,8 +99,9 @@ void send_document() {
             const bool known = bitmap != nullptr && plat_bitmap_size(bitmap, &size);
             plat_bitmap_free(bitmap);
             if (known && find_bitmap(static_cast<uint16_t>(item.value), &file)) {
-                web_js_document_picture(item.value, file.bytes, file.size, picture_alt(static_cast<uint16_t>(item.value)),
-                                        size.cx, size.cy);
+                const embedded pixels = bitmap_pixels(file);
+                web_js_document_picture(item.value, pixels.bytes, pixels.size,
+                                        picture_alt(static_cast<uint16_t>(item.value)), size.cx, size.cy);
             }
         }
         web_js_document_item(item.kind, item.value, item.inline_flag, item.text, control, bold);

@@ -1,7 +1,10 @@
 // Fonts, text, painting and bitmaps in a browser.  Text is measured by the
 // page with the real font it is shown in (canvas measureText on the same CSS
 // font) and drawn as real text at the engine's coordinates; bitmaps are the
-// book's BMP files shown as images with their alternative text.
+// book's BMP files shown as images with their alternative text, or, for
+// the book's pictures in the web build, PNG files beside the site that the
+// page fetches when it first shows them (the BMP's headers stay embedded:
+// the layout reads each picture's size from them).
 #include <emscripten.h>
 
 #include <cstring>
@@ -26,8 +29,8 @@ EM_JS(void, web_js_invert, (int left, int top, int right, int bottom), {
 });
 EM_JS(void, web_js_draw_bitmap, (int control, int resource, const uint8_t* bytes, uint32_t size, const char* alt,
                                  int x, int y, int width, int height), {
-    tomelet.drawBitmap(control, resource, () => HEAPU8.slice(bytes, bytes + size), tomelet.text(alt), x, y, width,
-                       height);
+    tomelet.drawBitmap(control, resource, bytes ? () => HEAPU8.slice(bytes, bytes + size) : null, tomelet.text(alt),
+                       x, y, width, height);
 });
 
 namespace tomelet {
@@ -112,9 +115,9 @@ int32_t control_of_canvas(plat_canvas canvas) { return web::canvas_control(canva
 namespace web {
 
 const char* picture_alt(uint16_t resource) {
-    if (the_book == nullptr || the_book->picture_catalogue == nullptr) return "";
-    for (int32_t i = 0; i < the_book->picture_count; ++i) {
-        const picture_row& p = the_book->picture_catalogue[i];
+    if (book_in_use() == nullptr || book_in_use()->picture_catalogue == nullptr) return "";
+    for (int32_t i = 0; i < book_in_use()->picture_count; ++i) {
+        const picture_row& p = book_in_use()->picture_catalogue[i];
         if (p.resource == resource) return p.alt != nullptr ? p.alt : "";
     }
     return "";
@@ -136,9 +139,9 @@ void forget_graphics() {
 }
 
 bool find_bitmap(uint16_t resource, embedded* out) {
-    if (the_book == nullptr || the_book->resources == nullptr) return false;
-    for (int32_t i = 0; i < the_book->resource_count; ++i) {
-        const book_resource& r = the_book->resources[i];
+    if (book_in_use() == nullptr || book_in_use()->resources == nullptr) return false;
+    for (int32_t i = 0; i < book_in_use()->resource_count; ++i) {
+        const book_resource& r = book_in_use()->resources[i];
         if (r.name == nullptr && r.number == resource && r.bytes != nullptr) {
             *out = embedded{r.bytes, r.size};
             return true;
@@ -147,14 +150,27 @@ bool find_bitmap(uint16_t resource, embedded* out) {
     return false;
 }
 
-bool find_sound(const char* name, embedded* out) {
-    if (the_book == nullptr || the_book->resources == nullptr) return false;
-    for (int32_t i = 0; i < the_book->resource_count; ++i) {
-        const book_resource& r = the_book->resources[i];
-        if (r.name != nullptr && std::strcmp(r.name, name) == 0 && r.bytes != nullptr) {
+embedded bitmap_pixels(const embedded& file) {
+    // The pixels start at the offset the file header gives; a file that
+    // ends there holds only the headers.
+    constexpr uint32_t PIXEL_OFFSET = 10;
+    if (file.bytes == nullptr || file.size < PIXEL_OFFSET + 4) return embedded{nullptr, 0};
+    if (file.size <= little32(file.bytes + PIXEL_OFFSET)) return embedded{nullptr, 0};
+    return file;
+}
+
+bool find_sound(const char* name, embedded* out, int32_t* index) {
+    if (book_in_use() == nullptr || book_in_use()->resources == nullptr) return false;
+    int32_t sounds = 0;
+    for (int32_t i = 0; i < book_in_use()->resource_count; ++i) {
+        const book_resource& r = book_in_use()->resources[i];
+        if (r.name == nullptr) continue;
+        if (std::strcmp(r.name, name) == 0 && r.bytes != nullptr) {
             *out = embedded{r.bytes, r.size};
+            *index = sounds;
             return true;
         }
+        ++sounds;
     }
     return false;
 }
@@ -226,8 +242,9 @@ void plat_bitmap_draw(plat_canvas canvas, plat_bitmap bitmap, int32_t x, int32_t
     if (canvas == nullptr || b == nullptr) return;
     web::embedded file{};
     if (!web::find_bitmap(b->resource, &file)) return;
-    web_js_draw_bitmap(control_of_canvas(canvas), b->resource, file.bytes, file.size, web::picture_alt(b->resource), x,
-                       y, width, height);
+    const web::embedded pixels = web::bitmap_pixels(file);
+    web_js_draw_bitmap(control_of_canvas(canvas), b->resource, pixels.bytes, pixels.size,
+                       web::picture_alt(b->resource), x, y, width, height);
 }
 
 plat_bitmap plat_bitmap_load(uint16_t resource) {

@@ -2,9 +2,11 @@
 // the browser, and every event it takes.  The engine (tomelet.js and
 // tomelet.wasm) calls the functions of `tomelet` below through the back
 // end's EM_JS imports; the browser's events reach the engine as the main
-// window's messages, one at a time, through one queue: a message box waits
-// for its answer inside an engine call, and nothing else enters the engine
-// meanwhile.
+// window's messages, one at a time, through one queue.  No call into the
+// engine waits: a message box the engine raises is shown once its call has
+// returned, its answer goes back to the engine (web_answer), and nothing
+// else enters the engine meanwhile; the book's lock is taken before the
+// engine starts.
 //
 // The page's own choices.  By default the page is a reading page: the
 // engine's page (its display list, controls and pictures) is written as a
@@ -65,39 +67,50 @@
   // The page's elements.
 
   const FONT_FAMILY = '"Tomelet Sans", "Liberation Sans", Arial, sans-serif';
-  const EDIT_COMMIT = 1;
-  const SCROLL_LINE_UP = 1;
-  const SCROLL_LINE_DOWN = 2;
-  const SCROLL_THUMB_TRACK = 6;
-  // Text format bits of the engine.
-  const TEXT_CENTER = 0x1;
-  const TEXT_RIGHT = 0x2;
-  const TEXT_VCENTER = 0x4;
-  // Control kinds of the engine.
-  const EDIT_BOX = 1;
-  const PUSH_BUTTON = 2;
-  const HOTWORD_BUTTON = 3;
-  const PICTURE_BUTTON = 4;
-  const CHECK_BOX = 5;
-  const BAR_BUTTON = 6;
+
+  // The engine's numbers (command ids, keys, scroll requests, text formats,
+  // control kinds, message boxes, page items, screens and the back end's
+  // own), by their names in its code: read from the engine once it runs
+  // (web_number_*), never restated here.  A name the engine does not have
+  // is an error at once, not an undefined number.
+  let N = null;
+  function readNumbers() {
+    const table = {};
+    const count = Module.ccall('web_number_count', 'number', [], []);
+    for (let i = 0; i < count; i += 1) {
+      const name = Module.UTF8ToString(Module.ccall('web_number_name', 'number', ['number'], [i]));
+      table[name] = Module.ccall('web_number_value', 'number', ['number'], [i]);
+    }
+    N = new Proxy(Object.freeze(table), {
+      get(target, name) {
+        if (typeof name === 'string' && !Object.prototype.hasOwnProperty.call(target, name)) {
+          throw new Error(`The engine has no number named ${name}.`);
+        }
+        return target[name];
+      },
+    });
+  }
+
   // The navigation bar's buttons by command id: their names.
-  const BAR_NAMES = {
-    513: 'Instructions', 502: 'Restart points', 501: 'Information',
-    510: 'Return', 512: 'Previous', 511: 'Next',
-  };
+  const barNames = () => ({
+    [N.CMD_INSTRUCTIONS]: 'Instructions', [N.CMD_RESTART]: 'Restart points', [N.CMD_INFORMATION]: 'Information',
+    [N.CMD_RETURN]: 'Return', [N.CMD_PREVIOUS]: 'Previous', [N.CMD_NEXT]: 'Next',
+  });
   // The book's menu (the same texts and command ids as the Windows
   // reader's), and the web reader's own.
-  const BOOK_MENU = [
-    [500, 'Start at the &Beginning'], [501, '&Information'], [502, '&Restart'],
-    [503, '&Objective'], [504, '&Sounds'], [506, '&Hints'],
-    [507, '&About ...'], [508, '&Credits'], [509, '&Exit'],
+  const bookMenu = () => [
+    [N.CMD_BEGINNING, 'Start at the &Beginning'], [N.CMD_INFORMATION, '&Information'], [N.CMD_RESTART, '&Restart'],
+    [N.CMD_OBJECTIVE, '&Objective'], [N.CMD_SOUNDS, '&Sounds'], [N.CMD_HINTS, '&Hints'],
+    [N.CMD_ABOUT, '&About ...'], [N.CMD_CREDITS, '&Credits'], [N.CMD_EXIT, '&Exit'],
   ];
   const PLACE_MENU = [
     ['save', '&Save my place to a file'],
     ['open', '&Open a saved place from a file'],
   ];
-  // The engine's scrolling keys.
-  const SCROLL_KEYS = { PageUp: 1, PageDown: 2, End: 3, Home: 4, ArrowUp: 5, ArrowDown: 6 };
+  // The engine's scrolling keys, by the browser's names.
+  const scrollKeys = () => ({
+    PageUp: N.KEY_PRIOR, PageDown: N.KEY_NEXT, End: N.KEY_END, Home: N.KEY_HOME, ArrowUp: N.KEY_UP, ArrowDown: N.KEY_DOWN,
+  });
 
   const $ = (id) => document.getElementById(id);
 
@@ -147,6 +160,8 @@
     source: null,
     soundLog: [],
     messageLog: [],
+    boxes: [],
+    lockedKey: null,
     fontHeights: new Map(),
   };
 
@@ -169,7 +184,11 @@
       const { fn, resolve, reject } = queue.shift();
       try {
         const result = await fn();
-        if (state.started && !state.finished) await call('web_idle');
+        await answerBoxes();
+        if (state.started && !state.finished) {
+          await call('web_idle');
+          await answerBoxes();
+        }
         await finishIfQuitting();
         if (READING) keepFocus();
         resolve(result);
@@ -182,8 +201,21 @@
   }
 
   function call(name, ...args) {
-    const result = Module.ccall(name, 'number', args.map(() => 'number'), args, { async: true });
-    return Promise.resolve(result);
+    return Promise.resolve(Module.ccall(name, 'number', args.map(() => 'number'), args));
+  }
+
+  // The message boxes the engine raised during the last call, one after
+  // another: each is shown and its answer handed back to the engine, which
+  // may act on it (and raise more); what that changed is painted.
+  async function answerBoxes() {
+    while (state.boxes.length > 0) {
+      const { message, caption, buttons } = state.boxes.shift();
+      const answer = await messageBox(message, caption, buttons);
+      const before = preview ? preview.beforeTurn() : null;
+      await call('web_answer', answer);
+      if (preview) preview.afterTurn(before);
+      if (state.started && !state.finished) await call('web_idle');
+    }
   }
 
   // The window is gone and the engine has asked to end: the place is written
@@ -298,7 +330,7 @@
     const paint = currentPaint();
     if (!paint) return;
     const y = top + paint.offset;
-    const title = (format & TEXT_VCENTER) === 0;
+    const title = (format & N.PLAT_TEXT_VCENTER) === 0;
     const key = `t|${size}|${weight}|${format}|${left},${y},${right},${bottom - top}|${s}`;
     paint.items.push({
       key,
@@ -314,8 +346,8 @@
         place(el, left, y, right - left, bottom - top);
         el.style.font = cssFont(size, weight);
         el.style.lineHeight = `${title ? fontHeight(size, weight) : bottom - top}px`;
-        if (format & TEXT_CENTER) el.style.textAlign = 'center';
-        else if (format & TEXT_RIGHT) el.style.textAlign = 'right';
+        if (format & N.PLAT_TEXT_CENTER) el.style.textAlign = 'center';
+        else if (format & N.PLAT_TEXT_RIGHT) el.style.textAlign = 'right';
         el.textContent = s;
         return el;
       },
@@ -342,10 +374,21 @@
     });
   }
 
+  // A file of the book beside the site (book/NAME: a picture as PNG, a
+  // sound as WAV), fetched when first needed; the single file carries each
+  // as a data: URL in window.tomeletFiles instead.
+  function bookFile(name) {
+    const inline = window.tomeletFiles && window.tomeletFiles[name];
+    return inline || `book/${name}`;
+  }
+
+  // An embedded bitmap (bytes: a function that gives its BMP file) as an
+  // object URL; a picture of the book that travels as a file (no bytes) as
+  // that file's address.
   function bitmapUrl(resource, bytes) {
     let url = state.bitmaps.get(resource);
     if (!url) {
-      url = URL.createObjectURL(new Blob([bytes()], { type: 'image/bmp' }));
+      url = bytes ? URL.createObjectURL(new Blob([bytes()], { type: 'image/bmp' })) : bookFile(`picture-${resource}.png`);
       state.bitmaps.set(resource, url);
     }
     return url;
@@ -428,7 +471,7 @@
   function arrangeSheet() {
     const entries = state.paintEls.map((p) => ({ el: p.el, top: p.top, left: p.left, invert: p.invert }));
     for (const c of state.controls.values()) {
-      if (c.kind !== BAR_BUTTON) entries.push({ el: c.el, top: c.top, left: c.left, invert: false });
+      if (c.kind !== N.PLAT_BAR_BUTTON) entries.push({ el: c.el, top: c.top, left: c.left, invert: false });
     }
     entries.sort((a, b) => (a.top - b.top) || (a.invert - b.invert) || (a.left - b.left));
     const children = sheetEl.children;
@@ -465,14 +508,13 @@
   // controls stand where their items stand.  The engine's blank lines are
   // the space above the paragraph that follows them.
 
-  const ITEM = {
-    TEXT: 1, LEFT: 2, CENTRE: 3, RIGHT: 4, BOLD_ON: 5, BOLD_OFF: 6, PARAGRAPH: 8, BREAK: 9, TAB: 10,
-    TITLE: 12, PICTURE: 13, EDIT_BOX: 14, BUTTON: 15,
-  };
   // Headings for the pages that have no title of their own: the built-in
   // screens, and the side pages the engine builds when the book has none.
-  const SCREEN_HEADINGS = { 1: 'Book details', 4: 'Instructions', 6: 'About', 7: 'Sounds' };
-  const PARAGRAPH_HEADINGS = { 6: 'Information', 7: 'Hints' };
+  const screenHeadings = () => ({
+    [N.SCREEN_BOOK_DETAILS]: 'Book details', [N.SCREEN_INSTRUCTIONS]: 'Instructions', [N.SCREEN_ABOUT]: 'About',
+    [N.SCREEN_SOUNDS]: 'Sounds',
+  });
+  const paragraphHeadings = () => ({ [N.PARAGRAPH_INFORMATION]: 'Information', [N.PARAGRAPH_HINTS]: 'Hints' });
   // The blank lines above a paragraph are shown up to this many.
   const MOST_BLANK_LINES = 4;
 
@@ -571,30 +613,30 @@
 
     for (const item of items) {
       switch (item.kind) {
-        case ITEM.TEXT:
+        case N.ITEM_TEXT:
           if (item.text) addText(inline(), item.text);
           break;
-        case ITEM.LEFT: align = 'left'; break;
-        case ITEM.CENTRE: align = 'centre'; break;
-        case ITEM.RIGHT: align = 'right'; break;
-        case ITEM.BOLD_ON: bold = true; strong = null; break;
-        case ITEM.BOLD_OFF: bold = false; strong = null; break;
-        case ITEM.BREAK:
+        case N.ITEM_ALIGN_LEFT: align = 'left'; break;
+        case N.ITEM_ALIGN_CENTRE: align = 'centre'; break;
+        case N.ITEM_ALIGN_RIGHT: align = 'right'; break;
+        case N.ITEM_BOLD_ON: bold = true; strong = null; break;
+        case N.ITEM_BOLD_OFF: bold = false; strong = null; break;
+        case N.ITEM_BREAK:
           close();
           breaks += 1;
           break;
-        case ITEM.PARAGRAPH:
+        case N.ITEM_PARAGRAPH_BREAK:
           close();
           breaks += 2;
           break;
-        case ITEM.TAB: {
+        case N.ITEM_TAB: {
           const tab = document.createElement('span');
           tab.className = 'tab';
           tab.textContent = '\t';
           open().appendChild(tab);
           break;
         }
-        case ITEM.TITLE: {
+        case N.ITEM_TITLE: {
           close();
           const h = document.createElement('h1');
           h.className = 'title';
@@ -604,7 +646,7 @@
           breaks = 1;
           break;
         }
-        case ITEM.PICTURE: {
+        case N.ITEM_PICTURE: {
           const picture = docPictures.get(item.value);
           if (!picture) break;
           const img = pictureElement(picture.url, picture.alt, picture.width, picture.height);
@@ -620,12 +662,12 @@
           }
           break;
         }
-        case ITEM.EDIT_BOX:
-        case ITEM.BUTTON: {
+        case N.ITEM_EDIT_BOX:
+        case N.ITEM_BUTTON: {
           const c = state.controls.get(item.control);
           if (!c) break;
           c.el.classList.toggle('bold', !!item.bold);
-          if (c.kind === EDIT_BOX) {
+          if (c.kind === N.PLAT_EDIT_BOX) {
             // Named by the text that asks for it: what stands before it in
             // its line, or else the paragraph above.
             let asking = lastText;
@@ -647,7 +689,7 @@
             hint.textContent = 'Press Enter to answer.';
             c.input.setAttribute('aria-describedby', hint.id);
             open().appendChild(hint);
-          } else if (c.kind === PICTURE_BUTTON) {
+          } else if (c.kind === N.PLAT_PICTURE_BUTTON) {
             c.el.classList.remove('lead');
             lead(c.el);
           } else {
@@ -666,7 +708,7 @@
     let heading = title;
     if (!heading) {
       heading = document.createElement('h1');
-      const name = SCREEN_HEADINGS[docScreen] || (docScreen === 0 && PARAGRAPH_HEADINGS[docParagraph]);
+      const name = screenHeadings()[docScreen] || (docScreen === 0 && paragraphHeadings()[docParagraph]);
       heading.className = name ? 'title screen' : 'visually-hidden';
       heading.textContent = name || document.title;
       blocks.unshift(heading);
@@ -674,7 +716,7 @@
     heading.tabIndex = -1;
     heading.id = 'page-heading';
     state.heading = heading;
-    state.answer = [...state.controls.values()].find((c) => c.kind === EDIT_BOX && blocks.some((b) => b.contains(c.el)));
+    state.answer = [...state.controls.values()].find((c) => c.kind === N.PLAT_EDIT_BOX && blocks.some((b) => b.contains(c.el)));
     sheetEl.replaceChildren(...blocks);
     // A new page starts at its top.  The position is known from the scroll
     // events, so that a page that never scrolled asks for no layout here.
@@ -698,6 +740,9 @@
     // For the benchmark: when the latest page's text stood in the page.
     performance.clearMarks('tomelet-page');
     performance.mark('tomelet-page');
+    // For the page around the reader (the published site registers its
+    // offline copy once the first page is shown).
+    document.dispatchEvent(new Event('tomelet-page'));
     if ($('dialog').open || menuOpen()) {
       state.focusPending = true;
       return;
@@ -798,7 +843,7 @@
     post(async () => {
       state.scrollPending = false;
       const y = Math.round(pageEl.scrollTop);
-      if (y !== state.scroll.position) await call('web_vscroll', SCROLL_THUMB_TRACK, y);
+      if (y !== state.scroll.position) await call('web_vscroll', N.SCROLL_THUMB_TRACK, y);
     });
   }
 
@@ -828,8 +873,8 @@
   // Posted messages, the timer, the way out.
 
   function postMessage(kind, value) {
-    if (kind === 1) post(() => call('web_close'));
-    else if (kind === 2) post(() => call('web_vscroll', value, 0));
+    if (kind === N.POSTED_CLOSE) post(() => call('web_close'));
+    else if (kind === N.POSTED_VSCROLL) post(() => call('web_vscroll', value, 0));
   }
 
   function quit(code) {
@@ -872,7 +917,7 @@
   function createControl(handle, kind, id, caption, x, y, width, height, maxLength) {
     const c = { handle, kind, id, text: caption, label: '', left: x, top: y, shown: true, el: null, face: null, input: null };
     const plain = caption.replace(/&(.)/g, '$1');
-    if (kind === EDIT_BOX) {
+    if (kind === N.PLAT_EDIT_BOX) {
       const input = document.createElement('input');
       input.type = 'text';
       input.className = 'control answer';
@@ -883,12 +928,12 @@
       input.addEventListener('keydown', (event) => answerKey(event, c));
       c.el = input;
       c.input = input;
-    } else if (kind === CHECK_BOX) {
+    } else if (kind === N.PLAT_CHECK_BOX) {
       const label = document.createElement('label');
       label.className = 'control check';
       const box = document.createElement('input');
       box.type = 'checkbox';
-      box.addEventListener('change', () => command(id, 0));
+      box.addEventListener('change', () => command(id, N.COMMAND_CHOSEN));
       const span = document.createElement('span');
       span.textContent = plain;
       label.append(box, span);
@@ -899,21 +944,21 @@
       const button = document.createElement('button');
       button.type = 'button';
       button.className = `control ${['', '', 'push', 'hotword', 'picture-button', '', 'bar'][kind] || 'push'}`;
-      button.addEventListener('click', () => command(id, 0));
+      button.addEventListener('click', () => command(id, N.COMMAND_CHOSEN));
       c.el = button;
       c.face = button;
-      if (kind === PUSH_BUTTON) {
+      if (kind === N.PLAT_PUSH_BUTTON) {
         button.textContent = plain;
         c.label = plain;
-      } else if (kind === BAR_BUTTON) {
-        const name = BAR_NAMES[id] || plain;
+      } else if (kind === N.PLAT_BAR_BUTTON) {
+        const name = barNames()[id] || plain;
         button.setAttribute('aria-label', name);
         button.title = name;
         c.label = plain;
       }
     }
     state.controls.set(handle, c);
-    if (kind === BAR_BUTTON) barEl.appendChild(c.el);
+    if (kind === N.PLAT_BAR_BUTTON) barEl.appendChild(c.el);
     else if (CLASSIC) sheetEl.appendChild(c.el);
     moveControl(handle, x, y, width, height);
   }
@@ -924,9 +969,9 @@
   function answerKey(event, c) {
     if (event.isComposing) return;
     let act = null;
-    if (event.key === 'Enter') act = () => command(c.id, EDIT_COMMIT);
-    else if (CLASSIC && event.key === 'ArrowUp') act = () => post(() => call('web_vscroll', SCROLL_LINE_UP, 0));
-    else if (CLASSIC && event.key === 'ArrowDown') act = () => post(() => call('web_vscroll', SCROLL_LINE_DOWN, 0));
+    if (event.key === 'Enter') act = () => command(c.id, N.EDIT_COMMIT);
+    else if (CLASSIC && event.key === 'ArrowUp') act = () => post(() => call('web_vscroll', N.SCROLL_LINE_UP, 0));
+    else if (CLASSIC && event.key === 'ArrowDown') act = () => post(() => call('web_vscroll', N.SCROLL_LINE_DOWN, 0));
     if (!act) return;
     event.preventDefault();
     event.stopPropagation();
@@ -959,7 +1004,7 @@
     const c = state.controls.get(handle);
     if (!c || READING) return;
     c.left = x;
-    c.top = c.kind === BAR_BUTTON ? y : y + state.scroll.position;
+    c.top = c.kind === N.PLAT_BAR_BUTTON ? y : y + state.scroll.position;
     place(c.el, x, c.top, width, height);
   }
 
@@ -1057,6 +1102,11 @@
   // (Enter takes the focused button, Escape is No, or OK), after which the
   // focus goes back where it was.
 
+  // A box the engine raised: shown after its call (answerBoxes).
+  function messageBoxLater(message, caption, buttons) {
+    state.boxes.push({ message, caption, buttons });
+  }
+
   function messageBox(message, caption, buttons) {
     state.messageLog.push([message, caption]);
     const dialog = $('dialog');
@@ -1067,8 +1117,9 @@
     $('dialog-caption').textContent = caption || 'Error';
     $('dialog-text').textContent = message;
     const row = $('dialog-buttons');
-    const answers = buttons === 2 ? [[2, 'Yes'], [3, 'No']] : [[1, 'OK']];
-    const escape = buttons === 2 ? 3 : 1;
+    const question = buttons === N.PLAT_BOX_YES_NO;
+    const answers = question ? [[N.PLAT_ANSWER_YES, 'Yes'], [N.PLAT_ANSWER_NO, 'No']] : [[N.PLAT_ANSWER_OK, 'OK']];
+    const escape = question ? N.PLAT_ANSWER_NO : N.PLAT_ANSWER_OK;
     closeMenus();
     return new Promise((resolve) => {
       const done = (answer) => {
@@ -1125,7 +1176,17 @@
     return activation ? activation.hasBeenActive : state.interacted === true;
   }
 
-  function playSound(name, bytes) {
+  // A sound's bytes as an ArrayBuffer: embedded, or the book's file
+  // sound-INDEX.wav, fetched the first time it plays (null when it cannot
+  // be had).
+  function soundBytes(bytes, index) {
+    if (bytes) return Promise.resolve(bytes.buffer.slice(0));
+    const url = bookFile(`sound-${index}.wav`);
+    if (url.startsWith('data:')) return Promise.resolve(fromBase64(url.slice(url.indexOf(',') + 1))?.buffer ?? null);
+    return fetch(url).then((response) => (response.ok ? response.arrayBuffer() : null)).catch(() => null);
+  }
+
+  function playSound(name, bytes, index) {
     state.soundLog.push(name);
     const serial = ++state.soundSerial;
     if (!soundAllowed() || !(window.AudioContext || window.webkitAudioContext)) return;
@@ -1134,10 +1195,15 @@
       if (state.audio.state === 'suspended') state.audio.resume().catch(() => {});
       let decoded = state.sounds.get(name);
       if (!decoded) {
-        decoded = state.audio.decodeAudioData(bytes.buffer.slice(0)).catch(() => null);
+        decoded = soundBytes(bytes, index)
+          .then((buffer) => (buffer ? state.audio.decodeAudioData(buffer) : null))
+          .catch(() => null);
         state.sounds.set(name, decoded);
       }
       decoded.then((buffer) => {
+        // A sound that could not be fetched (no network) is tried again
+        // the next time it plays.
+        if (!buffer && state.sounds.get(name) === decoded) state.sounds.delete(name);
         if (!buffer || serial !== state.soundSerial) return;
         stopSource();
         const source = state.audio.createBufferSource();
@@ -1218,13 +1284,23 @@
     });
   }
 
-  // 0: another tab holds the book; 1: a stored record exists; 2: none (or
+  const storageKeyOf = (name) => (preview ? 'preview:' : '') + name.replace(/\.dat$/i, '');
+
+  // Before the engine starts: the lock of the book named by its state
+  // file's name, which one tab of a browser profile holds at a time.
+  async function lockRecord(name) {
+    const key = storageKeyOf(name);
+    state.lockedKey = (await lockBook(key)) ? key : null;
+  }
+
+  // RECORD_HELD_ELSEWHERE: another tab holds the book (this one did not get
+  // its lock); RECORD_FOUND: a stored record exists; RECORD_NEW: none (or
   // one that cannot be read: the book starts afresh).
-  async function openRecord(name) {
+  function openRecord(name) {
     state.fileName = name;
-    state.storageKey = (preview ? 'preview:' : '') + name.replace(/\.dat$/i, '');
+    state.storageKey = storageKeyOf(name);
     if (window.tomeletSettings) window.tomeletSettings.init(state.storageKey);
-    if (!(await lockBook(state.storageKey))) return 0;
+    if (!preview && state.lockedKey !== state.storageKey) return N.RECORD_HELD_ELSEWHERE;
     state.holding = true;
     let stored = null;
     try {
@@ -1234,7 +1310,7 @@
     }
     state.record = fromBase64(stored);
     state.readPos = 0;
-    return state.record ? 1 : 2;
+    return state.record ? N.RECORD_FOUND : N.RECORD_NEW;
   }
 
   function readRecord(n) {
@@ -1257,6 +1333,7 @@
 
   function closeRecord() {
     state.holding = false;
+    state.lockedKey = null;
     if (state.releaseLock) state.releaseLock();
     state.releaseLock = null;
   }
@@ -1361,16 +1438,16 @@
         Module._free(ptr);
       }
     });
-    if (result === 0) return;
+    if (result === N.PLACE_TAKEN) return;
     const size = await post(() => call('web_record_size'));
     const name = `"${file.name}"`;
     const reasons = {
-      1: `${name} is not a saved place of this book: a saved place is exactly ${size} bytes long, and this file is ${file.size}.`,
-      2: `${name} is not a saved place of this book: it does not start as one does.`,
-      3: `${name} holds a place that is not a page of this book.`,
+      [N.PLACE_WRONG_SIZE]: `${name} is not a saved place of this book: a saved place is exactly ${size} bytes long, and this file is ${file.size}.`,
+      [N.PLACE_NOT_A_RECORD]: `${name} is not a saved place of this book: it does not start as one does.`,
+      [N.PLACE_NO_PARAGRAPH]: `${name} holds a place that is not a page of this book.`,
     };
     await post(() => messageBox(`${reasons[result] || `${name} cannot be opened.`} Your place is unchanged.`,
-      'Open a saved place', 0));
+      'Open a saved place', N.PLAT_BOX_OK));
   }
 
   // -------------------------------------------------------------------------
@@ -1426,7 +1503,7 @@
       top.addEventListener('keydown', (event) => topKey(event, menu));
       list.addEventListener('keydown', (event) => listKey(event, menu));
     };
-    addMenu('&Menu', BOOK_MENU, (id) => command(id, 0));
+    addMenu('&Menu', bookMenu(), (id) => command(id, N.COMMAND_CHOSEN));
     addMenu('&Place', PLACE_MENU, (what) => {
       if (what === 'save') return savePlaceToFile();
       $('open-file').click();
@@ -1584,7 +1661,7 @@
     }
     // The reading page scrolls as any page does.
     if (READING) return;
-    const key = SCROLL_KEYS[event.key];
+    const key = scrollKeys()[event.key];
     if (key === undefined || event.altKey || event.ctrlKey || event.metaKey) return;
     const target = event.target;
     if (target && (target.tagName === 'INPUT' || target.closest('#menubar'))) return;
@@ -1596,6 +1673,7 @@
   // Start-up.
 
   async function start() {
+    readNumbers();
     pageEl = $('page');
     sheetEl = $('sheet');
     barEl = $('bar');
@@ -1657,6 +1735,7 @@
     $('reader').hidden = true;
 
     const started = await post(async () => {
+      if (!preview) await lockRecord(Module.UTF8ToString(Module.ccall('web_state_file_name', 'number', [], [])));
       const ok = await (preview ? preview.start(call) : call('web_start'));
       state.started = ok !== 0;
       return ok;
@@ -1671,7 +1750,10 @@
   // page in the scripted driver's dump format and the next random number.
 
   function controlsDump() {
-    const kinds = { 1: 'edit', 2: 'push', 3: 'hotword', 4: 'picture', 5: 'check', 6: 'bar' };
+    const kinds = {
+      [N.PLAT_EDIT_BOX]: 'edit', [N.PLAT_PUSH_BUTTON]: 'push', [N.PLAT_HOTWORD_BUTTON]: 'hotword',
+      [N.PLAT_PICTURE_BUTTON]: 'picture', [N.PLAT_CHECK_BOX]: 'check', [N.PLAT_BAR_BUTTON]: 'bar',
+    };
     const quoteText = (s) => `"${[...s].map((ch) => {
       const b = encodeTable.get(ch);
       if (ch === '"' || ch === '\\') return `\\${ch}`;
@@ -1680,12 +1762,12 @@
     }).join('')}"`;
     const lines = [...state.controls.values()].map((c) => {
       let label = c.text;
-      if (c.kind === HOTWORD_BUTTON || c.kind === PICTURE_BUTTON) label = c.label;
-      if (c.kind === EDIT_BOX) label = c.input.value;
+      if (c.kind === N.PLAT_HOTWORD_BUTTON || c.kind === N.PLAT_PICTURE_BUTTON) label = c.label;
+      if (c.kind === N.PLAT_EDIT_BOX) label = c.input.value;
       let line = `  ${kinds[c.kind]} ${c.id} ${quoteText(label)} ${c.shown ? 'shown' : 'hidden'}`;
       if ((c.input || c.el).disabled) line += ' disabled';
-      if (c.kind === CHECK_BOX) line += c.input.checked ? ' checked' : ' unchecked';
-      if (c.kind === EDIT_BOX) line += ` max ${c.input.maxLength > 0 ? c.input.maxLength : 0}`;
+      if (c.kind === N.PLAT_CHECK_BOX) line += c.input.checked ? ' checked' : ' unchecked';
+      if (c.kind === N.PLAT_EDIT_BOX) line += ` max ${c.input.maxLength > 0 ? c.input.maxLength : 0}`;
       return line;
     });
     const sounds = state.soundLog.splice(0);
@@ -1714,7 +1796,7 @@
   window.tomelet = {
     text, encode, measure, paintBegin, paintEnd, drawText, invertRect, drawBitmap, invalidated, scrolled,
     documentBegin, documentItem, documentPicture, documentEnd,
-    createWindow, setScroll, screenHeight, postMessage, quit, setTimer, ticks, messageBox, playSound, stopSound,
+    createWindow, setScroll, screenHeight, postMessage, quit, setTimer, ticks, messageBoxLater, playSound, stopSound,
     askRunningCopy, createControl, destroyControl, forgetControls, showControl, moveControl, focusControl,
     enableControl, setControlImage, controlText, checkBoxChecked, setCheckBox, openRecord, readRecord,
     writeRecord, closeRecord, post, call,

@@ -10,10 +10,11 @@
 #include "book/compiled_book.h"
 #include "platform/web/backend.h"
 
-// Resolves to 0 when another tab holds the book, 1 for an existing record,
-// 2 for a new one.
-EM_ASYNC_JS(int, web_js_file_open, (const char* name), {
-    return await tomelet.openRecord(UTF8ToString(name));
+// Returns a record_open_result (backend.h).
+// The tab has asked for the book's lock before it started the engine
+// (reader.js, lockRecord): the answer is at hand.
+EM_JS(int, web_js_file_open, (const char* name), {
+    return tomelet.openRecord(UTF8ToString(name));
 });
 EM_JS(int, web_js_file_read, (char* buffer, int n), {
     const bytes = tomelet.readRecord(n);
@@ -35,13 +36,23 @@ bool file_open = false;
 
 }  // namespace
 
+}  // namespace tomelet
+
+// The state file's name, for reader.js to take the book's lock before the
+// engine starts.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* web_state_file_name() {
+    return tomelet::app_state_file_name_of(&tomelet::compiled_book);
+}
+
+namespace tomelet {
+
 plat_file plat_file_open_exclusive(const char* name, bool* existed) {
     if (existed != nullptr) *existed = false;
     if (name == nullptr || name[0] == '\0' || file_open) return nullptr;
     const int opened = web_js_file_open(name);
-    if (opened == 0) return nullptr;
+    if (opened == web::RECORD_HELD_ELSEWHERE) return nullptr;
     file_open = true;
-    if (existed != nullptr) *existed = opened == 1;
+    if (existed != nullptr) *existed = opened == web::RECORD_FOUND;
     return THE_FILE;
 }
 

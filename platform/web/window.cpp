@@ -11,12 +11,12 @@
 #include "platform/web/backend.h"
 
 // The calls into the page (reader.js owns everything there is to see).
-EM_ASYNC_JS(int, web_js_message_box, (const char* text, const char* caption, int buttons), {
-    return await tomelet.messageBox(tomelet.text(text), caption ? tomelet.text(caption) : "", buttons);
+EM_JS(void, web_js_message_box, (const char* text, const char* caption, int buttons), {
+    tomelet.messageBoxLater(tomelet.text(text), caption ? tomelet.text(caption) : "", buttons);
 });
 EM_JS(double, web_js_ticks, (), { return tomelet.ticks(); });
-EM_JS(void, web_js_play_sound, (const char* name, const uint8_t* bytes, uint32_t size), {
-    tomelet.playSound(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size));
+EM_JS(void, web_js_play_sound, (const char* name, const uint8_t* bytes, uint32_t size, int index), {
+    tomelet.playSound(UTF8ToString(name), size > 0 ? HEAPU8.slice(bytes, bytes + size) : null, index);
 });
 EM_JS(void, web_js_stop_sound, (), { tomelet.stopSound(); });
 EM_JS(int, web_js_screen_height, (), { return tomelet.screenHeight(); });
@@ -43,12 +43,6 @@ bool window_invalid = false;
 plat_scroll_info scroll = {0, 100, 0, 0, 0};
 
 namespace {
-
-// What reader.js delivers after the current event (posted messages).
-enum posted_kind : int {
-    POSTED_CLOSE = 1,
-    POSTED_VSCROLL = 2,
-};
 
 int32_t paint_depth = 0;
 // Paints inside paints stop here (the engine repaints at most once more).
@@ -82,18 +76,23 @@ using namespace web;
 // ---------------------------------------------------------------------------
 // The platform
 
+// A call into the engine cannot wait in a browser: the page shows the box
+// once the call has returned and hands the reader's answer to web_answer.
 int32_t plat_message_box(bool, const char* text, const char* caption, int32_t buttons) {
-    return web_js_message_box(text != nullptr ? text : "", caption, buttons);
+    web_js_message_box(text != nullptr ? text : "", caption, buttons);
+    return PLAT_ANSWER_LATER;
 }
 
 uint32_t plat_tick_count() { return static_cast<uint32_t>(static_cast<uint64_t>(web_js_ticks())); }
 
 // The book's waves are handed to the page, which plays them with Web Audio
-// (or skips them silently while the browser allows no sound).
+// (or skips them silently while the browser allows no sound); a wave that
+// travels as a file the page fetches the first time it plays.
 void plat_play_sound(const char* name) {
     embedded sound{};
-    if (name == nullptr || !find_sound(name, &sound)) return;
-    web_js_play_sound(name, sound.bytes, sound.size);
+    int32_t index = 0;
+    if (name == nullptr || !find_sound(name, &sound, &index)) return;
+    web_js_play_sound(name, sound.bytes, sound.size, index);
 }
 
 void plat_stop_sound() { web_js_stop_sound(); }
@@ -190,7 +189,7 @@ uint32_t plat_last_error() { return 0; }
 
 // ---------------------------------------------------------------------------
 // The events: reader.js calls these one at a time, each after the last has
-// finished (a message box may hold one open across many browser tasks).
+// finished; while a message box is up, only its answer (web_answer).
 
 using namespace tomelet;
 
@@ -216,6 +215,10 @@ EMSCRIPTEN_KEEPALIVE int web_command(int32_t id, int32_t code) {
     if (!window_exists) return 0;
     return on_command(id, code) ? 1 : 0;
 }
+
+// The reader's answer to the message box shown last; 1 when it answered a
+// question the engine was waiting on.
+EMSCRIPTEN_KEEPALIVE int web_answer(int32_t answer) { return app_answer(answer) ? 1 : 0; }
 
 EMSCRIPTEN_KEEPALIVE int web_key(int32_t key) {
     if (!window_exists) return 0;

@@ -18,22 +18,16 @@
 
 namespace tomelet::testing {
 
-class AppRun : public ::testing::Test {
+class AppRun : public TempDirectoryTest {
 protected:
     void SetUp() override {
-        std::string pattern = temp_directory_pattern("tomelet-app");
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        old_dir_ = std::filesystem::current_path();
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        enter_temp_directory("tomelet-app");
         fresh_backend();
     }
 
     void TearDown() override {
         finish();
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        leave_temp_directory();
     }
 
     // The back end as a new process finds it; the bar's nine images and
@@ -70,8 +64,6 @@ protected:
         return start(book);
     }
 
-    std::string dir_;
-    std::filesystem::path old_dir_;
     bool started_ = false;
 };
 

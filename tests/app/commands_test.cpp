@@ -8,7 +8,7 @@
 #include "app/navigation.h"
 #include "app/screens.h"
 #include "app/shell.h"
-#include "page/window.h"
+#include "engine/engine.h"
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -33,42 +33,39 @@ class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
+        engine_reset();
         book_use(book_.tables());
-        navigation_reset();
-        destroy_page_controls();
-        page_clear();
-        hotword_count = 0;
-        pending_screen = 0;
-        page_rebuild = 0;
+        the_engine.app.pending_screen = 0;
+        the_engine.app.page_rebuild = 0;
     }
 
     // Reading paragraph p as the current page.
     void reading(int16_t p) {
-        current_paragraph = p;
-        shown_paragraph = p;
-        on_current_page = 1;
-        pending_screen = 0;
-        page_rebuild = 0;
-        scroll_origin = -40;
+        the_engine.play.current_paragraph = p;
+        the_engine.play.shown_paragraph = p;
+        the_engine.play.on_current_page = 1;
+        the_engine.app.pending_screen = 0;
+        the_engine.app.page_rebuild = 0;
+        the_engine.layout.scroll_origin = -40;
     }
 
     // Looking at side page s while the place is p.
     void aside(int16_t s, int16_t p) {
         reading(p);
-        shown_paragraph = s;
-        on_current_page = 0;
+        the_engine.play.shown_paragraph = s;
+        the_engine.play.on_current_page = 0;
     }
 
     void expect_state(int16_t shown, int16_t current, int32_t on_current, int32_t pending) {
-        EXPECT_EQ(shown_paragraph, shown);
-        EXPECT_EQ(current_paragraph, current);
-        EXPECT_EQ(on_current_page, on_current);
-        EXPECT_EQ(pending_screen, pending);
+        EXPECT_EQ(the_engine.play.shown_paragraph, shown);
+        EXPECT_EQ(the_engine.play.current_paragraph, current);
+        EXPECT_EQ(the_engine.play.on_current_page, on_current);
+        EXPECT_EQ(the_engine.app.pending_screen, pending);
     }
 
     void expect_repainted() {
-        EXPECT_EQ(page_rebuild, 1);
-        EXPECT_EQ(scroll_origin, 0);
+        EXPECT_EQ(the_engine.app.page_rebuild, 1);
+        EXPECT_EQ(the_engine.layout.scroll_origin, 0);
     }
 
     testing::memory_book book_{commands_book()};
@@ -114,13 +111,13 @@ TEST_F(Commands, ReturnGoesBackToThePlaceOnlyFromASidePage) {
 
     reading(12);
     EXPECT_TRUE(on_command(CMD_RETURN, 0));
-    EXPECT_EQ(page_rebuild, 0);
-    EXPECT_EQ(scroll_origin, -40);
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -40);
 }
 
 TEST_F(Commands, RestartAnsweredNoChangesNothing) {
     aside(6, 12);
-    the_story.variables[1].value = 2;
+    the_engine.story.variables[1].value = 2;
     headless::queue_answer(PLAT_ANSWER_NO);
     EXPECT_TRUE(on_command(CMD_BEGINNING, 0));
     ASSERT_EQ(headless::message_count(), 1);
@@ -130,67 +127,91 @@ TEST_F(Commands, RestartAnsweredNoChangesNothing) {
     EXPECT_STREQ(m.caption, "Beginning of Book");
     EXPECT_EQ(m.buttons, PLAT_BOX_YES_NO);
     expect_state(6, 12, 0, 0);
-    EXPECT_EQ(page_rebuild, 0);
-    EXPECT_EQ(the_story.variables[1].value, 2);
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
+    EXPECT_EQ(the_engine.story.variables[1].value, 2);
 }
 
 TEST_F(Commands, RestartAnsweredYesStartsTheStoryAfreshEvenFromASidePage) {
     aside(6, 12);
     for (int i = 0; i < 4; ++i) {
-        the_story.variables[i].value = 2;
-        the_story.variables[i].flag = 1;
+        the_engine.story.variables[i].value = 2;
+        the_engine.story.variables[i].flag = 1;
     }
-    the_story.restart_points[0].set = 1;
-    the_story.restart_points[1].set = 1;
-    running_bold = 1;
+    the_engine.story.restart_points[0].set = 1;
+    the_engine.story.restart_points[1].set = 1;
+    the_engine.layout.running_bold = 1;
     headless::queue_answer(PLAT_ANSWER_YES);
     EXPECT_TRUE(on_command(CMD_BEGINNING, 0));
     expect_state(2, 2, 1, 0);
     expect_repainted();
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(the_story.variables[i].value, 0);
-        EXPECT_EQ(the_story.variables[i].flag, 0);
+        EXPECT_EQ(the_engine.story.variables[i].value, 0);
+        EXPECT_EQ(the_engine.story.variables[i].flag, 0);
     }
-    EXPECT_EQ(the_story.restart_points[0].set, 0);
-    EXPECT_EQ(the_story.restart_points[1].set, 0);
-    EXPECT_EQ(running_bold, 0);
+    EXPECT_EQ(the_engine.story.restart_points[0].set, 0);
+    EXPECT_EQ(the_engine.story.restart_points[1].set, 0);
+    EXPECT_EQ(the_engine.layout.running_bold, 0);
+}
+
+// A back end that cannot wait hands the answer over later: nothing changes
+// until it does, and then the answer is taken as if given at once.
+TEST_F(Commands, RestartAnsweredLaterWaitsForTheAnswer) {
+    for (const int32_t answer : {PLAT_ANSWER_NO, PLAT_ANSWER_YES}) {
+        aside(6, 12);
+        the_engine.story.variables[1].value = 2;
+        headless::queue_answer(PLAT_ANSWER_LATER);
+        EXPECT_TRUE(on_command(CMD_BEGINNING, COMMAND_CHOSEN));
+        expect_state(6, 12, 0, 0);
+        EXPECT_EQ(the_engine.app.page_rebuild, 0);
+        EXPECT_TRUE(app_answer(answer));
+        if (answer == PLAT_ANSWER_YES) {
+            expect_state(2, 2, 1, 0);
+            EXPECT_EQ(the_engine.story.variables[1].value, 0);
+        } else {
+            expect_state(6, 12, 0, 0);
+            EXPECT_EQ(the_engine.story.variables[1].value, 2);
+        }
+        // Asked once, answered once.
+        EXPECT_FALSE(app_answer(PLAT_ANSWER_YES));
+    }
+    EXPECT_FALSE(app_answer(PLAT_ANSWER_OK));
 }
 
 TEST_F(Commands, NextAndPreviousFollowTheirLinks) {
     // A paragraph link while reading moves the place (stored target 1 is
     // paragraph 2).
     reading(12);
-    next_link = page_link{LINK_PARAGRAPH, 1};
+    the_engine.page.next_link = page_link{LINK_PARAGRAPH, 1};
     EXPECT_TRUE(on_command(CMD_NEXT, 0));
     expect_state(2, 2, 1, 0);
     expect_repainted();
 
     // On a side page it only shows its target.
     aside(6, 12);
-    prev_link = page_link{LINK_PARAGRAPH, 8};
+    the_engine.page.prev_link = page_link{LINK_PARAGRAPH, 8};
     EXPECT_TRUE(on_command(CMD_PREVIOUS, 0));
     expect_state(9, 12, 0, 0);
 
     // A screen link shows the screen.
     reading(12);
-    prev_link = page_link{LINK_SCREEN, 2};
+    the_engine.page.prev_link = page_link{LINK_SCREEN, 2};
     EXPECT_TRUE(on_command(CMD_PREVIOUS, 0));
     expect_state(12, 12, 1, SCREEN_TITLE);
     expect_repainted();
 
     // No link: nothing.
     reading(12);
-    next_link = page_link{LINK_NONE, 5};
+    the_engine.page.next_link = page_link{LINK_NONE, 5};
     EXPECT_TRUE(on_command(CMD_NEXT, 0));
     expect_state(12, 12, 1, 0);
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
 }
 
 TEST_F(Commands, TheLargestTargetWrapsInsteadOfOverflowing) {
     reading(12);
-    next_link = page_link{LINK_PARAGRAPH, INT16_MAX};
+    the_engine.page.next_link = page_link{LINK_PARAGRAPH, INT16_MAX};
     EXPECT_TRUE(on_command(CMD_NEXT, 0));
-    EXPECT_EQ(shown_paragraph, INT16_MIN);
+    EXPECT_EQ(the_engine.play.shown_paragraph, INT16_MIN);
 }
 
 TEST_F(Commands, ExitPostsACloseAndTheCheckBoxCommandDoesNothing) {
@@ -199,7 +220,7 @@ TEST_F(Commands, ExitPostsACloseAndTheCheckBoxCommandDoesNothing) {
     EXPECT_EQ(headless::close_posted(), 1);
     EXPECT_TRUE(on_command(CMD_SOUND_CHECKBOX, 0));
     expect_state(12, 12, 1, 0);
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
 }
 
 TEST_F(Commands, CommandsThatAreNotTheWindowsAreLeftToTheDefault) {
@@ -209,12 +230,12 @@ TEST_F(Commands, CommandsThatAreNotTheWindowsAreLeftToTheDefault) {
         EXPECT_FALSE(on_command(id, 0));
     }
     expect_state(12, 12, 1, 0);
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
 }
 
 // A hotword record leading to target t (paragraph t + 1) in follow mode.
 void add_hotword(int16_t control_id, int16_t target) {
-    hotword& h = hotwords[hotword_count++];
+    hotword& h = the_engine.play.hotwords[the_engine.play.hotword_count++];
     std::memset(&h, 0, sizeof h);
     h.kind = 'M';
     h.control_id = control_id;
@@ -227,7 +248,7 @@ TEST_F(Commands, OnlyTheFirstHotwordClickOfAPageIsResolved) {
     add_hotword(5001, 16);
     EXPECT_TRUE(on_command(5001, 0));
     expect_state(17, 17, 1, 0);
-    EXPECT_EQ(choice_taken, 1);
+    EXPECT_EQ(the_engine.app.choice_taken, 1);
     EXPECT_TRUE(on_command(5000, 0));
     expect_state(17, 17, 1, 0);
 }
@@ -245,21 +266,21 @@ TEST_F(Commands, AClickWithoutARecordBlocksThePage) {
     reading(12);
     add_hotword(5001, 14);
     EXPECT_TRUE(on_command(5000, 0));
-    EXPECT_EQ(choice_taken, 1);
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ(the_engine.app.choice_taken, 1);
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
     EXPECT_TRUE(on_command(5001, 0));
     expect_state(12, 12, 1, 0);
 }
 
 TEST_F(Commands, AClickOnTheInventoryPageSelectsAnItem) {
     aside(6, 12);
-    the_story.variables[2].flag = 1;
+    the_engine.story.variables[2].flag = 1;
     build_inventory();
-    inventory_shown = 1;
+    the_engine.app.inventory_shown = 1;
     add_hotword(5000, 3);  // never looked at on the inventory page
     EXPECT_TRUE(on_command(5000, 0));
     expect_state(16, 12, 0, 0);
-    EXPECT_EQ(choice_taken, 1);
+    EXPECT_EQ(the_engine.app.choice_taken, 1);
 }
 
 class Keys : public Commands {};

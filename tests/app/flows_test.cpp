@@ -13,7 +13,7 @@
 #include "app/navigation.h"
 #include "app/screens.h"
 #include "app/shell.h"
-#include "page/window.h"
+#include "engine/engine.h"
 #include "book/assemble.h"
 #include "book/book.h"
 #include "page/controls.h"
@@ -75,14 +75,14 @@ protected:
     void start_at(int16_t p) {
         ASSERT_TRUE(start(book_));
         plat_timer_stop();
-        pending_screen = 0;
+        the_engine.app.pending_screen = 0;
         goto_paragraph(p, GOTO_TAKE_UP);
     }
 
     void expect_reading(int16_t p, const char* title) {
-        EXPECT_EQ(shown_paragraph, p);
-        EXPECT_EQ(current_paragraph, p);
-        EXPECT_EQ(on_current_page, 1);
+        EXPECT_EQ(the_engine.play.shown_paragraph, p);
+        EXPECT_EQ(the_engine.play.current_paragraph, p);
+        EXPECT_EQ(the_engine.play.on_current_page, 1);
         EXPECT_TRUE(has_line(std::string("title ") + title));
         EXPECT_FALSE(bar_enabled(CMD_RETURN));
     }
@@ -107,7 +107,7 @@ TEST_F(Flows, TheOpeningSequenceRunsOnTheTimer) {
     headless::advance_clock(2000);
     EXPECT_TRUE(has_line("text  author: Tester"));
     EXPECT_FALSE(headless::timer_running());
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
     EXPECT_TRUE(bar_enabled(CMD_NEXT));
     EXPECT_TRUE(bar_enabled(CMD_PREVIOUS));
     EXPECT_FALSE(bar_enabled(CMD_RETURN));
@@ -136,13 +136,13 @@ TEST_F(Flows, ASidePageDuringTheSequenceIsOvertakenByTheNextScreen) {
     // The pending title outranks paragraph 4.
     EXPECT_TRUE(has_line("text The Flow Book"));
     EXPECT_TRUE(headless::timer_running());
-    EXPECT_EQ(on_current_page, 0);
+    EXPECT_EQ(the_engine.play.on_current_page, 0);
     headless::advance_clock(2000);
     ASSERT_TRUE(has_line("text  author: Tester"));
     EXPECT_TRUE(bar_enabled(CMD_RETURN));
     ASSERT_TRUE(headless::click_id(CMD_NEXT));
-    EXPECT_EQ(shown_paragraph, 2);
-    EXPECT_EQ(on_current_page, 0);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 2);
+    EXPECT_EQ(the_engine.play.on_current_page, 0);
     EXPECT_TRUE(bar_enabled(CMD_RETURN));
 }
 
@@ -169,7 +169,7 @@ TEST_F(Flows, AboutNamesTheSystemsVersion) {
     EXPECT_TRUE(headless::send_command(CMD_ABOUT, 0));
     EXPECT_TRUE(has_line("text A 2.8.2; B 1344; C 3.48; O 6.1; P 1.09"));
     EXPECT_TRUE(bar_enabled(CMD_RETURN));
-    EXPECT_EQ(current_paragraph, 12);
+    EXPECT_EQ(the_engine.play.current_paragraph, 12);
 }
 
 TEST_F(Flows, HotwordsAndLinksLeadOn) {
@@ -212,28 +212,28 @@ TEST_F(Flows, ASetVariableShowsThePlaceAgainAsARevisit) {
 
 TEST_F(Flows, ATypedAnswerIsCommittedAsTyped) {
     start_at(16);
-    ASSERT_EQ(edit_box_count, 1);
-    plat_control box = edit_box_windows[0];
+    ASSERT_EQ(the_engine.page.edit_box_count, 1);
+    plat_control box = the_engine.page.edit_box_windows[0];
     EXPECT_EQ(headless::type_text(box, "hello there"), 5);
     EXPECT_TRUE(headless::edit_key(box, headless::KEY_RETURN));
-    EXPECT_STREQ(input_text, "hello");
+    EXPECT_STREQ(the_engine.app.input_text, "hello");
     expect_reading(14, "Fourteen");
 
     goto_paragraph(16, GOTO_TAKE_UP);
-    EXPECT_TRUE(headless::edit_key(edit_box_windows[0], headless::KEY_TAB));
-    EXPECT_STREQ(input_text, "");
+    EXPECT_TRUE(headless::edit_key(the_engine.page.edit_box_windows[0], headless::KEY_TAB));
+    EXPECT_STREQ(the_engine.app.input_text, "");
     expect_reading(15, "Fifteen");
 }
 
 TEST_F(Flows, OnlyTheCommitNotificationCommits) {
     start_at(16);
     EXPECT_FALSE(headless::send_command(EDIT_BOX_ID_BASE, COMMAND_OTHER));
-    EXPECT_EQ(shown_paragraph, 16);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 16);
     // No box 1 on this page.
     EXPECT_FALSE(headless::send_command(EDIT_BOX_ID_BASE + 1, EDIT_COMMIT));
     EXPECT_FALSE(headless::send_command(4999, EDIT_COMMIT));
-    EXPECT_EQ(shown_paragraph, 16);
-    EXPECT_EQ(choice_taken, 0);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 16);
+    EXPECT_EQ(the_engine.app.choice_taken, 0);
 }
 
 TEST_F(Flows, KeysAndTheBarScrollTheText) {
@@ -244,43 +244,43 @@ TEST_F(Flows, KeysAndTheBarScrollTheText) {
 
     EXPECT_TRUE(headless::press_key(KEY_DOWN));
     EXPECT_EQ(plat_scroll_get().position, 16);
-    EXPECT_EQ(scroll_origin, -16);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -16);
     EXPECT_TRUE(headless::press_key(KEY_NEXT));
     EXPECT_EQ(plat_scroll_get().position, 16 + start_info.page);
-    EXPECT_EQ(scroll_origin, -16 - start_info.page);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -16 - start_info.page);
     EXPECT_TRUE(headless::press_key(KEY_UP));
-    EXPECT_EQ(scroll_origin, -start_info.page);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -start_info.page);
 
     EXPECT_TRUE(headless::press_key(KEY_END));
     EXPECT_EQ(plat_scroll_get().position, bottom);
-    EXPECT_EQ(scroll_origin, -bottom);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -bottom);
     // A line down at the bottom changes nothing.
     const int32_t paints = headless::paint_count();
     EXPECT_TRUE(headless::press_key(KEY_DOWN));
     EXPECT_EQ(plat_scroll_get().position, bottom);
-    EXPECT_EQ(scroll_origin, -bottom);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -bottom);
     EXPECT_EQ(headless::paint_count(), paints);
 
     EXPECT_TRUE(headless::press_key(KEY_HOME));
     EXPECT_EQ(plat_scroll_get().position, 0);
-    EXPECT_EQ(scroll_origin, 0);
+    EXPECT_EQ(the_engine.layout.scroll_origin, 0);
     EXPECT_TRUE(headless::press_key(KEY_PRIOR));
-    EXPECT_EQ(scroll_origin, 0);
+    EXPECT_EQ(the_engine.layout.scroll_origin, 0);
 
     headless::scroll(SCROLL_THUMB_TRACK, 100);
     EXPECT_EQ(plat_scroll_get().position, 100);
-    EXPECT_EQ(scroll_origin, -100);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -100);
     headless::scroll(SCROLL_THUMB_POSITION, 300);
     headless::scroll(SCROLL_END, 0);
-    EXPECT_EQ(scroll_origin, -100);
+    EXPECT_EQ(the_engine.layout.scroll_origin, -100);
     // The page was never rebuilt by scrolling.
     EXPECT_TRUE(has_line("title Long"));
-    EXPECT_EQ(shown_paragraph, 17);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 17);
 }
 
 TEST_F(Flows, HotwordsAreDrawnByTheWindow) {
     start_at(19);
-    ASSERT_EQ(button_count, 3);
+    ASSERT_EQ(the_engine.page.button_count, 3);
     headless::draw_items();
     const headless::draw_record* strong = nullptr;
     const headless::draw_record* plain = nullptr;
@@ -294,11 +294,11 @@ TEST_F(Flows, HotwordsAreDrawnByTheWindow) {
     ASSERT_NE(strong, nullptr);
     EXPECT_EQ(strong->kind, headless::DRAW_TEXT);
     EXPECT_STREQ(strong->text, "strong");
-    EXPECT_EQ(strong->font, bold_font);
+    EXPECT_EQ(strong->font, the_engine.page.bold_font);
     EXPECT_EQ(strong->format, static_cast<uint32_t>(PLAT_TEXT_NO_PREFIX | PLAT_TEXT_CENTER));
     ASSERT_NE(plain, nullptr);
     EXPECT_STREQ(plain->text, "plain");
-    EXPECT_EQ(plain->font, normal_font);
+    EXPECT_EQ(plain->font, the_engine.page.normal_font);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->kind, headless::DRAW_BITMAP);
     EXPECT_EQ(picture->resource, 1100);
@@ -316,14 +316,14 @@ TEST_F(Flows, HotwordsAreDrawnByTheWindow) {
 
 TEST_F(Flows, TheInventoryPageStandsInForAnEmptyInformationPage) {
     start_at(12);
-    the_story.variables[1].flag = 1;
+    the_engine.story.variables[1].flag = 1;
     ASSERT_TRUE(headless::click_id(CMD_INFORMATION));
     EXPECT_TRUE(has_line("text You have the following items"));
-    EXPECT_EQ(inventory_shown, 1);
+    EXPECT_EQ(the_engine.app.inventory_shown, 1);
     ASSERT_TRUE(headless::click_label("Rope"));
     EXPECT_TRUE(has_line("title Detail"));
-    EXPECT_EQ(shown_paragraph, 18);
-    EXPECT_EQ(current_paragraph, 12);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 18);
+    EXPECT_EQ(the_engine.play.current_paragraph, 12);
     ASSERT_TRUE(headless::click_id(CMD_RETURN));
     expect_reading(12, "Twelve");
 }
@@ -379,7 +379,7 @@ TEST_F(Flows, TheSoundSettingSurvivesTheProgramAndTheRestart) {
 
     ASSERT_TRUE(restart_program(book_));
     EXPECT_EQ(sound_switch(), 0);
-    EXPECT_EQ(current_paragraph, 12);
+    EXPECT_EQ(the_engine.play.current_paragraph, 12);
     headless::queue_answer(PLAT_ANSWER_YES);
     EXPECT_TRUE(headless::send_command(CMD_BEGINNING, 0));
     EXPECT_EQ(sound_switch(), 0);
@@ -401,25 +401,25 @@ TEST_F(Flows, ExitClosesTheWindowAndEndsTheLoop) {
 TEST_F(Flows, TheEngineResetLeavesNothingOfARun) {
     start_at(12);
     story_set_next_random(7);
-    ASSERT_GT(page_item_count, 0);
-    ASSERT_GT(hotword_count, 0);
-    ASSERT_GT(button_count, 0);
-    ASSERT_NE(state_file, nullptr);
-    const plat_control first = button_windows[0];
+    ASSERT_GT(the_engine.page.page_item_count, 0);
+    ASSERT_GT(the_engine.play.hotword_count, 0);
+    ASSERT_GT(the_engine.page.button_count, 0);
+    ASSERT_NE(the_engine.play.state_file, nullptr);
+    const plat_control first = the_engine.page.button_windows[0];
 
     app_reset_engine();
     EXPECT_EQ(headless::control_of(first), nullptr);  // destroyed, not forgotten
-    EXPECT_EQ(state_file, nullptr);
-    EXPECT_EQ(page_item_count, 0);
-    EXPECT_EQ(hotword_count, 0);
-    EXPECT_EQ(button_count, 0);
-    EXPECT_EQ(random_seeded, 0);
-    EXPECT_EQ(random_state, 1u);
-    EXPECT_EQ(pending_screen, 3);
-    EXPECT_EQ(shown_paragraph, 2);
-    EXPECT_EQ(cursor_x, LEFT_MARGIN);
-    EXPECT_EQ(normal_font, nullptr);
-    EXPECT_EQ(paragraph_text[0], '\0');
+    EXPECT_EQ(the_engine.play.state_file, nullptr);
+    EXPECT_EQ(the_engine.page.page_item_count, 0);
+    EXPECT_EQ(the_engine.play.hotword_count, 0);
+    EXPECT_EQ(the_engine.page.button_count, 0);
+    EXPECT_EQ(the_engine.play.random_seeded, 0);
+    EXPECT_EQ(the_engine.play.random_state, 1u);
+    EXPECT_EQ(the_engine.app.pending_screen, 3);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 2);
+    EXPECT_EQ(the_engine.layout.cursor_x, LEFT_MARGIN);
+    EXPECT_EQ(the_engine.page.normal_font, nullptr);
+    EXPECT_EQ(the_engine.book.paragraph_text[0], '\0');
     started_ = false;  // nothing left to close or write
 }
 
@@ -442,13 +442,13 @@ TEST_F(Flows, TheViewNamesTheScreenAndTheControlsOfTheItems) {
             const page_item& item = view.items[i];
             if (item.kind == ITEM_BUTTON) {
                 ASSERT_LT(item.value, view.button_count);
-                EXPECT_EQ(view.button_controls[item.value], button_windows[item.value]);
+                EXPECT_EQ(view.button_controls[item.value], the_engine.page.button_windows[item.value]);
                 EXPECT_NE(view.button_controls[item.value], nullptr);
                 ++controls;
             } else if (item.kind == ITEM_EDIT_BOX) {
                 ASSERT_LT(item.value, view.edit_box_count);
-                EXPECT_EQ(view.edit_box_controls[item.value], edit_box_windows[item.value]);
-                EXPECT_EQ(view.edit_boxes[item.value].maximum_length, edit_boxes[item.value].maximum_length);
+                EXPECT_EQ(view.edit_box_controls[item.value], the_engine.page.edit_box_windows[item.value]);
+                EXPECT_EQ(view.edit_boxes[item.value].maximum_length, the_engine.page.edit_boxes[item.value].maximum_length);
                 ++controls;
             }
         }

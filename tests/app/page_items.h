@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "page/display_list.h"
 
 namespace tomelet::testing {
@@ -44,7 +45,7 @@ inline std::string describe(const page_item& item) {
 
 inline std::vector<std::string> page_lines() {
     std::vector<std::string> lines;
-    for (int32_t i = 0; i < page_item_count; ++i) lines.push_back(describe(page_items[i]));
+    for (int32_t i = 0; i < the_engine.page.page_item_count; ++i) lines.push_back(describe(the_engine.page.page_items[i]));
     return lines;
 }
 

@@ -10,12 +10,12 @@
 #include "app/navigation.h"
 #include "app/screens.h"
 #include "book/assemble.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "page/links.h"
 #include "page/messages.h"
-#include "page/window.h"
 #include "platform/headless/headless.h"
 #include "story/story_state.h"
 #include "tests/layout/painter_fixture.h"
@@ -40,10 +40,9 @@ protected:
     void SetUp() override {
         PainterTest::SetUp();
         headless::use_entry_points(&paint_only);
-        navigation_reset();
-        pending_screen = 0;
-        page_rebuild = 0;
-        page_height = 357;
+        the_engine.app.pending_screen = 0;
+        the_engine.app.page_rebuild = 0;
+        the_engine.layout.page_height = 357;
         testing::memory_book_contents contents;
         std::string many_boxes;
         for (int i = 0; i < 40; ++i) many_boxes += "<S (x) 1 1>";
@@ -52,28 +51,28 @@ protected:
                                {4, many_boxes + "<M \"go\" 1>"}};
         book_ = std::make_unique<testing::memory_book>(contents);
         book_use(book_->tables());
-        page_rebuild = 1;
+        the_engine.app.page_rebuild = 1;
     }
     std::unique_ptr<testing::memory_book> book_;
 };
 
 TEST_F(RebuildTest, ThrowsThePreviousPageAwayAndBuildsTheShownParagraph) {
     make_hotword_button("old");
-    const plat_control old = button_windows[0];
-    choice_taken = 1;
-    inventory_shown = 1;
-    sounds_shown = 1;
-    next_link = page_link{LINK_PARAGRAPH, 9};
-    prev_link = page_link{LINK_SCREEN, 4};
-    base_line_height = 30;
-    tab_width = 0;
+    const plat_control old = the_engine.page.button_windows[0];
+    the_engine.app.choice_taken = 1;
+    the_engine.app.inventory_shown = 1;
+    the_engine.app.sounds_shown = 1;
+    the_engine.page.next_link = page_link{LINK_PARAGRAPH, 9};
+    the_engine.page.prev_link = page_link{LINK_SCREEN, 4};
+    the_engine.page.base_line_height = 30;
+    the_engine.layout.tab_width = 0;
     paint_page();
     EXPECT_EQ(headless::control_of(old), nullptr);
-    EXPECT_EQ(button_count, 0);
-    EXPECT_EQ((std::vector<int32_t>{choice_taken, inventory_shown, sounds_shown, next_link.kind, prev_link.kind}),
+    EXPECT_EQ(the_engine.page.button_count, 0);
+    EXPECT_EQ((std::vector<int32_t>{the_engine.app.choice_taken, the_engine.app.inventory_shown, the_engine.app.sounds_shown, the_engine.page.next_link.kind, the_engine.page.prev_link.kind}),
               (std::vector<int32_t>{0, 0, 0, 0, 0}));
-    EXPECT_EQ((std::vector<int32_t>{base_line_height, avg_char_width, tab_width}), (std::vector<int32_t>{16, 7, 14}));
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ((std::vector<int32_t>{the_engine.page.base_line_height, the_engine.page.avg_char_width, the_engine.layout.tab_width}), (std::vector<int32_t>{16, 7, 14}));
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
     EXPECT_EQ(drawn(), (lines{"Hello there@24,0,476,20/1c/N"}));
 }
 
@@ -81,44 +80,44 @@ TEST_F(RebuildTest, ThrowsThePreviousPageAwayAndBuildsTheShownParagraph) {
 // paragraph without text (but 6 and 7) is an empty page, without a message:
 // the text an earlier page left in the buffer is not run again.
 TEST_F(RebuildTest, ParagraphWithoutTextAfterAnyScreenAndNeverStaleText) {
-    shown_paragraph = 6;
-    pending_screen = SCREEN_ABOUT;
+    the_engine.play.shown_paragraph = 6;
+    the_engine.app.pending_screen = SCREEN_ABOUT;
     paint_page();
-    EXPECT_EQ(inventory_shown, 0);
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.app.inventory_shown, 0);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
 
-    page_rebuild = 1;
+    the_engine.app.page_rebuild = 1;
     paint_page();
-    EXPECT_EQ(inventory_shown, 1);
+    EXPECT_EQ(the_engine.app.inventory_shown, 1);
 
     headless::clear_messages();
-    shown_paragraph = 1;
-    page_rebuild = 1;
-    std::strcpy(paragraph_text, "Kept words<U> ");
+    the_engine.play.shown_paragraph = 1;
+    the_engine.app.page_rebuild = 1;
+    std::strcpy(the_engine.book.paragraph_text, "Kept words<U> ");
     paint_page();
-    EXPECT_EQ(page_item_count, 0);
+    EXPECT_EQ(the_engine.page.page_item_count, 0);
     EXPECT_EQ(headless::message_count(), 0);
 }
 
 TEST_F(RebuildTest, PendingScreenComesBeforeTheParagraph) {
-    pending_screen = SCREEN_ABOUT;
+    the_engine.app.pending_screen = SCREEN_ABOUT;
     paint_page();
-    EXPECT_GT(page_item_count, 0);
+    EXPECT_GT(the_engine.page.page_item_count, 0);
     for (const std::string& line : drawn()) EXPECT_EQ(line.find("Hello there"), std::string::npos) << line;
 }
 
 TEST_F(RebuildTest, NumberOutsideTheIndexIsReportedAndLeavesThePageEmpty) {
-    std::strcpy(paragraph_text, "Stale words<U> ");
+    std::strcpy(the_engine.book.paragraph_text, "Stale words<U> ");
     for (const int16_t n : {int16_t{99}, int16_t{-5}}) {
         headless::clear_messages();
-        shown_paragraph = n;
-        page_rebuild = 1;
+        the_engine.play.shown_paragraph = n;
+        the_engine.app.page_rebuild = 1;
         paint_page();
         ASSERT_EQ(headless::message_count(), 1);
         EXPECT_EQ(std::string(headless::message(0).text), "Paragraph " + std::to_string(n) + " does not exist");
         EXPECT_TRUE(headless::message(0).default_caption);
         EXPECT_FALSE(headless::message(0).owned);
-        EXPECT_EQ(page_item_count, 0);
+        EXPECT_EQ(the_engine.page.page_item_count, 0);
         EXPECT_EQ(headless::draw_count(), 0);
     }
 }
@@ -127,7 +126,7 @@ TEST_F(RebuildTest, NumberOutsideTheIndexIsReportedAndLeavesThePageEmpty) {
 // has ended, in order, once each, and a close asked for after its box.
 // Past the 32 held, messages are not shown, but a close is still made.
 TEST_F(RebuildTest, MessagesRaisedByAPaintAreShownWhenItHasEnded) {
-    shown_paragraph = 3;
+    the_engine.play.shown_paragraph = 3;
     headless::fail_next_controls(2);
     plat_window_show();
     ASSERT_EQ(headless::message_count(), 2);
@@ -145,8 +144,8 @@ TEST_F(RebuildTest, MessagesRaisedByAPaintAreShownWhenItHasEnded) {
     EXPECT_EQ(headless::message_count(), 2);
 
     headless::clear_messages();
-    shown_paragraph = 4;
-    page_rebuild = 1;
+    the_engine.play.shown_paragraph = 4;
+    the_engine.app.page_rebuild = 1;
     headless::fail_next_controls(41);
     plat_window_invalidate();
     plat_window_update();

@@ -8,7 +8,7 @@
 #include "app/navigation.h"
 #include "app/shell.h"
 #include "app/sounds_screen.h"
-#include "page/window.h"
+#include "engine/engine.h"
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -45,23 +45,20 @@ class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
+        engine_reset();
         book_use(book_.tables());
-        navigation_reset();
-        destroy_page_controls();
-        page_state_reset();
-        layout_reset();
-        client_origin = plat_rect{0, 0, 529, 600};
-        text_area = plat_rect{0, 0, 529, 575};
-        right_edge = 505;
-        cursor_y = 10;
+        the_engine.page.client_origin = plat_rect{0, 0, 529, 600};
+        the_engine.page.text_area = plat_rect{0, 0, 529, 575};
+        the_engine.page.right_edge = 505;
+        the_engine.page.cursor_y = 10;
     }
 
     void build(int32_t screen) {
-        pending_screen = screen;
+        the_engine.app.pending_screen = screen;
         build_screen();
     }
 
-    variable_state& variable(int i) { return the_story.variables[i]; }
+    variable_state& variable(int i) { return the_engine.story.variables[i]; }
 
     testing::memory_book book_{screens_book()};
 };
@@ -69,15 +66,15 @@ protected:
 TEST_F(Screens, PresentsShowsTheOpeningPictureAndPassesOnToTheTitle) {
     build(SCREEN_PRESENTS);
     EXPECT_EQ(page_lines(), (lines{"centre", "para", "picture 1100", "para", "centre", "text Presents", "br", "left"}));
-    EXPECT_EQ(pending_screen, SCREEN_TITLE);
-    EXPECT_EQ(button_count, 0);
+    EXPECT_EQ(the_engine.app.pending_screen, SCREEN_TITLE);
+    EXPECT_EQ(the_engine.page.button_count, 0);
 }
 
 TEST_F(Screens, TitleShowsTitlePictureAndBoldTitleAndPassesOnToTheDetails) {
     build(SCREEN_TITLE);
     EXPECT_EQ(page_lines(),
               (lines{"centre", "picture 1703", "br", "bold", "text The Test", "/bold", "br", "left"}));
-    EXPECT_EQ(pending_screen, SCREEN_BOOK_DETAILS);
+    EXPECT_EQ(the_engine.app.pending_screen, SCREEN_BOOK_DETAILS);
 }
 
 TEST_F(Screens, BookDetailsListTheBookAndLinkOnward) {
@@ -86,17 +83,17 @@ TEST_F(Screens, BookDetailsListTheBookAndLinkOnward) {
                                    "text  author: A. Writer", "br", "text  contact: ask@example.org", "br",
                                    "text  support: help@example.org", "br", "text copyright: (c) 2026 Nobody",
                                    "br", "text A short book.", "br", "button 0"}));
-    EXPECT_EQ(next_link.kind, LINK_PARAGRAPH);
-    EXPECT_EQ(next_link.target, 1);
-    EXPECT_EQ(prev_link.kind, LINK_SCREEN);
-    EXPECT_EQ(prev_link.target, SCREEN_TITLE);
-    ASSERT_EQ(button_count, 1);
-    const headless::control_record* button = headless::control_of(button_windows[0]);
+    EXPECT_EQ(the_engine.page.next_link.kind, LINK_PARAGRAPH);
+    EXPECT_EQ(the_engine.page.next_link.target, 1);
+    EXPECT_EQ(the_engine.page.prev_link.kind, LINK_SCREEN);
+    EXPECT_EQ(the_engine.page.prev_link.target, SCREEN_TITLE);
+    ASSERT_EQ(the_engine.page.button_count, 1);
+    const headless::control_record* button = headless::control_of(the_engine.page.button_windows[0]);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->params.kind, PLAT_PUSH_BUTTON);
     EXPECT_EQ(button->params.id, CMD_INSTRUCTIONS);
     EXPECT_STREQ(button->text, "INSTRUCTIONS");
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
 }
 
 TEST_F(Screens, InstructionsShowTheBarImagesInTheRunningLine) {
@@ -113,8 +110,8 @@ TEST_F(Screens, InstructionsShowTheBarImagesInTheRunningLine) {
                      "text Goes to the current page in the book.", "br", "br",
                      "text The above three buttons only appear if the function is available.", "br", "br",
                      "text Further information can be found on the hints page selected from the menu."}));
-    EXPECT_EQ(pending_screen, 0);
-    EXPECT_EQ(on_current_page, 1);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
+    EXPECT_EQ(the_engine.play.on_current_page, 1);
 }
 
 TEST_F(Screens, AboutShowsTheSiteTheQueryAndTheCodeLine) {
@@ -125,14 +122,14 @@ TEST_F(Screens, AboutShowsTheSiteTheQueryAndTheCodeLine) {
                      "text For more information (FAQs) please visit our web site. If you have a query about \"The "
                      "Test\" email help@example.org giving the title and the following alphanumerical code",
                      "br", "br", "br", "text A 2.8.2; B 1344; C 3.48; O 5.1; P 1.09"}));
-    EXPECT_EQ(on_current_page, 0);
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.play.on_current_page, 0);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
 }
 
 TEST_F(Screens, AnUnknownScreenBuildsNothingAndIsNotKept) {
     build(5);
-    EXPECT_EQ(page_item_count, 0);
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.page.page_item_count, 0);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
 }
 
 TEST_F(Screens, SoundsScreenShowsTheSwitchInACheckBoxAndAnOkButton) {
@@ -140,9 +137,9 @@ TEST_F(Screens, SoundsScreenShowsTheSwitchInACheckBoxAndAnOkButton) {
     build(SCREEN_SOUNDS);
     EXPECT_EQ(page_lines(), (lines{"br", "br", "br", "centre", "button 0", "br", "br", "br", "br", "br", "br",
                                    "button 1", "br", "left"}));
-    EXPECT_EQ(line_height, 20);
-    ASSERT_EQ(button_count, 2);
-    const headless::control_record* box = headless::control_of(button_windows[0]);
+    EXPECT_EQ(the_engine.layout.line_height, 20);
+    ASSERT_EQ(the_engine.page.button_count, 2);
+    const headless::control_record* box = headless::control_of(the_engine.page.button_windows[0]);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->params.kind, PLAT_CHECK_BOX);
     EXPECT_EQ(box->params.id, CMD_SOUND_CHECKBOX);
@@ -152,22 +149,22 @@ TEST_F(Screens, SoundsScreenShowsTheSwitchInACheckBoxAndAnOkButton) {
     EXPECT_EQ(box->params.width, 14 * 7);
     EXPECT_EQ(box->params.height, 20);
     EXPECT_TRUE(box->shown);
-    EXPECT_TRUE(plat_check_box_checked(button_windows[0]));
-    EXPECT_EQ(buttons[0].width, 98);
-    EXPECT_EQ(buttons[0].height, 20);
-    EXPECT_EQ(buttons[0].y, 10);
-    EXPECT_EQ(buttons[0].bitmap, nullptr);
-    EXPECT_EQ(sound_checkbox, 0);
+    EXPECT_TRUE(plat_check_box_checked(the_engine.page.button_windows[0]));
+    EXPECT_EQ(the_engine.page.buttons[0].width, 98);
+    EXPECT_EQ(the_engine.page.buttons[0].height, 20);
+    EXPECT_EQ(the_engine.page.buttons[0].y, 10);
+    EXPECT_EQ(the_engine.page.buttons[0].bitmap, nullptr);
+    EXPECT_EQ(the_engine.app.sound_checkbox, 0);
 
-    const headless::control_record* ok = headless::control_of(button_windows[1]);
+    const headless::control_record* ok = headless::control_of(the_engine.page.button_windows[1]);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->params.kind, PLAT_PUSH_BUTTON);
     EXPECT_EQ(ok->params.id, CMD_SOUNDS_OK);
     EXPECT_STREQ(ok->text, "Ok");
     // The Ok button's provisional place is below the box's line.
     EXPECT_EQ(ok->params.y, 10 + 20 + 1);
-    EXPECT_EQ(sounds_shown, 1);
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.app.sounds_shown, 1);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
 }
 
 TEST_F(Screens, SoundsScreenWhoseBoxCannotBeMadeSaysSoAndCloses) {
@@ -178,22 +175,22 @@ TEST_F(Screens, SoundsScreenWhoseBoxCannotBeMadeSaysSoAndCloses) {
     EXPECT_STREQ(headless::message(0).caption, "No Memory");
     EXPECT_FALSE(headless::message(0).owned);
     EXPECT_EQ(headless::close_posted(), 1);
-    EXPECT_EQ(button_count, 0);
-    EXPECT_EQ(sounds_shown, 0);
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.page.button_count, 0);
+    EXPECT_EQ(the_engine.app.sounds_shown, 0);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
 }
 
 TEST_F(Screens, TheSwitchIsReadFromTheBoxOnlyWhileTheScreenIsShown) {
     set_sound_switch(1);
     build(SCREEN_SOUNDS);
-    plat_check_box_set(button_windows[0], false);
-    sounds_shown = 0;
+    plat_check_box_set(the_engine.page.button_windows[0], false);
+    the_engine.app.sounds_shown = 0;
     read_sound_switch();
     EXPECT_EQ(sound_switch(), 1);
-    sounds_shown = 1;
+    the_engine.app.sounds_shown = 1;
     read_sound_switch();
     EXPECT_EQ(sound_switch(), 0);
-    plat_check_box_set(button_windows[0], true);
+    plat_check_box_set(the_engine.page.button_windows[0], true);
     read_sound_switch();
     EXPECT_EQ(sound_switch(), 1);
 }
@@ -234,7 +231,7 @@ TEST_F(Screens, ReadingGuideWritesTheProductWordWithABoldE) {
         "para",
     };
     EXPECT_EQ(page_lines(), expected);
-    EXPECT_EQ(button_count, 0);
+    EXPECT_EQ(the_engine.page.button_count, 0);
 }
 
 TEST_F(Screens, InventoryListsTheCharacterThenEveryHeldItem) {
@@ -248,19 +245,19 @@ TEST_F(Screens, InventoryListsTheCharacterThenEveryHeldItem) {
     build_inventory();
     EXPECT_EQ(page_lines(), (lines{"text You are : ", "button 0", "br", "text You have the following items", "br",
                                    "button 1", "text  : lit", "br", "button 2", "br", "button 3", "text  : rusty"}));
-    ASSERT_EQ(button_count, 4);
-    EXPECT_STREQ(buttons[0].label, "Keeper");
-    EXPECT_STREQ(buttons[1].label, "Lamp");
-    EXPECT_STREQ(buttons[2].label, "Map");
-    EXPECT_STREQ(buttons[3].label, "Key");
-    const int16_t* ids = the_story.inventory_ids;
+    ASSERT_EQ(the_engine.page.button_count, 4);
+    EXPECT_STREQ(the_engine.page.buttons[0].label, "Keeper");
+    EXPECT_STREQ(the_engine.page.buttons[1].label, "Lamp");
+    EXPECT_STREQ(the_engine.page.buttons[2].label, "Map");
+    EXPECT_STREQ(the_engine.page.buttons[3].label, "Key");
+    const int16_t* ids = the_engine.story.inventory_ids;
     EXPECT_EQ(ids[0], 5001);
     EXPECT_EQ(ids[1], 5000);
     EXPECT_EQ(ids[2], -1);
     EXPECT_EQ(ids[3], 5002);
     EXPECT_EQ(ids[4], 5003);
     EXPECT_EQ(ids[5], -1);
-    const headless::control_record* hotword = headless::control_of(button_windows[1]);
+    const headless::control_record* hotword = headless::control_of(the_engine.page.button_windows[1]);
     ASSERT_NE(hotword, nullptr);
     EXPECT_EQ(hotword->params.kind, PLAT_HOTWORD_BUTTON);
     EXPECT_EQ(hotword->params.id, 5001);
@@ -271,40 +268,40 @@ TEST_F(Screens, InventoryWithoutACharacterStartsWithTheItems) {
     c.variables[1].name = "character";  // the name is compared case-sensitively
     testing::memory_book book(c);
     book_use(book.tables());
-    the_story.variables[4].flag = 1;
-    the_story.variables[4].value = 9;  // a value past the value names shows no name
+    the_engine.story.variables[4].flag = 1;
+    the_engine.story.variables[4].value = 9;  // a value past the value names shows no name
     build_inventory();
     EXPECT_EQ(page_lines(), (lines{"text You have the following items", "br", "button 0", "text  : "}));
-    EXPECT_EQ(the_story.inventory_ids[4], 5000);
-    EXPECT_EQ(the_story.inventory_ids[1], -1);
+    EXPECT_EQ(the_engine.story.inventory_ids[4], 5000);
+    EXPECT_EQ(the_engine.story.inventory_ids[1], -1);
 }
 
 TEST_F(Screens, SelectingAnItemShowsItsDetailPageWithoutMovingThePlace) {
     variable(0).flag = 1;
     variable(4).flag = 1;
-    current_paragraph = 12;
-    shown_paragraph = 6;
+    the_engine.play.current_paragraph = 12;
+    the_engine.play.shown_paragraph = 6;
     build_inventory();
     inventory_select(5002);  // Key (Character took 5000, Lamp 5001)
-    EXPECT_EQ(shown_paragraph, 44);
-    EXPECT_EQ(current_paragraph, 12);
-    EXPECT_EQ(on_current_page, 0);
-    EXPECT_EQ(page_rebuild, 1);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 44);
+    EXPECT_EQ(the_engine.play.current_paragraph, 12);
+    EXPECT_EQ(the_engine.play.on_current_page, 0);
+    EXPECT_EQ(the_engine.app.page_rebuild, 1);
 }
 
 TEST_F(Screens, SelectingAnUnknownIdOrAnItemWithoutDetailPageDoesNothing) {
     variable(5).flag = 1;  // Coin: no detail page
-    shown_paragraph = 6;
-    on_current_page = 1;
+    the_engine.play.shown_paragraph = 6;
+    the_engine.play.on_current_page = 1;
     build_inventory();
-    ASSERT_EQ(the_story.inventory_ids[5], 5001);
-    page_rebuild = 0;
+    ASSERT_EQ(the_engine.story.inventory_ids[5], 5001);
+    the_engine.app.page_rebuild = 0;
     inventory_select(5001);
     inventory_select(5090);
     inventory_select(-1);
-    EXPECT_EQ(shown_paragraph, 6);
-    EXPECT_EQ(on_current_page, 1);
-    EXPECT_EQ(page_rebuild, 0);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 6);
+    EXPECT_EQ(the_engine.play.on_current_page, 1);
+    EXPECT_EQ(the_engine.app.page_rebuild, 0);
 }
 
 }  // namespace

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "app/entry.h"
 #include "app/navigation.h"
 #include "app/screens.h"
 #include "app/shell.h"
-#include "page/window.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
@@ -54,12 +56,12 @@ TEST_F(Shell, TheWindowIsSizedFromTheScreenHeight) {
         EXPECT_EQ(w.y, 0);
         EXPECT_STREQ(w.title, "The Shell Book");
         EXPECT_TRUE(w.shown);
-        EXPECT_EQ(font_points, row.points);
+        EXPECT_EQ(the_engine.app.font_points, row.points);
         // client_origin is the client rectangle read after creation.
-        EXPECT_EQ(client_origin.left, 0);
-        EXPECT_EQ(client_origin.top, 0);
-        EXPECT_EQ(client_origin.right, w.client_width);
-        EXPECT_EQ(client_origin.bottom, w.client_height);
+        EXPECT_EQ(the_engine.page.client_origin.left, 0);
+        EXPECT_EQ(the_engine.page.client_origin.top, 0);
+        EXPECT_EQ(the_engine.page.client_origin.right, w.client_width);
+        EXPECT_EQ(the_engine.page.client_origin.bottom, w.client_height);
     }
 }
 
@@ -79,24 +81,24 @@ TEST_F(Shell, WindowSizingHoldsForEveryScreenHeight) {
 
 TEST_F(Shell, PageFontHeightsRoundThePixelHeightHalfUp) {
     headless::set_pixels_per_inch(96);
-    font_points = 16.0f;
+    the_engine.app.font_points = 16.0f;
     EXPECT_EQ(page_font_height(), -21);  // 21.33 + 0.5
-    font_points = 10.0f;
+    the_engine.app.font_points = 10.0f;
     EXPECT_EQ(page_font_height(), -13);  // 13.33 + 0.5
     headless::set_pixels_per_inch(72);
     EXPECT_EQ(page_font_height(), -10);  // 10.5 truncated
     headless::set_pixels_per_inch(120);
-    font_points = 16.0f;
+    the_engine.app.font_points = 16.0f;
     EXPECT_EQ(page_font_height(), -27);  // 26.67 + 0.5
 }
 
 TEST_F(Shell, CreationMakesBothPageFontsAndDestructionDeletesThem) {
     ASSERT_TRUE(start(book_));
-    ASSERT_NE(bold_font, nullptr);
-    ASSERT_NE(normal_font, nullptr);
+    ASSERT_NE(the_engine.page.bold_font, nullptr);
+    ASSERT_NE(the_engine.page.normal_font, nullptr);
     EXPECT_EQ(headless::fonts_alive(), 2);
     // -21 at 96 pixels per inch: the 20-pixel face, 10 a character.
-    const plat_size extent = plat_text_extent(normal_font, "abc", 3);
+    const plat_size extent = plat_text_extent(the_engine.page.normal_font, "abc", 3);
     EXPECT_EQ(extent.cx, 30);
     EXPECT_EQ(extent.cy, 20);
     // The first page's text is drawn in the normal font (weight 300).
@@ -106,14 +108,14 @@ TEST_F(Shell, CreationMakesBothPageFontsAndDestructionDeletesThem) {
         if (d.kind == headless::DRAW_TEXT && std::strstr(d.text, "Presents") != nullptr) presents = &d;
     }
     ASSERT_NE(presents, nullptr);
-    EXPECT_EQ(presents->font, normal_font);
+    EXPECT_EQ(presents->font, the_engine.page.normal_font);
     EXPECT_EQ(presents->weight, 300);
 
     plat_window_post_close();
     headless::pump();
     EXPECT_EQ(headless::fonts_alive(), 0);
-    EXPECT_EQ(bold_font, nullptr);
-    EXPECT_EQ(normal_font, nullptr);
+    EXPECT_EQ(the_engine.page.bold_font, nullptr);
+    EXPECT_EQ(the_engine.page.normal_font, nullptr);
     EXPECT_FALSE(headless::running());
     EXPECT_EQ(headless::exit_code(), 0);
 }
@@ -152,8 +154,8 @@ TEST_F(Shell, TheBarIsMadeAlongTheBottomOfTheClientArea) {
             EXPECT_EQ(r->image, image(images[position]));
         }
     }
-    EXPECT_EQ(text_area.right, 506);
-    EXPECT_EQ(text_area.bottom, 662 - 25);
+    EXPECT_EQ(the_engine.page.text_area.right, 506);
+    EXPECT_EQ(the_engine.page.text_area.bottom, 662 - 25);
     // The bar's nine images stay loaded for the run.
     EXPECT_GE(headless::bitmaps_loaded(), 9);
 }
@@ -170,9 +172,9 @@ TEST_F(Shell, EverySizeChangeLaysTheBarOutAgain) {
         EXPECT_EQ(r->width, position == 5 ? 89 : 88);
         EXPECT_EQ(r->height, 25);
     }
-    EXPECT_EQ(text_area.right, 529);
-    EXPECT_EQ(text_area.bottom, 475);
-    EXPECT_EQ(page_height, 500 - 43);
+    EXPECT_EQ(the_engine.page.text_area.right, 529);
+    EXPECT_EQ(the_engine.page.text_area.bottom, 475);
+    EXPECT_EQ(the_engine.layout.page_height, 500 - 43);
     const plat_scroll_info info = plat_scroll_get();
     EXPECT_EQ(info.minimum, 0);
     EXPECT_EQ(info.page, 457);
@@ -208,10 +210,10 @@ TEST_F(Shell, TheBarShowsWhichWaysAreOpen) {
 
 TEST_F(Shell, ANewReaderStartsWithTheOpeningSequence) {
     ASSERT_TRUE(start(book_));
-    EXPECT_EQ(shown_paragraph, 2);
-    EXPECT_EQ(current_paragraph, 2);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 2);
+    EXPECT_EQ(the_engine.play.current_paragraph, 2);
     // "Presents" was built by the first paint and passed the sequence on.
-    EXPECT_EQ(pending_screen, SCREEN_TITLE);
+    EXPECT_EQ(the_engine.app.pending_screen, SCREEN_TITLE);
     EXPECT_TRUE(headless::timer_running());
     EXPECT_EQ(sound_switch(), 1);
 }
@@ -220,11 +222,11 @@ TEST_F(Shell, AReaderWithASavedPlaceGoesStraightToIt) {
     ASSERT_TRUE(start(book_));
     goto_paragraph(12, GOTO_TAKE_UP);
     ASSERT_TRUE(restart_program(book_));
-    EXPECT_EQ(shown_paragraph, 12);
-    EXPECT_EQ(current_paragraph, 12);
-    EXPECT_EQ(pending_screen, 0);
+    EXPECT_EQ(the_engine.play.shown_paragraph, 12);
+    EXPECT_EQ(the_engine.play.current_paragraph, 12);
+    EXPECT_EQ(the_engine.app.pending_screen, 0);
     EXPECT_FALSE(headless::timer_running());
-    EXPECT_EQ(on_current_page, 1);
+    EXPECT_EQ(the_engine.play.on_current_page, 1);
 }
 
 TEST_F(Shell, ASecondCopyIsRefusedWhileTheFileIsHeld) {
@@ -257,7 +259,7 @@ TEST_F(Shell, AWindowThatCannotBeMadeEndsTheRunAndLetsTheFileGo) {
     EXPECT_FALSE(start(book_));
     ASSERT_EQ(headless::message_count(), 1);
     EXPECT_FALSE(headless::message(0).owned);
-    EXPECT_EQ(state_file, nullptr);
+    EXPECT_EQ(the_engine.play.state_file, nullptr);
     bool existed = false;
     plat_file again = plat_file_open_exclusive(state_file_name(), &existed);
     EXPECT_NE(again, nullptr);
@@ -268,6 +270,36 @@ TEST_F(Shell, TheClassNameIsTheStateFilesBaseName) {
     book_.select();
     EXPECT_STREQ(window_class_name(), "TestBook");  // the book's id
     EXPECT_EQ(std::string(window_class_name()) + ".dat", std::string(state_file_name()));
+    // Known before the book is in use, for a back end that claims it first.
+    EXPECT_STREQ(app_state_file_name_of(book_.tables()), "TestBook.dat");
+    EXPECT_STREQ(app_state_file_name_of(nullptr), "tomelet.dat");
+}
+
+}  // namespace
+}  // namespace tomelet
+
+namespace tomelet {
+namespace {
+
+// The numbers a page script reads by name: each name once (a second row
+// would silently stand for the first), each with its constant's value.
+TEST(NamedNumbers, EachNameOnceWithItsConstantsValue) {
+    int32_t count = 0;
+    const named_number* numbers = app_named_numbers(&count);
+    ASSERT_GT(count, 0);
+    std::set<std::string> names;
+    auto value_of = [&](const std::string& name) {
+        for (int32_t i = 0; i < count; ++i) {
+            if (name == numbers[i].name) return numbers[i].value;
+        }
+        return -1;
+    };
+    for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(names.insert(numbers[i].name).second) << numbers[i].name;
+    EXPECT_EQ(value_of("CMD_SOUNDS_OK"), CMD_SOUNDS_OK);
+    EXPECT_EQ(value_of("EDIT_COMMIT"), EDIT_COMMIT);
+    EXPECT_EQ(value_of("PLAT_ANSWER_NO"), PLAT_ANSWER_NO);
+    EXPECT_EQ(value_of("ITEM_BUTTON"), ITEM_BUTTON);
+    EXPECT_EQ(value_of("PLACE_NO_PARAGRAPH"), PLACE_NO_PARAGRAPH);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "tests/support/memory_book.h"
 
 namespace tomelet {
@@ -48,20 +49,20 @@ protected:
 TEST_F(AssembleTest, JoinsWordsEachFollowedByOneSpace) {
     memory_book book(small_contents());
     book.select();
-    assemble(2, paragraph_text);
-    EXPECT_STREQ(paragraph_text, "<H> Day<J> Some words and more words <G> ");
-    assemble(3, paragraph_text);
-    EXPECT_STREQ(paragraph_text, "x ");
-    EXPECT_EQ(std::strlen(paragraph_text), 2u);
+    assemble(2, the_engine.book.paragraph_text);
+    EXPECT_STREQ(the_engine.book.paragraph_text, "<H> Day<J> Some words and more words <G> ");
+    assemble(3, the_engine.book.paragraph_text);
+    EXPECT_STREQ(the_engine.book.paragraph_text, "x ");
+    EXPECT_EQ(std::strlen(the_engine.book.paragraph_text), 2u);
     EXPECT_EQ(static_cast<int32_t>(reports.size()), 0);
 }
 
 TEST_F(AssembleTest, EmptyParagraphAssemblesToEmptyString) {
     memory_book book(small_contents());
     book.select();
-    std::strcpy(paragraph_text, "previous");
-    assemble(8, paragraph_text);
-    EXPECT_STREQ(paragraph_text, "");
+    std::strcpy(the_engine.book.paragraph_text, "previous");
+    assemble(8, the_engine.book.paragraph_text);
+    EXPECT_STREQ(the_engine.book.paragraph_text, "");
     EXPECT_EQ(static_cast<int32_t>(reports.size()), 0);
 }
 
@@ -69,10 +70,10 @@ TEST_F(AssembleTest, MissingOrOutOfRangeParagraphIsReportedAndBufferKept) {
     memory_book book(small_contents());
     book.select();
     for (int n : {1, 0, -5, 13, 32767}) {
-        std::strcpy(paragraph_text, "kept");
+        std::strcpy(the_engine.book.paragraph_text, "kept");
         reports.clear();
-        assemble(n, paragraph_text);
-        EXPECT_STREQ(paragraph_text, "kept") << n;
+        assemble(n, the_engine.book.paragraph_text);
+        EXPECT_STREQ(the_engine.book.paragraph_text, "kept") << n;
         ASSERT_EQ(static_cast<int32_t>(reports.size()), 1) << n;
         EXPECT_EQ(last_message(), "Paragraph " + std::to_string(n) + " does not exist");
     }
@@ -105,19 +106,19 @@ TEST_F(AssembleTest, LengthLimit) {
     memory_book book(contents);
     book.select();
 
-    assemble(4, paragraph_text);
-    EXPECT_EQ(std::strlen(paragraph_text), 3316u);
+    assemble(4, the_engine.book.paragraph_text);
+    EXPECT_EQ(std::strlen(the_engine.book.paragraph_text), 3316u);
     EXPECT_EQ(static_cast<int32_t>(reports.size()), 0);
 
-    std::memset(paragraph_text, '#', sizeof paragraph_text);
-    assemble(5, paragraph_text);
+    std::memset(the_engine.book.paragraph_text, '#', sizeof the_engine.book.paragraph_text);
+    assemble(5, the_engine.book.paragraph_text);
     ASSERT_EQ(static_cast<int32_t>(reports.size()), 1);
     EXPECT_EQ(last_message(), "830 is Too many words");
-    EXPECT_EQ(std::strlen(paragraph_text), 3316u);
+    EXPECT_EQ(std::strlen(the_engine.book.paragraph_text), 3316u);
     // A short word goes as one 8-byte block, so up to 7 bytes past the
     // text's end may be written, never past the buffer's (3320 bytes; a
     // sanitized build catches a write beyond it).
-    EXPECT_EQ(paragraph_text[3316], '\0');
+    EXPECT_EQ(the_engine.book.paragraph_text[3316], '\0');
 }
 
 TEST_F(AssembleTest, AParagraphFarOverTheLimitNeverOverrunsTheBuffer) {

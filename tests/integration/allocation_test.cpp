@@ -13,6 +13,7 @@
 #include "app/shell.h"
 #include "book/book.h"
 #include "book/compiled_book.h"
+#include "engine/engine.h"
 #include "platform/headless/headless.h"
 #include "tests/integration/allocation_counter.h"
 #include "tests/support/temp_directory.h"
@@ -73,7 +74,7 @@ TEST_P(ReaderAllocationTest, NoEnginePathAllocates) {
     });
 
     int32_t pages = 0;
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
         const paragraph_row* row = paragraph_at(n);
         if (row == nullptr || row->chunk < 0 || row->first >= row->end) continue;
         ++pages;

@@ -15,6 +15,7 @@
 #include "app/shell.h"
 #include "book/book.h"
 #include "book/compiled_book.h"
+#include "engine/engine.h"
 #include "platform/common/model_dump.h"
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
@@ -39,13 +40,13 @@ void PrintTo(const arrival_book& b, std::ostream* out) { *out << b.name; }
 // points' set fields and paragraphs, their snapshots.
 std::string story_state() {
     std::ostringstream s;
-    for (int32_t i = 0; i < the_book->variable_count; ++i) {
+    for (int32_t i = 0; i < the_engine.book.tables->variable_count; ++i) {
         s << int(variable_state_at(i)->value) << ',' << int(variable_state_at(i)->flag) << ' ';
     }
-    for (int32_t k = 0; k < the_book->restart_point_count; ++k) {
+    for (int32_t k = 0; k < the_engine.book.tables->restart_point_count; ++k) {
         s << '*' << int(restart_state_at(k)->set) << ',' << restart_state_at(k)->paragraph << ':';
         const uint8_t* snapshot = restart_snapshot(k);
-        for (int32_t i = 0; i < 2 * the_book->variable_count; ++i) s << int(snapshot[i]) << ' ';
+        for (int32_t i = 0; i < 2 * the_engine.book.tables->variable_count; ++i) s << int(snapshot[i]) << ' ';
     }
     return s.str();
 }
@@ -55,7 +56,7 @@ std::string shown_page() {
     const page_view view = app_page_view();
     std::string s = model_dump::navigation(view) + "\n" + model_dump::links(view) + model_dump::items(view);
     for (int32_t i = 0; i < view.button_count; ++i) s += std::string("button ") + view.buttons[i].label + "\n";
-    for (int32_t i = 0; i < edit_box_count; ++i) s += "box " + std::to_string(edit_boxes[i].maximum_length) + "\n";
+    for (int32_t i = 0; i < the_engine.page.edit_box_count; ++i) s += "box " + std::to_string(the_engine.page.edit_boxes[i].maximum_length) + "\n";
     return s;
 }
 
@@ -98,7 +99,7 @@ TEST_P(ArrivalTest, EveryWayBackShowsThePageAsArrivedWithTheStoryAsLeft) {
     const book_tables* book = GetParam().book;
     ASSERT_TRUE(start(book));
     int32_t changing = 0;
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
         const paragraph_row* row = paragraph_at(n);
         if (row == nullptr || row->chunk < 0 || row->first >= row->end) continue;
         const std::string before = story_state();

@@ -15,6 +15,7 @@
 #include "app/navigation.h"
 #include "book/compiled_book.h"
 #include "book/image.h"
+#include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/common/model_dump.h"
@@ -38,13 +39,13 @@ std::string page_text(int32_t n) {
     const page_view view = app_page_view();
     std::string out = "paragraph " + std::to_string(n) + "\n" + model_dump::items(view) + model_dump::links(view) +
                       model_dump::variables(view);
-    for (int32_t i = 0; i < hotword_count && i < HOTWORDS_SIZE; ++i) {
-        const hotword& h = hotwords[i];
+    for (int32_t i = 0; i < the_engine.play.hotword_count && i < HOTWORDS_SIZE; ++i) {
+        const hotword& h = the_engine.play.hotwords[i];
         out += "hotword " + std::string(1, h.kind) + " " + std::to_string(h.index) + " " + std::to_string(h.value) +
                " " + std::to_string(h.control_id) + " " + std::to_string(h.target1) + " " +
                std::to_string(h.default_target) + " " + model_dump::quote(h.answer1) + "\n";
     }
-    for (int32_t i = 0; i < button_count; ++i) out += "button " + model_dump::quote(buttons[i].label) + "\n";
+    for (int32_t i = 0; i < the_engine.page.button_count; ++i) out += "button " + model_dump::quote(the_engine.page.buttons[i].label) + "\n";
     for (int32_t i = 0; i < headless::sound_count(); ++i) out += "sound " + std::string(headless::sound(i)) + "\n";
     for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
         out += "message " + model_dump::quote(headless::message(i).text) + "\n";
@@ -56,22 +57,19 @@ std::string page_text(int32_t n) {
 // fixed sequence of random numbers.
 std::vector<std::string> pages(const book_tables* book) {
     headless::reset();
+    engine_reset();
     book_use(book);
-    navigation_reset();
-    hold_words = 0;
     story_set_next_random(1);
-    std::memset(hotwords, 0, sizeof hotwords);
-    evaluator_reset();
     std::vector<std::string> out;
     for (int pass = 0; pass < 2; ++pass) {
-        for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+        for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
             const paragraph_row* row = paragraph_at(n);
             if (row == nullptr || row->chunk < 0 || row->first >= row->end) continue;
-            shown_paragraph = static_cast<int16_t>(n);
+            the_engine.play.shown_paragraph = static_cast<int16_t>(n);
             destroy_page_controls();
             page_clear();
-            next_link = page_link{};
-            prev_link = page_link{};
+            the_engine.page.next_link = page_link{};
+            the_engine.page.prev_link = page_link{};
             headless::clear_messages();
             headless::clear_sounds();
             build_paragraph(n);
@@ -162,8 +160,8 @@ TEST_F(AppStartWithImage, StartsWithTheImagesBookOrRefusesIt) {
     ASSERT_TRUE(app_start_with_image(image.data(), image.size(), &refusal));
     EXPECT_EQ(refusal, nullptr);
     EXPECT_STREQ(headless::window().title, book_lighthouse.book_info->title);
-    EXPECT_EQ(the_book->paragraph_count, book_lighthouse.paragraph_count);
-    EXPECT_NE(the_book, &book_lighthouse);
+    EXPECT_EQ(the_engine.book.tables->paragraph_count, book_lighthouse.paragraph_count);
+    EXPECT_NE(the_engine.book.tables, &book_lighthouse);
     plat_window_post_close();
     headless::pump();
     EXPECT_TRUE(app_finish());

@@ -11,9 +11,11 @@
 #include <string>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "platform/platform.h"
 #include "platform/headless/driver/driver.h"
 #include "story/game_state.h"
+#include "tests/support/book_folder.h"
 #include "tests/support/temp_directory.h"
 
 namespace tomelet {
@@ -52,7 +54,7 @@ TEST_F(BookOptionTest, AFolderPlaysAsTheSameBookCompiledIn) {
         std::ofstream("script.txt") << script;
 
         std::filesystem::current_path("in-process");
-        random_seeded = 0;  // as at a program's start
+        the_engine.play.random_seeded = 0;  // as at a program's start
         std::istringstream in(script);
         std::ostringstream out;
         std::ostringstream err;
@@ -72,8 +74,9 @@ TEST_F(BookOptionTest, AFolderPlaysAsTheSameBookCompiledIn) {
 }
 
 TEST_F(BookOptionTest, AFolderThatDoesNotCompileIsRefused) {
-    std::filesystem::create_directories("broken/text");
-    std::ofstream("broken/book.toml") << "[book]\ntitle = \"Broken\"\n";
+    const testing::book_folder broken("broken");
+    broken.write("book.toml", "[book]\ntitle = \"Broken\"\n");
+    std::filesystem::create_directories(broken.path() / "text");
     const std::string command = "'" TOMELET_HEADLESS "' --book broken </dev/null >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));

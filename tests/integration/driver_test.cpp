@@ -21,6 +21,7 @@
 
 #include "book/book.h"
 #include "platform/headless/headless.h"
+#include "tests/support/book_folder.h"
 #include "tests/support/temp_directory.h"
 #include "tools/bookc/bookc.h"
 
@@ -139,12 +140,12 @@ TEST_F(DriverTest, ChancesByAFixedRollAndLabelsByPrefix) {
 // set: a label with curly quotes or an accent is matched as the compiler
 // converts it, and so is typed text; bytes of the set itself still match.
 TEST_F(DriverTest, LabelsAndAnswersWrittenInUtf8MatchTheBooksCharacters) {
-    std::filesystem::create_directories("book/text");
-    std::ofstream("book/book.toml") << "[book]\ntitle = \"Quotes\"\n";
-    std::ofstream("book/text/a.tml") << "@ 2\n<H>Two<J><M \"\xE2\x80\x9CYes\xE2\x80\x9D\" 2><M \"Caf\xC3\xA9\" 3>"
-                                        "<S (\xE2\x80\x93) 2 2><G>\n"
-                                        "@ 3\n<H>Three<J><M \"back\" 1><G>\n@ 4\n<H>Four<J><M \"back\" 1><G>\n";
-    const bookc::compile_result book = bookc::compile_book("book");
+    const testing::book_folder folder("book");
+    folder.write("book.toml", "[book]\ntitle = \"Quotes\"\n");
+    folder.write("text/a.tml", "@ 2\n<H>Two<J><M \"\xE2\x80\x9CYes\xE2\x80\x9D\" 2><M \"Caf\xC3\xA9\" 3>"
+                               "<S (\xE2\x80\x93) 2 2><G>\n"
+                               "@ 3\n<H>Three<J><M \"back\" 1><G>\n@ 4\n<H>Four<J><M \"back\" 1><G>\n");
+    const bookc::compile_result book = folder.compile();
     ASSERT_TRUE(book.ok()) << book.diagnostics.size();
     const auto play = [&](const std::string& script) {
         std::istringstream in("timer\ntimer\ncommand next\n" + script + "dump\n");

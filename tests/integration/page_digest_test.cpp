@@ -19,6 +19,7 @@
 #include "book/assemble.h"
 #include "book/book.h"
 #include "book/compiled_book.h"
+#include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -58,17 +59,17 @@ private:
 // What the page build left: items, records, controls, links, sounds and
 // messages (the count, and the text of those the log keeps).
 void add_page(digest& d) {
-    d.add(page_item_count);
-    for (int32_t i = 0; i < page_item_count; ++i) {
-        const page_item& item = page_items[i];
+    d.add(the_engine.page.page_item_count);
+    for (int32_t i = 0; i < the_engine.page.page_item_count; ++i) {
+        const page_item& item = the_engine.page.page_items[i];
         d.add(item.kind);
         d.add(item.value);
         d.add(item.inline_flag);
         if (item.kind == ITEM_TEXT || item.kind == ITEM_TITLE) d.add(item.text);
     }
-    d.add(hotword_count);
-    for (int32_t i = 0; i < hotword_count && i < HOTWORDS_SIZE; ++i) {
-        const hotword& h = hotwords[i];
+    d.add(the_engine.play.hotword_count);
+    for (int32_t i = 0; i < the_engine.play.hotword_count && i < HOTWORDS_SIZE; ++i) {
+        const hotword& h = the_engine.play.hotwords[i];
         for (int64_t field : {int64_t{h.kind}, int64_t{h.index}, int64_t{h.value}, int64_t{h.chance2},
                               int64_t{h.chance3}, int64_t{h.control_id}, int64_t{h.target1},
                               int64_t{h.default_target}, int64_t{h.target2}, int64_t{h.target3}}) {
@@ -76,47 +77,40 @@ void add_page(digest& d) {
         }
         for (const char* answer : {h.answer1, h.answer2, h.answer3}) d.add(answer);
     }
-    d.add(button_count);
-    for (int32_t i = 0; i < button_count; ++i) d.add(buttons[i].label);
-    d.add(edit_box_count);
-    for (int32_t i = 0; i < edit_box_count; ++i) d.add(edit_boxes[i].maximum_length);
-    for (const page_link& link : {next_link, prev_link}) {
+    d.add(the_engine.page.button_count);
+    for (int32_t i = 0; i < the_engine.page.button_count; ++i) d.add(the_engine.page.buttons[i].label);
+    d.add(the_engine.page.edit_box_count);
+    for (int32_t i = 0; i < the_engine.page.edit_box_count; ++i) d.add(the_engine.page.edit_boxes[i].maximum_length);
+    for (const page_link& link : {the_engine.page.next_link, the_engine.page.prev_link}) {
         d.add(link.kind);
         d.add(link.target);
     }
     // The page's sounds as the platform's log wrote them ("" for a stop).
-    d.add(static_cast<int32_t>(page_sound_count));
-    for (int32_t i = 0; i < page_sound_count; ++i) d.add(page_sounds[i] != nullptr ? page_sounds[i] : "");
+    d.add(static_cast<int32_t>(the_engine.page.page_sound_count));
+    for (int32_t i = 0; i < the_engine.page.page_sound_count; ++i) d.add(the_engine.page.page_sounds[i] != nullptr ? the_engine.page.page_sounds[i] : "");
     d.add(headless::message_count());
     for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
         d.add(headless::message(i).text);
     }
-    d.add(pending_length);
-    d.add(hold_words);
-    d.add(last_condition);
+    d.add(the_engine.play.pending_length);
+    d.add(the_engine.play.hold_words);
+    d.add(the_engine.play.last_condition);
 }
 
-// A clean engine: the book's live state, the links, the held title and the
-// random numbers (seeded again from the clock, which the reset sets to 0).
+// A clean engine (engine_reset: the records, controls and evaluator stacks
+// zero, the random numbers seeded again from the clock, which the back
+// end's reset sets to 0) with the book's initial state.
 void begin_run(const book_tables* book) {
     headless::reset();
+    engine_reset();
     book_use(book);
-    navigation_reset();
-    hold_words = 0;
-    random_seeded = 0;
-    // Records and controls keep stale fields that a new tag may not set.
-    std::memset(hotwords, 0, sizeof hotwords);
-    std::memset(buttons, 0, sizeof buttons);
-    std::memset(edit_boxes, 0, sizeof edit_boxes);
-    // The evaluator keeps its bottom slot and stale operands.
-    evaluator_reset();
 }
 
 void begin_page() {
     destroy_page_controls();
     page_clear();
-    next_link = page_link{};
-    prev_link = page_link{};
+    the_engine.page.next_link = page_link{};
+    the_engine.page.prev_link = page_link{};
     headless::clear_messages();
     headless::clear_sounds();
 }
@@ -133,10 +127,10 @@ uint64_t book_digest(const book_tables* book) {
     begin_run(book);
     digest d;
     for (int pass = 0; pass < 2; ++pass) {
-        for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+        for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
             const paragraph_row* row = paragraph_at(n);
             if (row == nullptr || row->chunk < 0 || row->first >= row->end) continue;
-            shown_paragraph = static_cast<int16_t>(n);
+            the_engine.play.shown_paragraph = static_cast<int16_t>(n);
             begin_page();
             build_paragraph(n);
             d.add(n);

@@ -13,6 +13,7 @@
 
 #include "book/compiled_book.h"
 #include "platform/headless/driver/driver.h"
+#include "tests/support/book_folder.h"
 #include "tests/support/temp_directory.h"
 #include "tools/bookc/bookc.h"
 #include "tools/walk/walker.h"
@@ -36,11 +37,6 @@ protected:
         std::string out;
         for (int32_t n : numbers) out += " " + std::to_string(n);
         return out;
-    }
-
-    static void write(const std::string& file, const std::string& text) {
-        std::filesystem::create_directories(std::filesystem::path(file).parent_path());
-        std::ofstream(file, std::ios::binary) << text;
     }
 };
 
@@ -107,9 +103,10 @@ std::string walk_text() {
 }
 
 TEST_F(RandomWalkTest, TheReportNamesWhatNoPlayReachedOrTookAndReproducesEachMessage) {
-    write("book/book.toml", WALK_BOOK);
-    write("book/text/a.tml", walk_text());
-    bookc::compile_result compiled = bookc::compile_book("book");
+    const testing::book_folder folder("book");
+    folder.write("book.toml", WALK_BOOK);
+    folder.write("text/a.tml", walk_text());
+    bookc::compile_result compiled = folder.compile();
     ASSERT_TRUE(compiled.ok());
     const book_tables* book = compiled.book->tables();
     const walk::walk_result walk = walk::walk_book(book, &compiled.story, {3u, 30, 40, {}});
@@ -158,8 +155,9 @@ TEST_F(RandomWalkTest, TheReportNamesWhatNoPlayReachedOrTookAndReproducesEachMes
 // The program: its report on standard output, and an exit code a book's
 // own CI can go by.
 TEST_F(RandomWalkTest, TheProgramExitsWithOneWhenTheEngineSpoke) {
-    write("book/book.toml", WALK_BOOK);
-    write("book/text/a.tml", walk_text());
+    const testing::book_folder folder("book");
+    folder.write("book.toml", WALK_BOOK);
+    folder.write("text/a.tml", walk_text());
     const auto run = [](const std::string& arguments) {
         const int status = std::system((std::string("'") + TOMELET_WALK + "' " + arguments + " >out.txt 2>err.txt").c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -171,7 +169,7 @@ TEST_F(RandomWalkTest, TheProgramExitsWithOneWhenTheEngineSpoke) {
     EXPECT_NE(out.str().find("book book, seed 3\nplays 20, steps"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("engine messages: 1\n"), std::string::npos);
 
-    write("book/text/a.tml", "@ 2\n<H>Two<J><M \"on\" 2><G>\n@ 3\n<H>Three<J><M \"back\" 1><G>\n"
+    folder.write("text/a.tml", "@ 2\n<H>Two<J><M \"on\" 2><G>\n@ 3\n<H>Three<J><M \"back\" 1><G>\n"
                              "@ 4\n<H>Four<J>x<G>\n@ 5\n<H>Five<J>x<G>\n@ 8\n<H>Eight<J>x<G>\n");
     EXPECT_EQ(run("book --plays 3 --steps 20"), 0);
     EXPECT_EQ(run("book --plays 0"), 2);

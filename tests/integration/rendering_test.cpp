@@ -16,6 +16,7 @@
 #include "app/shell.h"
 #include "book/book.h"
 #include "book/compiled_book.h"
+#include "engine/engine.h"
 #include "platform/headless/backend.h"
 #include "tests/support/reference_render.h"
 #include "tests/support/temp_directory.h"
@@ -126,7 +127,7 @@ TEST_P(RenderingTest, EveryScreenAndPageRendersAsDrawnPixelByPixel) {
     }
 
     int32_t pages = 0;
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
         const paragraph_row* row = paragraph_at(n);
         if (row == nullptr || row->chunk < 0 || row->first >= row->end) continue;
         // Halfway, the window changes its size: the layers follow it.
@@ -139,7 +140,7 @@ TEST_P(RenderingTest, EveryScreenAndPageRendersAsDrawnPixelByPixel) {
         check(where, pages % 8 == 1);
         // Every fourth page, when long, scrolled down: lines cut by the top
         // of the window.
-        if (pages % 4 == 0 && scroll_max > page_height && page_height > 0) {
+        if (pages % 4 == 0 && the_engine.layout.scroll_max > the_engine.layout.page_height && the_engine.layout.page_height > 0) {
             headless::scroll(SCROLL_PAGE_DOWN, 0);
             check(where + " scrolled", pages % 8 == 1);
         }

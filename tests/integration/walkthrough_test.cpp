@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "book/compiled_book.h"
+#include "engine/engine.h"
 #include "tests/support/temp_directory.h"
 #include "platform/headless/driver/driver.h"
 #include "story/game_state.h"
@@ -48,7 +49,7 @@ protected:
     // Splits the output into dumps.
     int run(const std::string& text) {
         std::remove("VBQ2CorvinAshby.dat");
-        random_seeded = 0;
+        the_engine.play.random_seeded = 0;
         std::istringstream in(text);
         std::ostringstream out;
         std::ostringstream err;

@@ -11,6 +11,7 @@
 #include "book/assemble.h"
 #include "book/book.h"
 #include "book/compiled_book.h"
+#include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -78,7 +79,7 @@ protected:
 TEST_P(WholeBookTest, EveryPageBuildsWithoutAHeapAllocation) {
     int32_t pages = 0;
     testing::start_counting_allocations();
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
         if (!has_text(n)) continue;
         build_page(n);
         ++pages;
@@ -89,15 +90,15 @@ TEST_P(WholeBookTest, EveryPageBuildsWithoutAHeapAllocation) {
 }
 
 TEST_P(WholeBookTest, EveryPageBuildsWithoutAMessageAndItsChoicesLeadToText) {
-    for (int32_t n = 1; n <= the_book->paragraph_count; ++n) {
+    for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
         if (!has_text(n)) continue;
         headless::clear_messages();
         build_page(n);
         EXPECT_EQ(headless::message_count(), 0)
             << "paragraph " << n << ": " << headless::message(0).text;
-        EXPECT_GT(page_item_count, 0) << "paragraph " << n;
-        for (int32_t i = 0; i < hotword_count; ++i) {
-            const hotword& h = hotwords[i];
+        EXPECT_GT(the_engine.page.page_item_count, 0) << "paragraph " << n;
+        for (int32_t i = 0; i < the_engine.play.hotword_count; ++i) {
+            const hotword& h = the_engine.play.hotwords[i];
             if (h.kind == 'u') continue;
             EXPECT_TRUE(has_text(h.target1 + 1)) << "paragraph " << n << " choice " << i;
             if (h.kind == 'L' || h.kind == 'd' || h.kind == 'S') {
@@ -109,8 +110,8 @@ TEST_P(WholeBookTest, EveryPageBuildsWithoutAMessageAndItsChoicesLeadToText) {
 
 TEST_P(WholeBookTest, TheBookHasItsOpeningPageAndInfo) {
     EXPECT_TRUE(has_text(2));
-    ASSERT_NE(the_book->book_info, nullptr);
-    EXPECT_NE(std::string(the_book->book_info->title), "");
+    ASSERT_NE(the_engine.book.tables->book_info, nullptr);
+    EXPECT_NE(std::string(the_engine.book.tables->book_info->title), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Books, WholeBookTest,

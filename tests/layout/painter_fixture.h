@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "layout/painter.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "page/window.h"
 #include "platform/headless/headless.h"
 
 namespace tomelet::testing {
@@ -40,7 +40,7 @@ inline std::vector<std::string> drawn() {
     for (int32_t i = 0; i < headless::draw_count(); ++i) {
         const headless::draw_record& r = headless::draw(i);
         if (r.kind == headless::DRAW_TEXT) {
-            const char font = r.font == bold_font ? 'B' : r.font == normal_font ? 'N' : 'D';
+            const char font = r.font == the_engine.page.bold_font ? 'B' : r.font == the_engine.page.normal_font ? 'N' : 'D';
             std::snprintf(line, sizeof line, "%s@%d,%d,%d,%d/%x/%c", r.text, r.rect.left, r.rect.top,
                           r.rect.right, r.rect.bottom, r.format, font);
         } else if (r.kind == headless::DRAW_INVERT) {
@@ -66,28 +66,26 @@ protected:
         headless::use_entry_points(&painter_only);
         ASSERT_TRUE(plat_window_create("painter", 0, 0, 500 + headless::NON_CLIENT_WIDTH,
                                        400 + headless::NON_CLIENT_HEIGHT));
-        // The page model and the layout as a new process has them, then
-        // this fixture's window, fonts and scrolling.
-        destroy_page_controls();
-        page_state_reset();
-        layout_reset();
+        // The engine as a new process has it, then this fixture's window,
+        // fonts and scrolling.
+        engine_reset();
         resize(500);
-        client_origin = plat_rect{0, 0, 500, 400};
-        normal_font = plat_font_create(-21, 300);
-        bold_font = plat_font_create(-21, 700);
-        scroll_origin = 0;
-        scroll_max = 400;
-        page_height = 357;
+        the_engine.page.client_origin = plat_rect{0, 0, 500, 400};
+        the_engine.page.normal_font = plat_font_create(-21, 300);
+        the_engine.page.bold_font = plat_font_create(-21, 700);
+        the_engine.layout.scroll_origin = 0;
+        the_engine.layout.scroll_max = 400;
+        the_engine.layout.page_height = 357;
     }
     void TearDown() override {
         destroy_page_controls();
         headless::use_entry_points(nullptr);
-        the_book = nullptr;
+        the_engine.book.tables = nullptr;
     }
     // A client area `width` wide; text lines end 24 short of it.
     static void resize(int32_t width) {
         headless::set_client_size(width, 400);
-        text_area = plat_rect{0, 0, width, 375};
+        the_engine.page.text_area = plat_rect{0, 0, width, 375};
     }
 };
 

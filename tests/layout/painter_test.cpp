@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "layout/pictures.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "page/window.h"
 #include "platform/headless/headless.h"
 #include "tests/layout/painter_fixture.h"
 #include "tests/support/memory_book.h"
@@ -36,7 +36,7 @@ TEST_F(PainterTest, ShortLinesArePendingAndAlignedAsAWholeWhenDrawn) {
     page_align(1);  // holds for the line still pending
     draw_page();
     EXPECT_EQ(drawn(), (lines{"abc@223,0,476,20/1c/N", "abc@446,20,476,40/1c/N", "abc@223,40,476,60/1c/N"}));
-    EXPECT_EQ(cursor_y, 61);
+    EXPECT_EQ(the_engine.page.cursor_y, 61);
 }
 
 TEST_F(PainterTest, FullLinesAreDrawnAtOnceFromTheMarginAndTheLastBecomesAPiece) {
@@ -46,7 +46,7 @@ TEST_F(PainterTest, FullLinesAreDrawnAtOnceFromTheMarginAndTheLastBecomesAPiece)
     draw_page();
     EXPECT_EQ(drawn(), (lines{"aaaa bbbb cccc @24,0,176,20/1d/N", "dddd eeee ffff @24,21,176,41/1d/N",
                               "gggg@68,42,176,62/1c/N"}));
-    EXPECT_EQ(cursor_y, 63);
+    EXPECT_EQ(the_engine.page.cursor_y, 63);
 }
 
 TEST_F(PainterTest, TabsAdvanceToStopsAtMultiplesOfTheTabWidth) {
@@ -93,7 +93,7 @@ TEST_F(PainterTest, PictureThatEndsItsLineIsDrawnWithWhatStoodBeforeIt) {
     page_text_item("x");
     draw_page();
     EXPECT_EQ(drawn(), (lines{"x@183,0,476,134/1c/N"}));
-    EXPECT_EQ(headless::control_of(button_windows[0])->x, 24);
+    EXPECT_EQ(headless::control_of(the_engine.page.button_windows[0])->x, 24);
 }
 
 TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTheEdge) {
@@ -117,8 +117,8 @@ TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTh
     ASSERT_EQ(make_edit_box(30), 4000);
     ASSERT_EQ(make_hotword_button("a label wider than the line"), 5000);
     draw_page();
-    const headless::control_record* box = headless::control_of(edit_box_windows[0]);
-    const headless::control_record* button = headless::control_of(button_windows[0]);
+    const headless::control_record* box = headless::control_of(the_engine.page.edit_box_windows[0]);
+    const headless::control_record* button = headless::control_of(the_engine.page.button_windows[0]);
     ASSERT_GT(box->width, 150);
     ASSERT_GT(button->width, 150);
     EXPECT_EQ((std::vector<int32_t>{box->x, box->y, button->x, button->y}),
@@ -130,7 +130,7 @@ TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTh
 TEST_F(PainterTest, ARaisedLineHeightHoldsForTheNextLayoutsFirstLineOnly) {
     page_line_break();
     page_text_item("a");
-    line_height = base_line_height + 4;
+    the_engine.layout.line_height = the_engine.page.base_line_height + 4;
     draw_page();
     EXPECT_EQ(drawn(), (lines{"a@24,20,476,40/1c/N"}));
     draw_page();
@@ -155,10 +155,10 @@ TEST_F(PainterTest, TitleIsCentredAcrossTheClientAndInvertedOnlyAtTheTop) {
     EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/1c/N", "Chapter One@0,20,500,40/19/B", "inv@0,20,500,40",
                               "Body@24,40,476,60/1c/N"}));
 
-    scroll_origin = -10;
+    the_engine.layout.scroll_origin = -10;
     draw_page();
     EXPECT_EQ(drawn(), (lines{"abc @24,-10,476,10/1c/N", "Chapter One@0,10,500,30/19/B", "Body@24,30,476,50/1c/N"}));
-    EXPECT_EQ(scroll_origin, -10);  // the page's height did not change
+    EXPECT_EQ(the_engine.layout.scroll_origin, -10);  // the page's height did not change
 }
 
 TEST_F(PainterTest, BoldSwitchesTakeEffectAtTheirPlaceInTheLine) {
@@ -173,8 +173,8 @@ TEST_F(PainterTest, BoldSwitchesTakeEffectAtTheirPlaceInTheLine) {
     draw_page();
     EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/1c/N", "def @64,0,476,20/1c/B", "gh@104,0,476,20/1c/N",
                               "xy@24,20,476,40/1c/B"}));
-    EXPECT_EQ(running_bold, 1);
-    EXPECT_EQ(pending_bold, 1);
+    EXPECT_EQ(the_engine.layout.running_bold, 1);
+    EXPECT_EQ(the_engine.layout.pending_bold, 1);
 }
 
 TEST_F(PainterTest, ControlsArePlacedInTheirLinesAndShownOnlyAboveTheBar) {
@@ -185,8 +185,8 @@ TEST_F(PainterTest, ControlsArePlacedInTheirLinesAndShownOnlyAboveTheBar) {
     const int32_t invalidated = headless::invalidate_count();
     draw_page();
     EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/1c/N", "ok@262,0,476,24/1c/N"}));
-    const headless::control_record* box = headless::control_of(edit_box_windows[0]);
-    const headless::control_record* button = headless::control_of(button_windows[0]);
+    const headless::control_record* box = headless::control_of(the_engine.page.edit_box_windows[0]);
+    const headless::control_record* button = headless::control_of(the_engine.page.button_windows[0]);
     ASSERT_NE(box, nullptr);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ((std::vector<int32_t>{box->x, box->y, box->width, box->height}), (std::vector<int32_t>{84, 0, 142, 24}));
@@ -197,16 +197,16 @@ TEST_F(PainterTest, ControlsArePlacedInTheirLinesAndShownOnlyAboveTheBar) {
     // The controls moved from where they were made before the paint began:
     // no second paint is asked, now or on the next paint.
     EXPECT_EQ(headless::invalidate_count(), invalidated);
-    EXPECT_EQ(repaint_after, 0);
+    EXPECT_EQ(the_engine.layout.repaint_after, 0);
     draw_page();
     EXPECT_EQ(headless::invalidate_count(), invalidated);
 
-    text_area.bottom = 24;  // lower edges reach the bar
+    the_engine.page.text_area.bottom = 24;  // lower edges reach the bar
     draw_page();
     EXPECT_FALSE(box->shown);
     EXPECT_FALSE(button->shown);
 
-    scroll_origin = -100;  // scrolled off the top: still shown
+    the_engine.layout.scroll_origin = -100;  // scrolled off the top: still shown
     draw_page();
     EXPECT_EQ(box->y, -100);
     EXPECT_TRUE(box->shown);
@@ -216,7 +216,7 @@ TEST_F(PainterTest, LastEditBoxLaidOutHasTheFocus) {
     make_edit_box(2);
     make_edit_box(2);
     draw_page();
-    EXPECT_EQ(headless::focused_control(), edit_box_windows[1]);
+    EXPECT_EQ(headless::focused_control(), the_engine.page.edit_box_windows[1]);
 }
 
 TEST_F(PainterTest, NewPageWithControlsIsPaintedOnceWithItsControlsInPlace) {
@@ -225,7 +225,7 @@ TEST_F(PainterTest, NewPageWithControlsIsPaintedOnceWithItsControlsInPlace) {
     plat_window_show();
     EXPECT_EQ(headless::paint_count(), 1);
     EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/1c/N"}));
-    EXPECT_EQ(headless::control_of(edit_box_windows[0])->x, 84);
+    EXPECT_EQ(headless::control_of(the_engine.page.edit_box_windows[0])->x, 84);
     plat_window_invalidate();
     plat_window_update();
     EXPECT_EQ(headless::paint_count(), 2);
@@ -244,7 +244,7 @@ TEST_F(PainterTest, PageTooLongForTheNotesIsDrawnAsItIsLaidOut) {
     resize(30);  // no room on a line: each character is a line of its own
     const std::string text(PAGE_TEXT_SIZE - 1, 'a');
     page_text_item(text.c_str());
-    while (page_item_count < PAGE_ITEMS_SIZE) page_picture(0, 0);
+    while (the_engine.page.page_item_count < PAGE_ITEMS_SIZE) page_picture(0, 0);
     const int32_t invalidated = headless::invalidate_count();
     draw_page();
     EXPECT_EQ(headless::draw_count(), PAGE_TEXT_SIZE - 1 + PAGE_ITEMS_SIZE - 1);
@@ -255,14 +255,14 @@ TEST_F(PainterTest, PageTooLongForTheNotesIsDrawnAsItIsLaidOut) {
 TEST_F(PainterTest, PlaceFarBelowTheStoredRangeDoesNotMoveTheControlEveryPaint) {
     make_edit_box(3);
     place_control(ITEM_EDIT_BOX, 0, 30, 40000, 44);
-    EXPECT_EQ(repaint_after, 1);
-    EXPECT_EQ(edit_boxes[0].y, INT16_MAX);
-    EXPECT_FALSE(headless::control_of(edit_box_windows[0])->shown);
-    repaint_after = 0;
+    EXPECT_EQ(the_engine.layout.repaint_after, 1);
+    EXPECT_EQ(the_engine.page.edit_boxes[0].y, INT16_MAX);
+    EXPECT_FALSE(headless::control_of(the_engine.page.edit_box_windows[0])->shown);
+    the_engine.layout.repaint_after = 0;
     place_control(ITEM_EDIT_BOX, 0, 30, 40000, 44);
-    EXPECT_EQ(repaint_after, 0);
+    EXPECT_EQ(the_engine.layout.repaint_after, 0);
     place_control(ITEM_BUTTON, 7, 30, 0, 44);  // no such button
-    EXPECT_EQ(repaint_after, 0);
+    EXPECT_EQ(the_engine.layout.repaint_after, 0);
 }
 
 TEST_F(PainterTest, ScrollRangeCoversWholePages) {
@@ -277,11 +277,11 @@ TEST_F(PainterTest, ScrollRangeCoversWholePages) {
     for (const example e : {example{1000, 400, 1200}, example{800, 400, 800}, example{300, 400, 399},
                             example{300, 0, 300}}) {
         headless::set_bitmap_size(2001, 10, e.height);
-        page_height = e.page;
+        the_engine.layout.page_height = e.page;
         draw_page();
         const plat_scroll_info info = plat_scroll_get();
-        EXPECT_EQ(laid_out_height, e.height);
-        EXPECT_EQ(scroll_max, e.maximum) << e.height << " in pages of " << e.page;
+        EXPECT_EQ(the_engine.layout.laid_out_height, e.height);
+        EXPECT_EQ(the_engine.layout.scroll_max, e.maximum) << e.height << " in pages of " << e.page;
         EXPECT_EQ((std::vector<int32_t>{info.minimum, info.maximum, info.page}),
                   (std::vector<int32_t>{0, e.maximum, e.page}));
     }
@@ -294,24 +294,24 @@ TEST_F(PainterTest, ScrollRangeCoversWholePages) {
     // A changed height while scrolled: back to the top, and laid out again
     // from there before it is painted.
     headless::set_bitmap_size(2001, 10, 500);
-    scroll_origin = -40;
+    the_engine.layout.scroll_origin = -40;
     const int32_t invalidated = headless::invalidate_count();
     draw_page();
-    EXPECT_EQ(scroll_origin, 0);
-    EXPECT_EQ(cursor_y, 500);
+    EXPECT_EQ(the_engine.layout.scroll_origin, 0);
+    EXPECT_EQ(the_engine.page.cursor_y, 500);
     EXPECT_EQ(headless::invalidate_count(), invalidated);
 }
 
 TEST_F(PainterTest, EmptyPageDrawsNothingAndSetsTheRangeOnlyForANewPageHeight) {
-    laid_out_page = page_height;
+    the_engine.layout.laid_out_page = the_engine.layout.page_height;
     plat_scroll_set(PLAT_SCROLL_RANGE, plat_scroll_info{0, 77, 0, 0, 0});
-    scroll_origin = -5;
+    the_engine.layout.scroll_origin = -5;
     draw_page();
     EXPECT_EQ(headless::draw_count(), 0);
-    EXPECT_EQ(cursor_y, -5);
+    EXPECT_EQ(the_engine.page.cursor_y, -5);
     EXPECT_EQ(plat_scroll_get().maximum, 77);
 
-    page_height = 200;
+    the_engine.layout.page_height = 200;
     draw_page();
     EXPECT_EQ(plat_scroll_get().maximum, 199);
 }
@@ -345,7 +345,7 @@ TEST_F(PainterTest, LineWithMorePiecesThanItHoldsGoesOnOnTheNextLine) {
     bool second_line = false;
     for (int32_t i = 0; i < headless::draw_count(); ++i) {
         const headless::draw_record& r = headless::draw(i);
-        fonts += r.font == bold_font ? 'B' : 'N';
+        fonts += r.font == the_engine.page.bold_font ? 'B' : 'N';
         text += r.text;
         second_line = second_line || r.rect.top == 21;
     }
@@ -372,20 +372,20 @@ TEST_F(PainterTest, FitTextBreaksOnlyAfterSpacesAndWalksAtMost499Characters) {
     // The default font: 7 pixels a character, 16 high.
     int32_t height = 10;
     int32_t width = 30;
-    EXPECT_EQ(fit_text(fit_scratch, "abc def", height, width, nullptr), 4);
-    EXPECT_STREQ(fit_scratch, "abc ");
+    EXPECT_EQ(fit_text(the_engine.layout.fit_scratch, "abc def", height, width, nullptr), 4);
+    EXPECT_STREQ(the_engine.layout.fit_scratch, "abc ");
     EXPECT_EQ((std::vector<int32_t>{height, width}), (std::vector<int32_t>{16, 28}));
     height = 10;  // 28 is not less than 28: nothing fits, nothing changes
-    EXPECT_EQ(fit_text(fit_scratch, "abc def", height, width, nullptr), 0);
+    EXPECT_EQ(fit_text(the_engine.layout.fit_scratch, "abc def", height, width, nullptr), 0);
     EXPECT_EQ((std::vector<int32_t>{height, width}), (std::vector<int32_t>{10, 28}));
     width = 43;  // a run without spaces goes only whole
-    EXPECT_EQ(fit_text(fit_scratch, "abcdef", height, width, nullptr), 6);
+    EXPECT_EQ(fit_text(the_engine.layout.fit_scratch, "abcdef", height, width, nullptr), 6);
 
     std::string long_run;
     for (int i = 0; i < 300; ++i) long_run += "a ";
     width = 1000000;
-    EXPECT_EQ(fit_text(fit_scratch, long_run.c_str(), height, width, nullptr), 498);
-    EXPECT_EQ(fit_scratch[498], '\0');
+    EXPECT_EQ(fit_text(the_engine.layout.fit_scratch, long_run.c_str(), height, width, nullptr), 498);
+    EXPECT_EQ(the_engine.layout.fit_scratch[498], '\0');
 }
 
 }  // namespace

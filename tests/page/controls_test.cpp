@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "page/window.h"
+#include "engine/engine.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"
@@ -17,11 +17,10 @@ class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
-        destroy_page_controls();
-        page_state_reset();
-        client_origin = plat_rect{0, 0, 500, 600};
-        right_edge = 476;
-        cursor_y = 30;
+        engine_reset();
+        the_engine.page.client_origin = plat_rect{0, 0, 500, 600};
+        the_engine.page.right_edge = 476;
+        the_engine.page.cursor_y = 30;
     }
 };
 
@@ -43,31 +42,31 @@ TEST(PageControlIds, NameAnAnswerFieldAHotwordOrNeither) {
 
 TEST_F(ControlsTest, EditBoxSizeIdAndProvisionalPlace) {
     EXPECT_EQ(make_edit_box(10), EDIT_BOX_ID_BASE);
-    const edit_box_entry& box = edit_boxes[0];
+    const edit_box_entry& box = the_engine.page.edit_boxes[0];
     EXPECT_EQ(box.width, 142);
     EXPECT_EQ(box.height, 24);
     EXPECT_EQ(box.x, 0);
     EXPECT_EQ(box.y, 30);
     EXPECT_EQ(box.maximum_length, 10);
-    EXPECT_EQ(cursor_y, 30 + 24 + 1);
-    const headless::control_record* r = headless::control_of(edit_box_windows[0]);
+    EXPECT_EQ(the_engine.page.cursor_y, 30 + 24 + 1);
+    const headless::control_record* r = headless::control_of(the_engine.page.edit_box_windows[0]);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->params.kind, PLAT_EDIT_BOX);
     EXPECT_EQ(r->params.id, 4000);
     EXPECT_EQ(r->params.max_length, 10);
     EXPECT_FALSE(r->shown);
-    ASSERT_EQ(page_item_count, 1);
-    EXPECT_EQ(page_items[0].kind, ITEM_EDIT_BOX);
-    EXPECT_EQ(page_items[0].value, 0);
+    ASSERT_EQ(the_engine.page.page_item_count, 1);
+    EXPECT_EQ(the_engine.page.page_items[0].kind, ITEM_EDIT_BOX);
+    EXPECT_EQ(the_engine.page.page_items[0].value, 0);
     EXPECT_EQ(make_edit_box(3), EDIT_BOX_ID_BASE + 1);
 }
 
 TEST_F(ControlsTest, EditBoxIsNoWiderThanTheClientAreaAndTakesAtMost199) {
-    client_origin = plat_rect{0, 0, 100, 600};
+    the_engine.page.client_origin = plat_rect{0, 0, 100, 600};
     make_edit_box(10);
-    EXPECT_EQ(edit_boxes[0].width, 100);
+    EXPECT_EQ(the_engine.page.edit_boxes[0].width, 100);
     make_edit_box(5000);
-    EXPECT_EQ(edit_boxes[1].maximum_length, 199);
+    EXPECT_EQ(the_engine.page.edit_boxes[1].maximum_length, 199);
 }
 
 TEST_F(ControlsTest, EditBoxThatCannotBeCreatedIsReportedAndTheBuildGoesOn) {
@@ -76,19 +75,19 @@ TEST_F(ControlsTest, EditBoxThatCannotBeCreatedIsReportedAndTheBuildGoesOn) {
     ASSERT_EQ(headless::message_count(), 1);
     EXPECT_STREQ(headless::message(0).text, "Null Edit Box");
     EXPECT_STREQ(headless::message(0).caption, "Bad Edit Box");
-    EXPECT_EQ(edit_box_count, 1);
+    EXPECT_EQ(the_engine.page.edit_box_count, 1);
     EXPECT_EQ(headless::close_posted(), 0);
 }
 
 TEST_F(ControlsTest, ButtonWidthFromTheLabelExtent) {
     // The headless default font measures 7 pixels a character, 16 high.
     EXPECT_EQ(make_hotword_button("a"), 5000);
-    EXPECT_EQ(buttons[0].width, 7 + 12);
-    EXPECT_EQ(buttons[0].height, 20);
-    EXPECT_EQ(buttons[0].label_length, 1);
+    EXPECT_EQ(the_engine.page.buttons[0].width, 7 + 12);
+    EXPECT_EQ(the_engine.page.buttons[0].height, 20);
+    EXPECT_EQ(the_engine.page.buttons[0].label_length, 1);
     EXPECT_EQ(make_hotword_button(""), 5001);
-    EXPECT_EQ(buttons[1].width, 12);
-    const headless::control_record* r = headless::control_of(button_windows[0]);
+    EXPECT_EQ(the_engine.page.buttons[1].width, 12);
+    const headless::control_record* r = headless::control_of(the_engine.page.button_windows[0]);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->params.kind, PLAT_HOTWORD_BUTTON);
     EXPECT_STREQ(r->params.text, "");
@@ -97,7 +96,7 @@ TEST_F(ControlsTest, ButtonWidthFromTheLabelExtent) {
 
 TEST_F(ControlsTest, ScreenButtonsArePushButtonsWithTheirCaption) {
     make_text_button("INSTRUCTIONS", 513);
-    const headless::control_record* r = headless::control_of(button_windows[0]);
+    const headless::control_record* r = headless::control_of(the_engine.page.button_windows[0]);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->params.kind, PLAT_PUSH_BUTTON);
     EXPECT_EQ(r->params.id, 513);
@@ -110,11 +109,11 @@ TEST_F(ControlsTest, LabelIsCutTo199Characters) {
     make_hotword_button(label.c_str(), 250);  // the length given
     make_hotword_button(label.c_str(), 12);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(buttons[i].label_length, 199);
-        EXPECT_EQ(std::string(buttons[i].label), std::string(199, 'w'));
-        EXPECT_EQ(buttons[i].width, 199 * 7 + 12);
+        EXPECT_EQ(the_engine.page.buttons[i].label_length, 199);
+        EXPECT_EQ(std::string(the_engine.page.buttons[i].label), std::string(199, 'w'));
+        EXPECT_EQ(the_engine.page.buttons[i].width, 199 * 7 + 12);
     }
-    EXPECT_EQ(std::string(buttons[2].label), std::string(12, 'w'));
+    EXPECT_EQ(std::string(the_engine.page.buttons[2].label), std::string(12, 'w'));
 }
 
 // Every label length the copy treats apart, each given in a buffer of
@@ -131,16 +130,16 @@ TEST_F(ControlsTest, LabelsOfEveryLengthAreCopiedWhole) {
         for (int32_t i = 0; i < n; ++i) label[static_cast<size_t>(i)] = static_cast<char>('a' + i % 26);
         EXPECT_EQ(make_hotword_button(label.data(), n), 5000);
         const int32_t kept = n < 199 ? n : 199;
-        EXPECT_EQ(buttons[0].label_length, kept);
-        EXPECT_EQ(std::string(buttons[0].label), std::string(label.data(), static_cast<size_t>(kept)));
-        EXPECT_EQ(buttons[0].width, 7 * kept + 12);
+        EXPECT_EQ(the_engine.page.buttons[0].label_length, kept);
+        EXPECT_EQ(std::string(the_engine.page.buttons[0].label), std::string(label.data(), static_cast<size_t>(kept)));
+        EXPECT_EQ(the_engine.page.buttons[0].width, 7 * kept + 12);
     }
 }
 
 TEST_F(ControlsTest, BoldAtBuildTimeIsRecorded) {
     page_bold_on();
     make_hotword_button("bold");
-    EXPECT_EQ(buttons[0].bold, 1);
+    EXPECT_EQ(the_engine.page.buttons[0].bold, 1);
 }
 
 TEST_F(ControlsTest, FailedTextButtonReportsAndClosesTheProgram) {
@@ -159,38 +158,38 @@ TEST_F(ControlsTest, PictureButtonTakesTheBitmapsSizeAndOwnsIt) {
     book.select();
     headless::set_bitmap_size(1704, 128, 128);
     EXPECT_EQ(make_hotword_picture(1), 5000);
-    EXPECT_EQ(buttons[0].width, 128);
-    EXPECT_EQ(buttons[0].height, 128);
-    EXPECT_EQ(buttons[0].label_length, 0);
-    EXPECT_NE(buttons[0].bitmap, nullptr);
+    EXPECT_EQ(the_engine.page.buttons[0].width, 128);
+    EXPECT_EQ(the_engine.page.buttons[0].height, 128);
+    EXPECT_EQ(the_engine.page.buttons[0].label_length, 0);
+    EXPECT_NE(the_engine.page.buttons[0].bitmap, nullptr);
     EXPECT_EQ(headless::bitmaps_loaded(), 1);
-    const headless::control_record* r = headless::control_of(button_windows[0]);
+    const headless::control_record* r = headless::control_of(the_engine.page.button_windows[0]);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->params.kind, PLAT_PICTURE_BUTTON);
     EXPECT_TRUE(r->shown);  // picture buttons are not hidden at creation
 
     // A picture without a bitmap takes the text line's width.
     EXPECT_EQ(make_hotword_picture(0), 5001);
-    EXPECT_EQ(buttons[1].width, 476);
-    EXPECT_EQ(buttons[1].bitmap, nullptr);
+    EXPECT_EQ(the_engine.page.buttons[1].width, 476);
+    EXPECT_EQ(the_engine.page.buttons[1].bitmap, nullptr);
 
     destroy_page_controls();
     EXPECT_EQ(headless::bitmaps_loaded(), 0);
     EXPECT_FALSE(headless::control(0).alive);
-    EXPECT_EQ(button_count, 0);
+    EXPECT_EQ(the_engine.page.button_count, 0);
 }
 
 TEST_F(ControlsTest, FullTablesRefuseFurtherControls) {
     for (int i = 0; i < CONTROL_TABLE_SIZE; ++i) ASSERT_EQ(make_hotword_button("b"), 5000 + i);
     for (int i = 0; i < CONTROL_TABLE_SIZE; ++i) ASSERT_EQ(make_edit_box(2), 4000 + i);
-    const int16_t items = page_item_count;
+    const int16_t items = the_engine.page.page_item_count;
     EXPECT_EQ(make_hotword_button("more"), 0);
     EXPECT_EQ(make_hotword_picture(0), 0);
     make_text_button("Ok", 519);
     EXPECT_EQ(make_edit_box(2), 0);
-    EXPECT_EQ(button_count, CONTROL_TABLE_SIZE);
-    EXPECT_EQ(edit_box_count, CONTROL_TABLE_SIZE);
-    EXPECT_EQ(page_item_count, items);
+    EXPECT_EQ(the_engine.page.button_count, CONTROL_TABLE_SIZE);
+    EXPECT_EQ(the_engine.page.edit_box_count, CONTROL_TABLE_SIZE);
+    EXPECT_EQ(the_engine.page.page_item_count, items);
 
     destroy_page_controls();
     for (int i = 0; i < headless::control_count(); ++i) EXPECT_FALSE(headless::control(i).alive);

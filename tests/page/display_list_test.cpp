@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"
 
@@ -22,39 +23,39 @@ protected:
 TEST_F(DisplayListTest, ConsecutiveTextsMergeIntoOneItem) {
     page_text_item("abc");
     page_text_item("de");
-    ASSERT_EQ(page_item_count, 1);
-    EXPECT_EQ(page_items[0].kind, ITEM_TEXT);
-    EXPECT_STREQ(page_items[0].text, "abcde");
-    EXPECT_EQ(page_text_used, 6);
+    ASSERT_EQ(the_engine.page.page_item_count, 1);
+    EXPECT_EQ(the_engine.page.page_items[0].kind, ITEM_TEXT);
+    EXPECT_STREQ(the_engine.page.page_items[0].text, "abcde");
+    EXPECT_EQ(the_engine.page.page_text_used, 6);
 }
 
 TEST_F(DisplayListTest, AnyOtherItemBetweenTextsKeepsThemApart) {
     page_text_item("abc");
     page_bold_on();
     page_text_item("de");
-    ASSERT_EQ(page_item_count, 3);
-    EXPECT_STREQ(page_items[0].text, "abc");
-    EXPECT_EQ(page_items[1].kind, ITEM_BOLD_ON);
-    EXPECT_STREQ(page_items[2].text, "de");
-    EXPECT_EQ(page_text_used, 7);
+    ASSERT_EQ(the_engine.page.page_item_count, 3);
+    EXPECT_STREQ(the_engine.page.page_items[0].text, "abc");
+    EXPECT_EQ(the_engine.page.page_items[1].kind, ITEM_BOLD_ON);
+    EXPECT_STREQ(the_engine.page.page_items[2].text, "de");
+    EXPECT_EQ(the_engine.page.page_text_used, 7);
 }
 
 TEST_F(DisplayListTest, TitlesMergeWithTitlesOnly) {
     page_text_item("text");
     page_title("Ti");
     page_title("tle");
-    ASSERT_EQ(page_item_count, 2);
-    EXPECT_EQ(page_items[1].kind, ITEM_TITLE);
-    EXPECT_STREQ(page_items[1].text, "Title");
+    ASSERT_EQ(the_engine.page.page_item_count, 2);
+    EXPECT_EQ(the_engine.page.page_items[1].kind, ITEM_TITLE);
+    EXPECT_STREQ(the_engine.page.page_items[1].text, "Title");
 }
 
 TEST_F(DisplayListTest, EmptyTextStillMakesAnItem) {
     page_tab();
     page_text_item("");
-    ASSERT_EQ(page_item_count, 2);
-    EXPECT_EQ(page_items[1].kind, ITEM_TEXT);
-    EXPECT_STREQ(page_items[1].text, "");
-    EXPECT_EQ(page_text_used, 1);
+    ASSERT_EQ(the_engine.page.page_item_count, 2);
+    EXPECT_EQ(the_engine.page.page_items[1].kind, ITEM_TEXT);
+    EXPECT_STREQ(the_engine.page.page_items[1].text, "");
+    EXPECT_EQ(the_engine.page.page_text_used, 1);
 }
 
 TEST_F(DisplayListTest, PageTextLimit) {
@@ -63,26 +64,26 @@ TEST_F(DisplayListTest, PageTextLimit) {
     page_text_item(big.c_str());
     page_bold_on();
     page_text_item(std::string(14, 'b').c_str());  // used: 3701 + 15 = 3716
-    EXPECT_EQ(page_text_used, 3716);
+    EXPECT_EQ(the_engine.page.page_text_used, 3716);
     EXPECT_EQ(headless::message_count(), 0);
     page_text_item("c");  // 3716 + 1 = 3717: refused
-    EXPECT_EQ(page_text_used, 3716);
+    EXPECT_EQ(the_engine.page.page_text_used, 3716);
     ASSERT_EQ(headless::message_count(), 1);
     EXPECT_STREQ(headless::message(0).text, "Page buffer Overflow");
     page_bold_off();
     page_text_item("");  // 3716 + 0 fits: an empty item
-    EXPECT_EQ(page_text_used, 3717);
+    EXPECT_EQ(the_engine.page.page_text_used, 3717);
     EXPECT_EQ(headless::message_count(), 1);
 }
 
 TEST_F(DisplayListTest, ItemLimitRefusesAndReports) {
     for (int i = 0; i < PAGE_ITEMS_SIZE; ++i) page_line_break();
-    EXPECT_EQ(page_item_count, PAGE_ITEMS_SIZE);
+    EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
     EXPECT_EQ(headless::message_count(), 0);
     page_tab();
     page_text_item("x");
-    EXPECT_EQ(page_item_count, PAGE_ITEMS_SIZE);
-    EXPECT_EQ(page_text_used, 0);
+    EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
+    EXPECT_EQ(the_engine.page.page_text_used, 0);
     EXPECT_EQ(headless::message_count(), 2);
 }
 
@@ -96,14 +97,14 @@ TEST_F(DisplayListTest, MarkersAndPictures) {
     page_picture(2, 1);  // outside the catalogue: nothing
     page_picture_resource(1107);
     page_paragraph_break();
-    ASSERT_EQ(page_item_count, 4);
-    EXPECT_EQ(page_items[0].kind, ITEM_ALIGN_CENTRE);
-    EXPECT_EQ(page_items[1].kind, ITEM_PICTURE);
-    EXPECT_EQ(page_items[1].value, 1735);
-    EXPECT_EQ(page_items[1].inline_flag, 0);
-    EXPECT_EQ(page_items[2].value, 1107);
-    EXPECT_EQ(page_items[2].inline_flag, 1);
-    EXPECT_EQ(page_items[3].kind, ITEM_PARAGRAPH_BREAK);
+    ASSERT_EQ(the_engine.page.page_item_count, 4);
+    EXPECT_EQ(the_engine.page.page_items[0].kind, ITEM_ALIGN_CENTRE);
+    EXPECT_EQ(the_engine.page.page_items[1].kind, ITEM_PICTURE);
+    EXPECT_EQ(the_engine.page.page_items[1].value, 1735);
+    EXPECT_EQ(the_engine.page.page_items[1].inline_flag, 0);
+    EXPECT_EQ(the_engine.page.page_items[2].value, 1107);
+    EXPECT_EQ(the_engine.page.page_items[2].inline_flag, 1);
+    EXPECT_EQ(the_engine.page.page_items[3].kind, ITEM_PARAGRAPH_BREAK);
 }
 
 // A code outside 0-2 makes an item of kind 2 + the code, but none that
@@ -126,28 +127,28 @@ TEST_F(DisplayListTest, AlignmentCodesMakeKindTwoPlusTheCode) {
         // The text that follows is an item of its own, at the page text's
         // start, whatever came before it.
         const int16_t made = c.kind == 0 ? 0 : 1;
-        ASSERT_EQ(page_item_count, made + 1);
+        ASSERT_EQ(the_engine.page.page_item_count, made + 1);
         if (made == 1) {
-            EXPECT_EQ(page_items[0].kind, c.kind);
+            EXPECT_EQ(the_engine.page.page_items[0].kind, c.kind);
         }
-        EXPECT_EQ(page_items[made].text, page_text);
-        EXPECT_STREQ(page_text, "after");
-        EXPECT_EQ(page_text_used, 6);
+        EXPECT_EQ(the_engine.page.page_items[made].text, the_engine.page.page_text);
+        EXPECT_STREQ(the_engine.page.page_text, "after");
+        EXPECT_EQ(the_engine.page.page_text_used, 6);
     }
 }
 
 TEST_F(DisplayListTest, BoldSwitchesTrackTheBuildState) {
     page_bold_on();
-    EXPECT_EQ(build_bold, 1);
+    EXPECT_EQ(the_engine.page.build_bold, 1);
     page_bold_off();
-    EXPECT_EQ(build_bold, 0);
+    EXPECT_EQ(the_engine.page.build_bold, 0);
 }
 
 TEST_F(DisplayListTest, FlushWordsEmitsAndEmptiesTheBuffer) {
     char buffer[16] = "two words ";
     EXPECT_EQ(page_flush_words(buffer), 10);
     EXPECT_STREQ(buffer, "");
-    EXPECT_STREQ(page_items[0].text, "two words ");
+    EXPECT_STREQ(the_engine.page.page_items[0].text, "two words ");
 }
 
 TEST_F(DisplayListTest, ShowErrorCutsTextTo99Characters) {
@@ -188,11 +189,11 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
                     page_text_item(source.substr(0, static_cast<size_t>(s.length)).c_str());
                 }
             }
-            for (int i = 0; i < page_item_count; ++i) {
-                out += std::to_string(page_items[i].kind) + ":" +
-                       (page_items[i].text != nullptr ? std::to_string(std::string(page_items[i].text).size()) : "-") + " ";
+            for (int i = 0; i < the_engine.page.page_item_count; ++i) {
+                out += std::to_string(the_engine.page.page_items[i].kind) + ":" +
+                       (the_engine.page.page_items[i].text != nullptr ? std::to_string(std::string(the_engine.page.page_items[i].text).size()) : "-") + " ";
             }
-            return out + "used " + std::to_string(page_text_used) + " messages " +
+            return out + "used " + std::to_string(the_engine.page.page_text_used) + " messages " +
                    std::to_string(headless::message_count());
         };
         EXPECT_EQ(build(true), build(false));
@@ -201,8 +202,8 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
     SetUp();
     for (int i = 0; i < PAGE_ITEMS_SIZE; ++i) page_line_break();
     page_text_run("x", 1, 1);
-    EXPECT_EQ(page_item_count, PAGE_ITEMS_SIZE);
-    EXPECT_EQ(page_text_used, 0);
+    EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
+    EXPECT_EQ(the_engine.page.page_text_used, 0);
     EXPECT_EQ(headless::message_count(), 1);
 }
 

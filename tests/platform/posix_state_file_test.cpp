@@ -11,29 +11,25 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "tests/support/temp_directory.h"
 
 namespace tomelet {
 namespace {
 
 constexpr char NAME[] = "state.dat";
 
-class PosixStateFile : public ::testing::Test {
+class PosixStateFile : public testing::TempDirectoryTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tomelet-posix-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        old_dir_ = std::filesystem::current_path();
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        enter_temp_directory("tomelet-posix");
         old_mask_ = umask(022);
     }
 
     void TearDown() override {
         plat_file_close(file_);
         umask(old_mask_);
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
         std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(dir_);
+        leave_temp_directory();
     }
 
     static void write(const char* name, const std::string& text) {
@@ -61,8 +57,6 @@ protected:
     }
 
     plat_file file_ = nullptr;
-    std::string dir_;
-    std::filesystem::path old_dir_;
     mode_t old_mask_ = 0;
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "platform/headless/headless.h"
 #include "tests/platform/fake_engine.h"
 
@@ -81,11 +82,11 @@ class RenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         engine = &testing::install_fake_engine();
-        saved_book = the_book;
+        saved_book = the_engine.book.tables;
         ASSERT_TRUE(plat_window_create("The Dark Lighthouse", 20, 0, 300, 250));
     }
     void TearDown() override {
-        the_book = saved_book;
+        the_engine.book.tables = saved_book;
         headless::reset();
     }
 
@@ -100,7 +101,7 @@ protected:
         book = book_tables{};
         book.resource_count = static_cast<int32_t>(resources.size());
         book.resources = resources.data();
-        the_book = &book;
+        the_engine.book.tables = &book;
     }
 
     // Loads resource r, draws it at (x, y) on a fresh paint and frees it.

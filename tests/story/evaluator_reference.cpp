@@ -8,6 +8,7 @@
 #include "story/evaluator.h"
 
 #include "book/book.h"
+#include "engine/engine.h"
 #include "page/display_list.h"
 #include "story/story_state.h"
 #include "story/tag_reader.h"
@@ -58,7 +59,7 @@ pending_operator operators[STACK_LEVELS + 1];  // level 0 unused
 
 char at(int32_t position) {
     if (position < 0 || position >= TAG_BUFFER_SIZE) return '\0';
-    return tag_buffer[position];
+    return the_engine.play.tag_buffer[position];
 }
 
 const variable_state* variable(int16_t n) { return variable_state_at(n); }
@@ -264,10 +265,10 @@ struct evaluation {
 // The read position is kept in a local while the condition is read (only
 // this reader moves it) and stored in tag_cursor at the end.
 uint8_t evaluate_condition() {
-    tag_cursor = 1;
+    the_engine.play.tag_cursor = 1;
     if (at(0) == '\0') return static_cast<uint8_t>(operands[0].value);
     evaluation e;
-    tag_cursor = static_cast<int16_t>(e.read(at(1) == ' ' ? 2 : 1));
+    the_engine.play.tag_cursor = static_cast<int16_t>(e.read(at(1) == ' ' ? 2 : 1));
     return static_cast<uint8_t>(e.top_operand().value);
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "platform/headless/headless.h"
 #include "story/tag_reader.h"
 #include "tests/story/evaluator_reference.h"
@@ -255,13 +256,13 @@ struct outcome {
 // Runs `evaluate` on `buffer` (all 400 bytes) from the stacks `before`.
 template <typename Evaluate, typename Get, typename Set>
 outcome run_reader(Evaluate evaluate, Get get, Set set, const char* buffer, const evaluator_stacks& before) {
-    std::memcpy(tag_buffer, buffer, TAG_BUFFER_SIZE);
-    tag_cursor = -7;
+    std::memcpy(the_engine.play.tag_buffer, buffer, TAG_BUFFER_SIZE);
+    the_engine.play.tag_cursor = -7;
     headless::clear_messages();
     set(before);
     outcome o{};
     o.result = evaluate();
-    o.cursor = tag_cursor;
+    o.cursor = the_engine.play.tag_cursor;
     get(&o.stacks);
     o.message_total = headless::message_count();
     for (int32_t i = 0; i < o.message_total && i < 64; ++i) o.messages.push_back(headless::message(i).text);

@@ -1,5 +1,6 @@
 #include "tests/story/interpreter_fixture.h"
 
+#include "engine/engine.h"
 #include "page/links.h"
 #include "story/place.h"
 #include "book/book.h"
@@ -47,19 +48,12 @@ memory_book_contents interpreter_book_shape() {
 
 void InterpreterTest::SetUp() {
     headless::reset();
+    engine_reset();
     for (uint16_t i = 0; i < 40; ++i) headless::set_bitmap_size(static_cast<uint16_t>(1700 + i), 20, 10);
     book = std::make_unique<memory_book>(interpreter_book_shape());
     book_use(book->tables());
-    destroy_page_controls();
-    page_clear();
-    build_bold = 0;
-    place_reset();
-    next_link = page_link{LINK_NONE, 0};
-    prev_link = page_link{LINK_NONE, 0};
-    hotword_count = 0;
-    hold_words = 0;
-    random_state = 1;
-    random_seeded = 1;
+    // A generator that never seeds itself from the clock.
+    the_engine.play.random_seeded = 1;
 }
 
 void InterpreterTest::run(const std::string& text) { run_paragraph(text.c_str()); }
@@ -69,15 +63,15 @@ bool InterpreterTest::tag(const std::string& text) {
     return run_tag();
 }
 
-int32_t InterpreterTest::item_count() { return page_item_count; }
+int32_t InterpreterTest::item_count() { return the_engine.page.page_item_count; }
 
 int32_t InterpreterTest::item_kind(int32_t i) {
-    return i >= 0 && i < page_item_count ? page_items[i].kind : -1;
+    return i >= 0 && i < the_engine.page.page_item_count ? the_engine.page.page_items[i].kind : -1;
 }
 
 std::string InterpreterTest::item_text(int32_t i) {
-    if (i < 0 || i >= page_item_count || page_items[i].text == nullptr) return "<no text>";
-    return page_items[i].text;
+    if (i < 0 || i >= the_engine.page.page_item_count || the_engine.page.page_items[i].text == nullptr) return "<no text>";
+    return the_engine.page.page_items[i].text;
 }
 
 int32_t InterpreterTest::message_count() { return headless::message_count(); }

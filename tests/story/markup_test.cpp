@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "page/links.h"
 #include "story/place.h"
 #include "tests/story/choose.h"
@@ -38,10 +39,10 @@ protected:
                 case ITEM_ALIGN_CENTRE: out += "W1"; break;
                 case ITEM_ALIGN_RIGHT: out += "W2"; break;
                 case ITEM_PICTURE:
-                    out += "V" + std::to_string(page_items[i].value) + (page_items[i].inline_flag ? "i" : "");
+                    out += "V" + std::to_string(the_engine.page.page_items[i].value) + (the_engine.page.page_items[i].inline_flag ? "i" : "");
                     break;
-                case ITEM_BUTTON: out += "Btn" + std::to_string(page_items[i].value); break;
-                case ITEM_EDIT_BOX: out += "Box" + std::to_string(page_items[i].value); break;
+                case ITEM_BUTTON: out += "Btn" + std::to_string(the_engine.page.page_items[i].value); break;
+                case ITEM_EDIT_BOX: out += "Box" + std::to_string(the_engine.page.page_items[i].value); break;
                 default: out += "?"; break;
             }
             out += " ";
@@ -64,10 +65,10 @@ TEST_F(MarkupTest, WorkedRuns) {
     SetUp();
     run("and <M \"Underground\" 748> map.<P> ");
     EXPECT_EQ(page(), "T[and ] Btn0 T[map.] P ");
-    ASSERT_EQ(hotword_count, 1);
-    EXPECT_EQ(hotwords[0].kind, 'M');
-    EXPECT_EQ(hotwords[0].target1, 748);
-    EXPECT_STREQ(buttons[0].label, "Underground");
+    ASSERT_EQ(the_engine.play.hotword_count, 1);
+    EXPECT_EQ(the_engine.play.hotwords[0].kind, 'M');
+    EXPECT_EQ(the_engine.play.hotwords[0].target1, 748);
+    EXPECT_STREQ(the_engine.page.buttons[0].label, "Underground");
     EXPECT_EQ(message_count(), 0);
 }
 
@@ -100,11 +101,11 @@ TEST_F(MarkupTest, BracesTagsAndStrayCharacters) {
     EXPECT_EQ(page(), "T[abc ] ");
     SetUp();
     run("<M \"a{b\" 3> <G>");  // dropped inside a tag too
-    EXPECT_STREQ(buttons[0].label, "ab");
+    EXPECT_STREQ(the_engine.page.buttons[0].label, "ab");
     SetUp();
     run("<M \"x}y <G> ");  // a `}` abandons the unfinished tag
     EXPECT_EQ(page(), "T[y ] ");
-    EXPECT_EQ(hotword_count, 0);
+    EXPECT_EQ(the_engine.play.hotword_count, 0);
     SetUp();
     run("a > b <> <G> ");  // a `>` outside a tag and the empty tag do nothing
     EXPECT_EQ(page(), "T[a  b ] ");
@@ -115,19 +116,19 @@ TEST_F(MarkupTest, ConditionsElseAndElseIf) {
     const std::string text = "<O (%38 = 1) >{X }<E>{Y }<G>";
     run(text);
     EXPECT_EQ(page(), "T[Y ] ");
-    EXPECT_EQ(last_condition, 0);
+    EXPECT_EQ(the_engine.play.last_condition, 0);
     SetUp();
     set_value(38, 1);
     run(text);
     EXPECT_EQ(page(), "T[X ] ");
-    EXPECT_EQ(last_condition, 1);
+    EXPECT_EQ(the_engine.play.last_condition, 1);
 
     // A skipped block runs none of its tags.
     SetUp();
     run("<O (%2 = 1)>{<R %5 3><B>text<M \"m\" 3>}<G>");
     EXPECT_EQ(value(5), 0);
     EXPECT_EQ(item_count(), 0);
-    EXPECT_EQ(hotword_count, 0);
+    EXPECT_EQ(the_engine.play.hotword_count, 0);
 
     // False, true, then a third block skipped without evaluating it: its
     // condition would show a message if it were evaluated.
@@ -136,7 +137,7 @@ TEST_F(MarkupTest, ConditionsElseAndElseIf) {
     run("<O (%1 = 0)>{a }<o (%1 = 1)>{b }<o =)>{c }<E>{d }<G>");
     EXPECT_EQ(page(), "T[b ] ");
     EXPECT_EQ(message_count(), 0);
-    EXPECT_EQ(last_condition, 1);
+    EXPECT_EQ(the_engine.play.last_condition, 1);
     // With the earlier conditions false, the else-if is evaluated.
     SetUp();
     run("<O (%1 = 1)>{a }<o =)>{c }<G>");
@@ -145,7 +146,7 @@ TEST_F(MarkupTest, ConditionsElseAndElseIf) {
 
 TEST_F(MarkupTest, LastConditionStartsTrueOnEveryPage) {
     run("<O (%1 = 1)>{a }<G>");
-    EXPECT_EQ(last_condition, 0);
+    EXPECT_EQ(the_engine.play.last_condition, 0);
     run("<E>{else }<G>");
     EXPECT_EQ(page(), "");  // E is false: the new page starts with 1
 }
@@ -163,12 +164,12 @@ TEST_F(MarkupTest, TitlesHoldTheirWords) {
     SetUp();
     run("<H><J>");
     EXPECT_EQ(page(), "H[] ");
-    EXPECT_EQ(hold_words, 0);
+    EXPECT_EQ(the_engine.play.hold_words, 0);
 }
 
 TEST_F(MarkupTest, HoldWordsIsKeptAcrossPages) {
     run("<H>abc ");
-    EXPECT_EQ(hold_words, 1);
+    EXPECT_EQ(the_engine.play.hold_words, 1);
     run("def<J>");
     EXPECT_EQ(page(), "H[def] ");
 }
@@ -208,22 +209,22 @@ TEST_F(MarkupTest, ImmediateFlags) {
     EXPECT_EQ(flag(7), 1);
     run("<Q %98>");
     EXPECT_EQ(flag(98), 0);
-    EXPECT_EQ(hotword_count, 0);
-    EXPECT_EQ(button_count, 0);
+    EXPECT_EQ(the_engine.play.hotword_count, 0);
+    EXPECT_EQ(the_engine.page.button_count, 0);
 }
 
 TEST_F(MarkupTest, FlagHotwordsWaitForTheClick) {
     run("<N %98 \"stethoscope\" 13><Q %7 $2 14><G>");
-    ASSERT_EQ(hotword_count, 2);
-    EXPECT_EQ(hotwords[0].kind, 'N');
-    EXPECT_EQ(hotwords[0].index, 98);
-    EXPECT_EQ(hotwords[0].target1, 13);
-    EXPECT_EQ(hotwords[1].kind, 'Q');
-    EXPECT_EQ(hotwords[1].index, 7);
-    EXPECT_EQ(hotwords[1].target1, 14);
+    ASSERT_EQ(the_engine.play.hotword_count, 2);
+    EXPECT_EQ(the_engine.play.hotwords[0].kind, 'N');
+    EXPECT_EQ(the_engine.play.hotwords[0].index, 98);
+    EXPECT_EQ(the_engine.play.hotwords[0].target1, 13);
+    EXPECT_EQ(the_engine.play.hotwords[1].kind, 'Q');
+    EXPECT_EQ(the_engine.play.hotwords[1].index, 7);
+    EXPECT_EQ(the_engine.play.hotwords[1].target1, 14);
     EXPECT_EQ(flag(98), 0);
-    EXPECT_STREQ(buttons[0].label, "stethoscope");
-    EXPECT_EQ(buttons[1].label_length, 0);  // a picture button
+    EXPECT_STREQ(the_engine.page.buttons[0].label, "stethoscope");
+    EXPECT_EQ(the_engine.page.buttons[1].label_length, 0);  // a picture button
 }
 
 TEST_F(MarkupTest, AssignmentsClampToTheValues) {
@@ -270,7 +271,7 @@ TEST_F(MarkupTest, RandomAssignmentTakesTheValueCount) {
     run("<R %17 z>");
     EXPECT_EQ(value(17), 18467 % 2);
     run("<R %19 z \"pick a day\" 30><G>");
-    EXPECT_EQ(hotwords[0].value, 6334 % 6);
+    EXPECT_EQ(the_engine.play.hotwords[0].value, 6334 % 6);
     EXPECT_EQ(value(19), 0);  // assigned only on the click
 }
 
@@ -287,23 +288,23 @@ TEST_F(MarkupTest, VariableWithoutValuesGetsZero) {
 
 TEST_F(MarkupTest, AssignmentHotwordsAreWorkedOutWhenBuilt) {
     run("<R %17 1 \"label\" 22><R %17 5 \"label\" 22><G>");
-    ASSERT_EQ(hotword_count, 2);
-    EXPECT_EQ(hotwords[0].kind, 'R');
-    EXPECT_EQ(hotwords[0].index, 17);
-    EXPECT_EQ(hotwords[0].value, 1);
-    EXPECT_EQ(hotwords[0].target1, 22);
-    EXPECT_EQ(hotwords[1].value, 1);
+    ASSERT_EQ(the_engine.play.hotword_count, 2);
+    EXPECT_EQ(the_engine.play.hotwords[0].kind, 'R');
+    EXPECT_EQ(the_engine.play.hotwords[0].index, 17);
+    EXPECT_EQ(the_engine.play.hotwords[0].value, 1);
+    EXPECT_EQ(the_engine.play.hotwords[0].target1, 22);
+    EXPECT_EQ(the_engine.play.hotwords[1].value, 1);
     EXPECT_EQ(value(17), 0);
 
     SetUp();
     set_value(5, 2);
     run("<r %5 1 \"up\" 9><G>");
-    EXPECT_EQ(hotwords[0].kind, 'R');  // r makes records of kind R
-    EXPECT_EQ(hotwords[0].value, 3);
+    EXPECT_EQ(the_engine.play.hotwords[0].kind, 'R');  // r makes records of kind R
+    EXPECT_EQ(the_engine.play.hotwords[0].value, 3);
     set_value(5, 0);
     testing::choose(5000, "");
     EXPECT_EQ(value(5), 3);  // the value of the build, not of the click
-    EXPECT_EQ(current_paragraph, 10);
+    EXPECT_EQ(the_engine.play.current_paragraph, 10);
 }
 
 TEST_F(MarkupTest, ValueNamesAndOutOfRangeValues) {
@@ -325,9 +326,9 @@ TEST_F(MarkupTest, VariablesOutsideTheCatalogueAreLeftAlone) {
     EXPECT_EQ(message_count(), 0);
     // As hotwords they still lead on; only the assignment is skipped.
     run("<N %500 \"n\" 3><R %116 4 \"r\" 4><G>");
-    ASSERT_EQ(hotword_count, 2);
-    EXPECT_EQ(hotwords[0].index, 500);
-    EXPECT_EQ(hotwords[1].value, 0);
+    ASSERT_EQ(the_engine.play.hotword_count, 2);
+    EXPECT_EQ(the_engine.play.hotwords[0].index, 500);
+    EXPECT_EQ(the_engine.play.hotwords[1].value, 0);
 }
 
 TEST_F(MarkupTest, OnlyTheCharactersUpToIndex32767AreRead) {
@@ -354,21 +355,21 @@ TEST_F(MarkupTest, OnlyTheCharactersUpToIndex32767AreRead) {
 
 TEST_F(MarkupTest, LinksTakeTheirTargets) {
     run("<n 12><p 3><G>");
-    EXPECT_EQ(next_link.kind, LINK_PARAGRAPH);
-    EXPECT_EQ(next_link.target, 12);
-    EXPECT_EQ(prev_link.kind, LINK_PARAGRAPH);
-    EXPECT_EQ(prev_link.target, 3);
+    EXPECT_EQ(the_engine.page.next_link.kind, LINK_PARAGRAPH);
+    EXPECT_EQ(the_engine.page.next_link.target, 12);
+    EXPECT_EQ(the_engine.page.prev_link.kind, LINK_PARAGRAPH);
+    EXPECT_EQ(the_engine.page.prev_link.target, 3);
     EXPECT_EQ(item_count(), 0);
 }
 
 TEST_F(MarkupTest, SoundsFollowTheSwitchAndAreKeptInThePage) {
     run("<A 3><G>");
-    EXPECT_EQ(page_sound_count, 0);
+    EXPECT_EQ(the_engine.page.page_sound_count, 0);
     set_sound_switch(1);
     run("<A 3><A  3><A 1><A 4><A -1><C><G>");
     const auto names = [] {
         std::vector<std::string> out;
-        for (int32_t i = 0; i < page_sound_count; ++i) out.emplace_back(page_sounds[i] != nullptr ? page_sounds[i] : "stop");
+        for (int32_t i = 0; i < the_engine.page.page_sound_count; ++i) out.emplace_back(the_engine.page.page_sounds[i] != nullptr ? the_engine.page.page_sounds[i] : "stop");
         return out;
     };
     // two spaces: the number ends at once
@@ -386,7 +387,7 @@ TEST_F(MarkupTest, SoundsFollowTheSwitchAndAreKeptInThePage) {
 }
 
 TEST_F(MarkupTest, RestartPointsSaveAndOfferTheirButtons) {
-    shown_paragraph = 7;
+    the_engine.play.shown_paragraph = 7;
     set_value(4, 1);
     set_flag(9, 1);
     run("<s *2><G>");
@@ -398,16 +399,16 @@ TEST_F(MarkupTest, RestartPointsSaveAndOfferTheirButtons) {
 
     run("<u *2 \"back to\">{inside }<u *1 \"never\">{hidden }<G>");
     EXPECT_EQ(page(), "Btn0 T[Third inside ] ");
-    ASSERT_EQ(hotword_count, 1);
-    EXPECT_EQ(hotwords[0].kind, 'u');
-    EXPECT_EQ(hotwords[0].index, 2);
-    EXPECT_STREQ(buttons[0].label, "back to");
+    ASSERT_EQ(the_engine.play.hotword_count, 1);
+    EXPECT_EQ(the_engine.play.hotwords[0].kind, 'u');
+    EXPECT_EQ(the_engine.play.hotwords[0].index, 2);
+    EXPECT_STREQ(the_engine.page.buttons[0].label, "back to");
 
     // Points outside the table are neither saved nor offered.
     SetUp();
     run("<s *9><s *-1><u *9 \"x\">{hidden }<G>");
     EXPECT_EQ(item_count(), 0);
-    EXPECT_EQ(hotword_count, 0);
+    EXPECT_EQ(the_engine.play.hotword_count, 0);
     EXPECT_EQ(message_count(), 0);
 }
 
@@ -452,7 +453,7 @@ TEST_F(MarkupTest, RunAndTagLimits) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        shown_paragraph = 5;
+        the_engine.play.shown_paragraph = 5;
         run("<s *0>");
         run(c.text);
         std::vector<std::string> expected;
@@ -465,15 +466,15 @@ TEST_F(MarkupTest, RunAndTagLimits) {
             ASSERT_GT(item_count(), 0);
             EXPECT_EQ(item_text(0), c.first_item);
         }
-        EXPECT_EQ(pending_length, 0);
+        EXPECT_EQ(the_engine.play.pending_length, 0);
     }
 
     // The tag is read as the 399 characters it kept: a label of 99 and no target.
     SetUp();
     run("<M \"" + long_label + "\" 5><G>");
-    ASSERT_EQ(hotword_count, 1);
-    EXPECT_EQ(std::string(buttons[0].label), std::string(99, 'q'));
-    EXPECT_EQ(hotwords[0].target1, 0);
+    ASSERT_EQ(the_engine.play.hotword_count, 1);
+    EXPECT_EQ(std::string(the_engine.page.buttons[0].label), std::string(99, 'q'));
+    EXPECT_EQ(the_engine.play.hotwords[0].target1, 0);
 }
 
 TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
@@ -481,10 +482,10 @@ TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
     for (int i = 0; i < 102; ++i) text += "<M \"h\" " + std::to_string(i) + ">";
     text += "<N %1 \"n\" 5><N %2><R %5 4><B><G>";
     run(text);
-    EXPECT_EQ(hotword_count, HOTWORDS_SIZE);
-    EXPECT_EQ(button_count, HOTWORDS_SIZE);
-    EXPECT_EQ(hotwords[99].target1, 99);
-    EXPECT_EQ(hotwords[99].control_id, 5099);
+    EXPECT_EQ(the_engine.play.hotword_count, HOTWORDS_SIZE);
+    EXPECT_EQ(the_engine.page.button_count, HOTWORDS_SIZE);
+    EXPECT_EQ(the_engine.play.hotwords[99].target1, 99);
+    EXPECT_EQ(the_engine.play.hotwords[99].control_id, 5099);
     // After the hundredth record every tag shows the message: the 100th,
     // 101st and 102nd M, the two N, R, B and G.
     EXPECT_EQ(count_of("Hotwords structure array overflow"), 3 + 5);
@@ -498,7 +499,7 @@ TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
     text.clear();
     for (int i = 0; i < 99; ++i) text += "<L \"h\" (5) 1 2>";
     run(text + "<G>");
-    EXPECT_EQ(hotword_count, 99);
+    EXPECT_EQ(the_engine.play.hotword_count, 99);
     EXPECT_EQ(message_count(), 0);
 }
 
@@ -523,11 +524,11 @@ TEST_F(MarkupTest, TheLastTagLeavesTheNextFreeRecordCleared) {
     for (const step& s : steps) {
         SCOPED_TRACE(s.text);
         SetUp();
-        for (hotword& h : hotwords) h.control_id = h.target1 = 77;
+        for (hotword& h : the_engine.play.hotwords) h.control_id = h.target1 = 77;
         run(s.text);
-        ASSERT_EQ(hotword_count, s.records);
-        EXPECT_EQ(hotwords[s.records].control_id, s.cleared ? 0 : 77);
-        EXPECT_EQ(hotwords[s.records].target1, s.cleared ? 0 : 77);
+        ASSERT_EQ(the_engine.play.hotword_count, s.records);
+        EXPECT_EQ(the_engine.play.hotwords[s.records].control_id, s.cleared ? 0 : 77);
+        EXPECT_EQ(the_engine.play.hotwords[s.records].target1, s.cleared ? 0 : 77);
     }
 }
 
@@ -540,24 +541,24 @@ TEST_F(MarkupTest, TagsOfEveryLengthNearTheEndOfTheText) {
             SCOPED_TRACE(std::to_string(length) + tail);
             SetUp();
             run("<M \"" + label + "\" 3>" + tail);
-            ASSERT_EQ(hotword_count, 1);
-            EXPECT_EQ(hotwords[0].target1, 3);
-            EXPECT_EQ(std::string(buttons[0].label), label);
+            ASSERT_EQ(the_engine.play.hotword_count, 1);
+            EXPECT_EQ(the_engine.play.hotwords[0].target1, 3);
+            EXPECT_EQ(std::string(the_engine.page.buttons[0].label), label);
             const bool ends_in_g = std::string(tail).find('<') != std::string::npos;
-            EXPECT_EQ(tag_length, ends_in_g ? 1 : length + 6);
+            EXPECT_EQ(the_engine.play.tag_length, ends_in_g ? 1 : length + 6);
         }
     }
 }
 
 TEST_F(MarkupTest, FullRecordsStillOfferRestartPointNames) {
-    shown_paragraph = 5;
+    the_engine.play.shown_paragraph = 5;
     run("<s *0>");
     std::string text;
     for (int i = 0; i < 100; ++i) text += "<S (a) 1 2>";
     run(text + "<u *0 \"back\">{}<G>");
-    EXPECT_EQ(hotword_count, HOTWORDS_SIZE);
-    EXPECT_EQ(edit_box_count, HOTWORDS_SIZE);
-    EXPECT_EQ(button_count, 0);
+    EXPECT_EQ(the_engine.play.hotword_count, HOTWORDS_SIZE);
+    EXPECT_EQ(the_engine.page.edit_box_count, HOTWORDS_SIZE);
+    EXPECT_EQ(the_engine.page.button_count, 0);
     EXPECT_EQ(item_text(item_count() - 1), "First ");
 }
 

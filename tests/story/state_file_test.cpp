@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "page/links.h"
 #include "story/place.h"
 #include "tests/story/choose.h"
@@ -19,6 +20,7 @@
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "tests/support/memory_book.h"
+#include "tests/support/temp_directory.h"
 
 namespace tomelet {
 namespace {
@@ -70,30 +72,24 @@ bytes valid_record(int16_t place) {
     return b;
 }
 
-class StateFile : public ::testing::Test {
+class StateFile : public testing::TempDirectoryTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tomelet-state-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        old_dir_ = std::filesystem::current_path();
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        enter_temp_directory("tomelet-state");
         new_run();
     }
 
     void TearDown() override {
-        plat_file_close(state_file);
-        state_file = nullptr;
-        EXPECT_EQ(chdir(old_dir_.c_str()), 0);
-        std::filesystem::remove_all(dir_);
+        plat_file_close(the_engine.play.state_file);
+        the_engine.play.state_file = nullptr;
+        leave_temp_directory();
     }
 
     // A new start of the program: the book's initial state.
     void new_run() {
-        book_use(book_.tables());
         headless::reset();
-        place_reset();
-        hotword_count = 0;
+        engine_reset();
+        book_use(book_.tables());
     }
 
     void write_file(const bytes& b) {
@@ -112,24 +108,22 @@ protected:
         return load_state();
     }
 
-    variable_state& var(int32_t i) { return the_story.variables[i]; }
+    variable_state& var(int32_t i) { return the_engine.story.variables[i]; }
 
     bool state_is_initial() {
         for (int32_t i = 0; i < 116; ++i) {
             if (var(i).value != 0 || var(i).flag != 0) return false;
         }
         for (int32_t k = 0; k < 5; ++k) {
-            if (the_story.restart_points[k].set != 0) return false;
+            if (the_engine.story.restart_points[k].set != 0) return false;
         }
         for (int32_t n = 0; n < 1160; ++n) {
-            if (the_story.restart_snapshots[n] != 0) return false;
+            if (the_engine.story.restart_snapshots[n] != 0) return false;
         }
         return true;
     }
 
     testing::memory_book book_{book_contents()};
-    std::string dir_;
-    std::filesystem::path old_dir_;
 };
 
 TEST_F(StateFile, NoFileStartsAfreshAndBecomesAFullRecord) {
@@ -139,12 +133,12 @@ TEST_F(StateFile, NoFileStartsAfreshAndBecomesAFullRecord) {
     EXPECT_TRUE(state_is_initial());
     EXPECT_TRUE(std::filesystem::exists(state_file_name()));
 
-    current_paragraph = 120;
-    shown_paragraph = 6;  // a side page: the story page is what is kept
+    the_engine.play.current_paragraph = 120;
+    the_engine.play.shown_paragraph = 6;  // a side page: the story page is what is kept
     var(5).value = 3;
     var(5).flag = 1;
     save_state();
-    EXPECT_EQ(state_file, nullptr);
+    EXPECT_EQ(the_engine.play.state_file, nullptr);
     const bytes b = read_file();
     ASSERT_EQ(b.size(), static_cast<size_t>(RECORD));
     EXPECT_EQ(b[0] | (b[1] << 8), 120);
@@ -166,14 +160,14 @@ TEST_F(StateFile, ValidRecordIsTakenAndWrittenBackUnchanged) {
         EXPECT_EQ(var(i).value, i % 5);
         EXPECT_EQ(var(i).flag, i % 2);
     }
-    EXPECT_EQ(std::memcmp(the_story.restart_snapshots, file.data() + SNAPSHOTS, 1160), 0);
+    EXPECT_EQ(std::memcmp(the_engine.story.restart_snapshots, file.data() + SNAPSHOTS, 1160), 0);
     for (int32_t k = 0; k < 5; ++k) {
-        EXPECT_EQ(the_story.restart_points[k].set, k == 1 || k == 3 ? 1 : 0);
-        EXPECT_EQ(the_story.restart_points[k].paragraph, 402);  // not kept in the file
+        EXPECT_EQ(the_engine.story.restart_points[k].set, k == 1 || k == 3 ? 1 : 0);
+        EXPECT_EQ(the_engine.story.restart_points[k].paragraph, 402);  // not kept in the file
     }
 
     // Reserved bytes (3 to 27, 14 of every slot, the last 3) survive.
-    current_paragraph = 322;
+    the_engine.play.current_paragraph = 322;
     var(0).value = 4;
     set_sound_switch(1);
     save_state();
@@ -191,7 +185,7 @@ TEST_F(StateFile, ShortFileKeepsItsBytesButNotItsState) {
     EXPECT_TRUE(state_is_initial());
     EXPECT_EQ(sound_switch(), 0);  // the file's
 
-    current_paragraph = 2;
+    the_engine.play.current_paragraph = 2;
     save_state();
     const bytes b = read_file();
     ASSERT_EQ(b.size(), static_cast<size_t>(RECORD));
@@ -224,7 +218,7 @@ TEST_F(StateFile, PlaceOutsideTheBookStartsAtTwoButKeepsTheState) {
         EXPECT_EQ(start(), 2) << place;
         EXPECT_EQ(var(3).value, 3) << place;
         EXPECT_EQ(var(3).flag, 1) << place;
-        EXPECT_EQ(the_story.restart_points[3].set, 1) << place;
+        EXPECT_EQ(the_engine.story.restart_points[3].set, 1) << place;
         EXPECT_EQ(sound_switch(), 0) << place;
         save_state();
     }
@@ -241,7 +235,7 @@ TEST_F(StateFile, LongerFileKeepsItsTail) {
     for (int n = 0; n < 500; ++n) file.push_back(static_cast<uint8_t>(n));
     write_file(file);
     EXPECT_EQ(start(), 100);
-    current_paragraph = 100;
+    the_engine.play.current_paragraph = 100;
     save_state();
     EXPECT_EQ(read_file(), file);
 }
@@ -261,39 +255,39 @@ TEST_F(StateFile, RestartPointSurvivesIntoTheNextRun) {
     EXPECT_EQ(start(), 2);
     for (int32_t i = 0; i < 116; ++i) var(i).value = static_cast<uint8_t>(i % 6);
     var(40).flag = 1;
-    shown_paragraph = 300;
-    current_paragraph = 300;
+    the_engine.play.shown_paragraph = 300;
+    the_engine.play.current_paragraph = 300;
     take_restart_snapshot(1);
     var(40).flag = 0;
     var(41).value = 0;
-    current_paragraph = 310;
+    the_engine.play.current_paragraph = 310;
     save_state();
 
     new_run();
     EXPECT_EQ(start(), 310);
-    EXPECT_EQ(the_story.restart_points[1].set, 1);
-    EXPECT_EQ(the_story.restart_points[1].paragraph, 402);  // the book's
-    hotwords[0] = hotword{};
-    hotwords[0].kind = 'u';
-    hotwords[0].index = 1;
-    hotwords[0].control_id = 5000;
-    hotword_count = 1;
+    EXPECT_EQ(the_engine.story.restart_points[1].set, 1);
+    EXPECT_EQ(the_engine.story.restart_points[1].paragraph, 402);  // the book's
+    the_engine.play.hotwords[0] = hotword{};
+    the_engine.play.hotwords[0].kind = 'u';
+    the_engine.play.hotwords[0].index = 1;
+    the_engine.play.hotwords[0].control_id = 5000;
+    the_engine.play.hotword_count = 1;
     testing::choose(5000, "");
     EXPECT_EQ(var(40).flag, 1);
     EXPECT_EQ(var(41).value, 41 % 6);
-    EXPECT_EQ(current_paragraph, 403);
+    EXPECT_EQ(the_engine.play.current_paragraph, 403);
     save_state();
 }
 
 TEST_F(StateFile, HeldFileRefusesASecondOpenAndSavesOnlyOnce) {
     EXPECT_EQ(start(), 2);
-    const plat_file first = state_file;
+    const plat_file first = the_engine.play.state_file;
     EXPECT_FALSE(open_state_file());
-    state_file = first;
+    the_engine.play.state_file = first;
     save_state();
     const bytes saved = read_file();
     ASSERT_EQ(saved.size(), static_cast<size_t>(RECORD));
-    current_paragraph = 77;
+    the_engine.play.current_paragraph = 77;
     save_state();  // nothing is open any more: the file stays
     EXPECT_EQ(read_file(), saved);
     EXPECT_TRUE(open_state_file());
@@ -301,16 +295,16 @@ TEST_F(StateFile, HeldFileRefusesASecondOpenAndSavesOnlyOnce) {
 
 TEST_F(StateFile, WriteStateKeepsTheFileHeldAndSaveWritesTheSameRecord) {
     EXPECT_EQ(start(), 2);
-    current_paragraph = 404;
+    the_engine.play.current_paragraph = 404;
     var(12).value = 3;
     ASSERT_TRUE(write_state());
     const bytes kept = read_file();
     ASSERT_EQ(kept.size(), static_cast<size_t>(RECORD));
     EXPECT_EQ(kept[0] | kept[1] << 8, 404);
     EXPECT_EQ(kept[36 + 16 * 12], 3);
-    const plat_file held = state_file;
+    const plat_file held = the_engine.play.state_file;
     EXPECT_FALSE(open_state_file());  // still held
-    state_file = held;
+    the_engine.play.state_file = held;
     save_state();
     EXPECT_EQ(read_file(), kept);
     EXPECT_FALSE(write_state());  // closed: nothing to write to
@@ -321,7 +315,7 @@ TEST_F(StateFile, WriteStateKeepsTheFileHeldAndSaveWritesTheSameRecord) {
 // nothing of a refused record reaches the game state or the record.
 TEST_F(StateFile, TakenRecordIsCheckedAndRefusedWhole) {
     EXPECT_EQ(start(), 2);
-    const bytes before(the_story.state_record, the_story.state_record + RECORD);
+    const bytes before(the_engine.story.state_record, the_engine.story.state_record + RECORD);
     bytes bad_magic = valid_record(404);
     put32(bad_magic, 28, 1345);
     const struct {
@@ -341,7 +335,7 @@ TEST_F(StateFile, TakenRecordIsCheckedAndRefusedWhole) {
         EXPECT_EQ(take_state_record(c.record.data(), static_cast<int32_t>(c.record.size()), &place), c.result);
         EXPECT_EQ(place, 99);
         EXPECT_TRUE(state_is_initial());
-        EXPECT_EQ(bytes(the_story.state_record, the_story.state_record + RECORD), before);
+        EXPECT_EQ(bytes(the_engine.story.state_record, the_engine.story.state_record + RECORD), before);
     }
     EXPECT_EQ(take_state_record(nullptr, RECORD, nullptr), TAKE_WRONG_SIZE);
 
@@ -351,8 +345,8 @@ TEST_F(StateFile, TakenRecordIsCheckedAndRefusedWhole) {
     EXPECT_EQ(place, 787);
     EXPECT_EQ(var(7).value, 7 % 5);
     EXPECT_EQ(var(7).flag, 1);
-    EXPECT_EQ(the_story.restart_points[3].set, 1);
-    EXPECT_EQ(bytes(the_story.state_record, the_story.state_record + RECORD), good);
+    EXPECT_EQ(the_engine.story.restart_points[3].set, 1);
+    EXPECT_EQ(bytes(the_engine.story.state_record, the_engine.story.state_record + RECORD), good);
 }
 
 }  // namespace

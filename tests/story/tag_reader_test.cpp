@@ -1,3 +1,4 @@
+#include "engine/engine.h"
 #include "story/tag_reader.h"
 
 #include <gtest/gtest.h>
@@ -20,18 +21,18 @@ TEST(TagReader, ReadNumberTakesSignsAnywhereAndStopsOnOtherCharacters) {
     EXPECT_EQ(read_number(), 5);
     tag_load("A-12 x");
     EXPECT_EQ(read_number(), -12);
-    EXPECT_EQ(tag_cursor, 4);  // on the space
+    EXPECT_EQ(the_engine.play.tag_cursor, 4);  // on the space
     tag_load("A1-2");
     EXPECT_EQ(read_number(), -12);  // a minus anywhere makes it negative
     tag_load("A12\"x");
     EXPECT_EQ(read_number(), 12);
-    EXPECT_EQ(tag_buffer[tag_cursor], '"');
+    EXPECT_EQ(the_engine.play.tag_buffer[the_engine.play.tag_cursor], '"');
     tag_load("A");
     EXPECT_EQ(read_number(), 0);
-    EXPECT_EQ(tag_cursor, 1);
+    EXPECT_EQ(the_engine.play.tag_cursor, 1);
     tag_load("Ax");
     EXPECT_EQ(read_number(), 0);
-    EXPECT_EQ(tag_cursor, 1);
+    EXPECT_EQ(the_engine.play.tag_cursor, 1);
     tag_load("A4294967297");  // wraps modulo 2^32
     EXPECT_EQ(read_number(), 1);
 }
@@ -39,36 +40,36 @@ TEST(TagReader, ReadNumberTakesSignsAnywhereAndStopsOnOtherCharacters) {
 TEST(TagReader, SkipToAndCopyUntilNeverPassTheEndOfTheTag) {
     tag_load("s no star here");
     skip_to('*');
-    EXPECT_EQ(tag_cursor, 14);
-    EXPECT_EQ(tag_buffer[tag_cursor], '\0');
+    EXPECT_EQ(the_engine.play.tag_cursor, 14);
+    EXPECT_EQ(the_engine.play.tag_buffer[the_engine.play.tag_cursor], '\0');
     skip_to('*');
-    EXPECT_EQ(tag_cursor, 14);
+    EXPECT_EQ(the_engine.play.tag_cursor, 14);
 
     tag_load("s a*b");
     skip_to('*');
-    EXPECT_EQ(tag_cursor, 4);
+    EXPECT_EQ(the_engine.play.tag_cursor, 4);
 
     char dest[5];
     int32_t source = -1;
     tag_load("M\"abcdefgh\" 3");
-    tag_cursor = 2;
+    the_engine.play.tag_cursor = 2;
     EXPECT_EQ(copy_until('"', dest, sizeof dest, &source), 4);
     EXPECT_STREQ(dest, "abcd");
     EXPECT_EQ(source, 8);
-    EXPECT_EQ(tag_cursor, 11);  // just past the closing quote
+    EXPECT_EQ(the_engine.play.tag_cursor, 11);  // just past the closing quote
 
     tag_load("M\"open");
-    tag_cursor = 2;
+    the_engine.play.tag_cursor = 2;
     EXPECT_EQ(copy_until('"', dest, sizeof dest, &source), 4);
     EXPECT_EQ(source, 4);
-    EXPECT_EQ(tag_buffer[tag_cursor], '\0');
+    EXPECT_EQ(the_engine.play.tag_buffer[the_engine.play.tag_cursor], '\0');
 }
 
 TEST(TagReader, TagLoadKeeps399Characters) {
     const std::string long_tag = "M\"" + std::string(500, 'x');
     tag_load(long_tag.c_str());
-    EXPECT_EQ(tag_length, 399);
-    EXPECT_EQ(std::string(tag_buffer).size(), 399u);
+    EXPECT_EQ(the_engine.play.tag_length, 399);
+    EXPECT_EQ(std::string(the_engine.play.tag_buffer).size(), 399u);
 }
 
 TEST(TagReader, SingleNumberTagsSkipOneSpaceOnly) {
@@ -108,7 +109,7 @@ TEST(TagReader, HotwordLinksWithLabelDollarPictureAndBarePicture) {
     t = parsed("M \"no closing quote 5");  // reading stops at the end of the tag
     EXPECT_STREQ(t.label, "no closing quote 5");
     EXPECT_EQ(t.target1, 0);
-    EXPECT_EQ(tag_buffer[tag_cursor], '\0');
+    EXPECT_EQ(the_engine.play.tag_buffer[the_engine.play.tag_cursor], '\0');
 
     t = parsed("M \"a\" 70000");  // targets keep their low 16 bits
     EXPECT_EQ(t.target1, static_cast<int16_t>(70000 & 0xFFFF));
@@ -135,7 +136,7 @@ TEST(TagReader, LabelsAnywhereInTheBufferAndOfAnyLength) {
                 const std::string text =
                     "u *1" + std::string(static_cast<size_t>(opening - 5), ' ') + "\"" + label + (closed ? "\" 7" : "");
                 const tag_arguments t = parsed(text);
-                const std::string kept = std::string(tag_buffer).substr(static_cast<size_t>(opening));
+                const std::string kept = std::string(the_engine.play.tag_buffer).substr(static_cast<size_t>(opening));
                 const size_t quote = kept.find('"');
                 const bool ends_in_tag = quote != std::string::npos;
                 const std::string source = kept.substr(0, ends_in_tag ? quote : std::string::npos);
@@ -143,8 +144,8 @@ TEST(TagReader, LabelsAnywhereInTheBufferAndOfAnyLength) {
                 EXPECT_EQ(t.label_length, static_cast<int32_t>(std::min<size_t>(source.size(), 99)));
                 EXPECT_EQ(t.label_source_length, static_cast<int32_t>(source.size()));
                 EXPECT_EQ(t.target1, ends_in_tag && kept.size() > quote + 2 ? 7 : 0);
-                EXPECT_EQ(tag_buffer[tag_cursor], '\0');
-                EXPECT_EQ(tag_cursor, tag_length);
+                EXPECT_EQ(the_engine.play.tag_buffer[the_engine.play.tag_cursor], '\0');
+                EXPECT_EQ(the_engine.play.tag_cursor, the_engine.play.tag_length);
             }
         }
     }

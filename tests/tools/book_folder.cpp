@@ -1,44 +1,6 @@
 #include "tests/tools/book_folder.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <random>
-#include <sstream>
-
 namespace tomelet::testing {
-
-book_folder::book_folder() {
-    std::random_device random;
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string name = std::string("tomelet-bookc-") + (test != nullptr ? test->name() : "book") + "-" +
-                             std::to_string(random() % 100000000);
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::create_directories(path_);
-}
-
-book_folder::~book_folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-void book_folder::write(const std::string& relative, const std::string& content) const {
-    const std::filesystem::path file = path_ / relative;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-std::string book_folder::read(const std::string& relative) const {
-    std::ifstream in(path_ / relative, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-std::string book_folder::name(const std::string& relative) const {
-    return (path_ / relative).lexically_normal().generic_string();
-}
 
 std::string small_catalogue(const std::string& extra) {
     return R"([book]

@@ -1,33 +1,15 @@
-// Book source folders made by the tests, in a temporary directory that is
-// removed again.
+// The compiler's tests' books: a small catalogue and text to build book
+// folders (tests/support/book_folder.h) from, and the compiler's reports
+// read back.
 #pragma once
 
 #include <filesystem>
 #include <string>
 
+#include "tests/support/book_folder.h"
 #include "tools/bookc/bookc.h"
 
 namespace tomelet::testing {
-
-class book_folder {
-public:
-    book_folder();
-    ~book_folder();
-    book_folder(const book_folder&) = delete;
-    book_folder& operator=(const book_folder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // Writes `content` to the folder's file `relative` (folders made).
-    void write(const std::string& relative, const std::string& content) const;
-    std::string read(const std::string& relative) const;
-    // The name the compiler gives the folder's file in its messages.
-    std::string name(const std::string& relative) const;
-
-    bookc::compile_result compile() const { return bookc::compile_book(path_); }
-
-private:
-    std::filesystem::path path_;
-};
 
 // A small valid catalogue: pictures 0 (1100) and 1 (1101), sound 0 BELL,
 // variables 0 Day (Monday, Tuesday; detail page 3) and 1 Mood (glum,

@@ -9,6 +9,7 @@
 
 #include "book/assemble.h"
 #include "book/book.h"
+#include "engine/engine.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
 #include "story/story_state.h"
@@ -26,10 +27,10 @@ using testing::two_pages;
 std::string assembled(bookc::compiled_book& book, int32_t n) {
     headless::reset();
     book_use(book.tables());
-    std::strcpy(paragraph_text, "unchanged");
+    std::strcpy(the_engine.book.paragraph_text, "unchanged");
     char problem[ASSEMBLY_MESSAGE_SIZE];
-    if (!assemble_paragraph(n, paragraph_text, problem)) show_error(problem);
-    return paragraph_text;
+    if (!assemble_paragraph(n, the_engine.book.paragraph_text, problem)) show_error(problem);
+    return the_engine.book.paragraph_text;
 }
 
 TEST(BookcText, WordsAreJoinedBySingleSpacesAndAssembleAsTheEngineReadsThem) {
@@ -116,7 +117,7 @@ file = "sounds/wind.wav"
     EXPECT_STREQ(sound->name, "WIND");
     EXPECT_EQ(sound->number, 0);
     EXPECT_EQ(sound->size, 16u);
-    EXPECT_EQ(the_story.inventory_ids[1], -1);
+    EXPECT_EQ(the_engine.story.inventory_ids[1], -1);
 }
 
 // A picture's alternative text is optional, converted like every text of
@@ -353,7 +354,7 @@ TEST(BookcGenerate, CompilingLeavesTheBookInUseAsItWas) {
     book_use(first.book->tables());
     compile_result second = folder.compile();
     ASSERT_TRUE(second.ok());
-    EXPECT_EQ(the_book, first.book->tables());
+    EXPECT_EQ(the_engine.book.tables, first.book->tables());
 }
 
 }  // namespace

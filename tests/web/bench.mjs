@@ -3,12 +3,11 @@
 // hotword's click to the next page's text in the page and to the frame
 // painted after it, the first page shown after the page starts loading
 // from 127.0.0.1, a turn's keeping of the place in the browser's storage,
-// and the size of tomelet.js and
-// tomelet.wasm (with and without the book's pictures and sounds, which the
-// wasm embeds).
+// the size of tomelet.js and tomelet.wasm, and that of the book's pictures
+// and sounds beside them (book/, fetched when a page needs them).
 //
 // `node tests/web/bench.mjs` after building build-web/site (TOMELET_SITE
-// names another site, TOMELET_BOOK another book folder).
+// names another site).
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -22,7 +21,6 @@ import { serve } from './server.mjs';
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '..', '..');
 const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
-const BOOK = process.env.TOMELET_BOOK || path.join(root, 'books', 'demo');
 const WALK = path.join(root, 'tests', 'integration', 'walkthroughs', 'triumph.txt');
 const LOADS = 15;
 
@@ -115,14 +113,13 @@ server.close();
 const size = (name) => fs.statSync(path.join(SITE, name)).size;
 const code = size('tomelet.js') + size('tomelet.wasm');
 let media = 0;
-for (const folder of ['pictures', 'sounds']) {
-  const dir = path.join(BOOK, folder);
-  if (!fs.existsSync(dir)) continue;
-  for (const file of fs.readdirSync(dir)) if (/\.(bmp|wav)$/i.test(file)) media += fs.statSync(path.join(dir, file)).size;
+const bookFiles = path.join(SITE, 'book');
+if (fs.existsSync(bookFiles)) {
+  for (const file of fs.readdirSync(bookFiles)) if (/\.(png|wav)$/i.test(file)) media += fs.statSync(path.join(bookFiles, file)).size;
 }
 
 console.log(`machine: ${os.cpus()[0].model}, ${os.cpus().length} cores; ${new Date().toISOString().slice(0, 10)}`);
 console.log(`page turn, ${turns.length} turns: click to the new page's text ${figures(turns)}; to the frame after it ${figures(frames)}`);
 console.log(`the place kept (a turn's write into localStorage), ${keeps.length} runs of 100: median ${(median(keeps) * 1000).toFixed(1)} us a write, slowest run ${(Math.max(...keeps) * 1000).toFixed(1)} us a write; ${(100 * median(keeps) / median(turns)).toFixed(2)} % of a page turn`);
 console.log(`first page shown after the page starts loading, ${LOADS} loads: median ${fmt(median(firsts))}, slowest ${fmt(Math.max(...firsts))}`);
-console.log(`tomelet.js + tomelet.wasm: ${mb(code)}; without the book's embedded pictures and sounds (${mb(media)}): ${mb(code - media)}`);
+console.log(`tomelet.js + tomelet.wasm: ${mb(code)}; the book's pictures and sounds beside them (book/): ${mb(media)}`);

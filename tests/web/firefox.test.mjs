@@ -4,17 +4,15 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { fileURLToPath, pathToFileURL } from 'node:url';
+import { pathToFileURL } from 'node:url';
 
 import puppeteer from 'puppeteer-core';
 
 import { serve } from './server.mjs';
 import { publishForTest } from './published.mjs';
+import { SITE, WORK } from './harness.mjs';
 import { FIND, smoke } from './smoke.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const SITE = process.env.TOMELET_SITE || path.resolve(here, '..', '..', 'build-web', 'site');
-const WORK = process.env.TOMELET_WORK || path.resolve(here, '..', '..', 'build-web', 'web-tests');
 const FIREFOX = process.env.TOMELET_FIREFOX || '/usr/bin/firefox-esr';
 
 let browser;

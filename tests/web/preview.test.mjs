@@ -9,18 +9,13 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
-
-import { chromium } from 'playwright-core';
 
 import { startPreview } from '../../platform/web/preview/server.mjs';
+import { WORK, launchChromium, root } from './harness.mjs';
 import { tempFolder } from './play.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '..', '..');
 const SITE = process.env.TOMELET_PREVIEW_SITE || path.join(root, 'build-web', 'preview-site');
 const BOOKC = process.env.TOMELET_BOOKC || path.join(root, 'build', 'tools', 'bookc', 'tomelet-bookc');
-const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests');
 // How long a change may take to reach the page here: generous, for a busy
 // machine (the goal of a second is a matter for a benchmark).
 const BOUND_MS = 10000;
@@ -34,7 +29,7 @@ before(async () => {
   book = tempFolder('preview-book');
   fs.cpSync(path.join(root, 'books', 'lighthouse'), book, { recursive: true });
   preview = await startPreview({ site: SITE, book, bookc: BOOKC });
-  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+  browser = await launchChromium();
 });
 
 after(async () => {

@@ -11,20 +11,15 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { pathToFileURL, fileURLToPath } from 'node:url';
+import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 
-import { chromium } from 'playwright-core';
-
-import { WebPlayer, parseScript, settle, tempFolder, webDump } from './play.mjs';
+import { SITE, WORK, launchChromium, openReader, readerShown, root } from './harness.mjs';
+import { WebPlayer, parseScript, tempFolder, webDump } from './play.mjs';
 import { serve } from './server.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '..', '..');
-const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
 const SITE_LIGHTHOUSE = process.env.TOMELET_SITE_LIGHTHOUSE || path.join(root, 'build-web', 'site-lighthouse');
 const BOOKC = process.env.TOMELET_BOOKC || path.join(root, 'build', 'tools', 'bookc', 'tomelet-bookc');
-const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests');
 const PUBLISH = path.join(root, 'tools', 'publish', 'publish.mjs');
 const DEMO = 'VBQ2CorvinAshby';
 const LIGHTHOUSE = 'DarkLighthouse';
@@ -44,10 +39,12 @@ function publish(site, bookJson, out) {
   execFileSync(process.execPath, [PUBLISH, '--site', site, '--out', out, '--book', bookJson], { stdio: ['ignore', 'ignore', 'inherit'] });
 }
 
+// The folder form's files, without their precompressed forms (FILE.br,
+// FILE.gz), which a server may send instead.
 function folderSize(folder) {
   let sum = 0;
   for (const entry of fs.readdirSync(folder, { withFileTypes: true, recursive: true })) {
-    if (entry.isFile()) sum += fs.statSync(path.join(entry.parentPath ?? entry.path, entry.name)).size;
+    if (entry.isFile() && !/\.(br|gz)$/.test(entry.name)) sum += fs.statSync(path.join(entry.parentPath ?? entry.path, entry.name)).size;
   }
   return sum;
 }
@@ -57,31 +54,13 @@ before(async () => {
   work = tempFolder('publish');
   demoBook = details(path.join(root, 'books', 'demo'));
   publish(SITE, demoBook, path.join(work, 'one'));
-  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+  browser = await launchChromium();
 });
 
 after(async () => {
   await browser?.close();
   if (work) fs.rmSync(work, { recursive: true, force: true });
 });
-
-// A reader in a new tab of `context`, its clock in the test's hands.
-async function open(context, url) {
-  const page = await context.newPage();
-  page.errors = [];
-  page.on('pageerror', (error) => page.errors.push(error));
-  const start = new Date('2026-03-01T09:00:00Z').getTime();
-  await page.clock.install({ time: start });
-  await page.clock.pauseAt(start + 1000);
-  await page.goto(url);
-  await shown(page);
-  return page;
-}
-
-async function shown(page) {
-  await page.waitForFunction(() => window.tomeletTest && !document.getElementById('loading').checkVisibility());
-  await settle(page);
-}
 
 // The first choice of each book's first page.
 const FIRST_CHOICE = { [DEMO]: 'Begin', [LIGHTHOUSE]: 'Hurry down to the quay' };
@@ -104,11 +83,11 @@ test('the single file opens from disk, fetches nothing, turns a page and resumes
   const requests = [];
   context.on('request', (request) => requests.push(request.url()));
   const url = `${pathToFileURL(file).href}?test`;
-  const page = await open(context, url);
+  const page = await openReader(context, url);
   const place = await openingAndATurn(page);
   await page.screenshot({ path: path.join(WORK, 'publish-single-file.png') });
   await page.reload();
-  await shown(page);
+  await readerShown(page);
   assert.deepEqual((await webDump(page)).navigation, place, 'the reload resumes the place');
   // Nothing but the file itself was asked for (data: and blob: URLs are
   // the page's own bytes).
@@ -123,14 +102,26 @@ test('the folder form opens offline after a first visit, and a new edition is ta
   const port = new URL(url).port;
   const stop = () => new Promise((resolve) => { server.closeAllConnections(); server.close(resolve); });
   const context = await browser.newContext({ viewport: { width: 760, height: 900 } });
-  let page = await open(context, `${url}?test`);
+  let page = await openReader(context, `${url}?test`);
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
   const place = await openingAndATurn(page);
 
   await stop();
   await page.reload();
-  await shown(page);
+  await readerShown(page);
   assert.deepEqual((await webDump(page)).navigation, place, 'offline, the reload opens at the place');
+  // The worker keeps the book's pictures and sounds, which the reader
+  // fetches only when a page needs them: every one is there offline.
+  const bookFiles = fs.readdirSync(path.join(folder, 'book')).filter((f) => !/\.(br|gz)$/.test(f));
+  assert.ok(bookFiles.some((f) => f.endsWith('.png')) && bookFiles.some((f) => f.endsWith('.wav')));
+  const offline = await page.evaluate((files) => Promise.all(files.map(async (f) => {
+    const response = await fetch(`book/${f}`);
+    const bytes = response.ok ? await response.arrayBuffer() : null;
+    if (!bytes) return `${f}: ${response.status}`;
+    if (f.endsWith('.png')) return (await createImageBitmap(new Blob([bytes]))).width > 0 ? 'ok' : `${f}: empty`;
+    return new TextDecoder().decode(bytes.slice(8, 12)) === 'WAVE' ? 'ok' : `${f}: no wave`;
+  })), bookFiles);
+  assert.deepEqual(offline.filter((r) => r !== 'ok'), []);
 
   // A new edition: the site changed (a page of it), published again and
   // served at the same address.
@@ -141,7 +132,7 @@ test('the folder form opens offline after a first visit, and a new edition is ta
   publish(site2, demoBook, path.join(work, 'two'));
   ({ server } = await serve(path.join(work, 'two', `${DEMO}-web`), { port: Number(port), prefix: '/perpetua/' }));
   await page.reload();
-  await shown(page);
+  await readerShown(page);
   // The visit finds the changed worker, which keeps the new edition and
   // drops the old one; the next visit opens it.
   const edition = /edition ([0-9a-f]+)/.exec(fs.readFileSync(path.join(work, 'two', `${DEMO}-web`, 'service-worker.js'), 'utf8'))[1];
@@ -152,7 +143,7 @@ test('the folder form opens offline after a first visit, and a new edition is ta
   }
   assert.deepEqual(await page.evaluate(() => caches.keys()), [`tomelet-${DEMO}-${edition}`]);
   await page.reload();
-  await shown(page);
+  await readerShown(page);
   assert.equal(await page.locator('meta[name="edition"]').getAttribute('content'), 'second');
   assert.deepEqual((await webDump(page)).navigation, place, 'the new edition keeps the place');
   assert.deepEqual(page.errors, []);
@@ -168,15 +159,15 @@ test('two books on one site each keep their own place, and neither refuses to st
   fs.symlinkSync(SITE_LIGHTHOUSE, path.join(both, 'lighthouse'));
   const { server, url } = await serve(both, { prefix: '/books/' });
   const context = await browser.newContext({ viewport: { width: 760, height: 900 } });
-  const demo = await open(context, `${url}perpetua/?test`);
-  const lighthouse = await open(context, `${url}lighthouse/?test`);
+  const demo = await openReader(context, `${url}perpetua/?test`);
+  const lighthouse = await openReader(context, `${url}lighthouse/?test`);
   const demoPlace = await openingAndATurn(demo);
   const lighthousePlace = await openingAndATurn(lighthouse, LIGHTHOUSE);
   const stored = await demo.evaluate(([a, b]) => [localStorage.getItem(a), localStorage.getItem(b)], [DEMO, LIGHTHOUSE]);
   assert.ok(stored[0] && stored[1] && stored[0] !== stored[1], 'two records under two keys');
   for (const [page, place] of [[demo, demoPlace], [lighthouse, lighthousePlace]]) {
     await page.reload();
-    await shown(page);
+    await readerShown(page);
     assert.equal(await page.locator('#page').isVisible(), true);
     assert.deepEqual((await webDump(page)).navigation, place);
     assert.deepEqual(page.errors, []);

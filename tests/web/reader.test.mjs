@@ -12,64 +12,26 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { after, before, describe, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
+import { describe, test } from 'node:test';
 
-import { chromium } from 'playwright-core';
-
+import { SEED, WALKS, WORK, chromiumSuite, openReader as openAt, readerShown, root } from './harness.mjs';
 import { WebPlayer, parseScript, playHeadless, settle, tempFolder, webDump, withDumps } from './play.mjs';
-import { serve } from './server.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '..', '..');
-const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
 const HEADLESS = process.env.TOMELET_HEADLESS || path.join(root, 'build', 'tomelet-headless');
-const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests');
-const WALKS = path.join(root, 'tests', 'integration', 'walkthroughs');
 const KEY = 'VBQ2CorvinAshby';
 // A client area as tall as the headless reader's or taller, so that every
 // control the script clicks is on the page in both.
 const VIEWPORT = { width: 760, height: 900 };
 
-let browser;
-let server;
-let siteUrl;
-
-before(async () => {
-  fs.mkdirSync(WORK, { recursive: true });
-  ({ server, url: siteUrl } = await serve(SITE, { prefix: '/books/perpetua/' }));
-  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const suite = chromiumSuite();
 
 // A new browser profile (its own storage).
 async function newContext(options = {}) {
-  return browser.newContext({ viewport: VIEWPORT, acceptDownloads: true, ...options });
+  return suite.browser.newContext({ viewport: VIEWPORT, acceptDownloads: true, ...options });
 }
 
 // A reader in a new tab, with the page's clock in the test's hands.
-async function openReader(context, { wait = true, query = '' } = {}) {
-  const page = await context.newPage();
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(error));
-  page.errors = errors;
-  // The clock stands still but when the test moves it.
-  const start = new Date('2026-03-01T09:00:00Z').getTime();
-  await page.clock.install({ time: start });
-  await page.clock.pauseAt(start + 1000);
-  await page.goto(`${siteUrl}?test${query}`);
-  if (wait) await readerShown(page);
-  return page;
-}
-
-async function readerShown(page) {
-  await page.waitForFunction(() => window.tomeletTest && !document.getElementById('loading').checkVisibility());
-  await settle(page);
-}
+const openReader = (context, { wait = true, query = '' } = {}) => openAt(context, `${suite.url}?test${query}`, { wait });
 
 function readInt16(bytes) {
   return bytes.readInt16LE(0);
@@ -87,10 +49,6 @@ function comparable(dump) {
   rest.controls = rest.controls.map((c) => c.replace(/^picture (\d+) "(?:[^"\\]|\\.)*"/, 'picture $1 ""'));
   return rest;
 }
-
-// Both readers roll the same dice: the story's random numbers start from
-// one fixed state (the first roll would otherwise come from the clock).
-const SEED = { verb: 'random', args: ['4321'], quoted: [false], line: 'random 4321' };
 
 // Plays steps in both readers and compares every dump.
 async function playBoth(page, steps, name, mode = 'mouse') {

@@ -9,49 +9,19 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
-import { after, before, describe, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
+import { describe, test } from 'node:test';
 
-import { chromium } from 'playwright-core';
-
+import { WALKS, WORK, chromiumSuite, openReader as openAt } from './harness.mjs';
 import { WebPlayer, parseScript, settle, webDump } from './play.mjs';
-import { serve } from './server.mjs';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '..', '..');
-const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
-const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests');
-const WALKS = path.join(root, 'tests', 'integration', 'walkthroughs');
 const AXE = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 const SIZES = [[1280, 800], [390, 844], [320, 568]];
 const THEMES = ['light', 'sepia', 'dark'];
 
-let browser;
-let server;
-let siteUrl;
-
-before(async () => {
-  fs.mkdirSync(WORK, { recursive: true });
-  ({ server, url: siteUrl } = await serve(SITE, { prefix: '/books/perpetua/' }));
-  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const suite = chromiumSuite();
 
 async function openReader(options = {}) {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, ...options });
-  const page = await context.newPage();
-  page.errors = [];
-  page.on('pageerror', (error) => page.errors.push(error));
-  const start = new Date('2026-03-01T09:00:00Z').getTime();
-  await page.clock.install({ time: start });
-  await page.clock.pauseAt(start + 1000);
-  await page.goto(`${siteUrl}?test`);
-  await page.waitForFunction(() => window.tomeletTest && !document.getElementById('loading').checkVisibility());
-  await settle(page);
+  const context = await suite.browser.newContext({ viewport: { width: 1280, height: 800 }, ...options });
+  const page = await openAt(context, `${suite.url}?test`);
   return { context, page, player: new WebPlayer(page) };
 }
 

@@ -4,58 +4,21 @@
 // storage, axe-core on the dialog in every theme, and screenshots of the
 // three themes (in TOMELET_WORK).  Elements are found by role and name.
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
-import { after, before, describe, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
+import { describe, test } from 'node:test';
 
-import { chromium } from 'playwright-core';
-
+import { WORK, chromiumSuite, openReader as openAt, readerShown } from './harness.mjs';
 import { WebPlayer, parseScript, settle } from './play.mjs';
-import { serve } from './server.mjs';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '..', '..');
-const SITE = process.env.TOMELET_SITE || path.join(root, 'build-web', 'site');
-const WORK = process.env.TOMELET_WORK || path.join(root, 'build-web', 'web-tests');
 const AXE = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 const BOOK = 'VBQ2CorvinAshby';
 const KEY = `tomelet:settings:${BOOK}`;
 const OPENING = parseScript('timer\ntimer\ncommand next\nclick "Begin"');
 const DEFAULTS = { textSize: 'standard', theme: 'system', typeface: 'sans' };
 
-let browser;
-let server;
-let siteUrl;
+const suite = chromiumSuite();
 
-before(async () => {
-  fs.mkdirSync(WORK, { recursive: true });
-  ({ server, url: siteUrl } = await serve(SITE, { prefix: '/books/perpetua/' }));
-  browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
-
-async function openReader(context, { wait = true } = {}) {
-  const page = await context.newPage();
-  page.errors = [];
-  page.on('pageerror', (error) => page.errors.push(error));
-  const start = new Date('2026-03-01T09:00:00Z').getTime();
-  await page.clock.install({ time: start });
-  await page.clock.pauseAt(start + 1000);
-  await page.goto(`${siteUrl}?test`);
-  if (wait) await readerShown(page);
-  return page;
-}
-
-async function readerShown(page) {
-  await page.waitForFunction(() => window.tomeletTest && !document.getElementById('loading').checkVisibility());
-  await settle(page);
-}
+const openReader = (context, { wait = true } = {}) => openAt(context, `${suite.url}?test`, { wait });
 
 // What the settings have set on the page.
 function applied(page) {
@@ -85,7 +48,7 @@ const focusedName = (page) => page.evaluate(() => {
 
 describe('the reading settings', () => {
   test('by keyboard and mouse: each choice sets the page, the focus goes back, the system\'s scheme is followed', async () => {
-    const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, colorScheme: 'dark' });
+    const context = await suite.browser.newContext({ viewport: { width: 1280, height: 800 }, colorScheme: 'dark' });
     const page = await openReader(context);
     const player = new WebPlayer(page);
     for (const step of OPENING) await player.step(step);
@@ -185,7 +148,7 @@ describe('the reading settings', () => {
   });
 
   test('kept beside the place: applied before the first paint, shared with another tab; damaged or blocked storage', async () => {
-    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const context = await suite.browser.newContext({ viewport: { width: 1280, height: 800 } });
     // What the page shows in its first frame.
     await context.addInitScript(() => {
       requestAnimationFrame(() => {
@@ -235,7 +198,7 @@ describe('the reading settings', () => {
 
     // Storage blocked: the settings still apply, and the dialog says they
     // will not be kept.
-    const blocked = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const blocked = await suite.browser.newContext({ viewport: { width: 1280, height: 800 } });
     await blocked.addInitScript(() => {
       const refuse = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
       Storage.prototype.setItem = refuse;
@@ -265,7 +228,7 @@ describe('the reading settings', () => {
     };
     for (const viewport of [{ width: 1280, height: 800 }, { width: 390, height: 844 }, { width: 320, height: 568 }]) {
       const size = `${viewport.width}x${viewport.height}`;
-      const context = await browser.newContext({ viewport });
+      const context = await suite.browser.newContext({ viewport });
       const page = await openReader(context);
       await page.addScriptTag({ path: AXE });
       const player = new WebPlayer(page);
@@ -344,7 +307,7 @@ describe('the reading settings', () => {
       const [hi, lo] = [luminance(a), luminance(b)].sort((x, y) => y - x);
       return (hi + 0.05) / (lo + 0.05);
     };
-    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+    const context = await suite.browser.newContext({ viewport: { width: 1280, height: 800 } });
     const page = await openReader(context);
     const low = [];
     for (const theme of ['light', 'sepia', 'dark']) {

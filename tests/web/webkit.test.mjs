@@ -7,17 +7,15 @@ import fs from 'node:fs';
 import net from 'node:net';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { fileURLToPath, pathToFileURL } from 'node:url';
+import { pathToFileURL } from 'node:url';
 
 import { Builder, Key } from 'selenium-webdriver';
 
 import { serve } from './server.mjs';
 import { publishForTest } from './published.mjs';
+import { SITE, WORK } from './harness.mjs';
 import { FIND, smoke } from './smoke.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const SITE = process.env.TOMELET_SITE || path.resolve(here, '..', '..', 'build-web', 'site');
-const WORK = process.env.TOMELET_WORK || path.resolve(here, '..', '..', 'build-web', 'web-tests');
 const WEBDRIVER = process.env.TOMELET_WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver';
 const XVFB = process.env.TOMELET_XVFB || 'Xvfb';
 const MINIBROWSER = process.env.TOMELET_MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';

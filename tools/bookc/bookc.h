@@ -167,7 +167,7 @@ struct compile_result {
 // the first.  Never throws for a faulty book.  Conditions are run through
 // the engine's evaluator with the book's variables at their starting
 // values, so compiling resets the headless back end; the book in use
-// (`the_book`) is left as it was.
+// is left as it was.
 compile_result compile_book(const std::filesystem::path& folder);
 
 // The book's shape, one fact a line (the --stats output).
@@ -196,6 +196,22 @@ bool rc_sound_name(const std::string& name);
 // (atomically, each).  False, with a message in *error, on failure or
 // when a sound's name cannot name a resource (rc_sound_name).
 bool write_resources(const compiled_book& book, const std::filesystem::path& rc, std::string* error);
+
+// The web reader's pictures and sounds as files in `folder` (emptied
+// first): every picture of the catalogue as "picture-NUMBER.png", made from
+// its BMP, and every sound as "sound-N.wav" (N as in resource_file_name).
+// Their bytes then leave the book: a sound keeps none, a picture only its
+// BMP file and info headers (54 bytes), which give the reader its size for
+// the layout.  Other bitmaps (the bar's) stay whole, and so does a picture
+// whose BMP bmp_to_png cannot read (a warning in *warnings says which).
+// False, with a message in *error, on failure.
+bool write_web_files(compiled_book& book, const std::filesystem::path& folder, std::string* error,
+                     std::vector<std::string>* warnings = nullptr);
+// The file web_file_name names for a resource in that folder.
+std::string web_file_name(const compiled_resource& resource, int32_t sound_index);
+// A BMP file as a PNG file (8-bit palette when it has at most 256 colours,
+// else RGB); "" with a message in *error when it is no readable BMP.
+std::string bmp_to_png(const std::vector<uint8_t>& bmp, std::string* error);
 
 // True when `symbol` can name the generated record (a C++ identifier).
 bool valid_symbol(const std::string& symbol);

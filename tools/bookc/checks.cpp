@@ -12,6 +12,7 @@
 #include <string>
 
 #include "book/assemble.h"
+#include "engine/engine.h"
 #include "page/messages.h"
 #include "story/evaluator.h"
 #include "story/story_state.h"
@@ -972,8 +973,8 @@ void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std
                       compiled_book* book, diagnostics* out, story_graph* graph) {
     // Conditions read the variables of the book in use, at their starting
     // values; the book in use and its story's state are put back after.
-    const book_tables* previous = the_book;
-    const auto saved = std::make_unique<story_state>(the_story);
+    const book_tables* previous = the_engine.book.tables;
+    const auto saved = std::make_unique<story_state>(the_engine.story);
     book_use(book->tables());
     // How often the book writes each tag letter (for the typo check).
     std::array<int32_t, 256> letters{};
@@ -989,7 +990,7 @@ void check_paragraphs(const std::vector<source_paragraph>& paragraphs, const std
         checker.check(paragraphs[i], i + 1 < paragraphs.size() ? paragraphs[i + 1].number : -1);
     }
     book_select(previous);
-    the_story = *saved;
+    the_engine.story = *saved;
 }
 
 }  // namespace tomelet::bookc

@@ -13,7 +13,7 @@ namespace {
 const char usage[] =
     "usage: tomelet-bookc BOOK_FOLDER [-o OUT.cpp] [--rc OUT.rc [--no-embed]] [--symbol NAME] [--stats]\n"
     "                     [--image FILE [--source-map FILE.json]] [--check-story] [--map FILE.dot|FILE.svg [--map-detail]]\n"
-    "                     [--details FILE.json]\n"
+    "                     [--details FILE.json] [--web-files DIR]\n"
     "\n"
     "Compiles the book in BOOK_FOLDER (book.toml and its paragraph text files).\n"
     "  -o OUT.cpp      write the generated C++ to OUT.cpp\n"
@@ -33,6 +33,9 @@ const char usage[] =
     "  --map-detail    with --map: a box for every page (no page is grouped)\n"
     "  --details FILE  write the book's details (id, ifid, title, authors, ...) to\n"
     "                  FILE as JSON in UTF-8, for the publishing tool\n"
+    "  --web-files DIR write the pictures (as PNG) and sounds to DIR, emptied first,\n"
+    "                  for the web reader to fetch, and leave their bytes out of the\n"
+    "                  generated C++ (a picture keeps its BMP headers, for its size)\n"
     "  --help          print this text\n"
     "Errors and warnings go to standard error; the exit code is 1 when there is\n"
     "an error, and then nothing is written.\n";
@@ -55,13 +58,14 @@ int run(int argc, char** argv) {
     std::string image;
     std::string source_map;
     std::string details;
+    std::string web_files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
             return 0;
         } else if (arg == "-o" || arg == "--symbol" || arg == "--rc" || arg == "--map" || arg == "--image" ||
-                   arg == "--source-map" || arg == "--details") {
+                   arg == "--source-map" || arg == "--details" || arg == "--web-files") {
             if (i + 1 >= argc) return fail(arg + " needs a value");
             (arg == "-o"             ? output
              : arg == "--rc"         ? rc
@@ -69,6 +73,7 @@ int run(int argc, char** argv) {
              : arg == "--image"      ? image
              : arg == "--source-map" ? source_map
              : arg == "--details"    ? details
+             : arg == "--web-files"  ? web_files
                                      : symbol) = argv[++i];
         } else if (arg == "--check-story") {
             check_story = true;
@@ -88,6 +93,7 @@ int run(int argc, char** argv) {
     }
     if (folder.empty()) return fail("no book folder");
     if (no_embed && rc.empty()) return fail("--no-embed needs --rc");
+    if (no_embed && !web_files.empty()) return fail("--web-files takes the bitmaps and sounds that --no-embed leaves out");
     if (map_detail && map.empty()) return fail("--map-detail needs --map");
     if (!source_map.empty() && image.empty()) return fail("--source-map needs --image");
     if (!tomelet::bookc::valid_symbol(symbol)) return fail("the symbol '" + symbol + "' is not a C++ name");
@@ -122,6 +128,17 @@ int run(int argc, char** argv) {
         }
         // The bitmaps and sounds then travel in the script alone.
         if (no_embed) result.book->resources.clear();
+    }
+    // The web reader's files before the C++ that leaves their bytes out:
+    // once that is written, every file it expects is there.
+    if (!web_files.empty()) {
+        std::string problem;
+        std::vector<std::string> warnings;
+        if (!tomelet::bookc::write_web_files(*result.book, web_files, &problem, &warnings)) {
+            std::cerr << "tomelet-bookc: " << problem << '\n';
+            return 1;
+        }
+        for (const std::string& w : warnings) std::cerr << "tomelet-bookc: warning: " << w << '\n';
     }
     if (!image.empty()) {
         std::string problem;

@@ -2,13 +2,17 @@
 // tomelet.js, tomelet.wasm, styles and fonts) in the forms a reader is
 // handed:
 //
-//   ID.html       one self-contained file: every script, style, font and
-//                 the WebAssembly inline, nothing fetched, so that it opens
-//                 from disk as well as from any web host;
+//   ID.html       one self-contained file: every script, style, font,
+//                 the WebAssembly and the book's pictures and sounds inline,
+//                 nothing fetched, so that it opens from disk as well as
+//                 from any web host;
 //   ID-web/       the folder form, installable as an app: a web app
-//                 manifest and a service worker that keeps every file, so
-//                 that after the first visit the book opens with no network,
-//                 and takes a new edition when the site changes;
+//                 manifest and a service worker that keeps every file (the
+//                 book's pictures and sounds, which the reader fetches when
+//                 a page first needs them, included), so that after the
+//                 first visit the book opens with no network, and takes a
+//                 new edition when the site changes; every file is also
+//                 precompressed beside it (FILE.br, FILE.gz);
 //   ID.iFiction   the book's catalogue record (the IF community's iFiction
 //                 XML), beside them.
 //
@@ -20,6 +24,10 @@ import fs from 'node:fs';
 import path from 'node:path';
 import crypto from 'node:crypto';
 
+import { ENCODINGS, precompress } from './precompress.mjs';
+
+const isPrecompressed = (file) => ENCODINGS.includes(path.extname(file));
+
 const MIME = {
   '.ttf': 'font/ttf',
   '.woff': 'font/woff',
@@ -28,6 +36,7 @@ const MIME = {
   '.svg': 'image/svg+xml',
   '.webp': 'image/webp',
   '.bmp': 'image/bmp',
+  '.wav': 'audio/wav',
   '.wasm': 'application/wasm',
   '.js': 'text/javascript',
   '.css': 'text/css',
@@ -121,7 +130,15 @@ export function singleFile(siteDir, book) {
     const attributes = `${before}${after}`.replace(/\s+/g, ' ').trimEnd();
     return `<script${attributes}>\n${inlineScript(text)}\n</script>`;
   });
-  const wasmBlock = `<script type="application/octet-stream" id="tomelet-wasm">${fs.readFileSync(wasm).toString('base64')}</script>\n`;
+  // The book's pictures and sounds (book/), which the folder form fetches
+  // when a page needs them, as data: URLs the reader takes instead.
+  const bookFiles = {};
+  const bookDir = path.join(siteDir, 'book');
+  if (fs.existsSync(bookDir)) {
+    for (const name of listFiles(bookDir).filter((f) => !isPrecompressed(f))) bookFiles[name] = dataUrl(path.join(bookDir, name));
+  }
+  const filesBlock = `<script>\nwindow.tomeletFiles = ${inlineScript(JSON.stringify(bookFiles))};\n</script>\n`;
+  const wasmBlock = `<script type="application/octet-stream" id="tomelet-wasm">${fs.readFileSync(wasm).toString('base64')}</script>\n${filesBlock}`;
   // The WebAssembly's text goes before the first script, so that it is
   // parsed by the time the loader runs.
   const firstScript = html.search(/<script\b(?![^>]*type="application\/octet-stream")/);
@@ -169,6 +186,25 @@ self.addEventListener('fetch', (event) => {
 `;
 }
 
+// The page's registration of the service worker.  The worker's first
+// install fetches every file of the book, so it is registered only once the
+// first page is shown (the reader sends the document a 'tomelet-page' event
+// for each page it shows): it never takes the network from the first page.
+// A reader that shows no page (a refused start) registers it after a while.
+export const registerWorker = `if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+  (function () {
+    var done = false;
+    function register() {
+      if (done) return;
+      done = true;
+      navigator.serviceWorker.register('service-worker.js').catch(function () {});
+    }
+    document.addEventListener('tomelet-page', register, { once: true });
+    setTimeout(register, 15000);
+  }());
+}
+`;
+
 // A PNG's size as a manifest gives it ("512x512"), from its header; "any"
 // when the file is no PNG.
 export function pngSize(file) {
@@ -179,7 +215,7 @@ export function pngSize(file) {
 
 function writeFolderForm(siteDir, outDir, book, icon) {
   fs.rmSync(outDir, { recursive: true, force: true });
-  fs.cpSync(siteDir, outDir, { recursive: true, filter: (src) => !src.endsWith('.br') && !src.endsWith('.gz') });
+  fs.cpSync(siteDir, outDir, { recursive: true, filter: (src) => !isPrecompressed(src) });
   const icons = [];
   if (icon) {
     fs.copyFileSync(icon, path.join(outDir, 'icon.png'));
@@ -202,14 +238,14 @@ function writeFolderForm(siteDir, outDir, book, icon) {
     (icon ? `<link rel="apple-touch-icon" href="icon.png">\n` : '') + ifidMeta(book) + '\n';
   html = html.replace(/<link rel="icon"[^>]*>\n?/, icon ? '<link rel="icon" href="icon.png">\n' : '$&');
   html = html.replace(/<title>[^<]*<\/title>\n?/, (t) => `<title>${escapeHtml(book.title)}</title>\n${head}`);
-  html = html.replace('</body>', `<script>\nif ('serviceWorker' in navigator && location.protocol !== 'file:') {\n` +
-    `  navigator.serviceWorker.register('service-worker.js').catch(() => {});\n}\n</script>\n</body>`);
+  html = html.replace('</body>', `<script>\n${registerWorker}</script>\n</body>`);
   fs.writeFileSync(path.join(outDir, 'index.html'), html);
-  const files = listFiles(outDir).filter((f) => f !== 'service-worker.js');
+  const files = listFiles(outDir).filter((f) => f !== 'service-worker.js' && !isPrecompressed(f));
   const hash = crypto.createHash('sha256');
   for (const f of files) hash.update(f).update('\0').update(fs.readFileSync(path.join(outDir, f)));
   const edition = hash.digest('hex').slice(0, 16);
   fs.writeFileSync(path.join(outDir, 'service-worker.js'), serviceWorker(files, edition, book.id));
+  precompress(outDir);
   return edition;
 }
 
@@ -248,7 +284,7 @@ function main() {
   const edition = writeFolderForm(options.site, folder, book, options.icon);
   fs.writeFileSync(path.join(options.out, `${book.id}.iFiction`), iFiction(book));
   const size = (file) => fs.statSync(file).size;
-  const folderSize = listFiles(folder).reduce((sum, f) => sum + size(path.join(folder, f)), 0);
+  const folderSize = listFiles(folder).filter((f) => !isPrecompressed(f)).reduce((sum, f) => sum + size(path.join(folder, f)), 0);
   process.stdout.write(`${single}: ${size(single)} bytes (the folder form: ${folderSize} bytes, edition ${edition})\n`);
 }
 

@@ -181,11 +181,12 @@ public:
         return end();
     }
 
-    // Every run starts as a new process does: a fresh back end, and the
-    // story's random numbers not yet seeded.
+    // Every run starts as a new process does: the engine put back (its
+    // controls destroyed while the back end still knows them), then a
+    // fresh back end.
     static void begin() {
+        app_reset_engine();
         headless::reset();
-        app_reset_random();
     }
 
     // Runs one line of the script: -1 while the run goes on, else its

@@ -152,7 +152,7 @@ export async function startPreview({ site, book, bookc, port = 0, log = () => {}
       response.end(image ? good.image : good.map);
       return;
     }
-    sendFile(siteRoot, pathname, response);
+    sendFile(siteRoot, pathname, response, request);
   });
 
   await compile();

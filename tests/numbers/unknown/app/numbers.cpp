@@ -1,0 +1,2 @@
+// The engine hands over one number.
+TOMELET_NUMBER(CMD_EXIT),
