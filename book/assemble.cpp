@@ -13,6 +13,50 @@ const char word_separator[2] = " ";
 
 namespace {
 
+// Most of a paragraph lies far from the limit: while the text is shorter
+// than FAR, a word of fewer than LONG_WORD characters and its separator
+// cannot reach PARAGRAPH_TEXT_LIMIT, and an 8-byte block written at its
+// end stays inside the buffer.  There the words are copied without a test
+// of the limit: one of fewer than 8 characters as one 8-byte block (the
+// word, its NUL and what follows it in the padded pool), one of up to 16
+// as two blocks that overlap.  Both tables are read with one index,
+// counting up to 0.  Stops at the first word it leaves to the careful loop
+// below (a LONG_WORD, or the text grown to FAR) and returns its index;
+// *length is the text's length so far.
+constexpr int32_t FAR = PARAGRAPH_TEXT_LIMIT - LONG_WORD - 1;
+static_assert(FAR > 0 && FAR + LONG_WORD < PARAGRAPH_TEXT_LIMIT && FAR + 8 <= PARAGRAPH_TEXT_SIZE);
+
+int32_t join_far_from_limit(const uint16_t* sequence, const char* pool, const uint8_t* lengths, int32_t first,
+                            int32_t end, char* destination, int32_t* length) {
+    const char separator = word_separator[0];
+    char* out = destination + *length;
+    char* const far = destination + FAR;
+    const uint16_t* const sequence_end = sequence + end;
+    const uint8_t* const lengths_end = lengths + end;
+    intptr_t k = static_cast<intptr_t>(first) - end;
+    for (; k < 0 && out < far; ++k) {
+        const char* word = pool + sequence_end[k];
+        const uint32_t n = lengths_end[k];
+        uint64_t head;
+        std::memcpy(&head, word, 8);
+        if (n >= 8) [[unlikely]] {
+            if (n == LONG_WORD) break;
+            if (n > 16) {
+                copy_short(out, word, n);
+            } else {
+                uint64_t tail;
+                std::memcpy(&tail, word + n - 8, 8);
+                std::memcpy(out + n - 8, &tail, 8);
+            }
+        }
+        std::memcpy(out, &head, 8);
+        out[n] = separator;
+        out += n + 1;
+    }
+    *length = static_cast<int32_t>(out - destination);
+    return static_cast<int32_t>(end + k);
+}
+
 // The words [first, end) of a chunk, each followed by the separator, into
 // `destination`; their count on success, else -1 with the text so far
 // kept.  With `known` the lengths are the chunk's, else every word is
@@ -26,7 +70,9 @@ int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* des
     const uint8_t* lengths = chunk.lengths;
     const char separator = word_separator[0];
     int32_t length = 0;
-    for (int32_t i = first; i < end; ++i) {
+    int32_t i = first;
+    if constexpr (known) i = join_far_from_limit(sequence, pool, lengths, i, end, destination, &length);
+    for (; i < end; ++i) {
         const char* word = pool + sequence[i];
         int32_t word_length = known ? lengths[i] : LONG_WORD;
         if (word_length == LONG_WORD) [[unlikely]] {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/headless/backend.h"
+#include "platform/headless/pixels.h"
 
 namespace tomelet {
 namespace headless {
@@ -19,12 +20,16 @@ uint8_t client_layer[LAYER_BYTES];
 uint8_t screen_layer[LAYER_BYTES];
 
 // The client layer's shape, and per row the columns [ink_left, ink_right)
-// outside which the row is white (empty when ink_left >= ink_right).  A
-// paint clears only those spans, that is only what earlier paints drew.
+// outside which the row is white (empty when ink_left >= ink_right; a row
+// never inked holds 0 and 0).  The rows [ink_top, ink_bottom) hold every
+// inked row.  A paint clears only those spans, that is only what earlier
+// paints drew.
 int32_t client_width = 0;
 int32_t client_height = 0;
 int16_t ink_left[MAX_WINDOW_HEIGHT];
 int16_t ink_right[MAX_WINDOW_HEIGHT];
+int32_t ink_top = 0;
+int32_t ink_bottom = 0;
 
 int32_t cut(int32_t v, int32_t most) { return v < 0 ? 0 : (v > most ? most : v); }
 
@@ -34,26 +39,39 @@ uint8_t* screen_row(int32_t y) { return screen_layer + static_cast<size_t>(y) * 
 
 // Makes the whole client layer white again: only the inked spans need it.
 void whiten_client() {
-    for (int32_t y = 0; y < client_height; ++y) {
+    const int32_t bottom = ink_bottom < client_height ? ink_bottom : client_height;
+    for (int32_t y = ink_top; y < bottom; ++y) {
         if (ink_left[y] < ink_right[y]) {
             std::memset(client_row(y) + static_cast<ptrdiff_t>(ink_left[y]) * 3, 0,
                         static_cast<size_t>(ink_right[y] - ink_left[y]) * 3);
+            ink_left[y] = 0;
+            ink_right[y] = 0;
         }
-        ink_left[y] = 0;
-        ink_right[y] = 0;
     }
+    ink_top = 0;
+    ink_bottom = 0;
 }
 
-// Follows the window's client size.  A new shape packs the rows
-// differently, so the layer is made white first (what it held is no
-// picture in the new shape); the paint that a resize brings redraws it.
-void follow_client_size() {
+// A new shape packs the rows differently, so the layer is made white first
+// (what it held is no picture in the new shape); the paint that a resize
+// brings redraws it.
+[[gnu::noinline]] void adopt_client_size() {
     const int32_t w = cut(state.window.exists ? state.window.client_width : 0, MAX_WINDOW_WIDTH);
     const int32_t h = cut(state.window.exists ? state.window.client_height : 0, MAX_WINDOW_HEIGHT);
     if (w == client_width && h == client_height) return;
     whiten_client();
     client_width = w;
     client_height = h;
+}
+
+// Follows the window's client size.  Every drawing asks: the usual case,
+// the size unchanged, is told apart here, the rest out of line.
+inline void follow_client_size() {
+    if (state.window.exists && state.window.client_width == client_width &&
+        state.window.client_height == client_height) [[likely]] {
+        return;
+    }
+    adopt_client_size();
 }
 
 int32_t layer_width(bool on_screen) {
@@ -68,17 +86,26 @@ int32_t layer_height(bool on_screen) {
     return client_height;
 }
 
-// Widens a row's inked span of the client layer (the columns are inside
-// the layer).
-void widen_inked_span(int32_t y, int32_t left, int32_t right) {
-    if (left >= right) return;
-    if (ink_left[y] >= ink_right[y]) {
-        ink_left[y] = static_cast<int16_t>(left);
-        ink_right[y] = static_cast<int16_t>(right);
-        return;
+// Widens the inked span of the rows [top, bottom) of the client layer by
+// the columns [left, right) (the rows and columns are inside the layer).
+void widen_inked_rows(int32_t top, int32_t bottom, int32_t left, int32_t right) {
+    if (left >= right || top >= bottom) return;
+    if (ink_top >= ink_bottom) {
+        ink_top = top;
+        ink_bottom = bottom;
+    } else {
+        if (top < ink_top) ink_top = top;
+        if (bottom > ink_bottom) ink_bottom = bottom;
     }
-    if (left < ink_left[y]) ink_left[y] = static_cast<int16_t>(left);
-    if (right > ink_right[y]) ink_right[y] = static_cast<int16_t>(right);
+    for (int32_t y = top; y < bottom; ++y) {
+        if (ink_left[y] >= ink_right[y]) {
+            ink_left[y] = static_cast<int16_t>(left);
+            ink_right[y] = static_cast<int16_t>(right);
+            continue;
+        }
+        if (left < ink_left[y]) ink_left[y] = static_cast<int16_t>(left);
+        if (right > ink_right[y]) ink_right[y] = static_cast<int16_t>(right);
+    }
 }
 
 // The canvas behind a handle: one of the two canvases, while it is active.
@@ -152,8 +179,11 @@ layer_view drawing_layer(bool on_screen) {
 
 void mark_ink(bool on_screen, const plat_rect& area) {
     if (on_screen) return;
-    const plat_rect a = intersect(area, plat_rect{0, 0, layer_width(false), layer_height(false)});
-    for (int32_t y = a.top; y < a.bottom; ++y) widen_inked_span(y, a.left, a.right);
+    // The area cut to the layer (the glyphs mark theirs a row at a time);
+    // an empty one marks nothing.
+    follow_client_size();
+    widen_inked_rows(area.top > 0 ? area.top : 0, area.bottom < client_height ? area.bottom : client_height,
+                     area.left > 0 ? area.left : 0, area.right < client_width ? area.right : client_width);
 }
 
 void put_pixel(bool on_screen, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b) {
@@ -169,7 +199,7 @@ void put_pixel(bool on_screen, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8
     p[0] = static_cast<uint8_t>(~r);
     p[1] = static_cast<uint8_t>(~g);
     p[2] = static_cast<uint8_t>(~b);
-    widen_inked_span(y, x, x + 1);
+    widen_inked_rows(y, y + 1, x, x + 1);
 }
 
 void fill_rect(bool on_screen, const plat_rect& rect, uint8_t r, uint8_t g, uint8_t b) {
@@ -180,11 +210,11 @@ void fill_rect(bool on_screen, const plat_rect& rect, uint8_t r, uint8_t g, uint
         g = static_cast<uint8_t>(~g);
         b = static_cast<uint8_t>(~b);
     }
+    // White on the client layer inks nothing.
     const bool white = !on_screen && r == 0 && g == 0 && b == 0;
+    if (!on_screen && !white) widen_inked_rows(area.top, area.bottom, area.left, area.right);
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint8_t* row = (on_screen ? screen_row(y) : client_row(y)) + static_cast<ptrdiff_t>(area.left) * 3;
-        // White on the client layer inks nothing.
-        if (!on_screen && !white) widen_inked_span(y, area.left, area.right);
         if (r == g && g == b) {
             // A grey (white above all) is one byte over and over.
             std::memset(row, r, static_cast<size_t>(area.right - area.left) * 3);
@@ -226,11 +256,7 @@ void blit_bitmap(bool on_screen, plat_bitmap bitmap, int32_t x, int32_t y, int32
                 const int32_t file_row = image.top_down ? sy : image.height - 1 - sy;
                 const uint8_t* in = image.pixels + static_cast<size_t>(file_row) * image.stride +
                                     static_cast<ptrdiff_t>(area.left - x) * 3;
-                for (int32_t px = area.left; px < area.right; ++px, in += 3, out += 3) {
-                    out[0] = static_cast<uint8_t>(in[2] ^ flip);
-                    out[1] = static_cast<uint8_t>(in[1] ^ flip);
-                    out[2] = static_cast<uint8_t>(in[0] ^ flip);
-                }
+                copy_bgr_row(out, in, area.right - area.left, flip);
             } else {
                 for (int32_t px = area.left; px < area.right; ++px, out += 3) {
                     const uint32_t c = bmp_pixel(image, px - x, sy);
@@ -378,19 +404,12 @@ void plat_invert_rect(plat_canvas canvas, const plat_rect& rect) {
                                                plat_rect{0, 0, layer.width, layer.height});
     if (area.right <= area.left) return;
     // Inverting a complemented byte complements it too.  A row is inverted
-    // eight bytes at a time (a title's inversion is a full-width band,
-    // done on every page), then byte by byte.
+    // in blocks (a title's inversion is a full-width band, done on every
+    // page).
     const auto bytes = static_cast<size_t>(area.right - area.left) * 3;
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint8_t* p = layer.pixels + static_cast<ptrdiff_t>(y) * layer.stride + static_cast<ptrdiff_t>(area.left) * 3;
-        size_t i = 0;
-        for (; i + sizeof(uint64_t) <= bytes; i += sizeof(uint64_t)) {
-            uint64_t word = 0;
-            std::memcpy(&word, p + i, sizeof word);
-            word = ~word;
-            std::memcpy(p + i, &word, sizeof word);
-        }
-        for (; i < bytes; ++i) p[i] = static_cast<uint8_t>(~p[i]);
+        headless::complement_bytes(p, bytes);
     }
     headless::mark_ink(c->on_screen, area);
 }
