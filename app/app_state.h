@@ -37,6 +37,16 @@ struct app_state {
     // The question a message box asked whose answer the back end gives
     // later (app_answer), if any: a pending_question_kind.
     int32_t pending_question = QUESTION_NONE;
+    // The state file (app/state_file.h), held open from start-up, and
+    // whether open_state_file found it or created it new.
+    plat_file state_file = nullptr;
+    bool state_file_existed = false;
+
+    // Paints under way (paints may nest): the page's messages are shown
+    // when the outermost has ended (app/paint.cpp).
+    int32_t message_hold_depth = 0;
+    // The page's messages shown since the outermost paint began.
+    int32_t messages_shown = 0;
 
     // Point size of both page fonts: 16, or 10 on a screen under 600
     // pixels.

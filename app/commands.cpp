@@ -103,6 +103,7 @@ void hotword_click(int32_t id) {
     if (the_engine.app.inventory_shown == 1) {
         inventory_select(id);
     } else {
+        note_clock();
         take_choice(resolve_choice(static_cast<int16_t>(id), ""));
     }
 }
@@ -130,6 +131,7 @@ bool input_commit(int32_t id) {
 
     if (the_engine.app.choice_taken == 0) {
         the_engine.app.choice_taken = 1;
+        note_clock();
         take_choice(resolve_choice(static_cast<int16_t>(id), the_engine.app.input_text));
     }
     return true;

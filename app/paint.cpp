@@ -3,6 +3,7 @@
 #include "app/navigation.h"
 #include "app/screens.h"
 #include "app/shell.h"
+#include "app/state_file.h"
 #include "book/book.h"
 #include "engine/engine.h"
 #include "layout/painter.h"
@@ -11,6 +12,7 @@
 #include "page/links.h"
 #include "page/messages.h"
 #include "platform/platform.h"
+#include "story/game_state.h"
 #include "story/markup.h"
 #include "story/place.h"
 #include "story/state_file.h"
@@ -106,7 +108,32 @@ void play_page_sounds() {
     the_engine.page.page_sound_count = 0;
 }
 
+// The page's messages, once the outermost paint has ended: each in a box
+// with no owner, in order, and the close one of them asks for posted after
+// it; past HELD_MESSAGES_SIZE of them, only the close one asks for, posted
+// once after the others (as is the close asked for by a message the list
+// could not keep).  Each is taken off the list before it is shown: the
+// box's own loop may paint, and that paint shows what is left in the same
+// order.
+void show_page_messages() {
+    held_message m;
+    while (take_held_message(&m)) {
+        if (the_engine.app.messages_shown >= HELD_MESSAGES_SIZE) {
+            if (m.close_after) note_close_request();
+            continue;
+        }
+        ++the_engine.app.messages_shown;
+        (void)plat_message_box(false, m.text, m.default_caption ? nullptr : m.caption, PLAT_BOX_OK);
+        if (m.close_after) plat_window_post_close();
+    }
+    if (take_close_request()) plat_window_post_close();
+}
+
 }  // namespace
+
+void note_clock() {
+    if (the_engine.play.random_seeded == 0) story_note_clock(plat_tick_count());
+}
 
 // Messages raised while the page is rebuilt and laid out are shown once
 // the paint, and the paint it may ask for at its end, are over.
@@ -117,7 +144,8 @@ void play_page_sounds() {
 // resumes at their last page.  A failed write is not reported here: the
 // write at exit reports it.
 void paint_page() {
-    hold_messages();
+    note_clock();
+    if (the_engine.app.message_hold_depth++ == 0) the_engine.app.messages_shown = 0;
     if (the_engine.app.page_rebuild != 0) {
         rebuild();
         if (the_engine.app.place_owed != 0) {
@@ -128,7 +156,7 @@ void paint_page() {
     the_engine.app.page_rebuild = 0;
     draw_page();
     play_page_sounds();
-    release_messages();
+    if (--the_engine.app.message_hold_depth == 0) show_page_messages();
 }
 
 }  // namespace tomelet

@@ -11,4 +11,8 @@ namespace tomelet {
 // range in step.  Messages raised meanwhile are shown once it has ended.
 void paint_page();
 
+// Hands the story the clock when its generator is not seeded yet: before
+// anything that may draw a random number (a page build, a choice).
+void note_clock();
+
 }  // namespace tomelet

@@ -2,6 +2,7 @@
 // for back ends whose program may end at any moment.
 #include "app/entry.h"
 #include "app/navigation.h"
+#include "app/state_file.h"
 #include "engine/engine.h"
 #include "story/state_file.h"
 #include "story/story_state.h"

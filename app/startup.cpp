@@ -6,6 +6,7 @@
 
 #include "app/navigation.h"
 #include "app/shell.h"
+#include "app/state_file.h"
 #include "book/book.h"
 #include "book/image.h"
 #include "engine/engine.h"
@@ -103,8 +104,8 @@ bool app_start(const book_tables* book) {
     // reader's place: the start is refused, and the file let go unwritten.
     const int16_t place = load_state();
     if (place == LOAD_FAILED) {
-        plat_file_close(the_engine.play.state_file);
-        the_engine.play.state_file = nullptr;
+        plat_file_close(the_engine.app.state_file);
+        the_engine.app.state_file = nullptr;
         plat_message_box(false, state_file_unreadable_text(), nullptr, PLAT_BOX_OK);
         return false;
     }
@@ -122,8 +123,8 @@ bool app_start(const book_tables* book) {
     // the state file is let go unwritten (nothing has changed in it), and
     // the program ends with exit code 1.
     if (!plat_window_create(book_title(), WINDOW_X, WINDOW_Y, width, height)) {
-        plat_file_close(the_engine.play.state_file);
-        the_engine.play.state_file = nullptr;
+        plat_file_close(the_engine.app.state_file);
+        the_engine.app.state_file = nullptr;
         plat_message_box(false, "Could not create the main window", nullptr, PLAT_BOX_OK);
         return false;
     }

@@ -64,8 +64,8 @@ const char* app_state_file_name_of(const book_tables* book) {
 }
 
 void app_abandon() {
-    plat_file_close(the_engine.play.state_file);
-    the_engine.play.state_file = nullptr;
+    plat_file_close(the_engine.app.state_file);
+    the_engine.app.state_file = nullptr;
 }
 
 }  // namespace tomelet

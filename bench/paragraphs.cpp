@@ -84,6 +84,7 @@ void BM_AssembleAndRunEveryPage(benchmark::State& state) {
             benchmark::DoNotOptimize(the_engine.page.page_items);
         }
         headless::clear_messages();
+        drop_held_messages();
         headless::clear_sounds();
     }
     per_page(state, pages);
@@ -110,6 +111,7 @@ void BM_RunEveryPage(benchmark::State& state) {
             benchmark::DoNotOptimize(the_engine.page.page_items);
         }
         headless::clear_messages();
+        drop_held_messages();
         headless::clear_sounds();
     }
     per_page(state, pages);

@@ -1,4 +1,4 @@
-// Fuzzes the headless back end's BMP reader: any bytes as a picture
+// Fuzzes the BMP reader (platform/common/bmp.h): any bytes as a picture
 // resource of the book must be refused or read, measured and drawn (in
 // part, clipped at the window's edges) without a read outside them.
 #include <cstdint>
@@ -46,15 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tables.resources = &resource;
     book_select(&tables);
 
-    headless::bmp_image image{};
-    if (headless::bmp_read(bytes.data(), static_cast<uint32_t>(bytes.size()), &image)) {
+    bmp_image image{};
+    if (bmp_read(bytes.data(), static_cast<uint32_t>(bytes.size()), &image)) {
         // The corners and a coarse grid, so that a large image costs little.
         const int32_t step_x = image.width / 16 + 1;
         const int32_t step_y = image.height / 16 + 1;
         for (int32_t y = 0; y < image.height; y += step_y) {
-            for (int32_t x = 0; x < image.width; x += step_x) (void)headless::bmp_pixel(image, x, y);
+            for (int32_t x = 0; x < image.width; x += step_x) (void)bmp_pixel(image, x, y);
         }
-        (void)headless::bmp_pixel(image, image.width - 1, image.height - 1);
+        (void)bmp_pixel(image, image.width - 1, image.height - 1);
     }
 
     headless::use_entry_points(&NO_ENGINE);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/navigation.h"
+#include "app/state_file.h"
 #include "book/book.h"
 #include "engine/engine.h"
 #include "fuzz/support.h"

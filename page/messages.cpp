@@ -3,15 +3,10 @@
 #include <cstring>
 
 #include "engine/engine.h"
-#include "platform/platform.h"
 
 namespace tomelet {
 
 namespace {
-
-// The held messages (page_state's `held`) are a queue, shown from its
-// front: a box shown while the queue is released may paint, and a paint
-// inside it releases what is left (and what it adds) in the same order.
 
 void copy_cut(char* to, int32_t size, const char* from) {
     size_t n = from != nullptr ? std::strlen(from) : 0;
@@ -20,57 +15,53 @@ void copy_cut(char* to, int32_t size, const char* from) {
     to[n] = '\0';
 }
 
-void show(const char* text, const char* caption, bool close_after) {
-    plat_message_box(false, text, caption, PLAT_BOX_OK);
-    if (close_after) plat_window_post_close();
-}
-
 }  // namespace
 
 void report_message(const char* text, const char* caption, bool close_after) {
-    if (the_engine.page.hold_depth == 0) {
-        show(text, caption, close_after);
+    page_state& page = the_engine.page;
+    ++page.reported_messages;
+    if (page.held_count >= PAGE_MESSAGES_SIZE) {
+        if (close_after) page.close_pending = true;
         return;
     }
-    if (the_engine.page.held_count >= HELD_MESSAGES_SIZE) {
-        if (close_after) the_engine.page.close_pending = true;
-        return;
-    }
-    held_message& m = the_engine.page.held[(the_engine.page.held_first + the_engine.page.held_count) % HELD_MESSAGES_SIZE];
+    held_message& m = page.held[(page.held_first + page.held_count) % PAGE_MESSAGES_SIZE];
     copy_cut(m.text, HELD_TEXT_SIZE, text);
     copy_cut(m.caption, HELD_CAPTION_SIZE, caption);
     m.default_caption = caption == nullptr;
     m.close_after = close_after;
-    ++the_engine.page.held_count;
-}
-
-void hold_messages() { ++the_engine.page.hold_depth; }
-
-void release_messages() {
-    if (the_engine.page.hold_depth > 0) --the_engine.page.hold_depth;
-    if (the_engine.page.hold_depth > 0) return;
-    while (the_engine.page.held_count > 0) {
-        // Taken off the queue before it is shown: the box's own loop may
-        // paint and release the rest.
-        const held_message m = the_engine.page.held[the_engine.page.held_first];
-        the_engine.page.held_first = (the_engine.page.held_first + 1) % HELD_MESSAGES_SIZE;
-        --the_engine.page.held_count;
-        show(m.text, m.default_caption ? nullptr : m.caption, m.close_after);
-    }
-    if (the_engine.page.close_pending) {
-        the_engine.page.close_pending = false;
-        plat_window_post_close();
-    }
+    m.buttons = MESSAGE_OK;
+    ++page.held_count;
 }
 
 int32_t held_message_count() { return the_engine.page.held_count; }
 
+int32_t reported_message_count() { return the_engine.page.reported_messages; }
+
 const char* held_message_text(int32_t i) {
-    if (i < 0 || i >= the_engine.page.held_count) return nullptr;
-    return the_engine.page.held[(the_engine.page.held_first + i) % HELD_MESSAGES_SIZE].text;
+    const page_state& page = the_engine.page;
+    if (i < 0 || i >= page.held_count) return nullptr;
+    return page.held[(page.held_first + i) % PAGE_MESSAGES_SIZE].text;
 }
 
+bool take_held_message(held_message* out) {
+    page_state& page = the_engine.page;
+    if (page.held_count == 0) return false;
+    *out = page.held[page.held_first];
+    page.held_first = (page.held_first + 1) % PAGE_MESSAGES_SIZE;
+    --page.held_count;
+    return true;
+}
+
+bool take_close_request() {
+    const bool asked = the_engine.page.close_pending;
+    the_engine.page.close_pending = false;
+    return asked;
+}
+
+void note_close_request() { the_engine.page.close_pending = true; }
+
 void drop_held_messages() {
+    the_engine.page.reported_messages = 0;
     the_engine.page.held_first = 0;
     the_engine.page.held_count = 0;
     the_engine.page.close_pending = false;

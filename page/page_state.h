@@ -1,6 +1,6 @@
 // The page model's state: the display list, the page's sounds, the control
-// tables, the links, the window's fonts and measures, and the message
-// boxes held during a paint.  A part of the engine object
+// tables, the links, the window's fonts and measures, and the messages
+// to show.  A part of the engine object
 // (engine/engine.h); the initial values below are those of a new process,
 // and the tables start zero.
 #pragma once
@@ -14,14 +14,6 @@
 #include "platform/platform.h"
 
 namespace tomelet {
-
-// A message box held during a paint (page/messages.h).
-struct held_message {
-    char text[HELD_TEXT_SIZE];
-    char caption[HELD_CAPTION_SIZE];
-    bool default_caption;
-    bool close_after;
-};
 
 struct page_state {
     // The control tables (page/controls.h).
@@ -69,12 +61,13 @@ struct page_state {
     int32_t base_line_height = 16;
     int32_t avg_char_width = 7;
 
-    // The message boxes held during a paint (page/messages.h): a queue,
-    // shown from its front.
-    held_message held[HELD_MESSAGES_SIZE];
+    // The messages to show (page/messages.h): a queue, shown from its
+    // front.
+    held_message held[PAGE_MESSAGES_SIZE];
     int32_t held_first = 0;
     int32_t held_count = 0;
-    int32_t hold_depth = 0;
+    // Reported since the list was last emptied, kept or not.
+    int32_t reported_messages = 0;
     // A close asked for by a message that found the queue full.
     bool close_pending = false;
 };

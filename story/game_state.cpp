@@ -2,7 +2,6 @@
 
 #include "book/book.h"
 #include "engine/engine.h"
-#include "platform/platform.h"
 #include "story/hotwords.h"
 #include "story/place.h"
 
@@ -14,7 +13,7 @@ namespace {
 // 16 to 30 of the new state.
 constexpr uint32_t RANDOM_MULTIPLIER = 214013u;
 constexpr uint32_t RANDOM_INCREMENT = 2531011u;
-// The tick count is divided by this before it seeds the generator.
+// The clock (milliseconds) is divided by this before it seeds the generator.
 constexpr uint32_t RANDOM_SEED_DIVISOR = 60u;
 
 constexpr int32_t LUCK_SIDES = 20;     // L: a roll of 1 to 20
@@ -117,9 +116,11 @@ choice_result resolve_answer(const hotword& h, const char* typed) {
 
 }  // namespace
 
+void story_note_clock(uint32_t ticks) { the_engine.play.clock_ticks = ticks; }
+
 int32_t story_random() {
     if (the_engine.play.random_seeded == 0) {
-        the_engine.play.random_state = plat_tick_count() / RANDOM_SEED_DIVISOR;
+        the_engine.play.random_state = the_engine.play.clock_ticks / RANDOM_SEED_DIVISOR;
         the_engine.play.random_seed = the_engine.play.random_state;
         the_engine.play.random_seeded = 1;
     }

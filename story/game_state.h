@@ -8,8 +8,13 @@
 
 namespace tomelet {
 
-// 0 to 32767; seeds itself from the tick count at its first use.
+// 0 to 32767; seeds itself at its first use from the clock the
+// application handed it last (story_note_clock).
 int32_t story_random();
+// The clock now, in milliseconds (of any fixed start): the application
+// hands it to the story before anything that may draw a number while the
+// generator is not seeded.  Nothing else reads it.
+void story_note_clock(uint32_t ticks);
 // Sets the generator so that the next story_random() returns value (taken
 // modulo 32768), seeded: for tests and tools that fix a roll.  The state it
 // picks is the one whose successor yields value, so the numbers after it go

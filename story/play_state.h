@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "book/book.h"
-#include "platform/platform.h"
 #include "story/evaluator.h"
 #include "story/hotwords.h"
 #include "story/markup.h"
@@ -36,6 +35,9 @@ struct play_state {
     uint32_t random_state = 1;
     uint8_t random_seeded = 0;
     uint32_t random_seed = 0;
+    // The clock as the application last handed it (story_note_clock), in
+    // milliseconds: a generator not yet seeded seeds itself from it.
+    uint32_t clock_ticks = 0;
 
     // The page's hotword records (story/hotwords.h).
     hotword hotwords[HOTWORDS_SIZE];
@@ -75,11 +77,8 @@ struct play_state {
     // 1 while the shown paragraph is the reader's place.
     int32_t on_current_page = 1;
 
-    // The state file (story/state_file.h) and its name.
-    plat_file state_file = nullptr;
+    // The state file's name (story/state_file.h).
     char state_file_name_text[BOOK_ID_MAX + sizeof ".dat"];
-    // Whether open_state_file found the file or created it new.
-    bool state_file_existed = false;
     // The paragraph whose arrival the record holds; 0 for none.
     int16_t arrival_paragraph = 0;
     // The generator as it stood when the arrival's build began.

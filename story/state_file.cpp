@@ -96,34 +96,32 @@ void take_arrival(const uint8_t* record, int16_t place) {
     if (get_uint32(record + STATE_ARRIVAL_CHECK) == arrival_check(record, place)) the_engine.play.arrival_paragraph = place;
 }
 
-void fill_record();
-
 }  // namespace
 
-bool open_state_file() {
-    bool existed = false;
-    the_engine.play.state_file = plat_file_open_exclusive(state_file_name(), &existed);
-    the_engine.play.state_file_existed = existed;
-    return the_engine.play.state_file != nullptr;
+int32_t state_record_length() { return the_engine.book.tables != nullptr ? record_size() : 0; }
+
+uint8_t* begin_state_load() {
+    if (the_engine.book.tables == nullptr) return nullptr;
+    uint8_t* record = the_engine.story.state_record;
+    std::memset(record, 0, static_cast<size_t>(record_size()));
+    the_engine.play.arrival_paragraph = 0;
+    return record;
 }
 
-int16_t load_state() {
+int16_t finish_state_load(int32_t got) {
     if (the_engine.book.tables == nullptr) return FIRST_PAGE;
     uint8_t* record = the_engine.story.state_record;
     const int32_t size = record_size();
-    std::memset(record, 0, static_cast<size_t>(size));
-    the_engine.play.arrival_paragraph = 0;
 
     // A new file, or none at all (the file could not be opened): the record
     // starts empty with the sound on, and so does the story.
-    if (the_engine.play.state_file == nullptr || !the_engine.play.state_file_existed) {
+    if (got == STATE_FILE_NEW) {
         record[STATE_SOUND_SWITCH] = 1;
         return FIRST_PAGE;
     }
 
-    // Whatever arrives stays in the record and is written back at exit, so
+    // Whatever arrived stays in the record and is written back at exit, so
     // a short or foreign file keeps its sound switch and reserved bytes.
-    const int32_t got = plat_file_read(the_engine.play.state_file, record, size);
     if (got < 0) {
         // Nothing that arrived counts, and nothing of it stays.
         std::memset(record, 0, static_cast<size_t>(size));
@@ -139,9 +137,8 @@ int16_t load_state() {
     return place;
 }
 
-namespace {
-
-void fill_record() {
+const uint8_t* fill_state_record() {
+    if (the_engine.book.tables == nullptr) return nullptr;
     uint8_t* record = the_engine.story.state_record;
     put_int16(record + STATE_PLACE, the_engine.play.current_paragraph);
     put_uint32(record + STATE_MAGIC_OFFSET, STATE_MAGIC);
@@ -160,38 +157,7 @@ void fill_record() {
     std::memcpy(record + snapshots_offset(), the_engine.story.restart_snapshots, static_cast<size_t>(snapshots_size()));
     const int32_t points = story_restart_point_count();
     for (int32_t k = 0; k < points; ++k) record[set_fields_offset() + k] = the_engine.story.restart_points[k].set;
-}
-
-}  // namespace
-
-bool save_state() {
-    if (the_engine.book.tables == nullptr) return true;
-    fill_record();
-    // The record goes in place, from offset 0 of the file held since
-    // start-up: the exclusive hold is the single-instance rule, so the file
-    // is never replaced by another.  A failed write is reported to the
-    // caller, who tells the reader.  A write torn by a crash or a power
-    // loss (the first bytes new, the rest old) still loads, since the magic
-    // is the same in both: each byte is then one run's or the other's, so
-    // the place, variables, snapshots and set fields may mix two saves, but
-    // the load takes a mixed record as safely as any other.  The record is
-    // written after every turn (write_state), not only here, so it is exposed
-    // to such a tear at every turn: a run of N turns N + 1 times, not once.
-    // An arrival torn between two saves fails its check, and the page's
-    // effects then apply once more.  The handle is dropped once closed, so
-    // a second save writes nothing and never closes a handle twice.
-    if (the_engine.play.state_file == nullptr) return true;
-    const bool written = plat_file_write_at_start(the_engine.play.state_file, the_engine.story.state_record, record_size());
-    plat_file_close(the_engine.play.state_file);
-    the_engine.play.state_file = nullptr;
-    return written;
-}
-
-bool write_state() {
-    if (the_engine.book.tables == nullptr) return false;
-    fill_record();
-    if (the_engine.play.state_file == nullptr) return false;
-    return plat_file_write_at_start(the_engine.play.state_file, the_engine.story.state_record, record_size());
+    return record;
 }
 
 take_result take_state_record(const uint8_t* bytes, int32_t size, int16_t* place) {
@@ -251,7 +217,7 @@ void begin_revisit() {
     // The live state goes into the record's own fields, as a save would put
     // it; the restart points' paragraphs and the generator, which the
     // record does not carry, are set aside beside it.
-    fill_record();
+    (void)fill_state_record();
     uint8_t* record = the_engine.story.state_record;
     for (int32_t k = 0; k < story_restart_point_count(); ++k) the_engine.play.set_aside_paragraphs[k] = restart_state_at(k)->paragraph;
     the_engine.play.set_aside_random = the_engine.play.random_state;

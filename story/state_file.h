@@ -1,11 +1,12 @@
-// The state file: the reader's place, the variables, the restart points and
-// the sound switch, kept between runs in one fixed record, and held open
-// exclusively for the whole run so that a second copy cannot start.
+// The state record: the reader's place, the variables, the restart points
+// and the sound switch, kept between runs in one fixed record.  The story
+// reads the record's bytes into its state and writes its state into them;
+// the application keeps them in the state file (app/state_file.h), which
+// it holds open exclusively for the whole run so that a second copy cannot
+// start.
 #pragma once
 
 #include <cstdint>
-
-#include "platform/platform.h"
 
 namespace tomelet {
 
@@ -46,23 +47,26 @@ constexpr int32_t STATE_SLOT_ARRIVAL_FLAG = 7;
 // book "VBQ2CorvinAshby.dat").  The text stays valid until the next call.
 const char* state_file_name();
 
-// Opens or creates the state file exclusively; false on failure.
-bool open_state_file();
-// What load_state returns when the file could not be read (an input/output
-// error): the start is refused and the file left as it is.
+// The record's size in bytes for the book in use (0 without a book).
+int32_t state_record_length();
+// A load, in two steps around the reading of the file.  First the record
+// is emptied and returned, for at most state_record_length() bytes of the
+// file to be read into it (null without a book).
+uint8_t* begin_state_load();
+// What finish_state_load takes when there were no bytes to read: the file
+// was created new, or could not be opened.
+constexpr int32_t STATE_FILE_NEW = -2;
+// What finish_state_load returns when the file could not be read (an
+// input/output error): the start is refused and the file left as it is.
 constexpr int16_t LOAD_FAILED = -1;
-// Reads the record into the game state; returns the paragraph to start at
-// (2 when there is no usable record), or LOAD_FAILED.
-int16_t load_state();
-// Writes the game state into the record and the record to the file, then
-// closes it.  False when the record could not be written whole and flushed
-// (the reader's place is then not saved); true when it was, and when there
-// was no file to write (never opened, or already saved and closed).
-bool save_state();
-// Writes the game state into the record and the record to the file, which
-// stays open (a reader that may be ended at any moment keeps its place as
-// it goes).  False when there is no file or the write fails.
-bool write_state();
+// Then the bytes read are taken into the game state: `got` is how many were
+// read (fewer than the record at the end of the file), -1 for a failed
+// read, or STATE_FILE_NEW.  Returns the paragraph to start at (2 when
+// there is no usable record), or LOAD_FAILED.
+int16_t finish_state_load(int32_t got);
+// Writes the game state into the record and returns the record
+// (state_record_length() bytes) for the file; null without a book.
+const uint8_t* fill_state_record();
 
 // The outcome of take_state_record.
 enum take_result : int32_t {

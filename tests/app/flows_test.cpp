@@ -404,12 +404,12 @@ TEST_F(Flows, TheEngineResetLeavesNothingOfARun) {
     ASSERT_GT(the_engine.page.page_item_count, 0);
     ASSERT_GT(the_engine.play.hotword_count, 0);
     ASSERT_GT(the_engine.page.button_count, 0);
-    ASSERT_NE(the_engine.play.state_file, nullptr);
+    ASSERT_NE(the_engine.app.state_file, nullptr);
     const plat_control first = the_engine.page.button_windows[0];
 
     app_reset_engine();
     EXPECT_EQ(headless::control_of(first), nullptr);  // destroyed, not forgotten
-    EXPECT_EQ(the_engine.play.state_file, nullptr);
+    EXPECT_EQ(the_engine.app.state_file, nullptr);
     EXPECT_EQ(the_engine.page.page_item_count, 0);
     EXPECT_EQ(the_engine.play.hotword_count, 0);
     EXPECT_EQ(the_engine.page.button_count, 0);

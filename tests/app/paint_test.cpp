@@ -17,6 +17,7 @@
 #include "page/links.h"
 #include "page/messages.h"
 #include "platform/headless/headless.h"
+#include "story/game_state.h"
 #include "story/story_state.h"
 #include "tests/layout/painter_fixture.h"
 #include "tests/support/memory_book.h"
@@ -55,6 +56,20 @@ protected:
     }
     std::unique_ptr<testing::memory_book> book_;
 };
+
+// The paint hands the story the clock while its generator is unseeded, so
+// a number drawn in the build seeds it from the time of that paint.
+TEST_F(RebuildTest, AnUnseededGeneratorSeedsFromTheClockOfThePaint) {
+    the_engine.play.shown_paragraph = 2;
+    headless::set_tick_count(60 * 1000 + 59);  // seed 1000
+    paint_page();
+    EXPECT_EQ(story_random(), 3304);
+    headless::set_tick_count(5);  // seeded: the clock is not read again
+    the_engine.app.page_rebuild = 1;
+    paint_page();
+    EXPECT_EQ(the_engine.play.clock_ticks, 60u * 1000 + 59);
+    EXPECT_EQ(story_random(), 8221);
+}
 
 TEST_F(RebuildTest, ThrowsThePreviousPageAwayAndBuildsTheShownParagraph) {
     make_hotword_button("old");

@@ -259,7 +259,7 @@ TEST_F(Shell, AWindowThatCannotBeMadeEndsTheRunAndLetsTheFileGo) {
     EXPECT_FALSE(start(book_));
     ASSERT_EQ(headless::message_count(), 1);
     EXPECT_FALSE(headless::message(0).owned);
-    EXPECT_EQ(the_engine.play.state_file, nullptr);
+    EXPECT_EQ(the_engine.app.state_file, nullptr);
     bool existed = false;
     plat_file again = plat_file_open_exclusive(state_file_name(), &existed);
     EXPECT_NE(again, nullptr);

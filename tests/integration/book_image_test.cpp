@@ -47,8 +47,8 @@ std::string page_text(int32_t n) {
     }
     for (int32_t i = 0; i < the_engine.page.button_count; ++i) out += "button " + model_dump::quote(the_engine.page.buttons[i].label) + "\n";
     for (int32_t i = 0; i < headless::sound_count(); ++i) out += "sound " + std::string(headless::sound(i)) + "\n";
-    for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
-        out += "message " + model_dump::quote(headless::message(i).text) + "\n";
+    for (int32_t i = 0; i < held_message_count(); ++i) {
+        out += "message " + model_dump::quote(held_message_text(i)) + "\n";
     }
     return out;
 }
@@ -70,7 +70,7 @@ std::vector<std::string> pages(const book_tables* book) {
             page_clear();
             the_engine.page.next_link = page_link{};
             the_engine.page.prev_link = page_link{};
-            headless::clear_messages();
+            drop_held_messages();
             headless::clear_sounds();
             build_paragraph(n);
             out.push_back(page_text(n));

@@ -88,9 +88,9 @@ void add_page(digest& d) {
     // The page's sounds as the platform's log wrote them ("" for a stop).
     d.add(static_cast<int32_t>(the_engine.page.page_sound_count));
     for (int32_t i = 0; i < the_engine.page.page_sound_count; ++i) d.add(the_engine.page.page_sounds[i] != nullptr ? the_engine.page.page_sounds[i] : "");
-    d.add(headless::message_count());
-    for (int32_t i = 0; i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
-        d.add(headless::message(i).text);
+    d.add(reported_message_count());
+    for (int32_t i = 0; i < held_message_count(); ++i) {
+        d.add(held_message_text(i));
     }
     d.add(the_engine.play.pending_length);
     d.add(the_engine.play.hold_words);
@@ -111,7 +111,7 @@ void begin_page() {
     page_clear();
     the_engine.page.next_link = page_link{};
     the_engine.page.prev_link = page_link{};
-    headless::clear_messages();
+    drop_held_messages();
     headless::clear_sounds();
 }
 
@@ -188,8 +188,8 @@ uint64_t generated_digest(limits_reached* reached = nullptr) {
         run_paragraph(text.c_str());
         d.add(text_number);
         add_page(d);
-        for (int32_t i = 0; reached != nullptr && i < headless::message_count() && i < headless::MESSAGE_LOG_SIZE; ++i) {
-            const std::string message = headless::message(i).text;
+        for (int32_t i = 0; reached != nullptr && i < held_message_count(); ++i) {
+            const std::string message = held_message_text(i);
             reached->word += message.find("letters in word") != std::string::npos ? 1 : 0;
             reached->command += message.find("letters in command") != std::string::npos ? 1 : 0;
         }

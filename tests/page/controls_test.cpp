@@ -72,11 +72,11 @@ TEST_F(ControlsTest, EditBoxIsNoWiderThanTheClientAreaAndTakesAtMost199) {
 TEST_F(ControlsTest, EditBoxThatCannotBeCreatedIsReportedAndTheBuildGoesOn) {
     headless::fail_next_controls(1);
     EXPECT_EQ(make_edit_box(4), 4000);
-    ASSERT_EQ(headless::message_count(), 1);
-    EXPECT_STREQ(headless::message(0).text, "Null Edit Box");
-    EXPECT_STREQ(headless::message(0).caption, "Bad Edit Box");
+    ASSERT_EQ(reported_message_count(), 1);
+    EXPECT_STREQ(held_message_text(0), "Null Edit Box");
+    EXPECT_STREQ(the_engine.page.held[0].caption, "Bad Edit Box");
     EXPECT_EQ(the_engine.page.edit_box_count, 1);
-    EXPECT_EQ(headless::close_posted(), 0);
+    EXPECT_FALSE(the_engine.page.held[0].close_after);
 }
 
 TEST_F(ControlsTest, ButtonWidthFromTheLabelExtent) {
@@ -145,10 +145,10 @@ TEST_F(ControlsTest, BoldAtBuildTimeIsRecorded) {
 TEST_F(ControlsTest, FailedTextButtonReportsAndClosesTheProgram) {
     headless::fail_next_controls(1);
     make_hotword_button("x");
-    ASSERT_EQ(headless::message_count(), 1);
-    EXPECT_STREQ(headless::message(0).text, "Could not create button");
-    EXPECT_STREQ(headless::message(0).caption, " Error 8");
-    EXPECT_EQ(headless::close_posted(), 1);
+    ASSERT_EQ(reported_message_count(), 1);
+    EXPECT_STREQ(held_message_text(0), "Could not create button");
+    EXPECT_STREQ(the_engine.page.held[0].caption, " Error 8");
+    EXPECT_TRUE(the_engine.page.held[0].close_after);
 }
 
 TEST_F(ControlsTest, PictureButtonTakesTheBitmapsSizeAndOwnsIt) {

@@ -16,6 +16,7 @@ class DisplayListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::reset();
+        drop_held_messages();
         page_clear();
     }
 };
@@ -65,26 +66,26 @@ TEST_F(DisplayListTest, PageTextLimit) {
     page_bold_on();
     page_text_item(std::string(14, 'b').c_str());  // used: 3701 + 15 = 3716
     EXPECT_EQ(the_engine.page.page_text_used, 3716);
-    EXPECT_EQ(headless::message_count(), 0);
+    EXPECT_EQ(reported_message_count(), 0);
     page_text_item("c");  // 3716 + 1 = 3717: refused
     EXPECT_EQ(the_engine.page.page_text_used, 3716);
-    ASSERT_EQ(headless::message_count(), 1);
-    EXPECT_STREQ(headless::message(0).text, "Page buffer Overflow");
+    ASSERT_EQ(reported_message_count(), 1);
+    EXPECT_STREQ(held_message_text(0), "Page buffer Overflow");
     page_bold_off();
     page_text_item("");  // 3716 + 0 fits: an empty item
     EXPECT_EQ(the_engine.page.page_text_used, 3717);
-    EXPECT_EQ(headless::message_count(), 1);
+    EXPECT_EQ(reported_message_count(), 1);
 }
 
 TEST_F(DisplayListTest, ItemLimitRefusesAndReports) {
     for (int i = 0; i < PAGE_ITEMS_SIZE; ++i) page_line_break();
     EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
-    EXPECT_EQ(headless::message_count(), 0);
+    EXPECT_EQ(reported_message_count(), 0);
     page_tab();
     page_text_item("x");
     EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
     EXPECT_EQ(the_engine.page.page_text_used, 0);
-    EXPECT_EQ(headless::message_count(), 2);
+    EXPECT_EQ(reported_message_count(), 2);
 }
 
 TEST_F(DisplayListTest, MarkersAndPictures) {
@@ -154,10 +155,11 @@ TEST_F(DisplayListTest, FlushWordsEmitsAndEmptiesTheBuffer) {
 TEST_F(DisplayListTest, ShowErrorCutsTextTo99Characters) {
     std::string long_text(150, 'e');
     show_error(long_text.c_str());
-    ASSERT_EQ(headless::message_count(), 1);
-    EXPECT_EQ(std::string(headless::message(0).text), std::string(99, 'e'));
-    EXPECT_TRUE(headless::message(0).default_caption);
-    EXPECT_EQ(headless::message(0).buttons, PLAT_BOX_OK);
+    ASSERT_EQ(reported_message_count(), 1);
+    EXPECT_EQ(std::string(held_message_text(0)), std::string(99, 'e'));
+    EXPECT_TRUE(the_engine.page.held[0].default_caption);
+    EXPECT_EQ(the_engine.page.held[0].buttons, MESSAGE_OK);
+    EXPECT_FALSE(the_engine.page.held[0].close_after);
 }
 
 // A run of known length builds the same page as the same text given whole:
@@ -194,7 +196,7 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
                        (the_engine.page.page_items[i].text != nullptr ? std::to_string(std::string(the_engine.page.page_items[i].text).size()) : "-") + " ";
             }
             return out + "used " + std::to_string(the_engine.page.page_text_used) + " messages " +
-                   std::to_string(headless::message_count());
+                   std::to_string(reported_message_count());
         };
         EXPECT_EQ(build(true), build(false));
     }
@@ -204,7 +206,7 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
     page_text_run("x", 1, 1);
     EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
     EXPECT_EQ(the_engine.page.page_text_used, 0);
-    EXPECT_EQ(headless::message_count(), 1);
+    EXPECT_EQ(reported_message_count(), 1);
 }
 
 }  // namespace

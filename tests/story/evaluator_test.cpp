@@ -250,7 +250,7 @@ struct outcome {
     int32_t cursor;
     evaluator_stacks stacks;
     int32_t message_total;
-    std::vector<std::string> messages;  // the first 64, as the back end keeps them
+    std::vector<std::string> messages;  // as the page model keeps them
 };
 
 // Runs `evaluate` on `buffer` (all 400 bytes) from the stacks `before`.
@@ -258,14 +258,14 @@ template <typename Evaluate, typename Get, typename Set>
 outcome run_reader(Evaluate evaluate, Get get, Set set, const char* buffer, const evaluator_stacks& before) {
     std::memcpy(the_engine.play.tag_buffer, buffer, TAG_BUFFER_SIZE);
     the_engine.play.tag_cursor = -7;
-    headless::clear_messages();
+    drop_held_messages();
     set(before);
     outcome o{};
     o.result = evaluate();
     o.cursor = the_engine.play.tag_cursor;
     get(&o.stacks);
-    o.message_total = headless::message_count();
-    for (int32_t i = 0; i < o.message_total && i < 64; ++i) o.messages.push_back(headless::message(i).text);
+    o.message_total = reported_message_count();
+    for (int32_t i = 0; i < held_message_count(); ++i) o.messages.push_back(held_message_text(i));
     return o;
 }
 

@@ -91,14 +91,14 @@ TEST_F(GameState, SetNextRandomGivesThatNumber) {
 }
 
 TEST_F(GameState, GeneratorSeedsFromTheTickCountOnceAtFirstUse) {
-    headless::set_tick_count(60 * 1000 + 59);  // seed 1000
+    story_note_clock(60 * 1000 + 59);  // seed 1000
     EXPECT_EQ(story_random(), 3304);
     EXPECT_EQ(the_engine.play.random_seeded, 1);
-    headless::set_tick_count(5);  // not seeded again
+    story_note_clock(5);  // not seeded again
     EXPECT_EQ(story_random(), 8221);
 
     the_engine.play.random_seeded = 0;
-    headless::set_tick_count(0xFFFFFFFFu);  // seed 71582788: the state wraps
+    story_note_clock(0xFFFFFFFFu);  // seed 71582788: the state wraps
     EXPECT_EQ(story_random(), 25159);
     EXPECT_EQ(story_random(), 5945);
 }

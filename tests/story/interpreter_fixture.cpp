@@ -74,16 +74,19 @@ std::string InterpreterTest::item_text(int32_t i) {
     return the_engine.page.page_items[i].text;
 }
 
-int32_t InterpreterTest::message_count() { return headless::message_count(); }
+int32_t InterpreterTest::message_count() { return reported_message_count(); }
 
-std::string InterpreterTest::message(int32_t i) { return headless::message(i).text; }
+std::string InterpreterTest::message(int32_t i) {
+    const char* text = held_message_text(i);
+    return text != nullptr ? text : "";
+}
 
 std::string InterpreterTest::last_message() {
-    const int32_t n = headless::message_count();
+    const int32_t n = held_message_count();
     return n == 0 ? std::string() : message(n - 1);
 }
 
-void InterpreterTest::clear_messages() { headless::clear_messages(); }
+void InterpreterTest::clear_messages() { drop_held_messages(); }
 
 void InterpreterTest::set_value(int32_t v, int32_t value) {
     variable_state_at(v)->value = static_cast<uint8_t>(value);

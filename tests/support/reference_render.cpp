@@ -158,14 +158,14 @@ bool reference_paint(reference_picture* picture) {
             break;
         }
         case headless::DRAW_BITMAP: {
-            headless::bmp_image image{};
+            bmp_image image{};
             if (!headless::bitmap_image(d.resource, &image)) return false;
             const int32_t w = d.width < image.width ? d.width : image.width;
             const int32_t h = d.height < image.height ? d.height : image.height;
             const plat_rect a = headless::intersect(plat_rect{d.x, d.y, d.x + w, d.y + h}, whole);
             for (int32_t y = a.top; y < a.bottom; ++y) {
                 for (int32_t x = a.left; x < a.right; ++x) {
-                    const uint32_t c = headless::bmp_pixel(image, x - d.x, y - d.y);
+                    const uint32_t c = bmp_pixel(image, x - d.x, y - d.y);
                     picture->set(x, y, static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8),
                                  static_cast<uint8_t>(c));
                 }

@@ -76,8 +76,8 @@ void expect_same_pixels(const std::vector<uint8_t>& bmp, const std::string& what
     std::string problem;
     const std::string png = bookc::bmp_to_png(bmp, &problem);
     ASSERT_FALSE(png.empty()) << what << ": " << problem;
-    headless::bmp_image image{};
-    ASSERT_TRUE(headless::bmp_read(bmp.data(), static_cast<uint32_t>(bmp.size()), &image)) << what;
+    bmp_image image{};
+    ASSERT_TRUE(bmp_read(bmp.data(), static_cast<uint32_t>(bmp.size()), &image)) << what;
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     std::vector<uint8_t> rgb;
@@ -87,7 +87,7 @@ void expect_same_pixels(const std::vector<uint8_t>& bmp, const std::string& what
     int32_t wrong = 0;
     for (int32_t y = 0; y < image.height; ++y) {
         for (int32_t x = 0; x < image.width; ++x) {
-            const uint32_t c = headless::bmp_pixel(image, x, y);
+            const uint32_t c = bmp_pixel(image, x, y);
             const uint8_t* p = rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
             if (p[0] != (c >> 16 & 0xff) || p[1] != (c >> 8 & 0xff) || p[2] != (c & 0xff)) ++wrong;
         }

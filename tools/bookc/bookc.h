@@ -166,8 +166,8 @@ struct compile_result {
 // Compiles the book in `folder`.  Reports every error it finds, not only
 // the first.  Never throws for a faulty book.  Conditions are run through
 // the engine's evaluator with the book's variables at their starting
-// values, so compiling resets the headless back end; the book in use
-// is left as it was.
+// values, whose reports are read from the page model's messages; the book
+// in use is left as it was.
 compile_result compile_book(const std::filesystem::path& folder);
 
 // The book's shape, one fact a line (the --stats output).

@@ -608,14 +608,13 @@ private:
         }
         if (check_condition_words(tag, start, end)) return !closed_early_;
         tag_load(tag.c_str());
-        // What the evaluator reports is held in the page model and read
-        // from there, never shown.
-        hold_messages();
+        // What the evaluator reports goes to the page model's messages,
+        // read from there and never shown.
+        drop_held_messages();
         evaluate_condition();
         std::vector<std::string> messages;
         for (int32_t m = 0; m < held_message_count(); ++m) messages.push_back(held_message_text(m));
         drop_held_messages();
-        release_messages();
         const std::string condition = tag.substr(1);
         const std::string problem = condition_grammar(condition);
         // The reader's own message says what went wrong in its stacks, not

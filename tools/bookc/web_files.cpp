@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/headless/backend.h"
+#include "platform/common/bmp.h"
 #include "tools/bookc/bookc.h"
 
 namespace tomelet::bookc {
@@ -93,8 +93,8 @@ std::string filtered_rows(const std::vector<uint8_t>& pixels, uint32_t width, ui
 }  // namespace
 
 std::string bmp_to_png(const std::vector<uint8_t>& bmp, std::string* error) {
-    headless::bmp_image image{};
-    if (!headless::bmp_read(bmp.data(), static_cast<uint32_t>(bmp.size()), &image)) {
+    bmp_image image{};
+    if (!bmp_read(bmp.data(), static_cast<uint32_t>(bmp.size()), &image)) {
         *error = "not a BMP file the reader can show";
         return {};
     }
@@ -106,7 +106,7 @@ std::string bmp_to_png(const std::vector<uint8_t>& bmp, std::string* error) {
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
     for (uint32_t y = 0; y < height; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
-            const uint32_t c = headless::bmp_pixel(image, static_cast<int32_t>(x), static_cast<int32_t>(y));
+            const uint32_t c = bmp_pixel(image, static_cast<int32_t>(x), static_cast<int32_t>(y));
             uint8_t* p = rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
             p[0] = static_cast<uint8_t>(c >> 16);
             p[1] = static_cast<uint8_t>(c >> 8);

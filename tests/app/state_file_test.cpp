@@ -1,4 +1,4 @@
-#include "story/state_file.h"
+#include "app/state_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "story/state_file.h"
 #include "page/links.h"
 #include "story/place.h"
 #include "tests/story/choose.h"
@@ -80,8 +81,8 @@ protected:
     }
 
     void TearDown() override {
-        plat_file_close(the_engine.play.state_file);
-        the_engine.play.state_file = nullptr;
+        plat_file_close(the_engine.app.state_file);
+        the_engine.app.state_file = nullptr;
         leave_temp_directory();
     }
 
@@ -138,7 +139,7 @@ TEST_F(StateFile, NoFileStartsAfreshAndBecomesAFullRecord) {
     var(5).value = 3;
     var(5).flag = 1;
     save_state();
-    EXPECT_EQ(the_engine.play.state_file, nullptr);
+    EXPECT_EQ(the_engine.app.state_file, nullptr);
     const bytes b = read_file();
     ASSERT_EQ(b.size(), static_cast<size_t>(RECORD));
     EXPECT_EQ(b[0] | (b[1] << 8), 120);
@@ -281,9 +282,9 @@ TEST_F(StateFile, RestartPointSurvivesIntoTheNextRun) {
 
 TEST_F(StateFile, HeldFileRefusesASecondOpenAndSavesOnlyOnce) {
     EXPECT_EQ(start(), 2);
-    const plat_file first = the_engine.play.state_file;
+    const plat_file first = the_engine.app.state_file;
     EXPECT_FALSE(open_state_file());
-    the_engine.play.state_file = first;
+    the_engine.app.state_file = first;
     save_state();
     const bytes saved = read_file();
     ASSERT_EQ(saved.size(), static_cast<size_t>(RECORD));
@@ -302,9 +303,9 @@ TEST_F(StateFile, WriteStateKeepsTheFileHeldAndSaveWritesTheSameRecord) {
     ASSERT_EQ(kept.size(), static_cast<size_t>(RECORD));
     EXPECT_EQ(kept[0] | kept[1] << 8, 404);
     EXPECT_EQ(kept[36 + 16 * 12], 3);
-    const plat_file held = the_engine.play.state_file;
+    const plat_file held = the_engine.app.state_file;
     EXPECT_FALSE(open_state_file());  // still held
-    the_engine.play.state_file = held;
+    the_engine.app.state_file = held;
     save_state();
     EXPECT_EQ(read_file(), kept);
     EXPECT_FALSE(write_state());  // closed: nothing to write to
