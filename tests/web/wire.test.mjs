@@ -103,8 +103,20 @@ async function openWatched() {
 }
 
 // The page's pictures once each has arrived: every one complete, decoded
-// and of a size; the book's files among them, by address.
+// and of a size; the book's files among them, by address.  The bar redraws
+// its pictures (new blob addresses) when the page's size or zoom settles,
+// and an image replaced while it was decoded fails that decode: a failure
+// counts only when it is still there after a few short waits.
 async function arrivedPictures(page) {
+  let pictures = await picturesNow(page);
+  for (let tries = 0; pictures.failed.length > 0 && tries < 5; tries += 1) {
+    await new Promise((resolve) => setTimeout(resolve, 200));
+    pictures = await picturesNow(page);
+  }
+  return pictures;
+}
+
+async function picturesNow(page) {
   return page.evaluate(async () => {
     const images = [...document.querySelectorAll('#page img, #bar img')];
     const failed = [];
