@@ -324,12 +324,36 @@ constexpr int32_t PLAIN_LABEL = 32;
 // space, and 8 digits with the character after them.
 static_assert(3 + PLAIN_LABEL + 2 + 8 + 1 <= TAG_BUFFER_SIZE && PLAIN_LABEL < LABEL_SIZE);
 
+// How many of the PLAIN_LABEL characters from `from` on come before the
+// first `"` or NUL among them (PLAIN_LABEL when there is none): the
+// characters are searched as two blocks of 16 from `from` itself (where
+// the target has SSE2), not from the block boundaries span_until keeps
+// to, so that a label of up to 31 characters takes no loop.
+int32_t plain_label_length(int32_t from) {
+#if defined(__SSE2__)
+    static_assert(PLAIN_LABEL == 32);
+    const char* at = the_engine.play.tag_buffer + from;
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i nul = _mm_setzero_si128();
+    const auto ends = [&](const char* block_at) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block_at));
+        return static_cast<uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, nul))));
+    };
+    const uint32_t mask = ends(at) | ends(at + 16) << 16;
+    return mask != 0 ? std::countr_zero(mask) : PLAIN_LABEL;
+#else
+    const int32_t n = span_until(from, '"');
+    return n < PLAIN_LABEL ? n : PLAIN_LABEL;
+#endif
+}
+
 bool read_plain_hotword(tag_arguments* t) {
     const char* tag = the_engine.play.tag_buffer;
     const int32_t quote = tag[1] == ' ' ? 2 : 1;
     if (tag[quote] != '"') return false;
     const int32_t from = quote + 1;
-    const int32_t n = span_until(from, '"');
+    const int32_t n = plain_label_length(from);
     if (n >= PLAIN_LABEL || tag[from + n] != '"') return false;
     int32_t at = from + n + 1;
     if (tag[at] == ' ') ++at;
