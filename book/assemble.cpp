@@ -59,8 +59,10 @@ int32_t join_far_from_limit(const uint16_t* sequence, const char* pool, const ui
                 std::memcpy(out + n - 8, &tail, 8);
             }
             std::memcpy(out, &head, 8);
-            out[n] = separator;
+            // The separator goes behind the position once moved on: one
+            // copy of the length fewer than out[n] first.
             out += n + 1;
+            out[-1] = separator;
         }
         if (k == stop) continue;
         // A longer word, which starts before FAR.
