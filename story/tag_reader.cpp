@@ -349,33 +349,33 @@ int32_t plain_label_length(int32_t from) {
 }
 
 bool read_plain_hotword(tag_arguments* t) {
-    const char* tag = the_engine.play.tag_buffer;
-    const int32_t quote = tag[1] == ' ' ? 2 : 1;
-    if (tag[quote] != '"') return false;
-    const int32_t from = quote + 1;
-    const int32_t n = plain_label_length(from);
-    if (n >= PLAIN_LABEL || tag[from + n] != '"') return false;
-    int32_t at = from + n + 1;
-    if (tag[at] == ' ') ++at;
+    const char* const tag = the_engine.play.tag_buffer;
+    const char* at = tag + 1;
+    if (*at == ' ') ++at;
+    if (*at != '"') return false;
+    const char* const label = at + 1;
+    const int32_t n = plain_label_length(static_cast<int32_t>(label - tag));
+    if (n >= PLAIN_LABEL || label[n] != '"') return false;
+    at = label + n + 1;
+    if (*at == ' ') ++at;
+    const char* const digits = at;
     uint32_t target = 0;
-    int32_t digits = 0;
-    for (; digits < 8; ++digits) {
-        const auto digit = static_cast<unsigned char>(tag[at + digits] - '0');
+    for (; at < digits + 8; ++at) {
+        const auto digit = static_cast<unsigned char>(*at - '0');
         if (digit > 9) break;
         target = target * 10 + digit;
     }
-    const char after = tag[at + digits];
-    if (digits == 8 || after == '+' || after == '-') return false;
+    if (at == digits + 8 || *at == '+' || *at == '-') return false;
     // The block brings characters of the tag past the label's end, behind
     // its NUL, as the general reading's copy may.
-    std::memcpy(t->label, tag + from, PLAIN_LABEL);
+    std::memcpy(t->label, label, PLAIN_LABEL);
     t->label[n] = '\0';
     t->makes_hotword = true;
     t->labelled = true;
     t->label_length = n;
     t->label_source_length = n;
     t->target1 = static_cast<int16_t>(target);
-    the_engine.play.tag_cursor = static_cast<int16_t>(at + digits);
+    the_engine.play.tag_cursor = static_cast<int16_t>(at - tag);
     return true;
 }
 
