@@ -74,6 +74,7 @@
   // (web_number_*), never restated here.  A name the engine does not have
   // is an error at once, not an undefined number.
   let N = null;
+  let numberTable = null;
   function readNumbers() {
     const table = {};
     const count = Module.ccall('web_number_count', 'number', [], []);
@@ -81,7 +82,8 @@
       const name = Module.UTF8ToString(Module.ccall('web_number_name', 'number', ['number'], [i]));
       table[name] = Module.ccall('web_number_value', 'number', ['number'], [i]);
     }
-    N = new Proxy(Object.freeze(table), {
+    numberTable = Object.freeze(table);
+    N = new Proxy(numberTable, {
       get(target, name) {
         if (typeof name === 'string' && !Object.prototype.hasOwnProperty.call(target, name)) {
           throw new Error(`The engine has no number named ${name}.`);
@@ -1791,6 +1793,7 @@
     },
     queueEmpty: () => !running && queue.length === 0,
     record: () => (state.record ? toBase64(state.record) : null),
+    numbers: () => ({ ...numberTable }),
   };
 
   window.tomelet = {

@@ -122,14 +122,25 @@ export function tempFolder(name) {
 // ---------------------------------------------------------------------------
 // The web reader
 
+// The driver's command names, and the engine's names of their ids: the
+// ids themselves are read from the page (`tomeletTest.numbers`), never
+// restated here.
 const COMMANDS = {
-  beginning: 500, information: 501, restart: 502, objective: 503, sounds: 504, hints: 506, about: 507,
-  credits: 508, exit: 509, return: 510, next: 511, prev: 512, instructions: 513, checkbox: 518, ok: 519,
+  beginning: 'CMD_BEGINNING', information: 'CMD_INFORMATION', restart: 'CMD_RESTART', objective: 'CMD_OBJECTIVE',
+  sounds: 'CMD_SOUNDS', hints: 'CMD_HINTS', about: 'CMD_ABOUT', credits: 'CMD_CREDITS', exit: 'CMD_EXIT',
+  return: 'CMD_RETURN', next: 'CMD_NEXT', prev: 'CMD_PREVIOUS', instructions: 'CMD_INSTRUCTIONS',
+  checkbox: 'CMD_SOUND_CHECKBOX', ok: 'CMD_SOUNDS_OK',
 };
-const BAR = { 501: 'Information', 502: 'Restart points', 510: 'Return', 511: 'Next', 512: 'Previous', 513: 'Instructions' };
+// How each command is reached on the page: a button of the bar, an item of
+// the menu, or a control of the Sounds sheet.
+const BAR = {
+  CMD_INFORMATION: 'Information', CMD_RESTART: 'Restart points', CMD_RETURN: 'Return', CMD_NEXT: 'Next',
+  CMD_PREVIOUS: 'Previous', CMD_INSTRUCTIONS: 'Instructions',
+};
 const MENU = {
-  500: 'Start at the Beginning', 501: 'Information', 502: 'Restart', 503: 'Objective', 504: 'Sounds',
-  506: 'Hints', 507: 'About ...', 508: 'Credits', 509: 'Exit',
+  CMD_BEGINNING: 'Start at the Beginning', CMD_INFORMATION: 'Information', CMD_RESTART: 'Restart',
+  CMD_OBJECTIVE: 'Objective', CMD_SOUNDS: 'Sounds', CMD_HINTS: 'Hints', CMD_ABOUT: 'About ...',
+  CMD_CREDITS: 'Credits', CMD_EXIT: 'Exit',
 };
 const KEYS = { prior: 'PageUp', next: 'PageDown', end: 'End', home: 'Home', up: 'ArrowUp', down: 'ArrowDown', enter: 'Enter', tab: 'Tab' };
 
@@ -182,26 +193,40 @@ export class WebPlayer {
     }
   }
 
-  async menuCommand(id) {
+  // The engine's numbers, read from the page once.
+  async numbers() {
+    if (!this.numberTable) this.numberTable = await this.page.evaluate(() => window.tomeletTest.numbers());
+    return this.numberTable;
+  }
+
+  // The engine's name of a command id (CMD_…), or null.
+  async commandName(id) {
+    const numbers = await this.numbers();
+    return Object.keys(numbers).find((name) => name.startsWith('CMD_') && numbers[name] === id) || null;
+  }
+
+  async menuCommand(name) {
     const menu = this.page.getByRole('menuitem', { name: 'Menu', exact: true });
     if (this.mode === 'keyboard') {
       await this.page.keyboard.press('Alt+m');
-      const item = this.page.getByRole('menu', { name: 'Menu' }).getByRole('menuitem', { name: MENU[id], exact: true });
+      const item = this.page.getByRole('menu', { name: 'Menu' }).getByRole('menuitem', { name: MENU[name], exact: true });
       await item.waitFor();
       while (!(await item.evaluate((el) => el === document.activeElement))) await this.page.keyboard.press('ArrowDown');
       await this.page.keyboard.press('Enter');
     } else {
       await menu.click();
-      await this.page.getByRole('menuitem', { name: MENU[id], exact: true }).click();
+      await this.page.getByRole('menuitem', { name: MENU[name], exact: true }).click();
     }
   }
 
-  async command(id) {
-    if (BAR[id]) return this.activate(this.page.locator('#bar').getByRole('button', { name: BAR[id], exact: true }));
-    if (MENU[id]) return this.menuCommand(id);
-    if (id === 518) return this.activate(this.page.getByRole('checkbox', { name: 'Sound' }));
-    if (id === 519) return this.activate(this.page.locator('#sheet').getByRole('button', { name: /^ok$/i }));
-    throw new Error(`no way to send command ${id}`);
+  // Sends a command by the driver's name or by its id.
+  async command(nameOrId) {
+    const name = COMMANDS[nameOrId] || await this.commandName(Number(nameOrId));
+    if (BAR[name]) return this.activate(this.page.locator('#bar').getByRole('button', { name: BAR[name], exact: true }));
+    if (MENU[name]) return this.menuCommand(name);
+    if (name === 'CMD_SOUND_CHECKBOX') return this.activate(this.page.getByRole('checkbox', { name: 'Sound' }));
+    if (name === 'CMD_SOUNDS_OK') return this.activate(this.page.locator('#sheet').getByRole('button', { name: /^ok$/i }));
+    throw new Error(`no way to send command ${nameOrId}`);
   }
 
   // Answers a message box the step opened, if the script says so; a box
@@ -241,7 +266,7 @@ export class WebPlayer {
         this.answers.push(args[0]);
         return null;
       case 'command':
-        await this.command(COMMANDS[args[0]] || Number(args[0]));
+        await this.command(args[0]);
         break;
       case 'click': {
         if (!quoted[0]) throw new Error('click by id is not played in the browser');
@@ -293,7 +318,7 @@ export class WebPlayer {
         break;
       }
       case 'close':
-        await this.menuCommand(509);
+        await this.menuCommand('CMD_EXIT');
         break;
       case 'dump':
         await settle(page);

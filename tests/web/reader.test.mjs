@@ -219,7 +219,9 @@ describe('the place', () => {
     await context.close();
   });
 
-  test('blocked storage: the reader runs and says once that the place cannot be kept', async () => {
+  // A reader whose storage refuses every read and write, played through
+  // the opening screens.
+  async function openedWithBlockedStorage() {
     const context = await newContext();
     await context.addInitScript(() => {
       const refuse = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
@@ -229,6 +231,11 @@ describe('the place', () => {
     const page = await openReader(context);
     const player = new WebPlayer(page);
     for (const step of OPENING) await player.step(step);
+    return { context, page, player };
+  }
+
+  test('blocked storage: the reader runs and says once that the place cannot be kept', async () => {
+    const { context, page, player } = await openedWithBlockedStorage();
     const notice = page.getByRole('status').filter({ hasText: 'not letting the book keep your place' });
     assert.equal(await notice.count(), 1);
     await page.getByRole('button', { name: 'Dismiss' }).click();
@@ -247,15 +254,7 @@ describe('the place', () => {
   });
 
   test('with the storage notice shown, the Place menu lies over it and saves the place to a file', async () => {
-    const context = await newContext();
-    await context.addInitScript(() => {
-      const refuse = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
-      Storage.prototype.setItem = refuse;
-      Storage.prototype.getItem = refuse;
-    });
-    const page = await openReader(context);
-    const player = new WebPlayer(page);
-    for (const step of OPENING) await player.step(step);
+    const { context, page } = await openedWithBlockedStorage();
     assert.equal(await page.locator('#notice').isVisible(), true);
     const download = page.waitForEvent('download');
     await page.getByRole('menuitem', { name: 'Place' }).click();
