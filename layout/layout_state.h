@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "layout/painter.h"
+#include "page/controls.h"
 #include "platform/platform.h"
 
 namespace tomelet {
@@ -32,6 +33,22 @@ struct draw_op {
 constexpr int32_t DRAW_OPS_SIZE = 4096;
 
 struct layout_state {
+    // The platform's side of the page (layout/realise.h): the handle of
+    // each control of the page's tables, the bitmap each picture button
+    // shows (owned until the controls are destroyed), and how many of the
+    // page's controls, in its order of creation, are made.
+    plat_control edit_box_windows[CONTROL_TABLE_SIZE];
+    plat_control button_windows[CONTROL_TABLE_SIZE];
+    plat_bitmap button_bitmaps[CONTROL_TABLE_SIZE];
+    int16_t realised_edit_boxes = 0;
+    int16_t realised_buttons = 0;
+    // The page's fonts, which the application makes once the window is
+    // made; the page's labels are measured in them (layout/realise.h).
+    plat_font bold_font = nullptr;
+    plat_font normal_font = nullptr;
+    // The client area above the navigation bar.
+    plat_rect text_area = {0, 0, 0, 0};
+
     int32_t cursor_x = LEFT_MARGIN;
     int32_t line_height = 16;
     int32_t tab_width = 14;

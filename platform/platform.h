@@ -1,9 +1,12 @@
 // The one interface between the engine and the machine it runs on.
 //
-// The engine (book/, page/, story/, layout/, app/) calls down only through
-// these functions; each back end (platform/headless/, platform/win32/,
-// platform/web/) implements all of them in its own folder, and calls the
-// engine back only through app/entry.h.  No OS type crosses this line:
+// The engine calls down only through these functions, and only from its
+// layout/ and app/ layers (book/, page/ and story/ leave the machine to
+// them: the page holds its controls, sounds and messages as data, which
+// the layout and the app hand to the platform); each back end
+// (platform/headless/, platform/win32/, platform/web/) implements all of
+// them in its own folder, and calls the engine back only through
+// app/entry.h.  No OS type crosses this line:
 // handles are opaque pointers, records are plain structs.
 //
 // It is in the reader's terms, not one system's.  Every number that
