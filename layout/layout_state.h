@@ -6,11 +6,25 @@
 
 #include <cstdint>
 
-#include "layout/painter.h"
 #include "page/controls.h"
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace tomelet {
+
+constexpr int32_t LEFT_MARGIN = 24;
+
+// One piece of the pending line.
+struct line_piece {
+    int32_t kind;      // the display-item kind it came from
+    int16_t value;     // text: characters; picture: resource; control: table index
+    int16_t width;     // pixels; 0 for the bold switches
+    const char* text;  // text only: its characters inside line_text
+    const char* source;  // text only: the same characters in the page's item
+};
+
+constexpr int32_t LINE_PIECES_SIZE = 10;
+constexpr int32_t LINE_TEXT_SIZE = 200;
+constexpr int32_t FIT_SCRATCH_SIZE = 500;
 
 // What a layout pass draws.  A pass that places the controls runs before
 // the paint begins and notes its drawing; once a pass moves no control,
