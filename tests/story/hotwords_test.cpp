@@ -10,7 +10,6 @@
 #include "tests/story/choose.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "platform/headless/headless.h"
 #include "story/game_state.h"
 #include "story/markup.h"
 #include "tests/story/interpreter_fixture.h"

@@ -6,7 +6,6 @@
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "platform/headless/headless.h"
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "story/markup.h"
@@ -63,7 +62,6 @@ constexpr page_measures measures{text_size, picture_size};
 }  // namespace
 
 void InterpreterTest::SetUp() {
-    headless::reset();
     engine_reset();
     book = std::make_unique<memory_book>(interpreter_book_shape());
     book_use(book->tables());
