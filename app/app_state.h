@@ -6,13 +6,21 @@
 
 #include <cstdint>
 
-#include "app/navigation.h"
-#include "app/shell.h"
 #include "book/book.h"
 #include "book/image.h"
-#include "platform/platform.h"
+#include "platform/handles.h"
 
 namespace tomelet {
+
+// input_text's size.
+constexpr int32_t INPUT_TEXT_SIZE = 200;
+
+// The question a message box asked whose answer the back end gives later
+// (app_answer), if any.
+enum pending_question_kind : int32_t {
+    QUESTION_NONE = 0,
+    QUESTION_START_AGAIN = 1,  // "Do you really want to start again?"
+};
 
 // The navigation bar's buttons.
 constexpr int32_t NAV_BUTTONS = 6;

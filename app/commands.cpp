@@ -121,7 +121,7 @@ bool input_commit(int32_t id) {
     if (maximum > COMMIT_BUFFER_SIZE - 1) maximum = COMMIT_BUFFER_SIZE - 1;
     char buffer[COMMIT_BUFFER_SIZE];
     std::memset(buffer, 0, sizeof buffer);
-    if (the_engine.page.edit_box_windows[k] != nullptr && maximum >= 0) plat_control_text(the_engine.page.edit_box_windows[k], buffer, maximum + 1);
+    if (the_engine.layout.edit_box_windows[k] != nullptr && maximum >= 0) plat_control_text(the_engine.layout.edit_box_windows[k], buffer, maximum + 1);
     if (maximum >= 1) {
         std::memcpy(the_engine.app.input_text, buffer, static_cast<size_t>(maximum));
         the_engine.app.input_text[maximum] = '\0';
@@ -292,7 +292,7 @@ void on_vscroll(int32_t request, int32_t track_position) {
     const int32_t new_position = plat_scroll_get().position;
     if (new_position == old_position) return;
     const int32_t dy = clamp_to_int32(static_cast<int64_t>(old_position) - new_position);
-    plat_scroll_window(dy, the_engine.page.text_area);
+    plat_scroll_window(dy, the_engine.layout.text_area);
     the_engine.layout.scroll_origin = clamp_to_int32(static_cast<int64_t>(the_engine.layout.scroll_origin) + dy);
     plat_window_update();
 }
@@ -313,14 +313,15 @@ bool on_draw_item(int32_t id, plat_canvas canvas, const plat_rect& rect) {
     const int32_t index = page_control_index(id);
     if (index >= the_engine.page.button_count || index >= CONTROL_TABLE_SIZE) return false;
     const button_entry& entry = the_engine.page.buttons[index];
-    if (entry.bitmap != nullptr) {
-        plat_bitmap_draw(canvas, entry.bitmap, 0, 0, entry.width, entry.height);
+    const plat_bitmap bitmap = the_engine.layout.button_bitmaps[index];
+    if (bitmap != nullptr) {
+        plat_bitmap_draw(canvas, bitmap, 0, 0, entry.width, entry.height);
         return true;
     }
     int32_t length = entry.label_length;
     if (length < 0) length = 0;
     if (length > BUTTON_LABEL_SIZE - 1) length = BUTTON_LABEL_SIZE - 1;
-    plat_draw_text(canvas, entry.bold != 0 ? the_engine.page.bold_font : the_engine.page.normal_font, entry.label, length, rect, HOTWORD_FORMAT);
+    plat_draw_text(canvas, entry.bold != 0 ? the_engine.layout.bold_font : the_engine.layout.normal_font, entry.label, length, rect, HOTWORD_FORMAT);
     return true;
 }
 

@@ -69,8 +69,8 @@ void nav_create() {
 }
 
 void nav_layout(int32_t client_width, int32_t client_height) {
-    the_engine.page.text_area.right = client_width;
-    the_engine.page.text_area.bottom = client_height - NAV_BAR_HEIGHT;
+    the_engine.layout.text_area.right = client_width;
+    the_engine.layout.text_area.bottom = client_height - NAV_BAR_HEIGHT;
     const int32_t width = client_width / NAV_BUTTONS;
     const int32_t y = client_height - NAV_BAR_HEIGHT;
     for (int32_t position = 0; position < NAV_BUTTONS; ++position) {

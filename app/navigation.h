@@ -13,8 +13,6 @@
 
 namespace tomelet {
 
-constexpr int32_t INPUT_TEXT_SIZE = 200;
-
 // Puts every navigation value back to its value at start-up.
 void navigation_reset();
 

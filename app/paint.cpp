@@ -7,6 +7,7 @@
 #include "book/book.h"
 #include "engine/engine.h"
 #include "layout/painter.h"
+#include "layout/realise.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "page/links.h"
@@ -47,6 +48,7 @@ void build_story_page() {
 
 void rebuild() {
     destroy_page_controls();
+    install_page_measures();
     the_engine.app.choice_taken = 0;
     the_engine.app.inventory_shown = 0;
     the_engine.app.sounds_shown = 0;
@@ -92,6 +94,9 @@ void rebuild() {
     } else {
         build_story_page();
     }
+    // The page's controls are made once the whole page is recorded, in the
+    // order it made them, before anything is laid out.
+    realise_page_controls();
     nav_set_states(the_engine.play.on_current_page == 0, the_engine.page.next_link.kind != LINK_NONE, the_engine.page.prev_link.kind != LINK_NONE);
 }
 

@@ -1,7 +1,7 @@
 // The whole engine put back as a new process finds it.
 #include "app/entry.h"
 #include "engine/engine.h"
-#include "page/controls.h"
+#include "layout/realise.h"
 
 namespace tomelet {
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/app_state.h"
 #include "app/entry.h"
 
 namespace tomelet {
@@ -24,13 +25,6 @@ int32_t window_width_for(int32_t window_height);
 // The page fonts' creation height at the screen's resolution: minus the
 // pixel height of font_points, rounded half up.
 int32_t page_font_height();
-
-// The question a message box asked whose answer the back end gives later
-// (app_answer), if any.
-enum pending_question_kind : int32_t {
-    QUESTION_NONE = 0,
-    QUESTION_START_AGAIN = 1,  // "Do you really want to start again?"
-};
 
 void nav_create();
 void nav_layout(int32_t client_width, int32_t client_height);

@@ -8,7 +8,6 @@
 #include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "page/messages.h"
 #include "layout/painter.h"
 #include "platform/platform.h"
 #include "story/state_file.h"
@@ -39,37 +38,11 @@ void build_sounds_screen() {
 
     // The screen is built on an empty page, so the button table has room;
     // should it not, the box is not made and the screen stays as it is.
-    if (the_engine.page.button_count >= CONTROL_TABLE_SIZE) return;
-    const int16_t index = the_engine.page.button_count;
-    const int32_t x = the_engine.page.client_origin.left;
-    const int32_t y = the_engine.page.client_origin.top + the_engine.page.cursor_y;
-    const int32_t width = CHECK_BOX_CHARS * the_engine.page.avg_char_width;
-    const int32_t height = the_engine.layout.line_height;
-    plat_control_params params{PLAT_CHECK_BOX, CMD_SOUND_CHECKBOX, "Sound", x, y, width, height, 0, nullptr};
-    plat_control box = plat_control_create(params);
-    if (box == nullptr) {
-        report_message("Could not create button", "No Memory", true);
-        return;
-    }
-    // Unlike the page's other controls, the box is shown at once.
-    plat_control_show(box, true);
-
-    button_entry& entry = the_engine.page.buttons[index];
-    entry.width = static_cast<int16_t>(width);
-    entry.height = static_cast<int16_t>(height);
-    entry.x = x;
-    entry.y = static_cast<int16_t>(y);
-    entry.label_length = 0;
-    entry.label[0] = '\0';
-    entry.bold = 0;
-    entry.bitmap = nullptr;
-    the_engine.page.button_windows[index] = box;
-    the_engine.page.cursor_y += the_engine.layout.line_height + 1;
-    page_control_item(ITEM_BUTTON, index);
-    ++the_engine.page.button_count;
-    if (the_engine.page.button_count < CONTROL_TABLE_SIZE) the_engine.page.button_windows[the_engine.page.button_count] = nullptr;
-
-    plat_check_box_set(box, sound_switch() != 0);
+    // The box is made with the page's other controls once the page is
+    // built, and shown at once.
+    const int32_t index = make_check_box("Sound", CMD_SOUND_CHECKBOX, CHECK_BOX_CHARS * the_engine.page.avg_char_width,
+                                         the_engine.layout.line_height, sound_switch() != 0);
+    if (index < 0) return;
     the_engine.app.sound_checkbox = index;
 
     line_breaks(6);
@@ -83,7 +56,7 @@ void build_sounds_screen() {
 void read_sound_switch() {
     if (the_engine.app.sounds_shown != 1) return;
     if (the_engine.app.sound_checkbox < 0 || the_engine.app.sound_checkbox >= the_engine.page.button_count || the_engine.app.sound_checkbox >= CONTROL_TABLE_SIZE) return;
-    plat_control box = the_engine.page.button_windows[the_engine.app.sound_checkbox];
+    plat_control box = the_engine.layout.button_windows[the_engine.app.sound_checkbox];
     if (box == nullptr) return;
     set_sound_switch(plat_check_box_checked(box) ? 1 : 0);
 }

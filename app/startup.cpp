@@ -128,7 +128,8 @@ bool app_start(const book_tables* book) {
         plat_message_box(false, "Could not create the main window", nullptr, PLAT_BOX_OK);
         return false;
     }
-    the_engine.page.client_origin = plat_window_client_rect();
+    const plat_rect client = plat_window_client_rect();
+    the_engine.page.client_origin = page_rect{client.left, client.top, client.right, client.bottom};
     plat_window_show();
     return true;
 }
@@ -145,20 +146,20 @@ bool app_finish() {
 }
 
 void on_create() {
-    the_engine.page.text_area = plat_window_client_rect();
+    the_engine.layout.text_area = plat_window_client_rect();
     nav_create();
     const int32_t height = page_font_height();
-    the_engine.page.bold_font = plat_font_create(height, BOLD_WEIGHT);
-    the_engine.page.normal_font = plat_font_create(height, NORMAL_WEIGHT);
+    the_engine.layout.bold_font = plat_font_create(height, BOLD_WEIGHT);
+    the_engine.layout.normal_font = plat_font_create(height, NORMAL_WEIGHT);
     the_engine.layout.running_bold = 0;
 }
 
 void on_destroy() {
     // A font whose creation failed is not there to delete.
-    if (the_engine.page.normal_font != nullptr) plat_font_delete(the_engine.page.normal_font);
-    the_engine.page.normal_font = nullptr;
-    if (the_engine.page.bold_font != nullptr) plat_font_delete(the_engine.page.bold_font);
-    the_engine.page.bold_font = nullptr;
+    if (the_engine.layout.normal_font != nullptr) plat_font_delete(the_engine.layout.normal_font);
+    the_engine.layout.normal_font = nullptr;
+    if (the_engine.layout.bold_font != nullptr) plat_font_delete(the_engine.layout.bold_font);
+    the_engine.layout.bold_font = nullptr;
     plat_quit(0);
 }
 

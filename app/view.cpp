@@ -27,10 +27,10 @@ page_view app_page_view() {
     view.item_count = the_engine.page.page_item_count < PAGE_ITEMS_SIZE ? the_engine.page.page_item_count : PAGE_ITEMS_SIZE;
     view.shown_screen = the_engine.app.shown_screen;
     view.buttons = the_engine.page.buttons;
-    view.button_controls = the_engine.page.button_windows;
+    view.button_controls = the_engine.layout.button_windows;
     view.button_count = the_engine.page.button_count < CONTROL_TABLE_SIZE ? the_engine.page.button_count : CONTROL_TABLE_SIZE;
     view.edit_boxes = the_engine.page.edit_boxes;
-    view.edit_box_controls = the_engine.page.edit_box_windows;
+    view.edit_box_controls = the_engine.layout.edit_box_windows;
     view.edit_box_count = the_engine.page.edit_box_count < CONTROL_TABLE_SIZE ? the_engine.page.edit_box_count : CONTROL_TABLE_SIZE;
     if (the_engine.book.tables != nullptr) {
         view.variables = the_engine.book.tables->variable_catalogue;

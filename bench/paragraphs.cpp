@@ -11,6 +11,7 @@
 #include "book/book.h"
 #include "book/compiled_book.h"
 #include "engine/engine.h"
+#include "layout/realise.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -58,6 +59,7 @@ void per_page(benchmark::State& state, int64_t pages) {
 void BM_AssembleEveryPage(benchmark::State& state) {
     headless::reset();
     book_use(&compiled_book);
+    install_page_measures();
     const int64_t pages = page_count();
     for (auto _ : state) {
         for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
@@ -73,6 +75,7 @@ BENCHMARK(BM_AssembleEveryPage);
 void BM_AssembleAndRunEveryPage(benchmark::State& state) {
     headless::reset();
     book_use(&compiled_book);
+    install_page_measures();
     const int64_t pages = page_count();
     for (auto _ : state) {
         for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
@@ -81,6 +84,7 @@ void BM_AssembleAndRunEveryPage(benchmark::State& state) {
             page_clear();
             assemble_paragraph(n, the_engine.book.paragraph_text, problem);
             run_paragraph(the_engine.book.paragraph_text);
+            realise_page_controls();
             benchmark::DoNotOptimize(the_engine.page.page_items);
         }
         headless::clear_messages();
@@ -96,6 +100,7 @@ BENCHMARK(BM_AssembleAndRunEveryPage);
 void BM_RunEveryPage(benchmark::State& state) {
     headless::reset();
     book_use(&compiled_book);
+    install_page_measures();
     const int64_t pages = page_count();
     static char texts[1024][PARAGRAPH_TEXT_SIZE];
     int32_t stored = 0;
@@ -108,6 +113,7 @@ void BM_RunEveryPage(benchmark::State& state) {
             destroy_page_controls();
             page_clear();
             run_paragraph(texts[k]);
+            realise_page_controls();
             benchmark::DoNotOptimize(the_engine.page.page_items);
         }
         headless::clear_messages();

@@ -10,6 +10,7 @@
 #include "book/image.h"
 #include "engine/engine.h"
 #include "fuzz/support.h"
+#include "layout/realise.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "story/game_state.h"
@@ -64,11 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t sum = read_everything(book.tables);
     asm volatile("" : : "r"(sum));  // read, not optimised away
     book_use(&book.tables);
+    install_page_measures();
     for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count; ++n) {
         the_engine.play.shown_paragraph = static_cast<int16_t>(n);
         destroy_page_controls();
         page_clear();
         build_paragraph(n);
+        realise_page_controls();
     }
     book_use(nullptr);
     return 0;

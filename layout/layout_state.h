@@ -6,10 +6,25 @@
 
 #include <cstdint>
 
-#include "layout/painter.h"
-#include "platform/platform.h"
+#include "page/controls.h"
+#include "platform/handles.h"
 
 namespace tomelet {
+
+constexpr int32_t LEFT_MARGIN = 24;
+
+// One piece of the pending line.
+struct line_piece {
+    int32_t kind;      // the display-item kind it came from
+    int16_t value;     // text: characters; picture: resource; control: table index
+    int16_t width;     // pixels; 0 for the bold switches
+    const char* text;  // text only: its characters inside line_text
+    const char* source;  // text only: the same characters in the page's item
+};
+
+constexpr int32_t LINE_PIECES_SIZE = 10;
+constexpr int32_t LINE_TEXT_SIZE = 200;
+constexpr int32_t FIT_SCRATCH_SIZE = 500;
 
 // What a layout pass draws.  A pass that places the controls runs before
 // the paint begins and notes its drawing; once a pass moves no control,
@@ -32,6 +47,22 @@ struct draw_op {
 constexpr int32_t DRAW_OPS_SIZE = 4096;
 
 struct layout_state {
+    // The platform's side of the page (layout/realise.h): the handle of
+    // each control of the page's tables, the bitmap each picture button
+    // shows (owned until the controls are destroyed), and how many of the
+    // page's controls, in its order of creation, are made.
+    plat_control edit_box_windows[CONTROL_TABLE_SIZE];
+    plat_control button_windows[CONTROL_TABLE_SIZE];
+    plat_bitmap button_bitmaps[CONTROL_TABLE_SIZE];
+    int16_t realised_edit_boxes = 0;
+    int16_t realised_buttons = 0;
+    // The page's fonts, which the application makes once the window is
+    // made; the page's labels are measured in them (layout/realise.h).
+    plat_font bold_font = nullptr;
+    plat_font normal_font = nullptr;
+    // The client area above the navigation bar.
+    plat_rect text_area = {0, 0, 0, 0};
+
     int32_t cursor_x = LEFT_MARGIN;
     int32_t line_height = 16;
     int32_t tab_width = 14;

@@ -43,7 +43,7 @@ void emit_text(plat_font font, const char* text, int32_t n, const plat_rect& rec
     emit(draw_op{DRAW_TEXT, font, nullptr, text, n, rect, format});
 }
 
-plat_font running_font() { return the_engine.layout.running_bold != 0 ? the_engine.page.bold_font : the_engine.page.normal_font; }
+plat_font running_font() { return the_engine.layout.running_bold != 0 ? the_engine.layout.bold_font : the_engine.layout.normal_font; }
 
 int16_t to_i16(int32_t v) {
     if (v > INT16_MAX) return INT16_MAX;
@@ -202,10 +202,10 @@ void lay_out_tab() {
 void lay_out_title(const char* text) {
     if (the_engine.layout.line_piece_count > 0) end_line(1, 0);
     int32_t width = the_engine.page.right_edge - the_engine.layout.client.left;
-    int32_t n = fit_text(the_engine.layout.fit_scratch, text, the_engine.layout.line_height, width, the_engine.page.bold_font);
-    if (n == 0) n = split_run(the_engine.layout.fit_scratch, text, the_engine.layout.line_height, width, the_engine.page.bold_font);
+    int32_t n = fit_text(the_engine.layout.fit_scratch, text, the_engine.layout.line_height, width, the_engine.layout.bold_font);
+    if (n == 0) n = split_run(the_engine.layout.fit_scratch, text, the_engine.layout.line_height, width, the_engine.layout.bold_font);
     const plat_rect rect{the_engine.layout.client.left, the_engine.page.cursor_y, the_engine.layout.client.right, the_engine.page.cursor_y + the_engine.layout.line_height};
-    emit_text(the_engine.page.bold_font, text, n, rect, TITLE_FORMAT);
+    emit_text(the_engine.layout.bold_font, text, n, rect, TITLE_FORMAT);
     if (the_engine.layout.scroll_origin == 0) emit(draw_op{DRAW_INVERT, nullptr, nullptr, nullptr, 0, rect, 0});
     the_engine.page.cursor_y += the_engine.layout.line_height;
     the_engine.layout.line_height = the_engine.page.base_line_height;
@@ -238,7 +238,7 @@ void lay_out_control(int32_t kind, int32_t index) {
         if (index < 0 || index >= the_engine.page.button_count) return;
         width = the_engine.page.buttons[index].width;
         height = the_engine.page.buttons[index].height;
-        if (the_engine.page.buttons[index].bitmap != nullptr) gap = 0;  // a picture button sits like a picture
+        if (the_engine.page.buttons[index].has_picture != 0) gap = 0;  // a picture button sits like a picture
     }
     if (the_engine.page.right_edge - the_engine.layout.cursor_x < width) end_line(1, 0);
     append_piece(kind, index, width);
@@ -343,7 +343,7 @@ void flush_line(plat_canvas target) {
             case ITEM_TEXT: {
                 const plat_rect rect{x + the_engine.layout.client.left, the_engine.page.cursor_y, the_engine.page.right_edge, the_engine.page.cursor_y + the_engine.layout.line_height};
                 const char* text = target != nullptr || piece.source == nullptr ? piece.text : piece.source;
-                const plat_font font = the_engine.layout.pending_bold != 0 ? the_engine.page.bold_font : the_engine.page.normal_font;
+                const plat_font font = the_engine.layout.pending_bold != 0 ? the_engine.layout.bold_font : the_engine.layout.normal_font;
                 if (target != nullptr) {
                     plat_draw_text(target, font, text, piece.value, rect, LINE_FORMAT);
                 } else {
@@ -371,7 +371,7 @@ void flush_line(plat_canvas target) {
             case ITEM_BUTTON: {
                 place_control(ITEM_BUTTON, piece.value, x, the_engine.page.cursor_y, piece.width);
                 const bool picture = piece.value >= 0 && piece.value < the_engine.page.button_count &&
-                                     the_engine.page.buttons[piece.value].bitmap != nullptr;
+                                     the_engine.page.buttons[piece.value].has_picture != 0;
                 x += piece.width + (picture ? 0 : 2);
                 break;
             }
@@ -407,7 +407,7 @@ carried_state carried() { return carried_state{the_engine.layout.line_height, th
 // or, when it is null, noted for a replay.
 void lay_out_page(plat_canvas target) {
     the_engine.page.cursor_y = the_engine.layout.scroll_origin;
-    the_engine.page.right_edge = the_engine.page.text_area.right - 24;
+    the_engine.page.right_edge = the_engine.layout.text_area.right - 24;
     the_engine.layout.cursor_x = LEFT_MARGIN;
     // A layout starts with no line pending, and its first line at the
     // height that the last layout, or the rebuild's builder, left.

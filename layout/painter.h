@@ -6,11 +6,10 @@
 
 #include <cstdint>
 
+#include "layout/layout_state.h"
 #include "platform/platform.h"
 
 namespace tomelet {
-
-constexpr int32_t LEFT_MARGIN = 24;
 
 // Lays the whole display list out from scroll_origin, places the controls
 // and keeps the scroll range in step, then paints it once: a layout that
@@ -20,19 +19,6 @@ void draw_page();
 
 // The layout's own state is the engine object's `layout` part
 // (layout/layout_state.h).
-
-// One piece of the pending line.
-struct line_piece {
-    int32_t kind;      // the display-item kind it came from
-    int16_t value;     // text: characters; picture: resource; control: table index
-    int16_t width;     // pixels; 0 for the bold switches
-    const char* text;  // text only: its characters inside line_text
-    const char* source;  // text only: the same characters in the page's item
-};
-
-constexpr int32_t LINE_PIECES_SIZE = 10;
-constexpr int32_t LINE_TEXT_SIZE = 200;
-constexpr int32_t FIT_SCRATCH_SIZE = 500;
 
 // How many characters of `text` fit in `available` pixels in `font`,
 // breaking only after spaces (a fitted piece keeps its trailing space).  The

@@ -20,7 +20,7 @@ int16_t stored_top(int32_t y) {
 
 void place(plat_control control, int16_t& stored_y, int32_t& stored_x, int32_t x, int32_t y, int32_t width,
            int32_t height) {
-    const bool shown = y + height < the_engine.page.text_area.bottom;
+    const bool shown = y + height < the_engine.layout.text_area.bottom;
     if (control != nullptr && !noting_draws()) plat_control_show(control, shown);
     const int16_t top = stored_top(y);
     if (stored_x != x || stored_y != top) {
@@ -41,18 +41,18 @@ void place_control(int32_t kind, int32_t index, int32_t x, int32_t y, int32_t wi
     if (kind == ITEM_EDIT_BOX) {
         if (index < 0 || index >= the_engine.page.edit_box_count) return;
         edit_box_entry& entry = the_engine.page.edit_boxes[index];
-        place(the_engine.page.edit_box_windows[index], entry.y, entry.x, x, y, width, entry.height);
-        if (the_engine.page.edit_box_windows[index] != nullptr) {
+        place(the_engine.layout.edit_box_windows[index], entry.y, entry.x, x, y, width, entry.height);
+        if (the_engine.layout.edit_box_windows[index] != nullptr) {
             if (noting_draws()) {
-                note_control(the_engine.page.edit_box_windows[index], true, true);
+                note_control(the_engine.layout.edit_box_windows[index], true, true);
             } else {
-                plat_control_focus(the_engine.page.edit_box_windows[index]);
+                plat_control_focus(the_engine.layout.edit_box_windows[index]);
             }
         }
     } else if (kind == ITEM_BUTTON) {
         if (index < 0 || index >= the_engine.page.button_count) return;
         button_entry& entry = the_engine.page.buttons[index];
-        place(the_engine.page.button_windows[index], entry.y, entry.x, x, y, width, entry.height);
+        place(the_engine.layout.button_windows[index], entry.y, entry.x, x, y, width, entry.height);
     }
 }
 

@@ -1,12 +1,9 @@
 #include "page/controls.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
-#include "book/book.h"
 #include "page/display_list.h"
-#include "page/messages.h"
 #include "book/short_copy.h"
 #include "engine/engine.h"
 
@@ -29,7 +26,7 @@ int32_t page_control_index(int32_t id) {
 
 // Both tables hold 100 entries.  The markup makes at most 99 hotwords a
 // page, but the screens add their own buttons, so every creation checks:
-// a control that would not fit in its table is not created, nothing is
+// a control that would not fit in its table is not recorded, nothing is
 // appended to the page, and the creator gets 0, an id that no command
 // carries.
 
@@ -69,10 +66,16 @@ void copy_label(char* to, const char* from, size_t n) {
     }
 }
 
-// The slot after the last entry is cleared so that a stale handle is never
-// taken for a live one; there is no slot after the hundredth.
-void clear_next(plat_control* windows, int16_t count) {
-    if (count < CONTROL_TABLE_SIZE) windows[count] = nullptr;
+// Notes that the next control made is of `table` (0 answer fields, 1
+// buttons); the order has room for both tables full.
+void note_order(uint8_t table) {
+    the_engine.page.control_order[the_engine.page.control_order_count++] = table;
+}
+
+// The size of a label in the page's bold or normal font.
+page_size text_size(bool bold, const char* text, int32_t n) {
+    if (the_engine.page.measures != nullptr) return the_engine.page.measures->text(bold, text, n);
+    return page_size{the_engine.page.avg_char_width * n, the_engine.page.base_line_height};
 }
 
 }  // namespace
@@ -92,37 +95,20 @@ int32_t make_edit_box(int32_t n) {
     entry.x = the_engine.page.client_origin.left;
     entry.y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
     entry.maximum_length = static_cast<int16_t>(n);
-
-    const int32_t id = EDIT_BOX_ID_BASE + index;
-    plat_control_params params{PLAT_EDIT_BOX, id, "", entry.x, entry.y, entry.width, entry.height, n, nullptr};
-    plat_control box = plat_control_create(params);
-    the_engine.page.edit_box_windows[index] = box;
     the_engine.page.cursor_y += entry.height + 1;
-    if (box != nullptr) {
-        plat_control_show(box, false);
-    } else {
-        report_message("Null Edit Box", "Bad Edit Box", false);
-    }
+    note_order(0);
     page_control_item(ITEM_EDIT_BOX, index);
     ++the_engine.page.edit_box_count;
-    clear_next(the_engine.page.edit_box_windows, the_engine.page.edit_box_count);
-    return id;
+    return EDIT_BOX_ID_BASE + index;
 }
 
 void make_text_button(const char* label, int32_t id) { make_text_button(label, label_length_of(label), id); }
 
 namespace {
 
-// A text button that could not be created: the program closes.
-[[gnu::noinline]] void report_failed_button() {
-    char caption[32];
-    std::snprintf(caption, sizeof caption, " Error %x", static_cast<unsigned>(plat_last_error()));
-    report_message("Could not create button", caption, true);
-}
-
 // make_text_button with the table known to have room at `index` (the
-// button count).  The entry's numbers are kept in locals as they are
-// stored, so the control is created from them without reading them back.
+// button count): the label is copied once, measured from the copy, and the
+// entry filled in one pass.
 void add_text_button(const char* label, int32_t length, int32_t id, int16_t index) {
     button_entry& entry = the_engine.page.buttons[index];
     // The label, cut to the entry's size.
@@ -131,35 +117,24 @@ void add_text_button(const char* label, int32_t length, int32_t id, int16_t inde
     entry.label[n] = '\0';
 
     const bool hotword = id >= BUTTON_ID_BASE;
-    const plat_font font = (the_engine.page.build_bold != 0 || !hotword) ? the_engine.page.bold_font : the_engine.page.normal_font;
-    const plat_size extent = plat_text_extent(font, entry.label, n);
+    const page_size extent = text_size(the_engine.page.build_bold != 0 || !hotword, entry.label, n);
     const int32_t measured = extent.cx > 3 * n ? extent.cx : 3 * n;
-    const int16_t width = static_cast<int16_t>(measured + 12);
     const int16_t height = static_cast<int16_t>(extent.cy + 4);
-    const int32_t x = the_engine.page.client_origin.left;
-    const int16_t y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
-    entry.bitmap = nullptr;
-    entry.width = width;
+    entry.width = static_cast<int16_t>(measured + 12);
     entry.height = height;
-    entry.x = x;
+    entry.x = the_engine.page.client_origin.left;
+    entry.y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
     entry.label_length = static_cast<int16_t>(n);
-    entry.y = y;
     entry.bold = the_engine.page.build_bold;
-
-    const plat_control_params params{
-        hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON, id, hotword ? "" : entry.label, x, y, width, height, 0,
-        nullptr};
-    const plat_control button = plat_control_create(params);
-    the_engine.page.button_windows[index] = button;
+    entry.type = hotword ? CONTROL_HOTWORD : CONTROL_PUSH_BUTTON;
+    entry.has_picture = 0;
+    entry.checked = 0;
+    entry.picture = 0;
+    entry.id = id;
     the_engine.page.cursor_y += height + 1;
-    if (button != nullptr) {
-        plat_control_show(button, false);
-    } else {
-        report_failed_button();
-    }
+    note_order(1);
     page_control_item(ITEM_BUTTON, index);
     the_engine.page.button_count = static_cast<int16_t>(index + 1);
-    clear_next(the_engine.page.button_windows, the_engine.page.button_count);
 }
 
 }  // namespace
@@ -178,34 +153,32 @@ int32_t make_hotword_button(const char* label, int32_t length) {
     return BUTTON_ID_BASE + index;
 }
 
-// A picture whose bitmap cannot be loaded or read gets the width of the
-// text line (as an unreadable inline picture does) and the height of a line
-// of the default font.
+// A picture that cannot be loaded or read gets the width of the text line
+// (as an unreadable inline picture does) and the height of a line of the
+// default font.
 void make_picture_button(int32_t number, int32_t id) {
     if (the_engine.page.button_count >= CONTROL_TABLE_SIZE) return;
     const int16_t index = the_engine.page.button_count;
     button_entry& entry = the_engine.page.buttons[index];
-    const picture_row* picture = picture_at(number);
-    plat_bitmap bitmap = picture != nullptr ? plat_bitmap_load(picture->resource) : nullptr;
-    plat_size size{the_engine.page.right_edge - the_engine.page.client_origin.left, the_engine.page.base_line_height};
-    if (bitmap == nullptr || !plat_bitmap_size(bitmap, &size)) {
-        size = plat_size{the_engine.page.right_edge - the_engine.page.client_origin.left, the_engine.page.base_line_height};
-    }
-    entry.bitmap = bitmap;
+    page_size size{0, 0};
+    const bool readable = the_engine.page.measures != nullptr && the_engine.page.measures->picture(number, &size);
+    if (!readable) size = page_size{the_engine.page.right_edge - the_engine.page.client_origin.left, the_engine.page.base_line_height};
     entry.width = static_cast<int16_t>(size.cx);
     entry.height = static_cast<int16_t>(size.cy);
     entry.x = the_engine.page.client_origin.left;
+    entry.y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
     entry.label_length = 0;
     entry.label[0] = '\0';
-    entry.y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
     entry.bold = the_engine.page.build_bold;
-
-    plat_control_params params{PLAT_PICTURE_BUTTON, id, "", entry.x, entry.y, entry.width, entry.height, 0, bitmap};
-    the_engine.page.button_windows[index] = plat_control_create(params);
+    entry.type = CONTROL_PICTURE_BUTTON;
+    entry.has_picture = readable ? 1 : 0;
+    entry.checked = 0;
+    entry.picture = number;
+    entry.id = id;
     the_engine.page.cursor_y += entry.height + 1;
+    note_order(1);
     page_control_item(ITEM_BUTTON, index);
     ++the_engine.page.button_count;
-    clear_next(the_engine.page.button_windows, the_engine.page.button_count);
 }
 
 int32_t make_hotword_picture(int32_t number) {
@@ -215,28 +188,35 @@ int32_t make_hotword_picture(int32_t number) {
     return id;
 }
 
-// Every creation sets the handle of its own slot and clears the one after
-// it, and this clears every used slot, so no slot at or past the count ever
-// holds a handle: only the used slots are visited.
-void destroy_page_controls() {
-    for (int32_t i = 0; i < the_engine.page.button_count; ++i) {
-        if (the_engine.page.button_windows[i] != nullptr) {
-            plat_control_destroy(the_engine.page.button_windows[i]);
-            the_engine.page.button_windows[i] = nullptr;
-        }
-        if (the_engine.page.buttons[i].bitmap != nullptr) {
-            plat_bitmap_free(the_engine.page.buttons[i].bitmap);
-            the_engine.page.buttons[i].bitmap = nullptr;
-        }
-    }
-    for (int32_t i = 0; i < the_engine.page.edit_box_count; ++i) {
-        if (the_engine.page.edit_box_windows[i] != nullptr) {
-            plat_control_destroy(the_engine.page.edit_box_windows[i]);
-            the_engine.page.edit_box_windows[i] = nullptr;
-        }
-    }
+int32_t make_check_box(const char* label, int32_t id, int32_t width, int32_t height, bool checked) {
+    if (the_engine.page.button_count >= CONTROL_TABLE_SIZE) return -1;
+    const int16_t index = the_engine.page.button_count;
+    button_entry& entry = the_engine.page.buttons[index];
+    const int32_t n = label_length_of(label);
+    copy_label(entry.label, label, static_cast<size_t>(n));
+    entry.label[n] = '\0';
+    entry.width = static_cast<int16_t>(width);
+    entry.height = static_cast<int16_t>(height);
+    entry.x = the_engine.page.client_origin.left;
+    entry.y = static_cast<int16_t>(the_engine.page.client_origin.top + the_engine.page.cursor_y);
+    entry.label_length = static_cast<int16_t>(n);
+    entry.bold = 0;
+    entry.type = CONTROL_CHECK_BOX;
+    entry.has_picture = 0;
+    entry.checked = checked ? 1 : 0;
+    entry.picture = 0;
+    entry.id = id;
+    the_engine.page.cursor_y += height + 1;
+    note_order(1);
+    page_control_item(ITEM_BUTTON, index);
+    ++the_engine.page.button_count;
+    return index;
+}
+
+void clear_page_controls() {
     the_engine.page.button_count = 0;
     the_engine.page.edit_box_count = 0;
+    the_engine.page.control_order_count = 0;
 }
 
 }  // namespace tomelet

@@ -1,13 +1,15 @@
 // The controls set into a page's text: hotword buttons, picture buttons,
-// text-entry boxes and the screens' push buttons and check box.  Each
-// creation records the control in one of two fixed tables and appends its
-// item to the page display list, so the control stands in the text where it
-// was made.  All of them are destroyed at the next rebuild.
+// text-entry boxes and the screens' push buttons and check box.  The page
+// records them as data: each creation fills an entry of one of two fixed
+// tables (kind, id, label, bold, picture, size and provisional place),
+// notes it in the page's order of creation and appends its item to the
+// display list, so the control stands in the text where it was made.  The
+// layer that owns the platform's controls makes them from these entries
+// once the page is built (layout/realise.h), and destroys them at the next
+// rebuild.
 #pragma once
 
 #include <cstdint>
-
-#include "platform/platform.h"
 
 namespace tomelet {
 
@@ -17,6 +19,30 @@ constexpr int32_t BUTTON_ID_BASE = 5000;
 constexpr int32_t BUTTON_LABEL_SIZE = 200;
 // The commit buffer of an input is 200 bytes, so no box takes more than 199.
 constexpr int32_t EDIT_BOX_MAX_LENGTH = 199;
+
+// A size and a rectangle in the page's own terms (pixels of the window's
+// client area), the same fields as the platform's.
+struct page_size {
+    int32_t cx;
+    int32_t cy;
+};
+
+struct page_rect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+// What a control is.  Answer fields fill the edit-box table; the other
+// kinds fill the button table.
+enum page_control_type : uint8_t {
+    CONTROL_ANSWER_FIELD = 1,
+    CONTROL_HOTWORD = 2,         // an owner-drawn labelled button
+    CONTROL_PICTURE_BUTTON = 3,  // an owner-drawn button showing a picture
+    CONTROL_PUSH_BUTTON = 4,     // a screen's button with its caption
+    CONTROL_CHECK_BOX = 5,       // the Sounds screen's box, shown at once
+};
 
 struct edit_box_entry {
     int16_t width;
@@ -33,8 +59,31 @@ struct button_entry {
     int32_t x;
     int16_t label_length;
     uint8_t bold;
-    plat_bitmap bitmap;  // picture buttons: owned until the next rebuild
+    uint8_t type;  // a page_control_type other than CONTROL_ANSWER_FIELD
+    // Picture buttons: 1 when the picture could be read (the button shows
+    // it and sits in its line as a picture does), else 0.
+    uint8_t has_picture;
+    // Check boxes: 1 when the box starts checked.
+    uint8_t checked;
+    // Picture buttons: the picture's number in the catalogue.
+    int32_t picture;
+    // The id the control's commands carry.
+    int32_t id;
     char label[BUTTON_LABEL_SIZE];
+};
+
+// How the page measures what it sets into the text: the layer that owns
+// the fonts and the pictures installs its measures in the page part
+// (`the_engine.page.measures`) before it builds a page.  Without them (a
+// story run on its own, with no window) a character is avg_char_width
+// wide and base_line_height high, and no picture can be read.
+struct page_measures {
+    // The size of the first n characters of `text` in the page's bold or
+    // normal font.
+    page_size (*text)(bool bold, const char* text, int32_t n);
+    // The size of picture `number` of the catalogue; false when it cannot
+    // be loaded or read.
+    bool (*picture)(int32_t number, page_size* size);
 };
 
 // What a control id names on the page.  The engine numbers its controls
@@ -52,11 +101,11 @@ page_control_kind page_control_kind_of(int32_t id);
 // id of neither kind.
 int32_t page_control_index(int32_t id);
 
-// Creates a text-entry box for at most n characters; returns its id
+// Records a text-entry box for at most n characters; returns its id
 // (4000 + index), or 0 when the table is full.
 int32_t make_edit_box(int32_t n);
-// Creates a labelled button with the given id: a push button below 5000, an
-// owner-drawn hotword from 5000.
+// Records a labelled button with the given id: a push button below 5000,
+// an owner-drawn hotword from 5000.
 void make_text_button(const char* label, int32_t id);
 // The same with the label's length known (of which the button keeps at most
 // 199 characters); `label` holds no NUL before it.
@@ -65,14 +114,19 @@ void make_text_button(const char* label, int32_t length, int32_t id);
 // the table is full.
 int32_t make_hotword_button(const char* label);
 int32_t make_hotword_button(const char* label, int32_t length);
-// Creates an owner-drawn button showing picture `number` of the catalogue.
+// Records an owner-drawn button showing picture `number` of the catalogue.
 void make_picture_button(int32_t number, int32_t id);
 // make_picture_button (number, 5000 + button count); returns that id, or 0
 // when the table is full.
 int32_t make_hotword_picture(int32_t number);
+// Records a check box with the given id and label (at most 199
+// characters), `width` by `height`, checked or not, at the provisional
+// place of the next control.  Returns its index in the button table, or -1
+// when the table is full.
+int32_t make_check_box(const char* label, int32_t id, int32_t width, int32_t height, bool checked);
 
-// Destroys every control of both tables, frees the picture buttons'
-// bitmaps and empties the tables (the first step of a rebuild).
-void destroy_page_controls();
+// Empties both tables and the order of creation (the page's controls are
+// destroyed first: layout/realise.h).
+void clear_page_controls();
 
 }  // namespace tomelet

@@ -48,9 +48,9 @@ void page_stop_sound();
 void page_clear();
 
 // The page model (the engine object's `page` part) as a new process finds
-// it: the display list, the control tables (their windows forgotten:
-// destroy the controls first), the links, the fonts, the window-wide
-// measures and the held message boxes.
+// it: the display list, the control tables (destroy the controls made from
+// them first: layout/realise.h), the links, the window-wide measures and
+// the held message boxes.
 void page_state_reset();
 
 // Appends a text-bearing item (ITEM_TEXT or ITEM_TITLE), merging it into

@@ -1,6 +1,7 @@
 // The page model's state: the display list, the page's sounds, the control
-// tables, the links, the window's fonts and measures, and the messages
-// to show.  A part of the engine object
+// tables, the links, the window's measures, and the messages to show.  It
+// names no object of the platform: the controls' handles, the pictures'
+// bitmaps and the fonts are the layout's (layout/layout_state.h).  A part of the engine object
 // (engine/engine.h); the initial values below are those of a new process,
 // and the tables start zero.
 #pragma once
@@ -11,18 +12,23 @@
 #include "page/display_list.h"
 #include "page/links.h"
 #include "page/messages.h"
-#include "platform/platform.h"
 
 namespace tomelet {
 
 struct page_state {
     // The control tables (page/controls.h).
     edit_box_entry edit_boxes[CONTROL_TABLE_SIZE];
-    plat_control edit_box_windows[CONTROL_TABLE_SIZE];
     int16_t edit_box_count = 0;
     button_entry buttons[CONTROL_TABLE_SIZE];
-    plat_control button_windows[CONTROL_TABLE_SIZE];
     int16_t button_count = 0;
+    // The order the controls were made in, one entry a control: 0 an
+    // answer field, 1 a button, each the next of its table.  The controls
+    // are made through the platform in this order.
+    uint8_t control_order[2 * CONTROL_TABLE_SIZE];
+    int16_t control_order_count = 0;
+    // How the page measures labels and pictures (page/controls.h); none
+    // until the layer owning the fonts installs its own.
+    const page_measures* measures = nullptr;
 
     // The display list (page/display_list.h).
     page_item page_items[PAGE_ITEMS_SIZE];
@@ -41,18 +47,15 @@ struct page_state {
     page_link next_link = {LINK_NONE, 0};
     page_link prev_link = {LINK_NONE, 0};
 
-    // The window a page is built for.  The application sets the fonts and
-    // rectangles, and the default font's measures at every build; the
+    // The window a page is built for.  The application sets the client
+    // rectangle, and the default font's measures at every build; the
     // layout sets the right edge and the line's top at every paint.
-    plat_font bold_font = nullptr;
-    plat_font normal_font = nullptr;
     // The client rectangle read once right after the window was created;
     // its left and top are where new page controls are placed
     // provisionally.
-    plat_rect client_origin = {0, 0, 0, 0};
-    // The client area above the navigation bar.
-    plat_rect text_area = {0, 0, 0, 0};
-    // Right edge of the text lines: text_area's right minus 24.
+    page_rect client_origin = {0, 0, 0, 0};
+    // Right edge of the text lines: the layout's text_area's right minus
+    // 24.
     int32_t right_edge = 0;
     // Top of the current line in client coordinates; during a build it is
     // the provisional place of the next control.

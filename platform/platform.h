@@ -1,9 +1,12 @@
 // The one interface between the engine and the machine it runs on.
 //
-// The engine (book/, page/, story/, layout/, app/) calls down only through
-// these functions; each back end (platform/headless/, platform/win32/,
-// platform/web/) implements all of them in its own folder, and calls the
-// engine back only through app/entry.h.  No OS type crosses this line:
+// The engine calls down only through these functions, and only from its
+// layout/ and app/ layers (book/, page/ and story/ leave the machine to
+// them: the page holds its controls, sounds and messages as data, which
+// the layout and the app hand to the platform); each back end
+// (platform/headless/, platform/win32/, platform/web/) implements all of
+// them in its own folder, and calls the engine back only through
+// app/entry.h.  No OS type crosses this line:
 // handles are opaque pointers, records are plain structs.
 //
 // It is in the reader's terms, not one system's.  Every number that
@@ -23,33 +26,9 @@
 
 #include <cstdint>
 
+#include "platform/handles.h"
+
 namespace tomelet {
-
-// Opaque handles.  A null handle means "none" (or a failed creation).
-struct plat_control_tag;
-struct plat_font_tag;
-struct plat_bitmap_tag;
-struct plat_file_tag;
-struct plat_canvas_tag;
-using plat_control = plat_control_tag*;
-using plat_font = plat_font_tag*;
-using plat_bitmap = plat_bitmap_tag*;
-using plat_file = plat_file_tag*;
-// A surface to draw on: the main window while it paints, or an owner-drawn
-// button while it is drawn.
-using plat_canvas = plat_canvas_tag*;
-
-struct plat_size {
-    int32_t cx;
-    int32_t cy;
-};
-
-struct plat_rect {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
 
 // ---------------------------------------------------------------------------
 // Message boxes

@@ -26,8 +26,8 @@ void set_answer(char (&field)[ANSWER_SIZE], const char* answer) {
     field[length] = '\0';
 }
 
-// A picture hotword, out of line: loading its bitmap takes a large frame
-// that a labelled hotword, the usual kind, should not pay for.
+// A picture hotword, out of line: it is rare, and measuring its picture
+// should cost the labelled hotword, the usual kind, nothing.
 [[gnu::noinline]] int32_t picture_hotword(int32_t picture) { return make_hotword_picture(picture); }
 
 // Two signed 8-bit chances added in 8 bits: the sum wraps past 127.

@@ -213,14 +213,14 @@ TEST_F(Flows, ASetVariableShowsThePlaceAgainAsARevisit) {
 TEST_F(Flows, ATypedAnswerIsCommittedAsTyped) {
     start_at(16);
     ASSERT_EQ(the_engine.page.edit_box_count, 1);
-    plat_control box = the_engine.page.edit_box_windows[0];
+    plat_control box = the_engine.layout.edit_box_windows[0];
     EXPECT_EQ(headless::type_text(box, "hello there"), 5);
     EXPECT_TRUE(headless::edit_key(box, headless::KEY_RETURN));
     EXPECT_STREQ(the_engine.app.input_text, "hello");
     expect_reading(14, "Fourteen");
 
     goto_paragraph(16, GOTO_TAKE_UP);
-    EXPECT_TRUE(headless::edit_key(the_engine.page.edit_box_windows[0], headless::KEY_TAB));
+    EXPECT_TRUE(headless::edit_key(the_engine.layout.edit_box_windows[0], headless::KEY_TAB));
     EXPECT_STREQ(the_engine.app.input_text, "");
     expect_reading(15, "Fifteen");
 }
@@ -294,11 +294,11 @@ TEST_F(Flows, HotwordsAreDrawnByTheWindow) {
     ASSERT_NE(strong, nullptr);
     EXPECT_EQ(strong->kind, headless::DRAW_TEXT);
     EXPECT_STREQ(strong->text, "strong");
-    EXPECT_EQ(strong->font, the_engine.page.bold_font);
+    EXPECT_EQ(strong->font, the_engine.layout.bold_font);
     EXPECT_EQ(strong->format, static_cast<uint32_t>(PLAT_TEXT_NO_PREFIX | PLAT_TEXT_CENTER));
     ASSERT_NE(plain, nullptr);
     EXPECT_STREQ(plain->text, "plain");
-    EXPECT_EQ(plain->font, the_engine.page.normal_font);
+    EXPECT_EQ(plain->font, the_engine.layout.normal_font);
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->kind, headless::DRAW_BITMAP);
     EXPECT_EQ(picture->resource, 1100);
@@ -405,7 +405,7 @@ TEST_F(Flows, TheEngineResetLeavesNothingOfARun) {
     ASSERT_GT(the_engine.play.hotword_count, 0);
     ASSERT_GT(the_engine.page.button_count, 0);
     ASSERT_NE(the_engine.app.state_file, nullptr);
-    const plat_control first = the_engine.page.button_windows[0];
+    const plat_control first = the_engine.layout.button_windows[0];
 
     app_reset_engine();
     EXPECT_EQ(headless::control_of(first), nullptr);  // destroyed, not forgotten
@@ -418,7 +418,7 @@ TEST_F(Flows, TheEngineResetLeavesNothingOfARun) {
     EXPECT_EQ(the_engine.app.pending_screen, 3);
     EXPECT_EQ(the_engine.play.shown_paragraph, 2);
     EXPECT_EQ(the_engine.layout.cursor_x, LEFT_MARGIN);
-    EXPECT_EQ(the_engine.page.normal_font, nullptr);
+    EXPECT_EQ(the_engine.layout.normal_font, nullptr);
     EXPECT_EQ(the_engine.book.paragraph_text[0], '\0');
     started_ = false;  // nothing left to close or write
 }
@@ -442,12 +442,12 @@ TEST_F(Flows, TheViewNamesTheScreenAndTheControlsOfTheItems) {
             const page_item& item = view.items[i];
             if (item.kind == ITEM_BUTTON) {
                 ASSERT_LT(item.value, view.button_count);
-                EXPECT_EQ(view.button_controls[item.value], the_engine.page.button_windows[item.value]);
+                EXPECT_EQ(view.button_controls[item.value], the_engine.layout.button_windows[item.value]);
                 EXPECT_NE(view.button_controls[item.value], nullptr);
                 ++controls;
             } else if (item.kind == ITEM_EDIT_BOX) {
                 ASSERT_LT(item.value, view.edit_box_count);
-                EXPECT_EQ(view.edit_box_controls[item.value], the_engine.page.edit_box_windows[item.value]);
+                EXPECT_EQ(view.edit_box_controls[item.value], the_engine.layout.edit_box_windows[item.value]);
                 EXPECT_EQ(view.edit_boxes[item.value].maximum_length, the_engine.page.edit_boxes[item.value].maximum_length);
                 ++controls;
             }

@@ -73,7 +73,7 @@ TEST_F(RebuildTest, AnUnseededGeneratorSeedsFromTheClockOfThePaint) {
 
 TEST_F(RebuildTest, ThrowsThePreviousPageAwayAndBuildsTheShownParagraph) {
     make_hotword_button("old");
-    const plat_control old = the_engine.page.button_windows[0];
+    const plat_control old = the_engine.layout.button_windows[0];
     the_engine.app.choice_taken = 1;
     the_engine.app.inventory_shown = 1;
     the_engine.app.sounds_shown = 1;

@@ -13,6 +13,7 @@
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "layout/painter.h"
+#include "layout/realise.h"
 #include "platform/headless/headless.h"
 #include "story/state_file.h"
 #include "story/story_state.h"
@@ -47,8 +48,9 @@ protected:
         headless::reset();
         engine_reset();
         book_use(book_.tables());
-        the_engine.page.client_origin = plat_rect{0, 0, 529, 600};
-        the_engine.page.text_area = plat_rect{0, 0, 529, 575};
+        the_engine.page.client_origin = page_rect{0, 0, 529, 600};
+        install_page_measures();
+        the_engine.layout.text_area = plat_rect{0, 0, 529, 575};
         the_engine.page.right_edge = 505;
         the_engine.page.cursor_y = 10;
     }
@@ -56,6 +58,7 @@ protected:
     void build(int32_t screen) {
         the_engine.app.pending_screen = screen;
         build_screen();
+        realise_page_controls();
     }
 
     variable_state& variable(int i) { return the_engine.story.variables[i]; }
@@ -88,7 +91,7 @@ TEST_F(Screens, BookDetailsListTheBookAndLinkOnward) {
     EXPECT_EQ(the_engine.page.prev_link.kind, LINK_SCREEN);
     EXPECT_EQ(the_engine.page.prev_link.target, SCREEN_TITLE);
     ASSERT_EQ(the_engine.page.button_count, 1);
-    const headless::control_record* button = headless::control_of(the_engine.page.button_windows[0]);
+    const headless::control_record* button = headless::control_of(the_engine.layout.button_windows[0]);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->params.kind, PLAT_PUSH_BUTTON);
     EXPECT_EQ(button->params.id, CMD_INSTRUCTIONS);
@@ -139,7 +142,7 @@ TEST_F(Screens, SoundsScreenShowsTheSwitchInACheckBoxAndAnOkButton) {
                                    "button 1", "br", "left"}));
     EXPECT_EQ(the_engine.layout.line_height, 20);
     ASSERT_EQ(the_engine.page.button_count, 2);
-    const headless::control_record* box = headless::control_of(the_engine.page.button_windows[0]);
+    const headless::control_record* box = headless::control_of(the_engine.layout.button_windows[0]);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->params.kind, PLAT_CHECK_BOX);
     EXPECT_EQ(box->params.id, CMD_SOUND_CHECKBOX);
@@ -149,14 +152,14 @@ TEST_F(Screens, SoundsScreenShowsTheSwitchInACheckBoxAndAnOkButton) {
     EXPECT_EQ(box->params.width, 14 * 7);
     EXPECT_EQ(box->params.height, 20);
     EXPECT_TRUE(box->shown);
-    EXPECT_TRUE(plat_check_box_checked(the_engine.page.button_windows[0]));
+    EXPECT_TRUE(plat_check_box_checked(the_engine.layout.button_windows[0]));
     EXPECT_EQ(the_engine.page.buttons[0].width, 98);
     EXPECT_EQ(the_engine.page.buttons[0].height, 20);
     EXPECT_EQ(the_engine.page.buttons[0].y, 10);
-    EXPECT_EQ(the_engine.page.buttons[0].bitmap, nullptr);
+    EXPECT_EQ(the_engine.page.buttons[0].type, CONTROL_CHECK_BOX);
     EXPECT_EQ(the_engine.app.sound_checkbox, 0);
 
-    const headless::control_record* ok = headless::control_of(the_engine.page.button_windows[1]);
+    const headless::control_record* ok = headless::control_of(the_engine.layout.button_windows[1]);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->params.kind, PLAT_PUSH_BUTTON);
     EXPECT_EQ(ok->params.id, CMD_SOUNDS_OK);
@@ -167,29 +170,33 @@ TEST_F(Screens, SoundsScreenShowsTheSwitchInACheckBoxAndAnOkButton) {
     EXPECT_EQ(the_engine.app.pending_screen, 0);
 }
 
+// The box is made with the page's other controls, after the build: the
+// screen is built whole, and the switch is left alone.
 TEST_F(Screens, SoundsScreenWhoseBoxCannotBeMadeSaysSoAndCloses) {
+    set_sound_switch(1);
     headless::fail_next_controls(1);
     build(SCREEN_SOUNDS);
     ASSERT_EQ(reported_message_count(), 1);
     EXPECT_STREQ(held_message_text(0), "Could not create button");
     EXPECT_STREQ(the_engine.page.held[0].caption, "No Memory");
     EXPECT_TRUE(the_engine.page.held[0].close_after);
-    EXPECT_EQ(the_engine.page.button_count, 0);
-    EXPECT_EQ(the_engine.app.sounds_shown, 0);
+    EXPECT_EQ(the_engine.layout.button_windows[0], nullptr);
     EXPECT_EQ(the_engine.app.pending_screen, 0);
+    read_sound_switch();
+    EXPECT_EQ(sound_switch(), 1);
 }
 
 TEST_F(Screens, TheSwitchIsReadFromTheBoxOnlyWhileTheScreenIsShown) {
     set_sound_switch(1);
     build(SCREEN_SOUNDS);
-    plat_check_box_set(the_engine.page.button_windows[0], false);
+    plat_check_box_set(the_engine.layout.button_windows[0], false);
     the_engine.app.sounds_shown = 0;
     read_sound_switch();
     EXPECT_EQ(sound_switch(), 1);
     the_engine.app.sounds_shown = 1;
     read_sound_switch();
     EXPECT_EQ(sound_switch(), 0);
-    plat_check_box_set(the_engine.page.button_windows[0], true);
+    plat_check_box_set(the_engine.layout.button_windows[0], true);
     read_sound_switch();
     EXPECT_EQ(sound_switch(), 1);
 }
@@ -242,6 +249,7 @@ TEST_F(Screens, InventoryListsTheCharacterThenEveryHeldItem) {
     variable(3).flag = 1;  // Map: no value names
     variable(4).flag = 1;  // Key, rusty
     build_inventory();
+    realise_page_controls();
     EXPECT_EQ(page_lines(), (lines{"text You are : ", "button 0", "br", "text You have the following items", "br",
                                    "button 1", "text  : lit", "br", "button 2", "br", "button 3", "text  : rusty"}));
     ASSERT_EQ(the_engine.page.button_count, 4);
@@ -256,7 +264,7 @@ TEST_F(Screens, InventoryListsTheCharacterThenEveryHeldItem) {
     EXPECT_EQ(ids[3], 5002);
     EXPECT_EQ(ids[4], 5003);
     EXPECT_EQ(ids[5], -1);
-    const headless::control_record* hotword = headless::control_of(the_engine.page.button_windows[1]);
+    const headless::control_record* hotword = headless::control_of(the_engine.layout.button_windows[1]);
     ASSERT_NE(hotword, nullptr);
     EXPECT_EQ(hotword->params.kind, PLAT_HOTWORD_BUTTON);
     EXPECT_EQ(hotword->params.id, 5001);
@@ -270,6 +278,7 @@ TEST_F(Screens, InventoryWithoutACharacterStartsWithTheItems) {
     the_engine.story.variables[4].flag = 1;
     the_engine.story.variables[4].value = 9;  // a value past the value names shows no name
     build_inventory();
+    realise_page_controls();
     EXPECT_EQ(page_lines(), (lines{"text You have the following items", "br", "button 0", "text  : "}));
     EXPECT_EQ(the_engine.story.inventory_ids[4], 5000);
     EXPECT_EQ(the_engine.story.inventory_ids[1], -1);
@@ -281,6 +290,7 @@ TEST_F(Screens, SelectingAnItemShowsItsDetailPageWithoutMovingThePlace) {
     the_engine.play.current_paragraph = 12;
     the_engine.play.shown_paragraph = 6;
     build_inventory();
+    realise_page_controls();
     inventory_select(5002);  // Key (Character took 5000, Lamp 5001)
     EXPECT_EQ(the_engine.play.shown_paragraph, 44);
     EXPECT_EQ(the_engine.play.current_paragraph, 12);
@@ -293,6 +303,7 @@ TEST_F(Screens, SelectingAnUnknownIdOrAnItemWithoutDetailPageDoesNothing) {
     the_engine.play.shown_paragraph = 6;
     the_engine.play.on_current_page = 1;
     build_inventory();
+    realise_page_controls();
     ASSERT_EQ(the_engine.story.inventory_ids[5], 5001);
     the_engine.app.page_rebuild = 0;
     inventory_select(5001);

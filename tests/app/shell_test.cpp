@@ -94,11 +94,11 @@ TEST_F(Shell, PageFontHeightsRoundThePixelHeightHalfUp) {
 
 TEST_F(Shell, CreationMakesBothPageFontsAndDestructionDeletesThem) {
     ASSERT_TRUE(start(book_));
-    ASSERT_NE(the_engine.page.bold_font, nullptr);
-    ASSERT_NE(the_engine.page.normal_font, nullptr);
+    ASSERT_NE(the_engine.layout.bold_font, nullptr);
+    ASSERT_NE(the_engine.layout.normal_font, nullptr);
     EXPECT_EQ(headless::fonts_alive(), 2);
     // -21 at 96 pixels per inch: the 20-pixel face, 10 a character.
-    const plat_size extent = plat_text_extent(the_engine.page.normal_font, "abc", 3);
+    const plat_size extent = plat_text_extent(the_engine.layout.normal_font, "abc", 3);
     EXPECT_EQ(extent.cx, 30);
     EXPECT_EQ(extent.cy, 20);
     // The first page's text is drawn in the normal font (weight 300).
@@ -108,14 +108,14 @@ TEST_F(Shell, CreationMakesBothPageFontsAndDestructionDeletesThem) {
         if (d.kind == headless::DRAW_TEXT && std::strstr(d.text, "Presents") != nullptr) presents = &d;
     }
     ASSERT_NE(presents, nullptr);
-    EXPECT_EQ(presents->font, the_engine.page.normal_font);
+    EXPECT_EQ(presents->font, the_engine.layout.normal_font);
     EXPECT_EQ(presents->weight, 300);
 
     plat_window_post_close();
     headless::pump();
     EXPECT_EQ(headless::fonts_alive(), 0);
-    EXPECT_EQ(the_engine.page.bold_font, nullptr);
-    EXPECT_EQ(the_engine.page.normal_font, nullptr);
+    EXPECT_EQ(the_engine.layout.bold_font, nullptr);
+    EXPECT_EQ(the_engine.layout.normal_font, nullptr);
     EXPECT_FALSE(headless::running());
     EXPECT_EQ(headless::exit_code(), 0);
 }
@@ -154,8 +154,8 @@ TEST_F(Shell, TheBarIsMadeAlongTheBottomOfTheClientArea) {
             EXPECT_EQ(r->image, image(images[position]));
         }
     }
-    EXPECT_EQ(the_engine.page.text_area.right, 506);
-    EXPECT_EQ(the_engine.page.text_area.bottom, 662 - 25);
+    EXPECT_EQ(the_engine.layout.text_area.right, 506);
+    EXPECT_EQ(the_engine.layout.text_area.bottom, 662 - 25);
     // The bar's nine images stay loaded for the run.
     EXPECT_GE(headless::bitmaps_loaded(), 9);
 }
@@ -172,8 +172,8 @@ TEST_F(Shell, EverySizeChangeLaysTheBarOutAgain) {
         EXPECT_EQ(r->width, position == 5 ? 89 : 88);
         EXPECT_EQ(r->height, 25);
     }
-    EXPECT_EQ(the_engine.page.text_area.right, 529);
-    EXPECT_EQ(the_engine.page.text_area.bottom, 475);
+    EXPECT_EQ(the_engine.layout.text_area.right, 529);
+    EXPECT_EQ(the_engine.layout.text_area.bottom, 475);
     EXPECT_EQ(the_engine.layout.page_height, 500 - 43);
     const plat_scroll_info info = plat_scroll_get();
     EXPECT_EQ(info.minimum, 0);

@@ -16,6 +16,7 @@
 #include "book/compiled_book.h"
 #include "book/image.h"
 #include "engine/engine.h"
+#include "layout/realise.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/common/model_dump.h"
@@ -67,12 +68,14 @@ std::vector<std::string> pages(const book_tables* book) {
             if (row == nullptr || row->chunk < 0 || row->first >= row->end) continue;
             the_engine.play.shown_paragraph = static_cast<int16_t>(n);
             destroy_page_controls();
+            install_page_measures();
             page_clear();
             the_engine.page.next_link = page_link{};
             the_engine.page.prev_link = page_link{};
             drop_held_messages();
             headless::clear_sounds();
             build_paragraph(n);
+            realise_page_controls();
             out.push_back(page_text(n));
         }
     }

@@ -20,6 +20,7 @@
 #include "book/book.h"
 #include "book/compiled_book.h"
 #include "engine/engine.h"
+#include "layout/realise.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -108,6 +109,7 @@ void begin_run(const book_tables* book) {
 
 void begin_page() {
     destroy_page_controls();
+    install_page_measures();
     page_clear();
     the_engine.page.next_link = page_link{};
     the_engine.page.prev_link = page_link{};
@@ -133,6 +135,7 @@ uint64_t book_digest(const book_tables* book) {
             the_engine.play.shown_paragraph = static_cast<int16_t>(n);
             begin_page();
             build_paragraph(n);
+            realise_page_controls();
             d.add(n);
             add_page(d);
         }
@@ -186,6 +189,7 @@ uint64_t generated_digest(limits_reached* reached = nullptr) {
         }
         begin_page();
         run_paragraph(text.c_str());
+        realise_page_controls();
         d.add(text_number);
         add_page(d);
         for (int32_t i = 0; reached != nullptr && i < held_message_count(); ++i) {

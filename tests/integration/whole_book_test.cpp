@@ -12,6 +12,7 @@
 #include "book/book.h"
 #include "book/compiled_book.h"
 #include "engine/engine.h"
+#include "layout/realise.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
@@ -72,7 +73,9 @@ protected:
     static void build_page(int32_t n) {
         destroy_page_controls();
         page_clear();
+        install_page_measures();
         build_paragraph(n);
+        realise_page_controls();
     }
 };
 

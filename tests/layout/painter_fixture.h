@@ -12,15 +12,21 @@
 #include "book/book.h"
 #include "engine/engine.h"
 #include "layout/painter.h"
+#include "layout/realise.h"
 #include "page/controls.h"
 #include "page/display_list.h"
 #include "platform/headless/headless.h"
 
 namespace tomelet::testing {
 
-// The window's messages go to the painter alone: these tests drive the page
-// without the application's handlers.
-inline void paint_handler() { draw_page(); }
+// The window's messages go to the layout alone: these tests drive the page
+// without the application's handlers.  A paint makes the controls the page
+// recorded since the last one, then lays the page out and draws it, as the
+// application does after a build.
+inline void paint_handler() {
+    realise_page_controls();
+    draw_page();
+}
 inline void no_op() {}
 inline void no_size(int32_t, int32_t) {}
 inline bool no_command(int32_t, int32_t) { return false; }
@@ -40,7 +46,7 @@ inline std::vector<std::string> drawn() {
     for (int32_t i = 0; i < headless::draw_count(); ++i) {
         const headless::draw_record& r = headless::draw(i);
         if (r.kind == headless::DRAW_TEXT) {
-            const char font = r.font == the_engine.page.bold_font ? 'B' : r.font == the_engine.page.normal_font ? 'N' : 'D';
+            const char font = r.font == the_engine.layout.bold_font ? 'B' : r.font == the_engine.layout.normal_font ? 'N' : 'D';
             std::snprintf(line, sizeof line, "%s@%d,%d,%d,%d/%x/%c", r.text, r.rect.left, r.rect.top,
                           r.rect.right, r.rect.bottom, r.format, font);
         } else if (r.kind == headless::DRAW_INVERT) {
@@ -70,9 +76,10 @@ protected:
         // fonts and scrolling.
         engine_reset();
         resize(500);
-        the_engine.page.client_origin = plat_rect{0, 0, 500, 400};
-        the_engine.page.normal_font = plat_font_create(-21, 300);
-        the_engine.page.bold_font = plat_font_create(-21, 700);
+        the_engine.page.client_origin = page_rect{0, 0, 500, 400};
+        the_engine.layout.normal_font = plat_font_create(-21, 300);
+        the_engine.layout.bold_font = plat_font_create(-21, 700);
+        install_page_measures();
         the_engine.layout.scroll_origin = 0;
         the_engine.layout.scroll_max = 400;
         the_engine.layout.page_height = 357;
@@ -82,10 +89,16 @@ protected:
         headless::use_entry_points(nullptr);
         the_engine.book.tables = nullptr;
     }
+    // Makes the controls the page recorded since the last call, then lays
+    // the page out and paints it, as the application does after a build.
+    static void draw() {
+        realise_page_controls();
+        draw_page();
+    }
     // A client area `width` wide; text lines end 24 short of it.
     static void resize(int32_t width) {
         headless::set_client_size(width, 400);
-        the_engine.page.text_area = plat_rect{0, 0, width, 375};
+        the_engine.layout.text_area = plat_rect{0, 0, width, 375};
     }
 };
 

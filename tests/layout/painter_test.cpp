@@ -34,7 +34,7 @@ TEST_F(PainterTest, ShortLinesArePendingAndAlignedAsAWholeWhenDrawn) {
     page_align(0);
     page_text_item("abc");
     page_align(1);  // holds for the line still pending
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"abc@223,0,476,20/1c/N", "abc@446,20,476,40/1c/N", "abc@223,40,476,60/1c/N"}));
     EXPECT_EQ(the_engine.page.cursor_y, 61);
 }
@@ -43,7 +43,7 @@ TEST_F(PainterTest, FullLinesAreDrawnAtOnceFromTheMarginAndTheLastBecomesAPiece)
     resize(200);  // 152 pixels of line: three 5-character words
     page_align(1);
     page_text_item("aaaa bbbb cccc dddd eeee ffff gggg");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"aaaa bbbb cccc @24,0,176,20/1d/N", "dddd eeee ffff @24,21,176,41/1d/N",
                               "gggg@68,42,176,62/1c/N"}));
     EXPECT_EQ(the_engine.page.cursor_y, 63);
@@ -56,11 +56,11 @@ TEST_F(PainterTest, TabsAdvanceToStopsAtMultiplesOfTheTabWidth) {
     page_tab();
     page_tab();
     page_text_item("y");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"x@28,0,476,20/1c/N", "y@42,20,476,40/1c/N"}));
 
     resize(64);  // right edge 40: a tab to 42 does nothing
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"x@28,0,40,20/1c/N", "y@28,20,40,40/1c/N"}));
 }
 
@@ -70,7 +70,7 @@ TEST_F(PainterTest, InlinePictureRaisesItsLineAndAParagraphBreakLeavesOneBlankLi
     page_text_item("abc");
     page_paragraph_break();
     page_text_item("b");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"#1704@24,0 128x128", "abc@152,0,476,128/1c/N", "b@24,256,476,276/1c/N"}));
     EXPECT_EQ(headless::bitmaps_loaded(), 0);
 }
@@ -84,16 +84,16 @@ TEST_F(PainterTest, PictureThatEndsItsLineIsDrawnWithWhatStoodBeforeIt) {
     page_text_item("before ");
     page_picture(0, 0);
     page_text_item("after");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"before @24,0,476,134/1c/N", "#1100@94,0 159x134", "after@24,134,476,154/1c/N"}));
 
     // A picture button sits in its line like a picture: no gap after it.
     page_clear();
     ASSERT_EQ(make_hotword_picture(0), 5000);
     page_text_item("x");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"x@183,0,476,134/1c/N"}));
-    EXPECT_EQ(headless::control_of(the_engine.page.button_windows[0])->x, 24);
+    EXPECT_EQ(headless::control_of(the_engine.layout.button_windows[0])->x, 24);
 }
 
 TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTheEdge) {
@@ -102,13 +102,13 @@ TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTh
     page_picture_resource(1710);  // even at the top it ends the empty line first
     page_text_item("ab ");
     page_picture_resource(1710);
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"#1710@24,16 227x157", "ab @24,174,174,194/1c/N", "#1710@24,194 227x157"}));
 
     page_clear();
     page_align(1);
     page_picture_resource(1710);
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"#1710@-26,16 227x157"}));
 
     // So do an edit box and a button wider than the line.
@@ -116,9 +116,9 @@ TEST_F(PainterTest, PictureWiderThanTheLineGoesAtTheStartOfALineAndReachesPastTh
     page_align(0);
     ASSERT_EQ(make_edit_box(30), 4000);
     ASSERT_EQ(make_hotword_button("a label wider than the line"), 5000);
-    draw_page();
-    const headless::control_record* box = headless::control_of(the_engine.page.edit_box_windows[0]);
-    const headless::control_record* button = headless::control_of(the_engine.page.button_windows[0]);
+    draw();
+    const headless::control_record* box = headless::control_of(the_engine.layout.edit_box_windows[0]);
+    const headless::control_record* button = headless::control_of(the_engine.layout.button_windows[0]);
     ASSERT_GT(box->width, 150);
     ASSERT_GT(button->width, 150);
     EXPECT_EQ((std::vector<int32_t>{box->x, box->y, button->x, button->y}),
@@ -131,16 +131,16 @@ TEST_F(PainterTest, ARaisedLineHeightHoldsForTheNextLayoutsFirstLineOnly) {
     page_line_break();
     page_text_item("a");
     the_engine.layout.line_height = the_engine.page.base_line_height + 4;
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"a@24,20,476,40/1c/N"}));
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"a@24,16,476,36/1c/N"}));
 }
 
 TEST_F(PainterTest, UnreadablePictureTakesAWholeLineAndDrawsNothing) {
     page_picture_resource(4242);
     page_text_item("a");
-    draw_page();
+    draw();
     EXPECT_EQ(measure_picture(4242).cx, 476);
     EXPECT_EQ(measure_picture(4242).cy, 16);
     EXPECT_EQ(drawn(), (lines{"a@24,33,476,53/1c/N"}));  // below an empty line and its own
@@ -151,12 +151,12 @@ TEST_F(PainterTest, TitleIsCentredAcrossTheClientAndInvertedOnlyAtTheTop) {
     page_text_item("abc ");
     page_title("Chapter One");
     page_text_item("Body");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/1c/N", "Chapter One@0,20,500,40/19/B", "inv@0,20,500,40",
                               "Body@24,40,476,60/1c/N"}));
 
     the_engine.layout.scroll_origin = -10;
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"abc @24,-10,476,10/1c/N", "Chapter One@0,10,500,30/19/B", "Body@24,30,476,50/1c/N"}));
     EXPECT_EQ(the_engine.layout.scroll_origin, -10);  // the page's height did not change
 }
@@ -170,7 +170,7 @@ TEST_F(PainterTest, BoldSwitchesTakeEffectAtTheirPlaceInTheLine) {
     page_line_break();
     page_bold_on();  // at the start of a line: at once
     page_text_item("xy");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"abc @24,0,476,20/1c/N", "def @64,0,476,20/1c/B", "gh@104,0,476,20/1c/N",
                               "xy@24,20,476,40/1c/B"}));
     EXPECT_EQ(the_engine.layout.running_bold, 1);
@@ -183,10 +183,10 @@ TEST_F(PainterTest, ControlsArePlacedInTheirLinesAndShownOnlyAboveTheBar) {
     ASSERT_EQ(make_hotword_button("go"), 5000);  // 32 x 24
     page_text_item("ok");
     const int32_t invalidated = headless::invalidate_count();
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/1c/N", "ok@262,0,476,24/1c/N"}));
-    const headless::control_record* box = headless::control_of(the_engine.page.edit_box_windows[0]);
-    const headless::control_record* button = headless::control_of(the_engine.page.button_windows[0]);
+    const headless::control_record* box = headless::control_of(the_engine.layout.edit_box_windows[0]);
+    const headless::control_record* button = headless::control_of(the_engine.layout.button_windows[0]);
     ASSERT_NE(box, nullptr);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ((std::vector<int32_t>{box->x, box->y, box->width, box->height}), (std::vector<int32_t>{84, 0, 142, 24}));
@@ -198,16 +198,16 @@ TEST_F(PainterTest, ControlsArePlacedInTheirLinesAndShownOnlyAboveTheBar) {
     // no second paint is asked, now or on the next paint.
     EXPECT_EQ(headless::invalidate_count(), invalidated);
     EXPECT_EQ(the_engine.layout.repaint_after, 0);
-    draw_page();
+    draw();
     EXPECT_EQ(headless::invalidate_count(), invalidated);
 
-    the_engine.page.text_area.bottom = 24;  // lower edges reach the bar
-    draw_page();
+    the_engine.layout.text_area.bottom = 24;  // lower edges reach the bar
+    draw();
     EXPECT_FALSE(box->shown);
     EXPECT_FALSE(button->shown);
 
     the_engine.layout.scroll_origin = -100;  // scrolled off the top: still shown
-    draw_page();
+    draw();
     EXPECT_EQ(box->y, -100);
     EXPECT_TRUE(box->shown);
 }
@@ -215,8 +215,8 @@ TEST_F(PainterTest, ControlsArePlacedInTheirLinesAndShownOnlyAboveTheBar) {
 TEST_F(PainterTest, LastEditBoxLaidOutHasTheFocus) {
     make_edit_box(2);
     make_edit_box(2);
-    draw_page();
-    EXPECT_EQ(headless::focused_control(), the_engine.page.edit_box_windows[1]);
+    draw();
+    EXPECT_EQ(headless::focused_control(), the_engine.layout.edit_box_windows[1]);
 }
 
 TEST_F(PainterTest, NewPageWithControlsIsPaintedOnceWithItsControlsInPlace) {
@@ -225,7 +225,7 @@ TEST_F(PainterTest, NewPageWithControlsIsPaintedOnceWithItsControlsInPlace) {
     plat_window_show();
     EXPECT_EQ(headless::paint_count(), 1);
     EXPECT_EQ(drawn(), (lines{"Name: @24,0,476,24/1c/N"}));
-    EXPECT_EQ(headless::control_of(the_engine.page.edit_box_windows[0])->x, 84);
+    EXPECT_EQ(headless::control_of(the_engine.layout.edit_box_windows[0])->x, 84);
     plat_window_invalidate();
     plat_window_update();
     EXPECT_EQ(headless::paint_count(), 2);
@@ -246,7 +246,7 @@ TEST_F(PainterTest, PageTooLongForTheNotesIsDrawnAsItIsLaidOut) {
     page_text_item(text.c_str());
     while (the_engine.page.page_item_count < PAGE_ITEMS_SIZE) page_picture(0, 0);
     const int32_t invalidated = headless::invalidate_count();
-    draw_page();
+    draw();
     EXPECT_EQ(headless::draw_count(), PAGE_TEXT_SIZE - 1 + PAGE_ITEMS_SIZE - 1);
     EXPECT_EQ(drawn()[0], "a@24,0,6,20/1c/N");
     EXPECT_EQ(headless::invalidate_count(), invalidated);
@@ -254,10 +254,11 @@ TEST_F(PainterTest, PageTooLongForTheNotesIsDrawnAsItIsLaidOut) {
 
 TEST_F(PainterTest, PlaceFarBelowTheStoredRangeDoesNotMoveTheControlEveryPaint) {
     make_edit_box(3);
+    realise_page_controls();
     place_control(ITEM_EDIT_BOX, 0, 30, 40000, 44);
     EXPECT_EQ(the_engine.layout.repaint_after, 1);
     EXPECT_EQ(the_engine.page.edit_boxes[0].y, INT16_MAX);
-    EXPECT_FALSE(headless::control_of(the_engine.page.edit_box_windows[0])->shown);
+    EXPECT_FALSE(headless::control_of(the_engine.layout.edit_box_windows[0])->shown);
     the_engine.layout.repaint_after = 0;
     place_control(ITEM_EDIT_BOX, 0, 30, 40000, 44);
     EXPECT_EQ(the_engine.layout.repaint_after, 0);
@@ -278,7 +279,7 @@ TEST_F(PainterTest, ScrollRangeCoversWholePages) {
                             example{300, 0, 300}}) {
         headless::set_bitmap_size(2001, 10, e.height);
         the_engine.layout.page_height = e.page;
-        draw_page();
+        draw();
         const plat_scroll_info info = plat_scroll_get();
         EXPECT_EQ(the_engine.layout.laid_out_height, e.height);
         EXPECT_EQ(the_engine.layout.scroll_max, e.maximum) << e.height << " in pages of " << e.page;
@@ -288,7 +289,7 @@ TEST_F(PainterTest, ScrollRangeCoversWholePages) {
 
     // Unchanged height and page: the range is left alone.
     plat_scroll_set(PLAT_SCROLL_RANGE, plat_scroll_info{0, 77, 0, 0, 0});
-    draw_page();
+    draw();
     EXPECT_EQ(plat_scroll_get().maximum, 77);
 
     // A changed height while scrolled: back to the top, and laid out again
@@ -296,7 +297,7 @@ TEST_F(PainterTest, ScrollRangeCoversWholePages) {
     headless::set_bitmap_size(2001, 10, 500);
     the_engine.layout.scroll_origin = -40;
     const int32_t invalidated = headless::invalidate_count();
-    draw_page();
+    draw();
     EXPECT_EQ(the_engine.layout.scroll_origin, 0);
     EXPECT_EQ(the_engine.page.cursor_y, 500);
     EXPECT_EQ(headless::invalidate_count(), invalidated);
@@ -306,27 +307,27 @@ TEST_F(PainterTest, EmptyPageDrawsNothingAndSetsTheRangeOnlyForANewPageHeight) {
     the_engine.layout.laid_out_page = the_engine.layout.page_height;
     plat_scroll_set(PLAT_SCROLL_RANGE, plat_scroll_info{0, 77, 0, 0, 0});
     the_engine.layout.scroll_origin = -5;
-    draw_page();
+    draw();
     EXPECT_EQ(headless::draw_count(), 0);
     EXPECT_EQ(the_engine.page.cursor_y, -5);
     EXPECT_EQ(plat_scroll_get().maximum, 77);
 
     the_engine.layout.page_height = 200;
-    draw_page();
+    draw();
     EXPECT_EQ(plat_scroll_get().maximum, 199);
 }
 
 TEST_F(PainterTest, WordWiderThanTheLineIsSplitAtTheMargin) {
     resize(100);  // 52 pixels of line: five characters
     page_text_item("ab abcdefghijkl");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"ab @24,0,76,20/1c/N", "abcde@24,21,76,41/1c/N", "fghij@24,42,76,62/1c/N",
                               "kl@24,63,76,83/1c/N"}));
 
     resize(30);  // no room at all: a character a line, and the layout ends
     page_clear();
     page_text_item("abc");
-    draw_page();
+    draw();
     EXPECT_EQ(drawn(), (lines{"a@24,0,6,20/1c/N", "b@24,21,6,41/1c/N", "c@24,42,6,62/1c/N"}));
 }
 
@@ -339,13 +340,13 @@ TEST_F(PainterTest, LineWithMorePiecesThanItHoldsGoesOnOnTheNextLine) {
         page_text_item("y ");
         expected_fonts += "BN";
     }
-    draw_page();
+    draw();
     std::string fonts;
     std::string text;
     bool second_line = false;
     for (int32_t i = 0; i < headless::draw_count(); ++i) {
         const headless::draw_record& r = headless::draw(i);
-        fonts += r.font == the_engine.page.bold_font ? 'B' : 'N';
+        fonts += r.font == the_engine.layout.bold_font ? 'B' : 'N';
         text += r.text;
         second_line = second_line || r.rect.top == 21;
     }
@@ -359,7 +360,7 @@ TEST_F(PainterTest, VeryWideLineKeepsItsPiecesWithinTheLineText) {
     std::string words;
     for (int i = 0; i < 60; ++i) words += "abcd ";
     page_text_item(words.c_str());
-    draw_page();
+    draw();
     ASSERT_EQ(headless::draw_count(), 2);
     EXPECT_EQ(headless::draw(0).n, 195);
     EXPECT_EQ(headless::draw(0).rect.top, 0);

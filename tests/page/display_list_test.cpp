@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "platform/headless/headless.h"
 #include "tests/support/memory_book.h"
 
 namespace tomelet {
@@ -15,8 +14,7 @@ namespace {
 class DisplayListTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        headless::reset();
-        drop_held_messages();
+            drop_held_messages();
         page_clear();
     }
 };

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "platform/headless/headless.h"
 #include "story/tag_reader.h"
 #include "tests/story/evaluator_reference.h"
 #include "tests/story/interpreter_fixture.h"

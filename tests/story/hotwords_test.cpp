@@ -10,7 +10,6 @@
 #include "tests/story/choose.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "platform/headless/headless.h"
 #include "story/game_state.h"
 #include "story/markup.h"
 #include "tests/story/interpreter_fixture.h"
@@ -35,8 +34,8 @@ TEST_F(HotwordsTest, LabelledAndPictureButtons) {
     EXPECT_EQ(h.target1, 6);
     ASSERT_EQ(the_engine.page.button_count, 1);
     EXPECT_STREQ(the_engine.page.buttons[0].label, "story?");
-    EXPECT_EQ(headless::control(0).params.kind, PLAT_HOTWORD_BUTTON);
-    EXPECT_EQ(headless::control(0).params.id, 5000);
+    EXPECT_EQ(the_engine.page.buttons[0].type, CONTROL_HOTWORD);
+    EXPECT_EQ(the_engine.page.buttons[0].id, 5000);
 
     for (const char* text : {"M $12 40", "M 12 40"}) {
         SCOPED_TRACE(text);
@@ -45,8 +44,9 @@ TEST_F(HotwordsTest, LabelledAndPictureButtons) {
         EXPECT_EQ(p.control_id, 5000);
         EXPECT_EQ(p.target1, 40);
         EXPECT_EQ(the_engine.page.buttons[0].label_length, 0);
-        EXPECT_EQ(headless::control(0).params.kind, PLAT_PICTURE_BUTTON);
-        EXPECT_EQ(the_engine.page.buttons[0].width, 20);  // picture 12's bitmap
+        EXPECT_EQ(the_engine.page.buttons[0].type, CONTROL_PICTURE_BUTTON);
+        EXPECT_EQ(the_engine.page.buttons[0].picture, 12);
+        EXPECT_EQ(the_engine.page.buttons[0].width, 20);  // picture 12's size
         EXPECT_EQ(the_engine.page.buttons[0].height, 10);
     }
 
@@ -54,7 +54,7 @@ TEST_F(HotwordsTest, LabelledAndPictureButtons) {
     const hotword& e = built("g \"\" 3");
     EXPECT_EQ(e.kind, 'g');
     EXPECT_STREQ(the_engine.page.buttons[0].label, "");
-    EXPECT_EQ(headless::control(0).params.kind, PLAT_HOTWORD_BUTTON);
+    EXPECT_EQ(the_engine.page.buttons[0].type, CONTROL_HOTWORD);
 }
 
 TEST_F(HotwordsTest, SecondButtonGetsTheNextId) {

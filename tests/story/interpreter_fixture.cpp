@@ -6,7 +6,6 @@
 #include "book/book.h"
 #include "page/controls.h"
 #include "page/display_list.h"
-#include "platform/headless/headless.h"
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "story/markup.h"
@@ -46,12 +45,27 @@ memory_book_contents interpreter_book_shape() {
     return shape;
 }
 
+namespace {
+
+// The page's measures without a window: a character 7 pixels wide and 16
+// high, as the default font's, and each picture of the book the size its
+// catalogue row gives.
+page_size text_size(bool, const char*, int32_t n) { return page_size{7 * n, 16}; }
+bool picture_size(int32_t number, page_size* size) {
+    const picture_row* row = picture_at(number);
+    if (row == nullptr) return false;
+    *size = page_size{row->width, row->height};
+    return true;
+}
+constexpr page_measures measures{text_size, picture_size};
+
+}  // namespace
+
 void InterpreterTest::SetUp() {
-    headless::reset();
     engine_reset();
-    for (uint16_t i = 0; i < 40; ++i) headless::set_bitmap_size(static_cast<uint16_t>(1700 + i), 20, 10);
     book = std::make_unique<memory_book>(interpreter_book_shape());
     book_use(book->tables());
+    the_engine.page.measures = &measures;
     // A generator that never seeds itself from the clock.
     the_engine.play.random_seeded = 1;
 }

@@ -478,7 +478,7 @@ private:
         const int32_t index = page_control_kind_of(control_id) == PAGE_HOTWORD ? page_control_index(control_id) : -1;
         const bool button = record.kind != 'S' && index >= 0 && index < view.button_count;
         const std::string label = button ? view.buttons[index].label : "";
-        const bool picture = button && view.buttons[index].bitmap != nullptr;
+        const bool picture = button && view.buttons[index].has_picture != 0;
         for (int32_t h : at->second) {
             const bookc::story_hotword& s = graph_->hotwords[static_cast<size_t>(h)];
             if (s.kind != record.kind) continue;
