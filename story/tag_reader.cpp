@@ -310,18 +310,11 @@ int32_t copy_until(char close, char* dest, int32_t size, int32_t* source_length)
 
 namespace {
 
-// A labelled hotword as nearly every M, g and m is written: its letter, at
-// most one space, a label between double quotes that ends within
-// PLAIN_LABEL characters, at most one space and a target of fewer than 8
-// digits, followed by anything but a digit or a sign (the tag's end, as a
-// rule).  Read in one step, to the same effect as the general reading
-// below, but with fewer tests: the label found and copied as one block,
-// the target's digits read without a bound per character.  Returns false,
-// having changed nothing, for any other shape, which the general reading
-// then reads.
+// The plain hotword's shortcut (below) reads labels of fewer than
+// PLAIN_LABEL characters.  The furthest it reads: the label's quote at 2,
+// the label, its quote, a space, and 8 digits with the character after
+// them.
 constexpr int32_t PLAIN_LABEL = 32;
-// The furthest this reads: the label's quote at 2, the label, its quote, a
-// space, and 8 digits with the character after them.
 static_assert(3 + PLAIN_LABEL + 2 + 8 + 1 <= TAG_BUFFER_SIZE && PLAIN_LABEL < LABEL_SIZE);
 
 // How many of the PLAIN_LABEL characters from `from` on come before the
@@ -348,6 +341,15 @@ int32_t plain_label_length(int32_t from) {
 #endif
 }
 
+// A labelled hotword as nearly every M, g and m is written: its letter, at
+// most one space, a label between double quotes that ends within
+// PLAIN_LABEL characters, at most one space and a target of fewer than 8
+// digits, followed by anything but a digit or a sign (the tag's end, as a
+// rule).  Read in one step, to the same effect as the general reading
+// below, but with fewer tests: the label found and copied as one block,
+// the target's digits read without a bound per character.  Returns false,
+// having changed nothing, for any other shape, which the general reading
+// then reads.
 bool read_plain_hotword(tag_arguments* t) {
     const char* const tag = the_engine.play.tag_buffer;
     const char* at = tag + 1;
