@@ -136,5 +136,51 @@ TEST_F(AssembleTest, AParagraphFarOverTheLimitNeverOverrunsTheBuffer) {
     for (size_t i = PARAGRAPH_TEXT_SIZE; i < sizeof guarded; ++i) EXPECT_EQ(guarded[i], '#');
 }
 
+// Words of every length the fast copy tells apart (under 8, 8 to 16, 17 and
+// more, and long ones that are measured), in paragraphs that end before,
+// at and past the limit, come out as the rule a word at a time gives.
+TEST_F(AssembleTest, WordsOfEveryLengthUpToAndPastTheLimit) {
+    const std::vector<std::vector<int>> patterns = {
+        {1, 7, 8, 16, 17, 3}, {16}, {17}, {15, 2, 20, 9}, {5, 300, 4}, {254, 1}, {255, 6, 16},
+    };
+    for (const std::vector<int>& pattern : patterns) {
+        for (const int words : {10, 150, 180, 400, 3000}) {
+            std::string paragraph;
+            for (int i = 0; i < words; ++i) {
+                paragraph += std::string(static_cast<size_t>(pattern[static_cast<size_t>(i) % pattern.size()]),
+                                         static_cast<char>('a' + i % 26));
+                paragraph += ' ';
+            }
+            // The rule: each word and a space, up to the first word that
+            // would bring the text to the limit.
+            std::string expected;
+            bool whole = true;
+            size_t at = 0;
+            while (at < paragraph.size()) {
+                const size_t space = paragraph.find(' ', at);
+                const std::string word = paragraph.substr(at, space - at);
+                if (expected.size() + word.size() >= static_cast<size_t>(PARAGRAPH_TEXT_LIMIT)) {
+                    whole = false;
+                    break;
+                }
+                expected += word + " ";
+                at = space + 1;
+            }
+            SCOPED_TRACE(std::to_string(pattern[0]) + "... x" + std::to_string(words));
+            memory_book_contents contents = small_contents();
+            contents.paragraphs[4] = paragraph;
+            memory_book book(contents);
+            book.select();
+            reports.clear();
+            char guarded[PARAGRAPH_TEXT_SIZE + 16];
+            std::memset(guarded, '#', sizeof guarded);
+            assemble(4, guarded);
+            EXPECT_EQ(std::string(guarded), expected);
+            EXPECT_EQ(reports.empty(), whole);
+            for (size_t i = PARAGRAPH_TEXT_SIZE; i < sizeof guarded; ++i) EXPECT_EQ(guarded[i], '#');
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tomelet

@@ -111,6 +111,30 @@ TEST_F(MarkupTest, BracesTagsAndStrayCharacters) {
     EXPECT_EQ(message_count(), 0);
 }
 
+// Only `<`, `>`, `{` and `}` stop a stretch of text: every other byte, the
+// stops' neighbours and bytes with the top bit set among them, is text,
+// wherever it stands in the blocks the scanner searches.
+TEST_F(MarkupTest, EveryOtherByteIsText) {
+    for (int c = 1; c < 256; ++c) {
+        if (c == '<' || c == '>' || c == '{' || c == '}') continue;
+        SCOPED_TRACE(c);
+        const std::string run_text = "ab" + std::string(37, static_cast<char>(c));
+        SetUp();
+        run(run_text + "<G> ");
+        EXPECT_EQ(page(), "T[" + run_text + "] ");
+    }
+    // And `{`, `}` and `>` are acted on (dropped from the text) wherever
+    // they stand in those blocks.
+    for (const char stop : {'{', '}', '>'}) {
+        for (size_t at = 0; at <= 40; ++at) {
+            SCOPED_TRACE(std::string(1, stop) + " at " + std::to_string(at));
+            SetUp();
+            run("ab" + std::string(at, 'x') + stop + std::string(40 - at, 'x') + "<G> ");
+            EXPECT_EQ(page(), "T[ab" + std::string(40, 'x') + "] ");
+        }
+    }
+}
+
 TEST_F(MarkupTest, ConditionsElseAndElseIf) {
     const std::string text = "<O (%38 = 1) >{X }<E>{Y }<G>";
     run(text);

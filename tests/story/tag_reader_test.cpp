@@ -37,6 +37,39 @@ TEST(TagReader, ReadNumberTakesSignsAnywhereAndStopsOnOtherCharacters) {
     EXPECT_EQ(read_number(), 1);
 }
 
+// Numbers of every length up to the buffer's end, read in one step or a
+// character at a time, and what ends them.
+TEST(TagReader, NumbersAnywhereInTheBuffer) {
+    for (const int32_t start : {2, 100, 380, 388, 390, 391, 392, 393, 396, 398}) {
+        for (const std::string digits : {"7", "42", "1234567", "12345678", "123456789"}) {
+            for (const std::string after : {"", " 5", "+1", "-", "x"}) {
+                std::string text = "l" + std::string(static_cast<size_t>(start - 2), ' ') + "%" + digits + after;
+                SCOPED_TRACE(std::to_string(start) + " " + digits + after);
+                tag_load(text.c_str());
+                const std::string kept = std::string(the_engine.play.tag_buffer).substr(static_cast<size_t>(start));
+                // The rules one character at a time, on what the buffer kept.
+                uint32_t value = 0;
+                bool negative = false;
+                size_t end = 0;
+                for (; end < kept.size(); ++end) {
+                    const char c = kept[end];
+                    if (c >= '0' && c <= '9') {
+                        value = value * 10u + static_cast<uint32_t>(c - '0');
+                    } else if (c == '-') {
+                        negative = true;
+                    } else if (c != '+') {
+                        break;
+                    }
+                }
+                if (negative) value = 0u - value;
+                const tag_arguments t = parsed(text);
+                EXPECT_EQ(t.number, static_cast<int16_t>(value));
+                EXPECT_EQ(the_engine.play.tag_cursor, start + static_cast<int32_t>(end));
+            }
+        }
+    }
+}
+
 TEST(TagReader, SkipToAndCopyUntilNeverPassTheEndOfTheTag) {
     tag_load("s no star here");
     skip_to('*');
@@ -113,6 +146,56 @@ TEST(TagReader, HotwordLinksWithLabelDollarPictureAndBarePicture) {
 
     t = parsed("M \"a\" 70000");  // targets keep their low 16 bits
     EXPECT_EQ(t.target1, static_cast<int16_t>(70000 & 0xFFFF));
+}
+
+// Hotword tags written as nearly all are (read in one step) and in shapes
+// just beside it (read a character at a time) come out alike.
+TEST(TagReader, HotwordTagsOfEveryShapeNearThePlainOne) {
+    struct example {
+        const char* text;
+        bool labelled;
+        const char* label;
+        int32_t target;
+        int32_t cursor;
+    };
+    const std::string label31(31, 'k');
+    const std::string label32(32, 'k');
+    const std::string long31 = "M \"" + label31 + "\" 12";
+    const std::string long32 = "M \"" + label32 + "\" 12";
+    const example examples[] = {
+        {"M \"Go on\" 762", true, "Go on", 762, 13},
+        {"g \"Go on\" 762", true, "Go on", 762, 13},
+        {"m \"Go on\" 762", true, "Go on", 762, 13},
+        {"M\"x\"5", true, "x", 5, 5},
+        {"M \"x\"", true, "x", 0, 5},
+        {"M \"x\" ", true, "x", 0, 6},
+        {"M \"x\"  5", true, "x", 0, 6},
+        {"M \"x\" 5 more", true, "x", 5, 7},
+        {"M \"x\" 5>", true, "x", 5, 7},
+        {"M \"x\" 1234567", true, "x", static_cast<int16_t>(1234567 & 0xFFFF), 13},
+        {"M \"x\" 12345678", true, "x", static_cast<int16_t>(12345678 & 0xFFFF), 14},
+        {"M \"x\" 123456789012", true, "x", static_cast<int16_t>(123456789012 & 0xFFFF), 18},
+        {"M \"x\" -5", true, "x", -5, 8},
+        {"M \"x\" 5-", true, "x", -5, 8},
+        {"M \"x\" 5+1", true, "x", 51, 9},
+        {"M \"a\"b\" 3", true, "a", 0, 5},
+        {"M  \"x\" 5", false, "", 0, 3},
+        {long31.c_str(), true, label31.c_str(), 12, static_cast<int32_t>(long31.size())},
+        {long32.c_str(), true, label32.c_str(), 12, static_cast<int32_t>(long32.size())},
+    };
+    for (const example& e : examples) {
+        SCOPED_TRACE(e.text);
+        const tag_arguments t = parsed(e.text);
+        EXPECT_TRUE(t.makes_hotword);
+        EXPECT_EQ(t.labelled, e.labelled);
+        EXPECT_STREQ(t.label, e.label);
+        EXPECT_EQ(t.label_length, static_cast<int32_t>(std::string(e.label).size()));
+        EXPECT_EQ(t.label_source_length, t.label_length);
+        EXPECT_EQ(t.target1, e.target);
+        EXPECT_EQ(the_engine.play.tag_cursor, e.cursor);
+        EXPECT_EQ(t.number, 0);
+        EXPECT_EQ(t.picture, 0);
+    }
 }
 
 TEST(TagReader, LabelsLongerThanTheirFieldAreCut) {
