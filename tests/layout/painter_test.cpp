@@ -24,6 +24,17 @@ using testing::drawn;
 using testing::lines;
 using testing::PainterTest;
 
+// Puts in use a book whose catalogue holds one picture, `resource`, of
+// width x height, and gives the headless back end its bitmap of that size.
+std::unique_ptr<testing::memory_book> use_picture_book(uint16_t resource, uint16_t width, uint16_t height) {
+    testing::memory_book_contents contents;
+    contents.pictures = {{resource, width, height}};
+    auto book = std::make_unique<testing::memory_book>(contents);
+    book->select();
+    headless::set_bitmap_size(resource, width, height);
+    return book;
+}
+
 TEST_F(PainterTest, ShortLinesArePendingAndAlignedAsAWholeWhenDrawn) {
     page_align(1);
     page_text_item("abc");
@@ -76,11 +87,7 @@ TEST_F(PainterTest, InlinePictureRaisesItsLineAndAParagraphBreakLeavesOneBlankLi
 }
 
 TEST_F(PainterTest, PictureThatEndsItsLineIsDrawnWithWhatStoodBeforeIt) {
-    testing::memory_book_contents contents;
-    contents.pictures = {{1100, 159, 134}};
-    testing::memory_book book(contents);
-    book.select();
-    headless::set_bitmap_size(1100, 159, 134);
+    const auto book = use_picture_book(1100, 159, 134);
     page_text_item("before ");
     page_picture(0, 0);
     page_text_item("after");
@@ -236,11 +243,7 @@ TEST_F(PainterTest, NewPageWithControlsIsPaintedOnceWithItsControlsInPlace) {
 // character a line, then pictures) is laid out again as it is drawn: every
 // draw is made, in one paint.
 TEST_F(PainterTest, PageTooLongForTheNotesIsDrawnAsItIsLaidOut) {
-    testing::memory_book_contents contents;
-    contents.pictures = {{2001, 10, 10}};
-    testing::memory_book book(contents);
-    book.select();
-    headless::set_bitmap_size(2001, 10, 10);
+    const auto book = use_picture_book(2001, 10, 10);
     resize(30);  // no room on a line: each character is a line of its own
     const std::string text(PAGE_TEXT_SIZE - 1, 'a');
     page_text_item(text.c_str());
@@ -267,10 +270,7 @@ TEST_F(PainterTest, PlaceFarBelowTheStoredRangeDoesNotMoveTheControlEveryPaint) 
 }
 
 TEST_F(PainterTest, ScrollRangeCoversWholePages) {
-    testing::memory_book_contents contents;
-    contents.pictures = {{2001, 10, 10}};
-    testing::memory_book book(contents);
-    book.select();
+    const auto book = use_picture_book(2001, 10, 10);
     page_picture(0, 0);  // a picture that ends its line: the page is as tall as it
     struct example {
         int32_t height, page, maximum;
