@@ -60,34 +60,37 @@ void realise_button(int16_t index) {
     const button_entry& entry = the_engine.page.buttons[index];
     plat_control_params params{PLAT_HOTWORD_BUTTON, entry.id, "", entry.x, entry.y, entry.width, entry.height,
                                0, nullptr};
-    switch (entry.type) {
-        case CONTROL_PICTURE_BUTTON: {
-            // Created and left as it is: the layout shows it in its line.
-            params.kind = PLAT_PICTURE_BUTTON;
-            params.bitmap = load_picture(entry.picture);
-            the_engine.layout.button_bitmaps[index] = params.bitmap;
-            the_engine.layout.button_windows[index] = plat_control_create(params);
-            return;
-        }
-        case CONTROL_CHECK_BOX: {
-            params.kind = PLAT_CHECK_BOX;
-            params.text = entry.label;
-            const plat_control box = plat_control_create(params);
-            the_engine.layout.button_windows[index] = box;
-            if (box == nullptr) {
-                report_message("Could not create button", "No Memory", true);
+    // The hotword, the page's commonest control, goes past the others' dispatch.
+    if (entry.type != CONTROL_HOTWORD) [[unlikely]] {
+        switch (entry.type) {
+            case CONTROL_PICTURE_BUTTON: {
+                // Created and left as it is: the layout shows it in its line.
+                params.kind = PLAT_PICTURE_BUTTON;
+                params.bitmap = load_picture(entry.picture);
+                the_engine.layout.button_bitmaps[index] = params.bitmap;
+                the_engine.layout.button_windows[index] = plat_control_create(params);
                 return;
             }
-            // Unlike the page's other controls, the box is shown at once.
-            plat_control_show(box, true);
-            plat_check_box_set(box, entry.checked != 0);
-            return;
+            case CONTROL_CHECK_BOX: {
+                params.kind = PLAT_CHECK_BOX;
+                params.text = entry.label;
+                const plat_control box = plat_control_create(params);
+                the_engine.layout.button_windows[index] = box;
+                if (box == nullptr) {
+                    report_message("Could not create button", "No Memory", true);
+                    return;
+                }
+                // Unlike the page's other controls, the box is shown at once.
+                plat_control_show(box, true);
+                plat_check_box_set(box, entry.checked != 0);
+                return;
+            }
+            case CONTROL_PUSH_BUTTON:
+                params.kind = PLAT_PUSH_BUTTON;
+                params.text = entry.label;
+                break;
+            default: break;
         }
-        case CONTROL_PUSH_BUTTON:
-            params.kind = PLAT_PUSH_BUTTON;
-            params.text = entry.label;
-            break;
-        default: break;
     }
     const plat_control button = plat_control_create(params);
     the_engine.layout.button_windows[index] = button;
