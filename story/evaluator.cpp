@@ -124,6 +124,39 @@ struct simple_group {
     return p + 1;
 }
 
+// A simple group as the books write it, with one blank on each side of a
+// comparison's operator and one after X, and no other: `(%n op m)`,
+// `(%n op %m)` or `(X %n)`.  Reads it from its `(` into g; returns the
+// position after its `)`, or nullptr when the text there is written
+// otherwise (a character is looked at only once those before it are known
+// not to be the NUL).
+[[gnu::always_inline]] inline const char* parse_plain_group(const char* p, simple_group& g) {
+    if (p[0] != '(') return nullptr;
+    if (p[1] == 'X') {
+        if (p[2] != ' ' || p[3] != '%' || !is_digit(p[4])) return nullptr;
+        p += 4;
+        g.op = 'X';
+        g.n = read_digits(p);
+    } else {
+        if (p[1] != '%' || !is_digit(p[2])) return nullptr;
+        p += 2;
+        g.n = read_digits(p);
+        if (p[0] != ' ') return nullptr;
+        g.op = p[1];
+        if ((g.op != '=' && g.op != 'x' && g.op != 'y') || p[2] != ' ') return nullptr;
+        p += 3;
+        g.kind = OPERAND_LITERAL;
+        if (*p == '%') {
+            g.kind = OPERAND_VARIABLE;
+            ++p;
+        }
+        if (!is_digit(*p)) return nullptr;
+        g.m = read_digits(p);
+    }
+    if (*p != ')') return nullptr;
+    return p + 1;
+}
+
 // The group's truth value as it is pushed: the comparison's result, or the
 // flag itself.
 int16_t simple_group_value(const simple_group& g) {
@@ -273,20 +306,21 @@ struct evaluation {
         }
     }
 
-    // A chain: simple groups joined by `&`, each perhaps negated by a `!`
-    // before it, blanks allowed around them, the way the books write nearly
-    // every condition.  Read from the text's start (empty stacks) for as
-    // far as it goes, to the same effect as reading it by the rules: a
-    // group read while the value so far is not 0 stores what
+    // A chain: plain groups (see parse_plain_group) joined by ` & `, each
+    // perhaps negated by a `!` right before it, the way the books write
+    // nearly every condition.  Read from the text's start (empty stacks)
+    // for as far as it goes, to the same effect as reading it by the rules:
+    // a group read while the value so far is not 0 stores what
     // read_simple_group stores, at operand level 1 for the first and 2 for
     // the others (the `&` at operator level 1, a `!` above it, the group's
     // operator above that), its result turned into 1 or 0 where it stands
     // by a `!`, and the conjunction of the two values then at level 1; once
-    // the value is 0, every `&` passes over its right-hand group unread.
-    // No stack holds more than three entries on the way, so none can
-    // overflow.  Returns where the chain ends (on the NUL as a rule, else
-    // where the rest is to be read by the rules), with the counts and the
-    // depth as reading by the rules leaves them there.
+    // the value is 0, every `&` passes over its right-hand group unread,
+    // which only leaves a depth (no operator is pending).  No stack holds
+    // more than three entries on the way, so none can overflow.  Returns
+    // where the chain ends (on the NUL as a rule, else where the rest is to
+    // be read by the rules), with the counts and the depth as reading by
+    // the rules leaves them there.
     const char* read_chain(const char* p) {
         const int32_t variables = story_variable_count();
         const auto value_of = [variables](int16_t n) -> int32_t {
@@ -300,30 +334,24 @@ struct evaluation {
         int32_t level = 1;  // the next group's operand level: 1, then 2
         int32_t at_depth = 0;
         for (;;) {
-            const char* const before = p;  // the text's start, then an `&`
+            const char* const before = p;  // the text's start, or the blank before an `&`
+            // (Each character is looked at only once those before it are
+            // known not to be the NUL.)
             if (level == 2) {
-                if (operands[1].value == 0) {
-                    // The short-circuit: no operator is pending at this
-                    // depth, so the `)` that ends the skip only leaves it.
-                    p = skip_right_group(p + 1, at_depth);
-                    if (*p == ')') {
-                        ++p;
-                        --at_depth;
-                    }
-                    p = skip_blanks(p);
-                    if (*p == '&') continue;
-                    break;
-                }
-                ++p;
+                if (p[0] != ' ' || p[1] != '&' || p[2] != ' ') break;
+                p += 3;
             }
-            p = skip_blanks(p);
             const bool negated = *p == '!';
-            if (negated) p = skip_blanks(p + 1);
             simple_group g;
-            const char* const after = *p == '(' ? parse_simple_group(p + 1, g) : nullptr;
+            const char* const after = parse_plain_group(negated ? p + 1 : p, g);
             if (after == nullptr) {
                 p = before;
                 break;
+            }
+            p = after;
+            if (level == 2 && operands[1].value == 0) {
+                --at_depth;
+                continue;
             }
             int32_t op_level = level;
             if (level == 2) operators[1] = pending_operator{'&', static_cast<int16_t>(at_depth)};
@@ -343,9 +371,8 @@ struct evaluation {
                 operands[1] = operand{static_cast<int16_t>(both ? 1 : 0), OPERAND_RESULT};
             }
             level = 2;
-            p = skip_blanks(after);
-            if (*p != '&') break;
         }
+        if (p[0] == ' ' && p[1] == '\0') ++p;  // a blank means nothing
         operand_count = level - 1;
         depth = at_depth;
         return p;
