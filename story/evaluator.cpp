@@ -71,11 +71,12 @@ constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 1
     return p;
 }
 
-// A run of digits from p (moved past it) as a value pushed as 0 reads it:
-// value * 10 + digit for each, modulo 2^16, signed.
+// A run of digits from p, which is on its first (moved past it), as a
+// value pushed as 0 reads it: value * 10 + digit for each, modulo 2^16,
+// signed.
 [[gnu::always_inline]] inline int16_t read_digits(const char*& p) {
-    uint32_t value = 0;
-    for (; is_digit(*p); ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+    uint32_t value = static_cast<uint32_t>(*p - '0');
+    for (++p; is_digit(*p); ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
     return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
@@ -180,6 +181,14 @@ void store_simple_group(const simple_group& g, int32_t level, int32_t at, int16_
 // parenthesis depth (at most the tag's length either way) and whether a
 // comparison's right side is being read.  Every evaluation starts them
 // afresh, so they live as long as it does (in registers, once inlined).
+// Where a chain (evaluation::read_chain) ends, and the operand count and
+// depth that reading it by the rules reaches there.
+struct chain_end {
+    const char* at;
+    int32_t operand_count;
+    int32_t depth;
+};
+
 struct evaluation {
     int32_t operand_count = 0;
     int32_t operator_count = 0;
@@ -319,9 +328,9 @@ struct evaluation {
     // which only leaves a depth (no operator is pending).  No stack holds
     // more than three entries on the way, so none can overflow.  Returns
     // where the chain ends (on the NUL as a rule, else where the rest is to
-    // be read by the rules), with the counts and the depth as reading by
-    // the rules leaves them there.
-    const char* read_chain(const char* p) {
+    // be read by the rules), with the operand count and the depth as
+    // reading by the rules leaves them there (no operator is pending).
+    static chain_end read_chain(const char* p) {
         const int32_t variables = story_variable_count();
         const auto value_of = [variables](int16_t n) -> int32_t {
             return static_cast<uint32_t>(n) < static_cast<uint32_t>(variables) ? the_engine.story.variables[n].value : 0;
@@ -373,9 +382,7 @@ struct evaluation {
             level = 2;
         }
         if (p[0] == ' ' && p[1] == '\0') ++p;  // a blank means nothing
-        operand_count = level - 1;
-        depth = at_depth;
-        return p;
+        return chain_end{p, level - 1, at_depth};
     }
 
     // Reads the NUL-terminated text from `p` to its end and returns where
@@ -446,9 +453,17 @@ struct evaluation {
     }
 };
 
-// Any text: its chain read first, the rest (when there is any) by the
-// rules; out of line, so that a chain's reading stays small.
-[[gnu::noinline]] const char* read_past_chain(evaluation& e, const char* p) { return e.read(p); }
+// The rest of a text after its chain, read by the rules from where the
+// chain ended; returns where the reading stopped and sets *result.  Out of
+// line, so that a chain's reading stays small.
+[[gnu::noinline]] const char* read_after_chain(const chain_end& chain, uint8_t* result) {
+    evaluation e;
+    e.operand_count = chain.operand_count;
+    e.depth = chain.depth;
+    const char* const end = e.read(chain.at);
+    *result = static_cast<uint8_t>(e.top_operand().value);
+    return end;
+}
 
 // Reads the NUL-terminated text of a tag (`text` is tag_buffer or a copy of
 // it) and returns the result; tag_cursor becomes the offset of the NUL.
@@ -462,11 +477,16 @@ struct evaluation {
 // such a buffer (last byte not NUL) is read from a copy with a NUL added
 // after it, which ends the reading where the buffer's end did.
 inline uint8_t evaluate_text(const char* text) {
-    evaluation e;
-    const char* end = e.read_chain(text + (text[1] == ' ' ? 2 : 1));
-    if (*end != '\0') end = read_past_chain(e, end);
+    const chain_end chain = evaluation::read_chain(text + (text[1] == ' ' ? 2 : 1));
+    const char* end = chain.at;
+    uint8_t result;
+    if (*end == '\0') {
+        result = static_cast<uint8_t>(the_engine.play.operands[chain.operand_count].value);
+    } else {
+        end = read_after_chain(chain, &result);
+    }
     the_engine.play.tag_cursor = static_cast<int16_t>(end - text);
-    return static_cast<uint8_t>(e.top_operand().value);
+    return result;
 }
 
 [[gnu::noinline]] uint8_t evaluate_terminated_copy() {
