@@ -177,10 +177,6 @@ void store_simple_group(const simple_group& g, int32_t level, int32_t at, int16_
     the_engine.play.operands[level] = operand{value, OPERAND_RESULT};
 }
 
-// What one evaluation keeps besides the stacks' contents: the counts, the
-// parenthesis depth (at most the tag's length either way) and whether a
-// comparison's right side is being read.  Every evaluation starts them
-// afresh, so they live as long as it does (in registers, once inlined).
 // Where a chain (evaluation::read_chain) ends, and the operand count and
 // depth that reading it by the rules reaches there.
 struct chain_end {
@@ -189,6 +185,10 @@ struct chain_end {
     int32_t depth;
 };
 
+// What one evaluation keeps besides the stacks' contents: the counts, the
+// parenthesis depth (at most the tag's length either way) and whether a
+// comparison's right side is being read.  Every evaluation starts them
+// afresh, so they live as long as it does (in registers, once inlined).
 struct evaluation {
     int32_t operand_count = 0;
     int32_t operator_count = 0;
@@ -272,16 +272,16 @@ struct evaluation {
         }
     }
 
-    // A simple group (above) is read in one step from just after its `(`, to the
-    // same effect as reading it a character at a time: the same entries are
-    // stored on both stacks (and left there as stale contents), the same
-    // result is pushed, and the operators pending at the outer depth are
-    // applied.  That holds when no comparison's right side is pending (a `%`
-    // would then mark the pending side instead of pushing) and neither stack
-    // can fill on the way (no message, nothing dropped).  Returns the
-    // position after the `)`, or nullptr, having changed nothing, when the
-    // group has another shape or the stacks are too full: it is then read a
-    // character at a time.
+    // A simple group (above) is read in one step from just after its `(`,
+    // to the same effect as reading it a character at a time: the same
+    // entries are stored on both stacks (and left there as stale contents),
+    // the same result is pushed, and the operators pending at the outer
+    // depth are applied.  That holds when no comparison's right side is
+    // pending (a `%` would then mark the pending side instead of pushing)
+    // and neither stack can fill on the way (no message, nothing dropped).
+    // Returns the position after the `)`, or nullptr, having changed
+    // nothing, when the group has another shape or the stacks are too full:
+    // it is then read a character at a time.
     const char* read_simple_group(const char* p) {
         if (right_side || operand_count > STACK_LEVELS - 3 || operator_count > STACK_LEVELS - 2) return nullptr;
         simple_group g;
@@ -331,6 +331,8 @@ struct evaluation {
     // be read by the rules), with the operand count and the depth as
     // reading by the rules leaves them there (no operator is pending).
     static chain_end read_chain(const char* p) {
+        // variable_value and variable_flag, the catalogue's size looked up
+        // once.
         const int32_t variables = story_variable_count();
         const auto value_of = [variables](int16_t n) -> int32_t {
             return static_cast<uint32_t>(n) < static_cast<uint32_t>(variables) ? the_engine.story.variables[n].value : 0;
