@@ -284,7 +284,7 @@ struct evaluation {
     // it is then read a character at a time.
     const char* read_simple_group(const char* p) {
         if (right_side || operand_count > STACK_LEVELS - 3 || operator_count > STACK_LEVELS - 2) return nullptr;
-        simple_group g;
+        simple_group g{};
         p = parse_simple_group(p, g);
         if (p == nullptr) return nullptr;
         const int32_t level = operand_count + 1;
@@ -353,7 +353,7 @@ struct evaluation {
                 p += 3;
             }
             const bool negated = *p == '!';
-            simple_group g;
+            simple_group g{};
             const char* const after = parse_plain_group(negated ? p + 1 : p, g);
             if (after == nullptr) {
                 p = before;
