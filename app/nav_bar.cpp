@@ -61,6 +61,7 @@ void nav_create() {
                                    static_cast<int16_t>(width),
                                    NAV_BAR_HEIGHT,
                                    0,
+                                   false,
                                    the_engine.app.enabled_bitmaps[position]};
         plat_control button = plat_control_create(params);
         the_engine.app.nav_windows[position] = button;

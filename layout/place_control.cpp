@@ -8,7 +8,7 @@ namespace tomelet {
 
 namespace {
 
-// The entries keep their top as 16 bits.  A place beyond that range is far
+// The entries keep their top to 16 bits.  A place beyond that range is far
 // off the window either way; it is pinned to the range so that the stored
 // place compares equal on the next layout, and the control is not moved
 // (and the window not repainted) again and again.
@@ -18,7 +18,7 @@ int16_t stored_top(int32_t y) {
     return static_cast<int16_t>(y);
 }
 
-void place(plat_control control, int16_t& stored_y, int32_t& stored_x, int32_t x, int32_t y, int32_t width,
+void place(plat_control control, int32_t& stored_y, int32_t& stored_x, int32_t x, int32_t y, int32_t width,
            int32_t height) {
     const bool shown = y + height < the_engine.layout.text_area.bottom;
     if (control != nullptr && !noting_draws()) plat_control_show(control, shown);

@@ -38,14 +38,10 @@ void realise_edit_box(int16_t index) {
     const edit_box_entry& entry = the_engine.page.edit_boxes[index];
     const plat_control_params params{
         PLAT_EDIT_BOX, EDIT_BOX_ID_BASE + index, "", entry.x, entry.y, entry.width, entry.height,
-        entry.maximum_length, nullptr};
+        entry.maximum_length, true, nullptr};
     const plat_control box = plat_control_create(params);
     the_engine.layout.edit_box_windows[index] = box;
-    if (box != nullptr) {
-        plat_control_show(box, false);
-    } else {
-        report_message("Null Edit Box", "Bad Edit Box", false);
-    }
+    if (box == nullptr) report_message("Null Edit Box", "Bad Edit Box", false);
 }
 
 // A text button that could not be created: the program closes.  The
@@ -58,44 +54,47 @@ void realise_edit_box(int16_t index) {
 
 void realise_button(int16_t index) {
     const button_entry& entry = the_engine.page.buttons[index];
+    // Made hidden, as every control of the page but the picture buttons and
+    // the check box: the layout shows it in its line.
     plat_control_params params{PLAT_HOTWORD_BUTTON, entry.id, "", entry.x, entry.y, entry.width, entry.height,
-                               0, nullptr};
-    switch (entry.type) {
-        case CONTROL_PICTURE_BUTTON: {
-            // Created and left as it is: the layout shows it in its line.
-            params.kind = PLAT_PICTURE_BUTTON;
-            params.bitmap = load_picture(entry.picture);
-            the_engine.layout.button_bitmaps[index] = params.bitmap;
-            the_engine.layout.button_windows[index] = plat_control_create(params);
-            return;
-        }
-        case CONTROL_CHECK_BOX: {
-            params.kind = PLAT_CHECK_BOX;
-            params.text = entry.label;
-            const plat_control box = plat_control_create(params);
-            the_engine.layout.button_windows[index] = box;
-            if (box == nullptr) {
-                report_message("Could not create button", "No Memory", true);
+                               0, true, nullptr};
+    // The hotword, the page's commonest control, goes past the others' dispatch.
+    if (entry.type != CONTROL_HOTWORD) [[unlikely]] {
+        switch (entry.type) {
+            case CONTROL_PICTURE_BUTTON: {
+                // Created and left as it is: the layout shows it in its line.
+                params.kind = PLAT_PICTURE_BUTTON;
+                params.hidden = false;
+                params.bitmap = load_picture(entry.picture);
+                the_engine.layout.button_bitmaps[index] = params.bitmap;
+                the_engine.layout.button_windows[index] = plat_control_create(params);
                 return;
             }
-            // Unlike the page's other controls, the box is shown at once.
-            plat_control_show(box, true);
-            plat_check_box_set(box, entry.checked != 0);
-            return;
+            case CONTROL_CHECK_BOX: {
+                params.kind = PLAT_CHECK_BOX;
+                params.hidden = false;
+                params.text = entry.label;
+                const plat_control box = plat_control_create(params);
+                the_engine.layout.button_windows[index] = box;
+                if (box == nullptr) {
+                    report_message("Could not create button", "No Memory", true);
+                    return;
+                }
+                // Unlike the page's other controls, the box is shown at once.
+                plat_control_show(box, true);
+                plat_check_box_set(box, entry.checked != 0);
+                return;
+            }
+            case CONTROL_PUSH_BUTTON:
+                params.kind = PLAT_PUSH_BUTTON;
+                params.text = entry.label;
+                break;
+            default: break;
         }
-        case CONTROL_PUSH_BUTTON:
-            params.kind = PLAT_PUSH_BUTTON;
-            params.text = entry.label;
-            break;
-        default: break;
     }
     const plat_control button = plat_control_create(params);
     the_engine.layout.button_windows[index] = button;
-    if (button != nullptr) {
-        plat_control_show(button, false);
-    } else {
-        report_failed_button();
-    }
+    if (button == nullptr) report_failed_button();
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ void install_page_measures();
 
 // Makes, through the platform and in the order the page recorded them,
 // every control of the page not made yet: an answer field or a text button
-// is created and hidden ("Null Edit Box" / "Bad Edit Box", or "Could not
+// is created hidden ("Null Edit Box" / "Bad Edit Box", or "Could not
 // create button" with " Error %x" and a close of the program, reported when
 // it cannot be created); a picture button is created with its bitmap
 // loaded; the check box is created, shown at once and checked as recorded

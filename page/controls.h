@@ -44,19 +44,23 @@ enum page_control_type : uint8_t {
     CONTROL_CHECK_BOX = 5,       // the Sounds screen's box, shown at once
 };
 
+// Both entries begin with the control's place and size in 32 bits, in the
+// order the platform's control parameters take them, so that the layout
+// hands them on in one block when it makes the control.  A top beyond 16
+// bits is pinned to that range when the control is placed in its line.
 struct edit_box_entry {
-    int16_t width;
-    int16_t height;
-    int16_t y;
     int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
     int16_t maximum_length;
 };
 
 struct button_entry {
-    int16_t width;
-    int16_t height;
-    int16_t y;
     int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
     int16_t label_length;
     uint8_t bold;
     uint8_t type;  // a page_control_type other than CONTROL_ANSWER_FIELD

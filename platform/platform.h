@@ -267,11 +267,14 @@ struct plat_control_params {
     int32_t x, y;        // client coordinates
     int32_t width, height;
     int32_t max_length;  // edit boxes: most characters the reader may type
+    // Created hidden rather than visible (plat_control_show shows it later):
+    // the page makes its controls hidden and shows each in its line.
+    bool hidden;
     plat_bitmap bitmap;  // picture buttons: the image (owned by the caller)
 };
 
-// Creates a child control of the main window, visible.  Null on failure
-// (plat_last_error then says why).
+// Creates a child control of the main window, visible unless `hidden`.
+// Null on failure (plat_last_error then says why).
 plat_control plat_control_create(const plat_control_params& params);
 
 // Shows or hides a control (and updates it).

@@ -37,6 +37,9 @@ struct font_slot {
     uint32_t generation;
     int32_t height;  // as created
     int32_t weight;
+    // The metric model of `height`, worked out once at the creation: a
+    // label is measured for every hotword a page makes.
+    font_model model;
 };
 
 struct canvas_state {

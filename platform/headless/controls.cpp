@@ -137,6 +137,7 @@ plat_control plat_control_create(const plat_control_params& params) {
     const int32_t width = params.width;
     const int32_t height = params.height;
     const plat_bitmap bitmap = params.bitmap;
+    const bool hidden = params.hidden;
     // A text-entry box starts empty whatever text it is given; a hotword
     // button has no text of its own.
     const char* text = kind == PLAT_EDIT_BOX ? nullptr : params.text;
@@ -149,8 +150,9 @@ plat_control plat_control_create(const plat_control_params& params) {
     r.params.height = height;
     r.params.max_length = params.max_length;
     r.params.bitmap = bitmap;
+    r.params.hidden = hidden;
     r.alive = true;
-    r.shown = true;
+    r.shown = !hidden;
     r.enabled = true;
     r.focused = false;
     r.checked = false;

@@ -48,8 +48,7 @@ const fonts::face& face_for(int32_t advance, int32_t height, bool bold, bool* sy
 face_choice face_of(plat_font font) {
     const font_slot* f = font_of(font);
     if (f == nullptr) return face_choice{DEFAULT_CHAR_WIDTH, DEFAULT_FONT_HEIGHT, 0, false, true};
-    const font_model model = page_font_model(f->height);
-    return face_choice{model.advance, model.height, f->weight, f->weight >= BOLD_WEIGHT, false};
+    return face_choice{f->model.advance, f->model.height, f->weight, f->weight >= BOLD_WEIGHT, false};
 }
 
 int32_t fonts_alive() {
@@ -256,6 +255,7 @@ plat_font plat_font_create(int32_t height, int32_t weight) {
         f.alive = true;
         f.height = height;
         f.weight = weight;
+        f.model = headless::page_font_model(height);
         return headless::font_handle(i);
     }
     state.last_error = headless::ERROR_NOT_ENOUGH_MEMORY;

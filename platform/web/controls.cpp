@@ -106,6 +106,7 @@ plat_control plat_control_create(const plat_control_params& params) {
                               params.y, params.width, params.height, params.max_length);
         plat_control control = reinterpret_cast<plat_control>(static_cast<uintptr_t>(handle));
         if (params.kind == PLAT_BAR_BUTTON) set_bar_image(handle, params.bitmap);
+        if (params.hidden) web_js_control_show(handle, 0);
         return control;
     }
     return nullptr;

@@ -81,6 +81,7 @@ plat_control plat_control_create(const plat_control_params& params) {
     // an empty face.
     DWORD style = c.style;
     if (params.kind == PLAT_BAR_BUTTON && params.bitmap == nullptr) style &= ~static_cast<DWORD>(BS_BITMAP);
+    if (params.hidden) style &= ~static_cast<DWORD>(WS_VISIBLE);
     HWND control = CreateWindowExA(0, c.window_class, text, style, params.x, params.y, params.width, params.height,
                                    win32::main_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(params.id)),
                                    win32::app_instance, nullptr);

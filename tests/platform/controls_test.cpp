@@ -23,7 +23,7 @@ protected:
     void TearDown() override { headless::reset(); }
 
     static plat_control make(plat_control_kind kind, int32_t id, const char* text, int32_t max_length = 0) {
-        return plat_control_create({kind, id, text, 24, 40, 80, 24, max_length, nullptr});
+        return plat_control_create({kind, id, text, 24, 40, 80, 24, max_length, false, nullptr});
     }
 
     fake_engine* engine = nullptr;
@@ -43,6 +43,23 @@ TEST_F(ControlsTest, ClicksReachOnlyShownEnabledLiveControls) {
     EXPECT_FALSE(headless::click(button));
     EXPECT_FALSE(headless::click(nullptr));
     EXPECT_EQ(joined(engine->events), "command 513 0");
+}
+
+// A control asked for hidden starts hidden, takes no click until it is
+// shown, and needed no show call to be hidden.
+TEST_F(ControlsTest, AControlAskedForHiddenStartsHidden) {
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden);
+        const plat_control button =
+            plat_control_create({PLAT_HOTWORD_BUTTON, 5000, "", 24, 40, 80, 24, 0, hidden, nullptr});
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(headless::control_of(button)->shown, !hidden);
+        EXPECT_EQ(headless::control_of(button)->show_calls, 0);
+        EXPECT_EQ(headless::click(button), !hidden);
+        plat_control_show(button, true);
+        EXPECT_TRUE(headless::click(button));
+        plat_control_destroy(button);
+    }
 }
 
 TEST_F(ControlsTest, ACheckBoxTogglesItselfBeforeItsCommand) {
@@ -137,7 +154,7 @@ TEST_F(ControlsTest, TypingNeedsAnEnabledShownBoxAndALimitOfZeroIsNoLimit) {
 }
 
 TEST_F(ControlsTest, MovesImagesAndTheControlText) {
-    plat_control bar = plat_control_create({PLAT_BAR_BUTTON, 511, "Next", 0, 0, 84, 25, 0, nullptr});
+    plat_control bar = plat_control_create({PLAT_BAR_BUTTON, 511, "Next", 0, 0, 84, 25, 0, false, nullptr});
     plat_control_move(bar, 440, 637, 89, 25, true);
     headless::set_bitmap_size(1112, 40, 22);
     plat_control_set_image(bar, plat_bitmap_load(1112));

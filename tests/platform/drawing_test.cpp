@@ -128,11 +128,11 @@ TEST_F(DrawingTest, TheLogKeepsItsFirstRecordsAndCountsThemAll) {
 }
 
 TEST_F(DrawingTest, OwnerDrawnButtonsAreDrawnAfterTheOutermostPaint) {
-    plat_control hotword = plat_control_create({PLAT_HOTWORD_BUTTON, 5000, "", 24, 40, 60, 20, 0, nullptr});
-    plat_control_create({PLAT_PICTURE_BUTTON, 5001, "", 100, 40, 30, 30, 0, nullptr});
-    plat_control hidden = plat_control_create({PLAT_HOTWORD_BUTTON, 5002, "", 24, 80, 60, 20, 0, nullptr});
+    plat_control hotword = plat_control_create({PLAT_HOTWORD_BUTTON, 5000, "", 24, 40, 60, 20, 0, false, nullptr});
+    plat_control_create({PLAT_PICTURE_BUTTON, 5001, "", 100, 40, 30, 30, 0, false, nullptr});
+    plat_control hidden = plat_control_create({PLAT_HOTWORD_BUTTON, 5002, "", 24, 80, 60, 20, 0, false, nullptr});
     plat_control_show(hidden, false);
-    plat_control_create({PLAT_PUSH_BUTTON, 513, "Go", 24, 120, 60, 20, 0, nullptr});
+    plat_control_create({PLAT_PUSH_BUTTON, 513, "Go", 24, 120, 60, 20, 0, false, nullptr});
     std::vector<std::string> rects;
     engine->paint = [] {
         if (headless::paint_count() == 1) {

@@ -259,7 +259,7 @@ TEST_F(RenderTest, TheScrollThumbFollowsThePosition) {
 }
 
 TEST_F(RenderTest, ControlsAreDrawnOverTheClientArea) {
-    plat_control box = plat_control_create({PLAT_CHECK_BOX, 518, "Sound", 10, 10, 80, 20, 0, nullptr});
+    plat_control box = plat_control_create({PLAT_CHECK_BOX, 518, "Sound", 10, 10, 80, 20, 0, false, nullptr});
     auto box_area = [] {
         headless::compose();
         std::string c;
@@ -280,7 +280,7 @@ TEST_F(RenderTest, ControlsAreDrawnOverTheClientArea) {
 }
 
 TEST_F(RenderTest, AnOwnerDrawnButtonDrawsOnlyInsideItsBorder) {
-    plat_control_create({PLAT_HOTWORD_BUTTON, 5000, "", 50, 50, 40, 20, 0, nullptr});
+    plat_control_create({PLAT_HOTWORD_BUTTON, 5000, "", 50, 50, 40, 20, 0, false, nullptr});
     plat_rect given{};
     engine->draw_item = [&](int32_t, plat_canvas canvas, const plat_rect& r) {
         given = r;
@@ -304,8 +304,8 @@ TEST_F(RenderTest, AnOwnerDrawnButtonDrawsOnlyInsideItsBorder) {
 
 TEST_F(RenderTest, AScreenshotIsThePngOfTheComposedWindow) {
     use_images({make_bmp(7, 5, 24, false, {}, [](int x, int y) { return static_cast<uint32_t>(x * 30 << 16 | y * 50); })});
-    plat_control_create({PLAT_PUSH_BUTTON, 513, "INSTRUCTIONS", 20, 100, 120, 24, 0, nullptr});
-    plat_control_create({PLAT_EDIT_BOX, 4000, "", 20, 140, 100, 24, 10, nullptr});
+    plat_control_create({PLAT_PUSH_BUTTON, 513, "INSTRUCTIONS", 20, 100, 120, 24, 0, false, nullptr});
+    plat_control_create({PLAT_EDIT_BOX, 4000, "", 20, 140, 100, 24, 10, false, nullptr});
     plat_canvas canvas = plat_paint_begin();
     plat_draw_text(canvas, nullptr, "Hello", 5, plat_rect{0, 0, 200, 16}, PLAT_TEXT_NO_PREFIX | PLAT_TEXT_SINGLE_LINE | PLAT_TEXT_CENTER);
     plat_bitmap bitmap = plat_bitmap_load(1);

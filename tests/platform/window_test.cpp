@@ -128,7 +128,7 @@ TEST_F(WindowTest, PumpDeliversPostsInOrderThenPaints) {
 
 TEST_F(WindowTest, CloseDestroysTheWindowAndQuitEndsTheRunWithItsCode) {
     ASSERT_TRUE(create());
-    plat_control button = plat_control_create({PLAT_PUSH_BUTTON, 513, "Ok", 0, 0, 40, 20, 0, nullptr});
+    plat_control button = plat_control_create({PLAT_PUSH_BUTTON, 513, "Ok", 0, 0, 40, 20, 0, false, nullptr});
     plat_timer_start(2000);
     engine->destroy = [&] {
         // The children still exist while the window hears of its end.
@@ -304,11 +304,11 @@ TEST_F(WindowTest, TheScrollPositionIsClampedToTheRangeLessThePage) {
 TEST_F(WindowTest, ScrollingTheWindowMovesTheControlsInTheAreaAndInvalidates) {
     ASSERT_TRUE(create());
     plat_window_show();
-    plat_control inside = plat_control_create({PLAT_HOTWORD_BUTTON, 5000, "", 24, 100, 50, 20, 0, nullptr});
-    plat_control hidden = plat_control_create({PLAT_HOTWORD_BUTTON, 5001, "", 24, 300, 50, 20, 0, nullptr});
+    plat_control inside = plat_control_create({PLAT_HOTWORD_BUTTON, 5000, "", 24, 100, 50, 20, 0, false, nullptr});
+    plat_control hidden = plat_control_create({PLAT_HOTWORD_BUTTON, 5001, "", 24, 300, 50, 20, 0, false, nullptr});
     plat_control_show(hidden, false);
-    plat_control edge = plat_control_create({PLAT_EDIT_BOX, 4000, "", 24, 630, 50, 20, 5, nullptr});
-    plat_control bar = plat_control_create({PLAT_BAR_BUTTON, 511, "Next", 0, 637, 84, 25, 0, nullptr});
+    plat_control edge = plat_control_create({PLAT_EDIT_BOX, 4000, "", 24, 630, 50, 20, 5, false, nullptr});
+    plat_control bar = plat_control_create({PLAT_BAR_BUTTON, 511, "Next", 0, 637, 84, 25, 0, false, nullptr});
     plat_scroll_window(-16, plat_rect{0, 0, 506, 637});
     EXPECT_EQ(headless::control_of(inside)->y, 84);
     EXPECT_EQ(headless::control_of(hidden)->y, 284);
