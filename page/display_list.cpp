@@ -14,6 +14,7 @@ namespace {
 
 constexpr char PAGE_OVERFLOW[] = "Page buffer Overflow";
 
+
 // Appends `item` (written whole, its unused fields 0) and returns true, or
 // returns false when the list is full.  A full list is reported like a
 // full page text: "Page buffer Overflow", once for every refused item, and
@@ -24,7 +25,7 @@ bool append_item(const page_item& item) {
         show_error(PAGE_OVERFLOW);
         return false;
     }
-    the_engine.page.page_items[count] = item;
+    store_page_item(the_engine.page.page_items + count, item);
     the_engine.page.page_item_count = static_cast<int16_t>(count + 1);
     return true;
 }

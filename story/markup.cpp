@@ -136,12 +136,20 @@ void take_text(const char* text, int32_t count) {
 }
 
 // The tag's text is then stored by the scanner.  (The run is mostly empty
-// here, so that is tested first.)
+// here, so that is tested first.)  The run's stored length is known: what
+// pending_words keeps is the count, up to PENDING_KEPT (nothing the scanner
+// adds holds a NUL), so the run goes to the page without being measured,
+// and the whole buffer may be read for its block copy.
+// Kept out of line: inlined, the copy's loop would be written out in the
+// scanner's own loop.
+[[gnu::noinline]] void flush_pending() {
+    const int32_t count = the_engine.play.pending_length;
+    page_text_run(the_engine.play.pending_words, count < PENDING_KEPT ? count : PENDING_KEPT, PENDING_WORDS_SIZE);
+    empty_pending();
+}
+
 void begin_tag() {
-    if (the_engine.play.pending_length != 0 && the_engine.play.hold_words == 0) {
-        page_flush_words(the_engine.play.pending_words);
-        empty_pending();
-    }
+    if (the_engine.play.pending_length != 0 && the_engine.play.hold_words == 0) flush_pending();
 }
 
 void append_tag(const char* text, int32_t count) {
@@ -554,12 +562,14 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
 #endif
 }
 
-// The spaces right after a tag (or a `}`), which are dropped: the first
-// character from `at` on that is not one of them, or `end`, the end of
-// what is read.  *end may be read: it is the text's NUL or, in a text
-// longer than what is read, one of its characters.
-const char* gap_end(const char* at, const char* end) {
-    while (*at == ' ' && at < end) ++at;
+// The spaces right after a tag (or a `}`), which are dropped: the index of
+// the first character from `at` on that is not one of them, or `end`, the
+// end of what is read.  text[end] may be read: it is the text's NUL or, in
+// a text longer than what is read, one of its characters.  (In indices, as
+// the scanner keeps its position: going to a pointer and back cost a few
+// instructions a tag.)
+[[gnu::always_inline]] inline int32_t gap_end(const char* text, int32_t at, int32_t end) {
+    while (text[at] == ' ' && at < end) ++at;
     return at;
 }
 
@@ -628,13 +638,12 @@ void run_paragraph(const char* text) {
                     break;
                 }
                 state = SCAN_GAP;
-                const char* next = gap_end(text + i + 1, text + limit);
-                i = static_cast<int32_t>(next - text);
-                if (*next != '<' || i == limit) break;
+                i = gap_end(text, i + 1, limit);
+                if (text[i] != '<' || i == limit) break;
             }
         } else if (c == '}') {
             state = SCAN_GAP;
-            i = static_cast<int32_t>(gap_end(text + i + 1, text + limit) - text);
+            i = gap_end(text, i + 1, limit);
         } else if (c == '{') {
             ++i;  // dropped wherever it stands
         } else if (state == SCAN_SKIP) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,31 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
     EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
     EXPECT_EQ(the_engine.page.page_text_used, 0);
     EXPECT_EQ(reported_message_count(), 1);
+}
+
+// The two-word store gives back every field as written, also at the ends
+// of each field's range, and touches nothing past the item.
+TEST(StorePageItem, EveryFieldReadsBackAsWritten) {
+    static const char text[] = "x";
+    const page_item cases[] = {
+        {ITEM_TEXT, 0, 0, text},          {ITEM_PICTURE, 7, 1, nullptr},   {ITEM_BUTTON, INT16_MAX, 0, nullptr},
+        {ITEM_EDIT_BOX, -1, 255, text},   {INT32_MIN, INT16_MIN, 1, text}, {-1, 0, 0, nullptr},
+        {INT32_MAX, 12345, 200, text + 1},
+    };
+    for (const page_item& item : cases) {
+        page_item slots[3];
+        std::memset(slots, 0xa5, sizeof slots);
+        store_page_item(&slots[1], item);
+        EXPECT_EQ(slots[1].kind, item.kind);
+        EXPECT_EQ(slots[1].value, item.value);
+        EXPECT_EQ(slots[1].inline_flag, item.inline_flag);
+        EXPECT_EQ(slots[1].text, item.text);
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(slots);
+        for (size_t k = 0; k < sizeof slots[0]; ++k) {
+            EXPECT_EQ(bytes[k], 0xa5);
+            EXPECT_EQ(bytes[2 * sizeof slots[0] + k], 0xa5);
+        }
+    }
 }
 
 }  // namespace
