@@ -573,6 +573,29 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
     return at;
 }
 
+// A stretch of running text from `at` (not a stop), up to the next stop or
+// the end of what is read, whose index it returns: taken into the run,
+// or, when it stands alone before a tag, sent to the page at once.
+[[gnu::always_inline]] inline int32_t take_run(const char* text, int32_t at, int32_t limit) {
+    const int32_t end = stretch_end(text, at, limit);
+    const int32_t count = end - at;
+    if (end < limit && text[end] == '<' && the_engine.play.pending_length == 0 && the_engine.play.hold_words == 0 &&
+        count <= PENDING_FLUSH_LENGTH) {
+        // A whole run before a tag: the tag would emit it as it stands (too
+        // short for an early emission), so it goes to the page at once.
+        page_text_run(text + at, count, limit - at);
+    } else if (count <= BLOCK && at + BLOCK <= limit && the_engine.play.pending_length + BLOCK <= PENDING_KEPT &&
+        (the_engine.play.hold_words != 0 || the_engine.play.pending_length + count <= PENDING_FLUSH_LENGTH)) {
+        // Far from the limits and from an early emission.
+        copy_block(the_engine.play.pending_words + the_engine.play.pending_length, text + at);
+        the_engine.play.pending_words[the_engine.play.pending_length + count] = '\0';
+        the_engine.play.pending_length = static_cast<int16_t>(the_engine.play.pending_length + count);
+    } else {
+        take_text(text + at, count);
+    }
+    return end;
+}
+
 }  // namespace
 
 void build_paragraph(int32_t n) {
@@ -591,9 +614,10 @@ void build_paragraph(int32_t n) {
 // step, with the limits and messages the characters one by one would give.
 // A tag whose text runs straight to its `>` (nearly every tag) is read,
 // run, and the spaces after it passed over in one step, and a tag that
-// follows at once is read the same way without going back to the loop's
-// top; anything else in a tag (`{`, `}`, another `<`, the end of the text)
-// goes back to the character-by-character rules.  The state and the
+// follows at once, or after a stretch of text, is read the same way
+// without going back to the loop's top; anything else in a tag (`{`, `}`,
+// another `<`, the end of the text) goes back to the character-by-character
+// rules.  The state and the
 // position are kept in locals while the text is read (nothing that a tag
 // runs reads them) and stored when it ends.  Only the first 32768
 // characters of a text are read (up to index 32767; a paragraph holds at
@@ -639,7 +663,16 @@ void run_paragraph(const char* text) {
                 }
                 state = SCAN_GAP;
                 i = gap_end(text, i + 1, limit);
-                if (text[i] != '<' || i == limit) break;
+                if (i == limit) break;
+                if (text[i] != '<') {
+                    // Text after the blanks (nearly always) is taken here,
+                    // and a tag that ends it read without going back to the
+                    // loop's top; a stop goes back to the rules.
+                    if (is_stop(text[i])) break;
+                    state = SCAN_TEXT;
+                    i = take_run(text, i, limit);
+                    if (i == limit || text[i] != '<') break;
+                }
             }
         } else if (c == '}') {
             state = SCAN_GAP;
@@ -662,24 +695,7 @@ void run_paragraph(const char* text) {
             ++i;  // a `>` outside a tag, and spaces after a tag or a `}`
         } else {
             state = SCAN_TEXT;
-            const int32_t end = stretch_end(text, i, limit);
-            const int32_t count = end - i;
-            if (end < limit && text[end] == '<' && the_engine.play.pending_length == 0 && the_engine.play.hold_words == 0 &&
-                count <= PENDING_FLUSH_LENGTH) {
-                // A whole run before a tag: the tag would emit it as it
-                // stands (too short for an early emission), so it goes to
-                // the page at once.
-                page_text_run(text + i, count, limit - i);
-            } else if (count <= BLOCK && i + BLOCK <= limit && the_engine.play.pending_length + BLOCK <= PENDING_KEPT &&
-                (the_engine.play.hold_words != 0 || the_engine.play.pending_length + count <= PENDING_FLUSH_LENGTH)) {
-                // Far from the limits and from an early emission.
-                copy_block(the_engine.play.pending_words + the_engine.play.pending_length, text + i);
-                the_engine.play.pending_words[the_engine.play.pending_length + count] = '\0';
-                the_engine.play.pending_length = static_cast<int16_t>(the_engine.play.pending_length + count);
-            } else {
-                take_text(text + i, count);
-            }
-            i = end;
+            i = take_run(text, i, limit);
         }
     }
     if (the_engine.play.clearing_owed) clear_next_record();
