@@ -102,6 +102,8 @@ void page_text_item(const char* text) { page_add_text(text, ITEM_TEXT); }
 
 void page_title(const char* text) { page_add_text(text, ITEM_TITLE); }
 
+void page_title_run(const char* text, int32_t length) { add_text(text, static_cast<size_t>(length), ITEM_TITLE); }
+
 int32_t page_flush_words(char* buffer) {
     const size_t length = std::strlen(buffer);
     add_text(buffer, length, ITEM_TEXT);

@@ -78,6 +78,8 @@ void page_state_reset();
 void page_add_text(const char* text, int32_t kind);
 void page_text_item(const char* text);
 void page_title(const char* text);
+// page_title for a text whose length is known: text[length] is its NUL.
+void page_title_run(const char* text, int32_t length);
 // Appends `length` (> 0) characters of `text` as an ITEM_TEXT, as
 // page_text_item does with a text of that length; the text need not end
 // there.  `readable` is how many characters from `text` on may be read (at

@@ -138,13 +138,17 @@ void take_text(const char* text, int32_t count) {
 // The tag's text is then stored by the scanner.  (The run is mostly empty
 // here, so that is tested first.)  The run's stored length is known: what
 // pending_words keeps is the count, up to PENDING_KEPT (nothing the scanner
-// adds holds a NUL), so the run goes to the page without being measured,
-// and the whole buffer may be read for its block copy.
+// adds holds a NUL), so the run (and a held title) goes to the page without
+// being measured, and the whole buffer may be read for its block copy.
+int32_t stored_pending_length() {
+    const int32_t count = the_engine.play.pending_length;
+    return count < PENDING_KEPT ? count : PENDING_KEPT;
+}
+
 // Kept out of line: inlined, the copy's loop would be written out in the
 // scanner's own loop.
 [[gnu::noinline]] void flush_pending() {
-    const int32_t count = the_engine.play.pending_length;
-    page_text_run(the_engine.play.pending_words, count < PENDING_KEPT ? count : PENDING_KEPT, PENDING_WORDS_SIZE);
+    page_text_run(the_engine.play.pending_words, stored_pending_length(), PENDING_WORDS_SIZE);
     empty_pending();
 }
 
@@ -350,7 +354,7 @@ namespace {
             break;
         case 'J':
             the_engine.play.hold_words = 0;
-            page_title(the_engine.play.pending_words);
+            page_title_run(the_engine.play.pending_words, stored_pending_length());
             empty_pending();
             break;
         case 'L':

@@ -163,10 +163,11 @@ TEST_F(DisplayListTest, ShowErrorCutsTextTo99Characters) {
 
 // A run of known length builds the same page as the same text given whole:
 // joined or not, short (one block) or long, up to and past both limits.
-TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
+TEST_F(DisplayListTest, RunsAndTitlesOfKnownLengthBuildWhatWholeTextsBuild) {
     struct step {
         int length;   // characters of the run; -1: a bold switch instead
         bool spare;   // the source may be read 32 characters on
+        bool title = false;  // a title (its length known) instead of a run
     };
     const std::vector<std::vector<step>> cases = {
         {{3, true}, {5, false}},                      // joined to the text before
@@ -174,6 +175,8 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
         {{32, true}, {33, true}, {1, false}},         // block edges
         {{1800, false}, {1800, false}, {200, true}},  // the page text overflows
         {{3700, false}, {15, true}, {1, true}},       // the last byte that fits
+        {{3, true, true}, {5, false, true}, {2, true}},                  // titles join titles only
+        {{1800, false, true}, {1800, false, true}, {200, false, true}},  // a title overflows
     };
     const std::string source(4000, 'r');
     for (size_t c = 0; c < cases.size(); ++c) {
@@ -182,12 +185,19 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
             SetUp();
             std::string out;
             for (const step& s : cases[c]) {
+                const std::string whole = source.substr(0, static_cast<size_t>(s.length < 0 ? 0 : s.length));
                 if (s.length < 0) {
                     page_bold_on();
+                } else if (s.title) {
+                    if (runs) {
+                        page_title_run(whole.c_str(), s.length);
+                    } else {
+                        page_title(whole.c_str());
+                    }
                 } else if (runs) {
                     page_text_run(source.data(), s.length, s.spare ? s.length + 32 : s.length);
                 } else {
-                    page_text_item(source.substr(0, static_cast<size_t>(s.length)).c_str());
+                    page_text_item(whole.c_str());
                 }
             }
             for (int i = 0; i < the_engine.page.page_item_count; ++i) {
