@@ -661,9 +661,11 @@ void run_paragraph(const char* text) {
                 // names no tag).
                 the_engine.play.clearing_owed = true;
                 if (!run_tag_here(text[from])) {
+                    // The skipped block, up to its `}`, which is then
+                    // passed with the blanks after it, as the rules do.
                     state = SCAN_SKIP;
                     i = skip_end(text, i + 1, limit);
-                    break;
+                    if (i == limit) break;
                 }
                 state = SCAN_GAP;
                 i = gap_end(text, i + 1, limit);
