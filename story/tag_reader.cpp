@@ -20,10 +20,21 @@ namespace {
 // read (the readers are written out where they are used) and stored in
 // tag_cursor when the reading stops.  Nothing here trusts the position: a
 // position outside the buffer reads as the end of the tag.
-struct reader {
+//
+// `Terminated`: the buffer's last byte is known to be a NUL (as it is for
+// every tag the interpreter collects or tag_load stores, which keep at most
+// 399 characters).  Every reading stops on a NUL and the position starts
+// inside the buffer, so it can never pass that last byte, and the readers
+// then leave out the test of the position at every character.  A buffer
+// filled to its end with no NUL is read with those tests.
+template <bool Terminated>
+struct basic_reader {
     int32_t at;
 
-    char here() const { return at >= 0 && at < TAG_BUFFER_SIZE ? the_engine.play.tag_buffer[at] : '\0'; }
+    // Whether `at` lies inside the buffer: always, for a terminated one.
+    bool inside() const { return Terminated || (at >= 0 && at < TAG_BUFFER_SIZE); }
+
+    char here() const { return inside() ? the_engine.play.tag_buffer[at] : '\0'; }
 
     void pass_over(char c) {
         if (here() == c) ++at;
@@ -35,11 +46,26 @@ struct reader {
     // the result negative; any other character (or the end of the tag)
     // ends the number with the position on it.  Wraps modulo 2^32.
     // Written out where it is used: a call would take the reader's address
-    // and keep its position in memory for the whole tag.
+    // and keep its position in memory for the whole tag.  The books' numbers
+    // are a few digits with no sign: those are read first, by a loop that
+    // tests nothing else; a sign after them goes on with the whole rule.
     [[gnu::always_inline]] int32_t number() {
         uint32_t value = 0;
+        if constexpr (Terminated) {
+            for (;;) {
+                const auto digit = static_cast<unsigned char>(the_engine.play.tag_buffer[at] - '0');
+                if (digit > 9) break;
+                value = value * 10u + digit;
+                ++at;
+            }
+            // A sign ('+' or '-', 0x2b or 0x2d) is the only other character
+            // that goes on with the number.
+            if (((static_cast<unsigned char>(the_engine.play.tag_buffer[at]) - '+') & ~2u) != 0) {
+                return static_cast<int32_t>(value);
+            }
+        }
         bool negative = false;
-        while (at >= 0 && at < TAG_BUFFER_SIZE) {
+        while (inside()) {
             const char c = the_engine.play.tag_buffer[at];
             if (c >= '0' && c <= '9') {
                 value = value * 10u + static_cast<uint32_t>(c - '0');
@@ -55,7 +81,7 @@ struct reader {
     }
 
     void skip_to(char ch) {
-        while (at >= 0 && at < TAG_BUFFER_SIZE) {
+        while (inside()) {
             const char c = the_engine.play.tag_buffer[at];
             if (c == '\0') break;
             ++at;
@@ -75,6 +101,11 @@ struct reader {
     // "Skip a space": only the character right after the tag letter counts.
     void skip_space_after_letter() { at = the_engine.play.tag_buffer[1] == ' ' ? 2 : 1; }
 };
+
+using reader = basic_reader<false>;
+
+// Whether the tag buffer's last byte is a NUL (see basic_reader).
+bool buffer_terminated() { return the_engine.play.tag_buffer[TAG_BUFFER_SIZE - 1] == '\0'; }
 
 // How many characters from tag_buffer[from] on come before the first
 // `close` or NUL, or before the end of the buffer when there is neither.
@@ -156,7 +187,8 @@ copied_text copy_text_until(int32_t at, char close, char* dest, int32_t size) {
     return copied_text{stored, source, at + source + (closed ? 1 : 0)};
 }
 
-int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
+template <bool Terminated>
+int32_t basic_reader<Terminated>::copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
     const copied_text copied = copy_text_until(at, close, dest, size);
     at = copied.next;
     if (source_length != nullptr) *source_length = copied.source;
@@ -168,7 +200,8 @@ int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source
 // quote or the NUL and stored whole into the field (which holds 100), the
 // NUL then written over the character that ended the label.  The field's
 // bytes past that NUL hold the tag's own characters.
-int32_t reader::copy_label(char* dest, int32_t* source_length) {
+template <bool Terminated>
+int32_t basic_reader<Terminated>::copy_label(char* dest, int32_t* source_length) {
     static_assert(LABEL_SIZE > 32);
 #if defined(__SSE2__)
     if (at >= 0 && at <= TAG_BUFFER_SIZE - 32) {
@@ -196,7 +229,8 @@ int32_t reader::copy_label(char* dest, int32_t* source_length) {
 
 // A hotword's label (position just past the opening quote) or picture,
 // then its target.
-inline void read_hotword(reader& r, tag_arguments* t, bool labelled) {
+template <bool Terminated>
+inline void read_hotword(basic_reader<Terminated>& r, tag_arguments* t, bool labelled) {
     t->makes_hotword = true;
     t->labelled = labelled;
     if (labelled) {
@@ -381,10 +415,11 @@ bool read_plain_hotword(tag_arguments* t) {
     return true;
 }
 
-// Every tag's reading but the plain hotword's shortcut; out of line, so
-// that the shortcut's caller stays small.
-[[gnu::noinline]] void read_arguments(tag_arguments* t) {
-    reader r{1};
+// Every tag's reading but the plain hotword's shortcut, with the position
+// tested at every character or not (see basic_reader).
+template <bool Terminated>
+[[gnu::always_inline]] inline void read_arguments_with(tag_arguments* t) {
+    basic_reader<Terminated> r{1};
     // Where the tag goes on to a hotword: M, g, m, N, Q, R and r to a label
     // (a quote opens it) or a picture, u to a label just past its quote.
     // Read after the switch, in one place, so that the position stays in a
@@ -469,6 +504,15 @@ bool read_plain_hotword(tag_arguments* t) {
         read_hotword(r, t, labelled);
     }
     the_engine.play.tag_cursor = static_cast<int16_t>(r.at);
+}
+
+// Out of line, so that the plain hotword's caller stays small.
+[[gnu::noinline]] void read_arguments(tag_arguments* t) {
+    if (buffer_terminated()) {
+        read_arguments_with<true>(t);
+    } else {
+        read_arguments_with<false>(t);
+    }
 }
 
 }  // namespace

@@ -308,6 +308,40 @@ TEST(TagReader, AssignmentValueForms) {
     EXPECT_EQ(parsed("R %1 70000").value_number, static_cast<int16_t>(70000 & 0xFFFF));
 }
 
+// A buffer filled to its last byte with no NUL (never the case for a tag
+// the interpreter or tag_load stores) ends every reading at its end.
+TEST(TagReader, ABufferWithNoNulEndsAtItsEnd) {
+    struct full_case {
+        char letter;
+        char marker;  // what the filler leads to, before the tail
+        const char* tail;
+        int32_t number;
+        int32_t value;
+        bool immediate;
+    };
+    const full_case cases[] = {
+        {'l', '%', "123", 123, 0, false}, {'s', '*', "-12", -12, 0, false},
+        {'N', '%', "7", 7, 0, true},      {'R', '%', "9", 9, 0, true},
+        {'A', ' ', "00042", 42, 0, false},
+    };
+    for (const full_case& c : cases) {
+        SCOPED_TRACE(c.letter);
+        std::string text = std::string(1, c.letter) + c.marker;
+        text += std::string(TAG_BUFFER_SIZE - text.size() - std::string(c.tail).size(), c.letter == 'A' ? '0' : ' ');
+        text += c.tail;
+        if (c.letter != 'A') std::swap(text[1], text[TAG_BUFFER_SIZE - 1 - std::string(c.tail).size()]);
+        ASSERT_EQ(text.size(), static_cast<size_t>(TAG_BUFFER_SIZE));
+        std::copy(text.begin(), text.end(), the_engine.play.tag_buffer);
+        tag_arguments t;
+        parse_tag(&t);
+        EXPECT_EQ(t.number, c.number);
+        EXPECT_EQ(t.value_number, c.value);
+        EXPECT_EQ(t.immediate, c.immediate);
+        EXPECT_EQ(the_engine.play.tag_cursor, TAG_BUFFER_SIZE);
+    }
+    the_engine.play.tag_buffer[TAG_BUFFER_SIZE - 1] = '\0';
+}
+
 TEST(TagReader, ValueNameAndRestartPointTags) {
     EXPECT_EQ(parsed("l %19").number, 19);
     EXPECT_EQ(parsed("s *3").number, 3);
