@@ -351,15 +351,16 @@ namespace {
 constexpr int32_t PLAIN_LABEL = 32;
 static_assert(3 + PLAIN_LABEL + 2 + 8 + 1 <= TAG_BUFFER_SIZE && PLAIN_LABEL < LABEL_SIZE);
 
-// How many of the PLAIN_LABEL characters from `from` on come before the
-// first `"` or NUL among them (PLAIN_LABEL when there is none): the
-// characters are searched as two blocks of 16 from `from` itself (where
-// the target has SSE2), not from the block boundaries span_until keeps
-// to, so that a label of up to 31 characters takes no loop.
-int32_t plain_label_length(int32_t from) {
+// How many of the PLAIN_LABEL characters from `at` (in the tag buffer, at
+// most 3 from its start) on come before the first `"` or NUL among them
+// (PLAIN_LABEL when there is none): the characters are searched as two
+// blocks of 16 from `at` itself (where the target has SSE2), not from the
+// block boundaries span_until keeps to, so that a label of up to 31
+// characters takes no loop.  Given as a pointer: as an index, it was
+// worked out from the pointer and added back (4 instructions a hotword).
+int32_t plain_label_length(const char* at) {
 #if defined(__SSE2__)
     static_assert(PLAIN_LABEL == 32);
-    const char* at = the_engine.play.tag_buffer + from;
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i nul = _mm_setzero_si128();
     const auto ends = [&](const char* block_at) {
@@ -370,7 +371,7 @@ int32_t plain_label_length(int32_t from) {
     const uint32_t mask = ends(at) | ends(at + 16) << 16;
     return mask != 0 ? std::countr_zero(mask) : PLAIN_LABEL;
 #else
-    const int32_t n = span_until(from, '"');
+    const int32_t n = span_until(static_cast<int32_t>(at - the_engine.play.tag_buffer), '"');
     return n < PLAIN_LABEL ? n : PLAIN_LABEL;
 #endif
 }
@@ -390,7 +391,7 @@ bool read_plain_hotword(tag_arguments* t) {
     if (*at == ' ') ++at;
     if (*at != '"') return false;
     const char* const label = at + 1;
-    const int32_t n = plain_label_length(static_cast<int32_t>(label - tag));
+    const int32_t n = plain_label_length(label);
     if (n >= PLAIN_LABEL || label[n] != '"') return false;
     at = label + n + 1;
     if (*at == ' ') ++at;
