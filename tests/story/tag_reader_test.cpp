@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace tomelet {
@@ -340,6 +342,29 @@ TEST(TagReader, ABufferWithNoNulEndsAtItsEnd) {
         EXPECT_EQ(the_engine.play.tag_cursor, TAG_BUFFER_SIZE);
     }
     the_engine.play.tag_buffer[TAG_BUFFER_SIZE - 1] = '\0';
+}
+
+// The readings for a letter told apart already read as parse_tag does.
+TEST(TagReader, KnownLetterReadingsMatchParseTag) {
+    const char* const tags[] = {
+        "R %24 z", "R %8 %104", "R %43 3", "r %5 -1", "R %17 1 \"label\" 22", "R %17 %3 $2 22", "r %5 z",
+        "R %1 70000", "r %9 -2 \"Take a taxi home\" 412", "R", "r 5", "R %3 4 x", "l %19", "l 19", "l", "l %-3+", "l  %7 x",
+    };
+    for (const char* text : tags) {
+        SCOPED_TRACE(text);
+        const tag_arguments expected = parsed(text);
+        const int16_t cursor = the_engine.play.tag_cursor;
+        tag_load(text);
+        tag_arguments t;
+        if (text[0] == 'l') {
+            parse_value_name_tag(&t);
+        } else {
+            parse_assignment_tag(&t);
+        }
+        EXPECT_EQ(the_engine.play.tag_cursor, cursor);
+        EXPECT_EQ(std::memcmp(&t, &expected, offsetof(tag_arguments, label)), 0);
+        EXPECT_STREQ(t.label, expected.label);
+    }
 }
 
 TEST(TagReader, ValueNameAndRestartPointTags) {
