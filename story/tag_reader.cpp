@@ -382,9 +382,9 @@ int32_t plain_label_length(const char* at) {
 // digits, followed by anything but a digit or a sign (the tag's end, as a
 // rule).  Read in one step, to the same effect as the general reading
 // below, but with fewer tests: the label found and copied as one block,
-// the target's digits read without a bound per character.  Returns false,
-// having changed nothing, for any other shape, which the general reading
-// then reads.
+// the target's digits read without a bound per character.  Returns false
+// for any other shape, which the general reading then reads, having
+// changed nothing but bytes of the label past its NUL.
 bool read_plain_hotword(tag_arguments* t) {
     const char* const tag = the_engine.play.tag_buffer;
     const char* at = tag + 1;
@@ -393,6 +393,11 @@ bool read_plain_hotword(tag_arguments* t) {
     const char* const label = at + 1;
     const int32_t n = plain_label_length(label);
     if (n >= PLAIN_LABEL || label[n] != '"') return false;
+    // The label is copied at once, while the blocks just searched are
+    // still at hand (after the target's reading they were loaded again).
+    // The block brings characters of the tag past the label's end, behind
+    // its NUL, as the general reading's copy may.
+    std::memcpy(t->label, label, PLAIN_LABEL);
     at = label + n + 1;
     if (*at == ' ') ++at;
     const char* const digits = at;
@@ -402,10 +407,10 @@ bool read_plain_hotword(tag_arguments* t) {
         if (digit > 9) break;
         target = target * 10 + digit;
     }
-    if (at == digits + 8 || *at == '+' || *at == '-') return false;
-    // The block brings characters of the tag past the label's end, behind
-    // its NUL, as the general reading's copy may.
-    std::memcpy(t->label, label, PLAIN_LABEL);
+    if (at == digits + 8 || *at == '+' || *at == '-') {
+        t->label[0] = '\0';
+        return false;
+    }
     t->label[n] = '\0';
     t->makes_hotword = true;
     t->labelled = true;
