@@ -383,7 +383,7 @@ namespace {
             return the_engine.play.last_condition != 0;
         case 'R':
         case 'r':
-            parse_tag(&tag);
+            parse_assignment_tag(&tag);
             run_assignment(tag);
             break;
         case 'S':
@@ -409,7 +409,7 @@ namespace {
             page_align(tag.number);
             break;
         case 'l':
-            parse_tag(&tag);
+            parse_value_name_tag(&tag);
             run_value_name(tag);
             break;
         case 'n':

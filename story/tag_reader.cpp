@@ -20,10 +20,21 @@ namespace {
 // read (the readers are written out where they are used) and stored in
 // tag_cursor when the reading stops.  Nothing here trusts the position: a
 // position outside the buffer reads as the end of the tag.
-struct reader {
+//
+// `Terminated`: the buffer's last byte is known to be a NUL (as it is for
+// every tag the interpreter collects or tag_load stores, which keep at most
+// 399 characters).  Every reading stops on a NUL and the position starts
+// inside the buffer, so it can never pass that last byte, and the readers
+// then leave out the test of the position at every character.  A buffer
+// filled to its end with no NUL is read with those tests.
+template <bool Terminated>
+struct basic_reader {
     int32_t at;
 
-    char here() const { return at >= 0 && at < TAG_BUFFER_SIZE ? the_engine.play.tag_buffer[at] : '\0'; }
+    // Whether `at` lies inside the buffer: always, for a terminated one.
+    bool inside() const { return Terminated || (at >= 0 && at < TAG_BUFFER_SIZE); }
+
+    char here() const { return inside() ? the_engine.play.tag_buffer[at] : '\0'; }
 
     void pass_over(char c) {
         if (here() == c) ++at;
@@ -35,11 +46,26 @@ struct reader {
     // the result negative; any other character (or the end of the tag)
     // ends the number with the position on it.  Wraps modulo 2^32.
     // Written out where it is used: a call would take the reader's address
-    // and keep its position in memory for the whole tag.
+    // and keep its position in memory for the whole tag.  The books' numbers
+    // are a few digits with no sign: those are read first, by a loop that
+    // tests nothing else; a sign after them goes on with the whole rule.
     [[gnu::always_inline]] int32_t number() {
         uint32_t value = 0;
+        if constexpr (Terminated) {
+            for (;;) {
+                const auto digit = static_cast<unsigned char>(the_engine.play.tag_buffer[at] - '0');
+                if (digit > 9) break;
+                value = value * 10u + digit;
+                ++at;
+            }
+            // A sign ('+' or '-', 0x2b or 0x2d) is the only other character
+            // that goes on with the number.
+            if (((static_cast<unsigned char>(the_engine.play.tag_buffer[at]) - '+') & ~2u) != 0) {
+                return static_cast<int32_t>(value);
+            }
+        }
         bool negative = false;
-        while (at >= 0 && at < TAG_BUFFER_SIZE) {
+        while (inside()) {
             const char c = the_engine.play.tag_buffer[at];
             if (c >= '0' && c <= '9') {
                 value = value * 10u + static_cast<uint32_t>(c - '0');
@@ -55,7 +81,7 @@ struct reader {
     }
 
     void skip_to(char ch) {
-        while (at >= 0 && at < TAG_BUFFER_SIZE) {
+        while (inside()) {
             const char c = the_engine.play.tag_buffer[at];
             if (c == '\0') break;
             ++at;
@@ -75,6 +101,11 @@ struct reader {
     // "Skip a space": only the character right after the tag letter counts.
     void skip_space_after_letter() { at = the_engine.play.tag_buffer[1] == ' ' ? 2 : 1; }
 };
+
+using reader = basic_reader<false>;
+
+// Whether the tag buffer's last byte is a NUL (see basic_reader).
+bool buffer_terminated() { return the_engine.play.tag_buffer[TAG_BUFFER_SIZE - 1] == '\0'; }
 
 // How many characters from tag_buffer[from] on come before the first
 // `close` or NUL, or before the end of the buffer when there is neither.
@@ -156,7 +187,8 @@ copied_text copy_text_until(int32_t at, char close, char* dest, int32_t size) {
     return copied_text{stored, source, at + source + (closed ? 1 : 0)};
 }
 
-int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
+template <bool Terminated>
+int32_t basic_reader<Terminated>::copy_until(char close, char* dest, int32_t size, int32_t* source_length) {
     const copied_text copied = copy_text_until(at, close, dest, size);
     at = copied.next;
     if (source_length != nullptr) *source_length = copied.source;
@@ -168,7 +200,8 @@ int32_t reader::copy_until(char close, char* dest, int32_t size, int32_t* source
 // quote or the NUL and stored whole into the field (which holds 100), the
 // NUL then written over the character that ended the label.  The field's
 // bytes past that NUL hold the tag's own characters.
-int32_t reader::copy_label(char* dest, int32_t* source_length) {
+template <bool Terminated>
+int32_t basic_reader<Terminated>::copy_label(char* dest, int32_t* source_length) {
     static_assert(LABEL_SIZE > 32);
 #if defined(__SSE2__)
     if (at >= 0 && at <= TAG_BUFFER_SIZE - 32) {
@@ -196,7 +229,8 @@ int32_t reader::copy_label(char* dest, int32_t* source_length) {
 
 // A hotword's label (position just past the opening quote) or picture,
 // then its target.
-inline void read_hotword(reader& r, tag_arguments* t, bool labelled) {
+template <bool Terminated>
+inline void read_hotword(basic_reader<Terminated>& r, tag_arguments* t, bool labelled) {
     t->makes_hotword = true;
     t->labelled = labelled;
     if (labelled) {
@@ -317,15 +351,16 @@ namespace {
 constexpr int32_t PLAIN_LABEL = 32;
 static_assert(3 + PLAIN_LABEL + 2 + 8 + 1 <= TAG_BUFFER_SIZE && PLAIN_LABEL < LABEL_SIZE);
 
-// How many of the PLAIN_LABEL characters from `from` on come before the
-// first `"` or NUL among them (PLAIN_LABEL when there is none): the
-// characters are searched as two blocks of 16 from `from` itself (where
-// the target has SSE2), not from the block boundaries span_until keeps
-// to, so that a label of up to 31 characters takes no loop.
-int32_t plain_label_length(int32_t from) {
+// How many of the PLAIN_LABEL characters from `at` (in the tag buffer, at
+// most 3 from its start) on come before the first `"` or NUL among them
+// (PLAIN_LABEL when there is none): the characters are searched as two
+// blocks of 16 from `at` itself (where the target has SSE2), not from the
+// block boundaries span_until keeps to, so that a label of up to 31
+// characters takes no loop.  Given as a pointer: as an index, it was
+// worked out from the pointer and added back (4 instructions a hotword).
+int32_t plain_label_length(const char* at) {
 #if defined(__SSE2__)
     static_assert(PLAIN_LABEL == 32);
-    const char* at = the_engine.play.tag_buffer + from;
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i nul = _mm_setzero_si128();
     const auto ends = [&](const char* block_at) {
@@ -336,7 +371,7 @@ int32_t plain_label_length(int32_t from) {
     const uint32_t mask = ends(at) | ends(at + 16) << 16;
     return mask != 0 ? std::countr_zero(mask) : PLAIN_LABEL;
 #else
-    const int32_t n = span_until(from, '"');
+    const int32_t n = span_until(static_cast<int32_t>(at - the_engine.play.tag_buffer), '"');
     return n < PLAIN_LABEL ? n : PLAIN_LABEL;
 #endif
 }
@@ -347,17 +382,22 @@ int32_t plain_label_length(int32_t from) {
 // digits, followed by anything but a digit or a sign (the tag's end, as a
 // rule).  Read in one step, to the same effect as the general reading
 // below, but with fewer tests: the label found and copied as one block,
-// the target's digits read without a bound per character.  Returns false,
-// having changed nothing, for any other shape, which the general reading
-// then reads.
+// the target's digits read without a bound per character.  Returns false
+// for any other shape, which the general reading then reads, having
+// changed nothing but bytes of the label past its NUL.
 bool read_plain_hotword(tag_arguments* t) {
     const char* const tag = the_engine.play.tag_buffer;
     const char* at = tag + 1;
     if (*at == ' ') ++at;
     if (*at != '"') return false;
     const char* const label = at + 1;
-    const int32_t n = plain_label_length(static_cast<int32_t>(label - tag));
+    const int32_t n = plain_label_length(label);
     if (n >= PLAIN_LABEL || label[n] != '"') return false;
+    // The label is copied at once, while the blocks just searched are
+    // still at hand (after the target's reading they were loaded again).
+    // The block brings characters of the tag past the label's end, behind
+    // its NUL, as the general reading's copy may.
+    std::memcpy(t->label, label, PLAIN_LABEL);
     at = label + n + 1;
     if (*at == ' ') ++at;
     const char* const digits = at;
@@ -367,10 +407,10 @@ bool read_plain_hotword(tag_arguments* t) {
         if (digit > 9) break;
         target = target * 10 + digit;
     }
-    if (at == digits + 8 || *at == '+' || *at == '-') return false;
-    // The block brings characters of the tag past the label's end, behind
-    // its NUL, as the general reading's copy may.
-    std::memcpy(t->label, label, PLAIN_LABEL);
+    if (at == digits + 8 || *at == '+' || *at == '-') {
+        t->label[0] = '\0';
+        return false;
+    }
     t->label[n] = '\0';
     t->makes_hotword = true;
     t->labelled = true;
@@ -381,16 +421,20 @@ bool read_plain_hotword(tag_arguments* t) {
     return true;
 }
 
-// Every tag's reading but the plain hotword's shortcut; out of line, so
-// that the shortcut's caller stays small.
-[[gnu::noinline]] void read_arguments(tag_arguments* t) {
-    reader r{1};
+// Every tag's reading but the plain hotword's shortcut, with the position
+// tested at every character or not (see basic_reader).  `kind` is the
+// letter the reading is chosen by: t->letter, or a constant of the same
+// case where the caller knows the letter already (which leaves the choice
+// to the compiler).
+template <bool Terminated>
+[[gnu::always_inline]] inline void read_arguments_with(tag_arguments* t, char kind) {
+    basic_reader<Terminated> r{1};
     // Where the tag goes on to a hotword: M, g, m, N, Q, R and r to a label
     // (a quote opens it) or a picture, u to a label just past its quote.
     // Read after the switch, in one place, so that the position stays in a
     // register.
     enum { NO_HOTWORD, LABEL_OR_PICTURE, LABEL } hotword = NO_HOTWORD;
-    switch (t->letter) {
+    switch (kind) {
         case 'A':
         case 'V':
         case 'v':
@@ -471,6 +515,27 @@ bool read_plain_hotword(tag_arguments* t) {
     the_engine.play.tag_cursor = static_cast<int16_t>(r.at);
 }
 
+// Out of line, so that the plain hotword's caller stays small.
+[[gnu::noinline]] void read_arguments(tag_arguments* t) {
+    if (buffer_terminated()) {
+        read_arguments_with<true>(t, t->letter);
+    } else {
+        read_arguments_with<false>(t, t->letter);
+    }
+}
+
+// parse_tag for a tag whose letter is one `kind` is read as.
+template <char Kind>
+void parse_known_tag(tag_arguments* t) {
+    clear_arguments(t);
+    t->letter = the_engine.play.tag_buffer[0];
+    if (buffer_terminated()) {
+        read_arguments_with<true>(t, Kind);
+    } else {
+        read_arguments_with<false>(t, Kind);
+    }
+}
+
 }  // namespace
 
 void parse_tag(tag_arguments* t) {
@@ -479,5 +544,11 @@ void parse_tag(tag_arguments* t) {
     if ((t->letter == 'M' || t->letter == 'g' || t->letter == 'm') && read_plain_hotword(t)) return;
     read_arguments(t);
 }
+
+// Out of line: written out in the scanner they saved no more than a call
+// (2.8 K instructions a pass) and made its loop larger.
+[[gnu::noinline]] void parse_assignment_tag(tag_arguments* t) { parse_known_tag<'R'>(t); }
+
+[[gnu::noinline]] void parse_value_name_tag(tag_arguments* t) { parse_known_tag<'l'>(t); }
 
 }  // namespace tomelet

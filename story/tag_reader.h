@@ -89,4 +89,10 @@ struct tag_arguments {
 // or hold characters of the tag).
 void parse_tag(tag_arguments* out);
 
+// parse_tag for a tag the caller has told apart by its letter already: R
+// or r, and l.  The same reading, to the same effect, without choosing it
+// again by the letter.
+void parse_assignment_tag(tag_arguments* out);
+void parse_value_name_tag(tag_arguments* out);
+
 }  // namespace tomelet

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace tomelet {
@@ -306,6 +308,63 @@ TEST(TagReader, AssignmentValueForms) {
     EXPECT_FALSE(t.immediate);
 
     EXPECT_EQ(parsed("R %1 70000").value_number, static_cast<int16_t>(70000 & 0xFFFF));
+}
+
+// A buffer filled to its last byte with no NUL (never the case for a tag
+// the interpreter or tag_load stores) ends every reading at its end.
+TEST(TagReader, ABufferWithNoNulEndsAtItsEnd) {
+    struct full_case {
+        char letter;
+        char marker;  // what the filler leads to, before the tail
+        const char* tail;
+        int32_t number;
+        int32_t value;
+        bool immediate;
+    };
+    const full_case cases[] = {
+        {'l', '%', "123", 123, 0, false}, {'s', '*', "-12", -12, 0, false},
+        {'N', '%', "7", 7, 0, true},      {'R', '%', "9", 9, 0, true},
+        {'A', ' ', "00042", 42, 0, false},
+    };
+    for (const full_case& c : cases) {
+        SCOPED_TRACE(c.letter);
+        std::string text = std::string(1, c.letter) + c.marker;
+        text += std::string(TAG_BUFFER_SIZE - text.size() - std::string(c.tail).size(), c.letter == 'A' ? '0' : ' ');
+        text += c.tail;
+        if (c.letter != 'A') std::swap(text[1], text[TAG_BUFFER_SIZE - 1 - std::string(c.tail).size()]);
+        ASSERT_EQ(text.size(), static_cast<size_t>(TAG_BUFFER_SIZE));
+        std::copy(text.begin(), text.end(), the_engine.play.tag_buffer);
+        tag_arguments t;
+        parse_tag(&t);
+        EXPECT_EQ(t.number, c.number);
+        EXPECT_EQ(t.value_number, c.value);
+        EXPECT_EQ(t.immediate, c.immediate);
+        EXPECT_EQ(the_engine.play.tag_cursor, TAG_BUFFER_SIZE);
+    }
+    the_engine.play.tag_buffer[TAG_BUFFER_SIZE - 1] = '\0';
+}
+
+// The readings for a letter told apart already read as parse_tag does.
+TEST(TagReader, KnownLetterReadingsMatchParseTag) {
+    const char* const tags[] = {
+        "R %24 z", "R %8 %104", "R %43 3", "r %5 -1", "R %17 1 \"label\" 22", "R %17 %3 $2 22", "r %5 z",
+        "R %1 70000", "r %9 -2 \"Take a taxi home\" 412", "R", "r 5", "R %3 4 x", "l %19", "l 19", "l", "l %-3+", "l  %7 x",
+    };
+    for (const char* text : tags) {
+        SCOPED_TRACE(text);
+        const tag_arguments expected = parsed(text);
+        const int16_t cursor = the_engine.play.tag_cursor;
+        tag_load(text);
+        tag_arguments t;
+        if (text[0] == 'l') {
+            parse_value_name_tag(&t);
+        } else {
+            parse_assignment_tag(&t);
+        }
+        EXPECT_EQ(the_engine.play.tag_cursor, cursor);
+        EXPECT_EQ(std::memcmp(&t, &expected, offsetof(tag_arguments, label)), 0);
+        EXPECT_STREQ(t.label, expected.label);
+    }
 }
 
 TEST(TagReader, ValueNameAndRestartPointTags) {
