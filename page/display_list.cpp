@@ -69,6 +69,7 @@ void add_text(const char* text, size_t length, int32_t kind) {
 // the last block brings past the run lies behind its NUL, in the part of
 // page_text not yet used).
 constexpr int32_t RUN_BLOCK = 16;
+static_assert((RUN_BLOCK & (RUN_BLOCK - 1)) == 0);
 
 }  // namespace
 
@@ -86,7 +87,7 @@ void page_text_run(const char* text, int32_t length, int32_t readable) {
         return;
     }
     char* to = the_engine.page.page_text + at;
-    const int32_t blocks = (length + RUN_BLOCK - 1) / RUN_BLOCK * RUN_BLOCK;
+    const int32_t blocks = (length + RUN_BLOCK - 1) & -RUN_BLOCK;  // length > 0: no signed division
     if (blocks <= readable && at + blocks <= PAGE_TEXT_SIZE) {
         for (int32_t k = 0; k < length; k += RUN_BLOCK) std::memcpy(to + k, text + k, RUN_BLOCK);
     } else {
