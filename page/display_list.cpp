@@ -14,6 +14,7 @@ namespace {
 
 constexpr char PAGE_OVERFLOW[] = "Page buffer Overflow";
 
+
 // Appends `item` (written whole, its unused fields 0) and returns true, or
 // returns false when the list is full.  A full list is reported like a
 // full page text: "Page buffer Overflow", once for every refused item, and
@@ -24,7 +25,7 @@ bool append_item(const page_item& item) {
         show_error(PAGE_OVERFLOW);
         return false;
     }
-    the_engine.page.page_items[count] = item;
+    store_page_item(the_engine.page.page_items + count, item);
     the_engine.page.page_item_count = static_cast<int16_t>(count + 1);
     return true;
 }
@@ -68,6 +69,7 @@ void add_text(const char* text, size_t length, int32_t kind) {
 // the last block brings past the run lies behind its NUL, in the part of
 // page_text not yet used).
 constexpr int32_t RUN_BLOCK = 16;
+static_assert((RUN_BLOCK & (RUN_BLOCK - 1)) == 0);
 
 }  // namespace
 
@@ -85,7 +87,7 @@ void page_text_run(const char* text, int32_t length, int32_t readable) {
         return;
     }
     char* to = the_engine.page.page_text + at;
-    const int32_t blocks = (length + RUN_BLOCK - 1) / RUN_BLOCK * RUN_BLOCK;
+    const int32_t blocks = (length + RUN_BLOCK - 1) & -RUN_BLOCK;  // length > 0: no signed division
     if (blocks <= readable && at + blocks <= PAGE_TEXT_SIZE) {
         for (int32_t k = 0; k < length; k += RUN_BLOCK) std::memcpy(to + k, text + k, RUN_BLOCK);
     } else {
@@ -100,6 +102,8 @@ void page_add_text(const char* text, int32_t kind) { add_text(text, std::strlen(
 void page_text_item(const char* text) { page_add_text(text, ITEM_TEXT); }
 
 void page_title(const char* text) { page_add_text(text, ITEM_TITLE); }
+
+void page_title_run(const char* text, int32_t length) { add_text(text, static_cast<size_t>(length), ITEM_TITLE); }
 
 int32_t page_flush_words(char* buffer) {
     const size_t length = std::strlen(buffer);

@@ -3,7 +3,10 @@
 // controls) and only then laid out and painted.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tomelet {
 
@@ -29,6 +32,22 @@ struct page_item {
     uint8_t inline_flag;  // picture: 1 stays in the line, 0 ends it
     const char* text;     // text and title: NUL-terminated, inside page_text
 };
+
+// Writes `item` at `to` as two 8-byte words, its kind, value and flag in
+// the first (the byte of padding after them 0), its text in the second: a
+// field by field copy takes four stores.  What is read back is the item.
+inline void store_page_item(page_item* to, const page_item& item) {
+    if constexpr (std::endian::native == std::endian::little) {
+        static_assert(sizeof(page_item) == 16 && offsetof(page_item, value) == 4 &&
+                      offsetof(page_item, inline_flag) == 6 && offsetof(page_item, text) == 8);
+        const uint64_t head = static_cast<uint32_t>(item.kind) | uint64_t{static_cast<uint16_t>(item.value)} << 32 |
+                              uint64_t{item.inline_flag} << 48;
+        std::memcpy(to, &head, sizeof head);
+        to->text = item.text;
+    } else {
+        *to = item;
+    }
+}
 
 constexpr int32_t PAGE_ITEMS_SIZE = 400;
 constexpr int32_t PAGE_TEXT_SIZE = 3717;
@@ -59,6 +78,8 @@ void page_state_reset();
 void page_add_text(const char* text, int32_t kind);
 void page_text_item(const char* text);
 void page_title(const char* text);
+// page_title for a text whose length is known: text[length] is its NUL.
+void page_title_run(const char* text, int32_t length);
 // Appends `length` (> 0) characters of `text` as an ITEM_TEXT, as
 // page_text_item does with a text of that length; the text need not end
 // there.  `readable` is how many characters from `text` on may be read (at

@@ -136,12 +136,24 @@ void take_text(const char* text, int32_t count) {
 }
 
 // The tag's text is then stored by the scanner.  (The run is mostly empty
-// here, so that is tested first.)
+// here, so that is tested first.)  The run's stored length is known: what
+// pending_words keeps is the count, up to PENDING_KEPT (nothing the scanner
+// adds holds a NUL), so the run (and a held title) goes to the page without
+// being measured, and the whole buffer may be read for its block copy.
+int32_t stored_pending_length() {
+    const int32_t count = the_engine.play.pending_length;
+    return count < PENDING_KEPT ? count : PENDING_KEPT;
+}
+
+// Kept out of line: inlined, the copy's loop would be written out in the
+// scanner's own loop.
+[[gnu::noinline]] void flush_pending() {
+    page_text_run(the_engine.play.pending_words, stored_pending_length(), PENDING_WORDS_SIZE);
+    empty_pending();
+}
+
 void begin_tag() {
-    if (the_engine.play.pending_length != 0 && the_engine.play.hold_words == 0) {
-        page_flush_words(the_engine.play.pending_words);
-        empty_pending();
-    }
+    if (the_engine.play.pending_length != 0 && the_engine.play.hold_words == 0) flush_pending();
 }
 
 void append_tag(const char* text, int32_t count) {
@@ -342,7 +354,7 @@ namespace {
             break;
         case 'J':
             the_engine.play.hold_words = 0;
-            page_title(the_engine.play.pending_words);
+            page_title_run(the_engine.play.pending_words, stored_pending_length());
             empty_pending();
             break;
         case 'L':
@@ -554,13 +566,38 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
 #endif
 }
 
-// The spaces right after a tag (or a `}`), which are dropped: the first
-// character from `at` on that is not one of them, or `end`, the end of
-// what is read.  *end may be read: it is the text's NUL or, in a text
-// longer than what is read, one of its characters.
-const char* gap_end(const char* at, const char* end) {
-    while (*at == ' ' && at < end) ++at;
+// The spaces right after a tag (or a `}`), which are dropped: the index of
+// the first character from `at` on that is not one of them, or `end`, the
+// end of what is read.  text[end] may be read: it is the text's NUL or, in
+// a text longer than what is read, one of its characters.  (In indices, as
+// the scanner keeps its position: going to a pointer and back cost a few
+// instructions a tag.)
+[[gnu::always_inline]] inline int32_t gap_end(const char* text, int32_t at, int32_t end) {
+    while (text[at] == ' ' && at < end) ++at;
     return at;
+}
+
+// A stretch of running text from `at` (not a stop), up to the next stop or
+// the end of what is read, whose index it returns: taken into the run,
+// or, when it stands alone before a tag, sent to the page at once.
+[[gnu::always_inline]] inline int32_t take_run(const char* text, int32_t at, int32_t limit) {
+    const int32_t end = stretch_end(text, at, limit);
+    const int32_t count = end - at;
+    if (end < limit && text[end] == '<' && the_engine.play.pending_length == 0 && the_engine.play.hold_words == 0 &&
+        count <= PENDING_FLUSH_LENGTH) {
+        // A whole run before a tag: the tag would emit it as it stands (too
+        // short for an early emission), so it goes to the page at once.
+        page_text_run(text + at, count, limit - at);
+    } else if (count <= BLOCK && at + BLOCK <= limit && the_engine.play.pending_length + BLOCK <= PENDING_KEPT &&
+        (the_engine.play.hold_words != 0 || the_engine.play.pending_length + count <= PENDING_FLUSH_LENGTH)) {
+        // Far from the limits and from an early emission.
+        copy_block(the_engine.play.pending_words + the_engine.play.pending_length, text + at);
+        the_engine.play.pending_words[the_engine.play.pending_length + count] = '\0';
+        the_engine.play.pending_length = static_cast<int16_t>(the_engine.play.pending_length + count);
+    } else {
+        take_text(text + at, count);
+    }
+    return end;
 }
 
 }  // namespace
@@ -581,9 +618,10 @@ void build_paragraph(int32_t n) {
 // step, with the limits and messages the characters one by one would give.
 // A tag whose text runs straight to its `>` (nearly every tag) is read,
 // run, and the spaces after it passed over in one step, and a tag that
-// follows at once is read the same way without going back to the loop's
-// top; anything else in a tag (`{`, `}`, another `<`, the end of the text)
-// goes back to the character-by-character rules.  The state and the
+// follows at once, or after a stretch of text, is read the same way
+// without going back to the loop's top; anything else in a tag (`{`, `}`,
+// another `<`, the end of the text) goes back to the character-by-character
+// rules.  The state and the
 // position are kept in locals while the text is read (nothing that a tag
 // runs reads them) and stored when it ends.  Only the first 32768
 // characters of a text are read (up to index 32767; a paragraph holds at
@@ -623,18 +661,28 @@ void run_paragraph(const char* text) {
                 // names no tag).
                 the_engine.play.clearing_owed = true;
                 if (!run_tag_here(text[from])) {
+                    // The skipped block, up to its `}`, which is then
+                    // passed with the blanks after it, as the rules do.
                     state = SCAN_SKIP;
                     i = skip_end(text, i + 1, limit);
-                    break;
+                    if (i == limit) break;
                 }
                 state = SCAN_GAP;
-                const char* next = gap_end(text + i + 1, text + limit);
-                i = static_cast<int32_t>(next - text);
-                if (*next != '<' || i == limit) break;
+                i = gap_end(text, i + 1, limit);
+                if (i == limit) break;
+                if (text[i] != '<') {
+                    // Text after the blanks (nearly always) is taken here,
+                    // and a tag that ends it read without going back to the
+                    // loop's top; a stop goes back to the rules.
+                    if (is_stop(text[i])) break;
+                    state = SCAN_TEXT;
+                    i = take_run(text, i, limit);
+                    if (i == limit || text[i] != '<') break;
+                }
             }
         } else if (c == '}') {
             state = SCAN_GAP;
-            i = static_cast<int32_t>(gap_end(text + i + 1, text + limit) - text);
+            i = gap_end(text, i + 1, limit);
         } else if (c == '{') {
             ++i;  // dropped wherever it stands
         } else if (state == SCAN_SKIP) {
@@ -653,24 +701,7 @@ void run_paragraph(const char* text) {
             ++i;  // a `>` outside a tag, and spaces after a tag or a `}`
         } else {
             state = SCAN_TEXT;
-            const int32_t end = stretch_end(text, i, limit);
-            const int32_t count = end - i;
-            if (end < limit && text[end] == '<' && the_engine.play.pending_length == 0 && the_engine.play.hold_words == 0 &&
-                count <= PENDING_FLUSH_LENGTH) {
-                // A whole run before a tag: the tag would emit it as it
-                // stands (too short for an early emission), so it goes to
-                // the page at once.
-                page_text_run(text + i, count, limit - i);
-            } else if (count <= BLOCK && i + BLOCK <= limit && the_engine.play.pending_length + BLOCK <= PENDING_KEPT &&
-                (the_engine.play.hold_words != 0 || the_engine.play.pending_length + count <= PENDING_FLUSH_LENGTH)) {
-                // Far from the limits and from an early emission.
-                copy_block(the_engine.play.pending_words + the_engine.play.pending_length, text + i);
-                the_engine.play.pending_words[the_engine.play.pending_length + count] = '\0';
-                the_engine.play.pending_length = static_cast<int16_t>(the_engine.play.pending_length + count);
-            } else {
-                take_text(text + i, count);
-            }
-            i = end;
+            i = take_run(text, i, limit);
         }
     }
     if (the_engine.play.clearing_owed) clear_next_record();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -162,10 +163,11 @@ TEST_F(DisplayListTest, ShowErrorCutsTextTo99Characters) {
 
 // A run of known length builds the same page as the same text given whole:
 // joined or not, short (one block) or long, up to and past both limits.
-TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
+TEST_F(DisplayListTest, RunsAndTitlesOfKnownLengthBuildWhatWholeTextsBuild) {
     struct step {
         int length;   // characters of the run; -1: a bold switch instead
         bool spare;   // the source may be read 32 characters on
+        bool title = false;  // a title (its length known) instead of a run
     };
     const std::vector<std::vector<step>> cases = {
         {{3, true}, {5, false}},                      // joined to the text before
@@ -173,6 +175,8 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
         {{32, true}, {33, true}, {1, false}},         // block edges
         {{1800, false}, {1800, false}, {200, true}},  // the page text overflows
         {{3700, false}, {15, true}, {1, true}},       // the last byte that fits
+        {{3, true, true}, {5, false, true}, {2, true}},                  // titles join titles only
+        {{1800, false, true}, {1800, false, true}, {200, false, true}},  // a title overflows
     };
     const std::string source(4000, 'r');
     for (size_t c = 0; c < cases.size(); ++c) {
@@ -181,12 +185,19 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
             SetUp();
             std::string out;
             for (const step& s : cases[c]) {
+                const std::string whole = source.substr(0, static_cast<size_t>(s.length < 0 ? 0 : s.length));
                 if (s.length < 0) {
                     page_bold_on();
+                } else if (s.title) {
+                    if (runs) {
+                        page_title_run(whole.c_str(), s.length);
+                    } else {
+                        page_title(whole.c_str());
+                    }
                 } else if (runs) {
                     page_text_run(source.data(), s.length, s.spare ? s.length + 32 : s.length);
                 } else {
-                    page_text_item(source.substr(0, static_cast<size_t>(s.length)).c_str());
+                    page_text_item(whole.c_str());
                 }
             }
             for (int i = 0; i < the_engine.page.page_item_count; ++i) {
@@ -205,6 +216,31 @@ TEST_F(DisplayListTest, RunsOfKnownLengthBuildWhatWholeTextsBuild) {
     EXPECT_EQ(the_engine.page.page_item_count, PAGE_ITEMS_SIZE);
     EXPECT_EQ(the_engine.page.page_text_used, 0);
     EXPECT_EQ(reported_message_count(), 1);
+}
+
+// The two-word store gives back every field as written, also at the ends
+// of each field's range, and touches nothing past the item.
+TEST(StorePageItem, EveryFieldReadsBackAsWritten) {
+    static const char text[] = "x";
+    const page_item cases[] = {
+        {ITEM_TEXT, 0, 0, text},          {ITEM_PICTURE, 7, 1, nullptr},   {ITEM_BUTTON, INT16_MAX, 0, nullptr},
+        {ITEM_EDIT_BOX, -1, 255, text},   {INT32_MIN, INT16_MIN, 1, text}, {-1, 0, 0, nullptr},
+        {INT32_MAX, 12345, 200, text + 1},
+    };
+    for (const page_item& item : cases) {
+        page_item slots[3];
+        std::memset(slots, 0xa5, sizeof slots);
+        store_page_item(&slots[1], item);
+        EXPECT_EQ(slots[1].kind, item.kind);
+        EXPECT_EQ(slots[1].value, item.value);
+        EXPECT_EQ(slots[1].inline_flag, item.inline_flag);
+        EXPECT_EQ(slots[1].text, item.text);
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(slots);
+        for (size_t k = 0; k < sizeof slots[0]; ++k) {
+            EXPECT_EQ(bytes[k], 0xa5);
+            EXPECT_EQ(bytes[2 * sizeof slots[0] + k], 0xa5);
+        }
+    }
 }
 
 }  // namespace
