@@ -33,13 +33,20 @@ struct page_item {
     const char* text;     // text and title: NUL-terminated, inside page_text
 };
 
-// Writes `item` at `to` as two 8-byte words, its kind, value and flag in
-// the first (the byte of padding after them 0), its text in the second: a
-// field by field copy takes four stores.  What is read back is the item.
+// Whether an item's kind, value and flag fill its first 8 bytes in the
+// order of a little-endian 8-byte word, with its text after them: so on
+// the usual targets, 64-bit (16-byte items) and 32-bit such as WebAssembly
+// (12-byte items) alike.
+constexpr bool page_item_head_is_one_word = std::endian::native == std::endian::little &&
+                                            offsetof(page_item, value) == 4 &&
+                                            offsetof(page_item, inline_flag) == 6 && offsetof(page_item, text) == 8;
+
+// Writes `item` at `to` as an 8-byte word, its kind, value and flag (the
+// byte of padding after them 0), and its text: a field by field copy takes
+// four stores.  Elsewhere the item is copied as it is.  What is read back
+// is the item.
 inline void store_page_item(page_item* to, const page_item& item) {
-    if constexpr (std::endian::native == std::endian::little) {
-        static_assert(sizeof(page_item) == 16 && offsetof(page_item, value) == 4 &&
-                      offsetof(page_item, inline_flag) == 6 && offsetof(page_item, text) == 8);
+    if constexpr (page_item_head_is_one_word) {
         const uint64_t head = static_cast<uint32_t>(item.kind) | uint64_t{static_cast<uint16_t>(item.value)} << 32 |
                               uint64_t{item.inline_flag} << 48;
         std::memcpy(to, &head, sizeof head);
