@@ -144,5 +144,22 @@ TEST_F(RealiseTest, ControlsThatCannotBeMadeAreReported) {
     }
 }
 
+// The hotwords and push buttons in a row are made together; one that
+// cannot be made is reported (the program closes) and the rest are made.
+TEST_F(RealiseTest, AButtonThatCannotBeMadeLeavesTheRestOfItsRow) {
+    make_hotword_button("a");
+    make_hotword_button("b");
+    make_text_button("OK", 513);
+    headless::fail_next_controls(1);
+    realise_page_controls();
+    realise_page_controls();
+    EXPECT_EQ(reported_message_count(), 1);
+    EXPECT_EQ(the_engine.layout.realised_buttons, 3);
+    EXPECT_EQ(the_engine.layout.button_windows[0], nullptr);
+    ASSERT_EQ(headless::control_count(), 2);
+    EXPECT_EQ(headless::control_of(the_engine.layout.button_windows[1])->params.id, 5001);
+    EXPECT_STREQ(headless::control_of(the_engine.layout.button_windows[2])->text, "OK");
+}
+
 }  // namespace
 }  // namespace tomelet
