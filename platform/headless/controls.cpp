@@ -106,11 +106,11 @@ namespace {
     return handle;
 }
 
-// Fills the record of a new control in `slot` and returns its handle.
+// Fills the record `r` of a new control in `slot` and returns its handle.
 // Every field is set here; the two texts only up to their ends, which is
 // all that is ever read of them.
-[[gnu::always_inline]] inline plat_control fill_record(int32_t slot, const plat_control_params& params) {
-    control_record& r = state.controls[slot];
+[[gnu::always_inline]] inline plat_control fill_record(control_record& r, int32_t slot,
+                                                       const plat_control_params& params) {
     // The parameters copied as one block, their text then pointed at the
     // record's own (fewer instructions than field by field; the page's
     // controls come in lists, whose parameters were all stored before the
@@ -173,7 +173,7 @@ int32_t take_slot() {
     }
     const int32_t slot = take_slot();
     if (slot < 0) return refuse_creation();
-    return fill_record(slot, params);
+    return fill_record(state.controls[slot], slot, params);
 }
 
 }  // namespace
@@ -197,17 +197,23 @@ int32_t plat_controls_create(const plat_control_params* params, int32_t n, plat_
     }
     int32_t used = state.controls_used;
     int32_t slot = headless::free_from < used ? headless::free_from : used;
+    // The slot's record walked alongside it.
+    headless::control_record* r = &state.controls[slot];
     int32_t i = 0;
     for (; i < n; ++i) {
-        while (slot < used && state.controls[slot].alive) ++slot;
+        while (slot < used && r->alive) {
+            ++slot;
+            ++r;
+        }
         if (slot >= headless::CONTROL_LOG_SIZE) break;
         if (slot == used) {
             ++used;
         } else {
             ++state.control_generations[slot];
         }
-        controls[i] = headless::fill_record(slot, params[i]);
+        controls[i] = headless::fill_record(*r, slot, params[i]);
         ++slot;
+        ++r;
     }
     state.controls_used = used;
     headless::free_from = slot;
