@@ -40,6 +40,13 @@ int32_t slot_of(plat_control handle) {
     return slot;
 }
 
+// A destroyed control: no longer live, shown or focused.
+void mark_destroyed(control_record& r) {
+    r.alive = false;
+    r.shown = false;
+    r.focused = false;
+}
+
 }  // namespace
 
 control_record* record_of(plat_control handle) {
@@ -50,10 +57,7 @@ control_record* record_of(plat_control handle) {
 void destroy_all_controls() {
     free_from = 0;
     for (int32_t i = 0; i < state.controls_used; ++i) {
-        control_record& r = state.controls[i];
-        r.alive = false;
-        r.shown = false;
-        r.focused = false;
+        mark_destroyed(state.controls[i]);
     }
 }
 
@@ -235,17 +239,21 @@ void plat_control_destroy(plat_control control) {
     const int32_t slot = headless::slot_of(control);
     if (slot < 0) return;
     if (slot < headless::free_from) headless::free_from = slot;
-    headless::control_record& r = state.controls[slot];
-    r.alive = false;
-    r.shown = false;
-    r.focused = false;
+    headless::mark_destroyed(state.controls[slot]);
 }
 
+// As plat_control_destroy on each, with the lowest free slot kept in a
+// register and written back once.
 void plat_controls_destroy(plat_control* controls, int32_t n) {
+    int32_t lowest = headless::free_from;
     for (int32_t i = 0; i < n; ++i) {
-        plat_control_destroy(controls[i]);
+        const int32_t slot = headless::slot_of(controls[i]);
         controls[i] = nullptr;
+        if (slot < 0) continue;
+        if (slot < lowest) lowest = slot;
+        headless::mark_destroyed(state.controls[slot]);
     }
+    headless::free_from = lowest;
 }
 
 void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool) {
