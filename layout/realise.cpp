@@ -85,6 +85,14 @@ void install_page_measures() { the_engine.page.measures = &layout_measures; }
 
 namespace {
 
+// The platform's kind of each of the page's control types, by the type
+// (looked up, a text button's kind costs fewer instructions than a choice
+// in the loop below).  There is no type 0.
+constexpr plat_control_kind PLATFORM_KINDS[] = {PLAT_HOTWORD_BUTTON, PLAT_EDIT_BOX,    PLAT_HOTWORD_BUTTON,
+                                                PLAT_PICTURE_BUTTON, PLAT_PUSH_BUTTON, PLAT_CHECK_BOX};
+static_assert(CONTROL_ANSWER_FIELD == 1 && CONTROL_HOTWORD == 2 && CONTROL_PICTURE_BUTTON == 3 &&
+              CONTROL_PUSH_BUTTON == 4 && CONTROL_CHECK_BOX == 5);
+
 bool text_button(const button_entry& entry) {
     return entry.type == CONTROL_HOTWORD || entry.type == CONTROL_PUSH_BUTTON;
 }
@@ -106,12 +114,11 @@ int32_t realise_text_buttons(int32_t at, int16_t first) {
     for (; n < most && order[n] != 0; ++n) {
         const button_entry& entry = entries[n];
         if (!text_button(entry)) break;
-        const bool hotword = entry.type == CONTROL_HOTWORD;
         // Made hidden, as every control of the page but the picture buttons
         // and the check box: the layout shows it in its line.
-        run[n] = plat_control_params{hotword ? PLAT_HOTWORD_BUTTON : PLAT_PUSH_BUTTON,
+        run[n] = plat_control_params{PLATFORM_KINDS[entry.type],
                                      entry.id,
-                                     hotword ? "" : entry.label,
+                                     entry.type == CONTROL_HOTWORD ? "" : entry.label,
                                      entry.x,
                                      entry.y,
                                      entry.width,
