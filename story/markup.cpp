@@ -315,11 +315,15 @@ namespace {
 // The body of run_tag but for the clearing of the next free record (see
 // clear_next_record), inlined where the scanner runs a tag; `letter` is
 // tag_buffer[0], which the scanner takes from the text.
+//
+// Only the tags that take arguments are read; every reading (parse_tag,
+// the assignment's and the value name's, the condition's) sets the cursor
+// where it stops.  For the others reading would change nothing but the
+// cursor, which would stay on 1: those set it so themselves (one store
+// fewer for every tag that is read).
+[[gnu::always_inline]] inline void no_arguments() { the_engine.play.tag_cursor = 1; }
+
 [[gnu::always_inline]] inline bool run_tag_here(char letter) {
-    the_engine.play.tag_cursor = 1;
-    // Only the tags that take arguments are read: for the others reading
-    // would change nothing but the cursor, which stays on 1 where the
-    // reader would leave it.
     tag_arguments tag;
 
     // The commonest tags (M, a and P, about 60 % of a page's) are told apart
@@ -327,11 +331,13 @@ namespace {
     // target changes from tag to tag and is often mispredicted, and the
     // interpretation measured about 2.5 % faster with them.
     if (letter == 'M') {
-        parse_tag(&tag);
+        parse_hotword_tag(&tag);
         add_hotword(tag, letter, 0, make_hotword);
     } else if (letter == 'a') {
+        no_arguments();
         run_space();
     } else if (letter == 'P') {
+        no_arguments();
         page_paragraph_break();
     } else switch (letter) {
         case 'A':
@@ -339,20 +345,26 @@ namespace {
             play_sound(tag.number);
             break;
         case 'B':
+            no_arguments();
             page_bold_on();
             break;
         case 'C':
+            no_arguments();
             stop_sound();
             break;
         case 'D':
+            no_arguments();
             page_bold_off();
             break;
         case 'E':
+            no_arguments();
             return the_engine.play.last_condition == 0;
         case 'H':
+            no_arguments();
             the_engine.play.hold_words = 1;
             break;
         case 'J':
+            no_arguments();
             the_engine.play.hold_words = 0;
             page_title_run(the_engine.play.pending_words, stored_pending_length());
             empty_pending();
@@ -364,7 +376,7 @@ namespace {
             break;
         case 'g':
         case 'm':
-            parse_tag(&tag);
+            parse_hotword_tag(&tag);
             add_hotword(tag, letter, 0, make_hotword);
             break;
         case 'N':
@@ -376,7 +388,10 @@ namespace {
             run_flag_tag(tag, 0);
             break;
         case 'o':
-            if (the_engine.play.last_condition != 0) return false;
+            if (the_engine.play.last_condition != 0) {
+                no_arguments();
+                return false;
+            }
             [[fallthrough]];
         case 'O':
             the_engine.play.last_condition = evaluate_condition();
@@ -391,9 +406,11 @@ namespace {
             add_hotword(tag, 'S', 0, make_answer_field);
             break;
         case 'T':
+            no_arguments();
             page_tab();
             break;
         case 'U':
+            no_arguments();
             page_line_break();
             break;
         case 'V':
@@ -431,6 +448,7 @@ namespace {
             break;
         default:
             // G, F, I, K, Y, other characters and the empty tag: nothing.
+            no_arguments();
             break;
     }
 
@@ -604,9 +622,12 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
 
 void build_paragraph(int32_t n) {
     char problem[ASSEMBLY_MESSAGE_SIZE];
-    if (!assemble_paragraph(n, the_engine.book.paragraph_text, problem)) show_error(problem);
+    int32_t length = 0;
+    if (!assemble_paragraph(n, the_engine.book.paragraph_text, problem, &length)) show_error(problem);
     const paragraph_row* row = paragraph_at(n);
-    if (row != nullptr && row->chunk >= 0 && row->chunk < the_engine.book.tables->chunk_count) run_paragraph(the_engine.book.paragraph_text);
+    if (row != nullptr && row->chunk >= 0 && row->chunk < the_engine.book.tables->chunk_count) {
+        run_paragraph(the_engine.book.paragraph_text, length);
+    }
 }
 
 // The scanner.  Text outside tags collects in pending_words and is emitted
@@ -626,15 +647,22 @@ void build_paragraph(int32_t n) {
 // runs reads them) and stored when it ends.  Only the first 32768
 // characters of a text are read (up to index 32767; a paragraph holds at
 // most 3316).
+// The plain form measures the text; a text longer than what is read is
+// passed on with the length that is read (the scanner reads text[limit]
+// only as a character that is not a blank or the text's NUL).
 void run_paragraph(const char* text) {
+    const size_t length = std::strlen(text);
+    run_paragraph(text, length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1);
+}
+
+void run_paragraph(const char* text, int32_t length) {
     the_engine.play.hotword_count = 0;
     empty_pending();
     the_engine.play.last_condition = 1;
     int32_t state = SCAN_GAP;
     the_engine.play.clearing_owed = false;
 
-    const size_t length = std::strlen(text);
-    const int32_t limit = length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1;
+    const int32_t limit = length < 0 ? 0 : length <= LAST_READ ? length : LAST_READ + 1;
     int32_t i = 0;
     while (i < limit) {
         const char c = text[i];

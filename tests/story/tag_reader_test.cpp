@@ -349,6 +349,8 @@ TEST(TagReader, KnownLetterReadingsMatchParseTag) {
     const char* const tags[] = {
         "R %24 z", "R %8 %104", "R %43 3", "r %5 -1", "R %17 1 \"label\" 22", "R %17 %3 $2 22", "r %5 z",
         "R %1 70000", "r %9 -2 \"Take a taxi home\" 412", "R", "r 5", "R %3 4 x", "l %19", "l 19", "l", "l %-3+", "l  %7 x",
+        "M \"Go on\" 762", "g\"x\"5", "m \"x\" 5-", "M  \"x\" 5", "M $3 12", "M 4", "M", "M \"a\"b\" 3",
+        "M \"a label of more than thirty-two characters\" 8", "M \"x\" 123456789",
     };
     for (const char* text : tags) {
         SCOPED_TRACE(text);
@@ -358,12 +360,15 @@ TEST(TagReader, KnownLetterReadingsMatchParseTag) {
         tag_arguments t;
         if (text[0] == 'l') {
             parse_value_name_tag(&t);
-        } else {
+        } else if (text[0] == 'R' || text[0] == 'r') {
             parse_assignment_tag(&t);
+        } else {
+            parse_hotword_tag(&t);
         }
         EXPECT_EQ(the_engine.play.tag_cursor, cursor);
         EXPECT_EQ(std::memcmp(&t, &expected, offsetof(tag_arguments, label)), 0);
         EXPECT_STREQ(t.label, expected.label);
+        for (int32_t band = 0; band < MAX_BANDS; ++band) EXPECT_STREQ(t.answers[band], expected.answers[band]);
     }
 }
 
