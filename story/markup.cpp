@@ -18,6 +18,7 @@
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "story/tag_reader.h"
 
 namespace tomelet {
@@ -106,6 +107,25 @@ void report_name_length() {
     if (the_engine.play.pending_length >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", the_engine.play.pending_length);
 }
 
+// The run is emitted when a tag begins (begin_tag, below: the run is mostly
+// empty there, so that is tested first) and early at a space (take_text).
+// The tag's text is then stored by the scanner.  The run's stored length is
+// known: what
+// pending_words keeps is the count, up to PENDING_KEPT (nothing the scanner
+// adds holds a NUL), so the run (and a held title) goes to the page without
+// being measured, and the whole buffer may be read for its block copy.
+int32_t stored_pending_length() {
+    const int32_t count = the_engine.play.pending_length;
+    return count < PENDING_KEPT ? count : PENDING_KEPT;
+}
+
+// Kept out of line: inlined, the copy's loop would be written out in the
+// scanner's own loop.
+[[gnu::noinline]] void flush_pending() {
+    page_text_run(the_engine.play.pending_words, stored_pending_length(), PENDING_WORDS_SIZE);
+    empty_pending();
+}
+
 // A stretch of running text, read in one step.  "Check the run": a run
 // longer than 150 characters that has just taken a space is emitted early
 // (with its trailing space), so the stretch is taken up to that space, the
@@ -126,30 +146,10 @@ void take_text(const char* text, int32_t count) {
             }
         }
         append_text(text, taken);
-        if (emit) {
-            page_flush_words(the_engine.play.pending_words);
-            empty_pending();
-        }
+        if (emit) flush_pending();
         text += taken;
         count -= taken;
     }
-}
-
-// The tag's text is then stored by the scanner.  (The run is mostly empty
-// here, so that is tested first.)  The run's stored length is known: what
-// pending_words keeps is the count, up to PENDING_KEPT (nothing the scanner
-// adds holds a NUL), so the run (and a held title) goes to the page without
-// being measured, and the whole buffer may be read for its block copy.
-int32_t stored_pending_length() {
-    const int32_t count = the_engine.play.pending_length;
-    return count < PENDING_KEPT ? count : PENDING_KEPT;
-}
-
-// Kept out of line: inlined, the copy's loop would be written out in the
-// scanner's own loop.
-[[gnu::noinline]] void flush_pending() {
-    page_text_run(the_engine.play.pending_words, stored_pending_length(), PENDING_WORDS_SIZE);
-    empty_pending();
 }
 
 void begin_tag() {
@@ -241,9 +241,23 @@ void run_flag_tag(const tag_arguments& tag, uint8_t flag) {
     }
 }
 
+// A variable's catalogue row and its live state, with one test of the
+// number where the story keeps the variable (then the catalogue holds it
+// too); past the story's variables the row alone, as variable_at finds it.
+struct variable_entry {
+    const variable_row* row;
+    variable_state* live;
+};
+
+variable_entry variable_entry_at(int32_t n) {
+    if (n >= 0 && n < story_variable_count()) {
+        return {&the_engine.book.tables->variable_catalogue[n], &the_engine.story.variables[n]};
+    }
+    return {variable_at(n), nullptr};
+}
+
 void run_assignment(const tag_arguments& tag) {
-    const variable_row* row = variable_at(tag.number);
-    variable_state* live = variable_state_at(tag.number);
+    const auto [row, live] = variable_entry_at(tag.number);
     const int32_t x = assignment_value(tag, row, live);
     if (tag.immediate) {
         // x lies in 0 .. count - 1, so it fits the 8-bit value.
@@ -274,8 +288,7 @@ bool run_restart_use(const tag_arguments& tag) {
 // value at or above its count (a loaded file may hold any byte), shows
 // nothing.
 void run_value_name(const tag_arguments& tag) {
-    const variable_row* row = variable_at(tag.number);
-    const variable_state* live = variable_state_at(tag.number);
+    const auto [row, live] = variable_entry_at(tag.number);
     if (row == nullptr || live == nullptr) return;
     const char* name = value_name(row, live->value);
     if (name == nullptr) return;
