@@ -336,8 +336,22 @@ namespace {
 // fewer for every tag that is read).
 [[gnu::always_inline]] inline void no_arguments() { the_engine.play.tag_cursor = 1; }
 
-[[gnu::always_inline]] inline bool run_tag_here(char letter) {
+//
+// What a tag leaves: a skip to the next `}`, or the text goes on; and
+// whether every hotword record is then in use, which every tag from then
+// on reports with "Hotwords structure array overflow".  Only the tags that
+// may make a record can fill the table, so where the scanner runs a tag
+// (`Scanning`), and it runs one only while records are free, the others
+// need not look.  Once the table is full the scanner leaves its tags to
+// the rules, which run them with run_tag.
+enum tag_outcome : int32_t { TAG_SKIP = 0, TAG_DONE = 1, TAG_FULL = 2 };
+
+constexpr char HOTWORDS_OVERFLOW[] = "Hotwords structure array overflow";
+
+template <bool Scanning>
+[[gnu::always_inline]] inline tag_outcome run_tag_here(char letter) {
     tag_arguments tag;
+    bool may_fill = false;  // the tag may have made a record
 
     // The commonest tags (M, a and P, about 60 % of a page's) are told apart
     // by tests of their own before the table jump of the switch: that jump's
@@ -346,6 +360,7 @@ namespace {
     if (letter == 'M') {
         parse_hotword_tag(&tag);
         add_hotword(tag, letter, 0, make_hotword);
+        may_fill = true;
     } else if (letter == 'a') {
         no_arguments();
         run_space();
@@ -371,7 +386,7 @@ namespace {
             break;
         case 'E':
             no_arguments();
-            return the_engine.play.last_condition == 0;
+            return the_engine.play.last_condition == 0 ? TAG_DONE : TAG_SKIP;
         case 'H':
             no_arguments();
             the_engine.play.hold_words = 1;
@@ -386,37 +401,43 @@ namespace {
         case 'd':
             parse_tag(&tag);
             add_hotword(tag, letter, 0, make_chance_button);
+            may_fill = true;
             break;
         case 'g':
         case 'm':
             parse_hotword_tag(&tag);
             add_hotword(tag, letter, 0, make_hotword);
+            may_fill = true;
             break;
         case 'N':
             parse_tag(&tag);
             run_flag_tag(tag, 1);
+            may_fill = true;
             break;
         case 'Q':
             parse_tag(&tag);
             run_flag_tag(tag, 0);
+            may_fill = true;
             break;
         case 'o':
             if (the_engine.play.last_condition != 0) {
                 no_arguments();
-                return false;
+                return TAG_SKIP;
             }
             [[fallthrough]];
         case 'O':
             the_engine.play.last_condition = evaluate_condition();
-            return the_engine.play.last_condition != 0;
+            return the_engine.play.last_condition != 0 ? TAG_DONE : TAG_SKIP;
         case 'R':
         case 'r':
             parse_assignment_tag(&tag);
             run_assignment(tag);
+            may_fill = true;
             break;
         case 'S':
             parse_tag(&tag);
             add_hotword(tag, 'S', 0, make_answer_field);
+            may_fill = true;
             break;
         case 'T':
             no_arguments();
@@ -457,7 +478,8 @@ namespace {
             break;
         case 'u':
             parse_tag(&tag);
-            if (!run_restart_use(tag)) return false;
+            if (!run_restart_use(tag)) return TAG_SKIP;
+            may_fill = true;
             break;
         default:
             // G, F, I, K, Y, other characters and the empty tag: nothing.
@@ -465,15 +487,18 @@ namespace {
             break;
     }
 
-    if (the_engine.play.hotword_count >= HOTWORDS_SIZE) show_error("Hotwords structure array overflow");
-    return true;
+    if ((may_fill || !Scanning) && the_engine.play.hotword_count >= HOTWORDS_SIZE) {
+        show_error(HOTWORDS_OVERFLOW);
+        return TAG_FULL;
+    }
+    return TAG_DONE;
 }
 
 }  // namespace
 
 bool run_tag() {
     clear_next_record();
-    return run_tag_here(the_engine.play.tag_buffer[0]);
+    return run_tag_here<false>(the_engine.play.tag_buffer[0]) != TAG_SKIP;
 }
 
 namespace {
@@ -679,8 +704,16 @@ void run_paragraph(const char* text, int32_t length) {
     int32_t i = 0;
     while (i < limit) {
         const char c = text[i];
-        if (c == '<' && state != SCAN_SKIP) [[likely]] {
-            // Tags, one after the other for as long as one follows at once.
+        if (c == '<' && state != SCAN_SKIP && the_engine.play.hotword_count >= HOTWORDS_SIZE) [[unlikely]] {
+            // Every record in use: the tag is read by the rules below.
+            begin_tag();
+            state = SCAN_TAG;
+            the_engine.play.tag_buffer[0] = '\0';
+            the_engine.play.tag_length = 0;
+            ++i;
+        } else if (c == '<' && state != SCAN_SKIP) [[likely]] {
+            // Tags, one after the other for as long as one follows at once
+            // and records are free.
             for (;;) {
                 begin_tag();
                 state = SCAN_TAG;
@@ -701,7 +734,12 @@ void run_paragraph(const char* text, int32_t length) {
                 // read as its `>`, which, like the NUL the buffer then holds,
                 // names no tag).
                 the_engine.play.clearing_owed = true;
-                if (!run_tag_here(text[from])) {
+                if (const tag_outcome outcome = run_tag_here<true>(text[from]); outcome != TAG_DONE) {
+                    if (outcome == TAG_FULL) {
+                        state = SCAN_GAP;
+                        ++i;
+                        break;
+                    }
                     // The skipped block, up to its `}`, which is then
                     // passed with the blanks after it, as the rules do.
                     state = SCAN_SKIP;

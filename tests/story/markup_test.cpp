@@ -549,6 +549,45 @@ TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
     EXPECT_EQ(message_count(), 0);
 }
 
+// Once every record is in use the text reads on as before: the same page
+// and messages as on a page of its own, and the message after every tag
+// that runs to its end (a condition's, and a skip's, end before it).
+TEST_F(MarkupTest, AFullTableOfRecordsLeavesTheRestOfThePageAsItWas) {
+    struct example {
+        std::string text;
+        int32_t reported;  // tags that end with the message
+    };
+    const example examples[] = {
+        {" a word <a><P>  <U>more <B>text<D> <G>", 6},
+        {"{<O (%1 = 1)> skipped <M \"x\" 3>} after <T><G>", 2},
+        {"<O (%1 = 0)> yes } <o (%1 = 1)> no } <E> else <G>", 0},
+        {"<V " + std::string(420, '0') + "5> <P> <G>", 3},
+        {"<W 1 <P> stray > text <H>Title <l %19> <J> <G> tail", 5},
+        {"<U>", 1},
+        {"<U> <", 1},
+    };
+    std::string full;
+    for (int i = 0; i < HOTWORDS_SIZE; ++i) full += "<S (a) 1 2>";
+    for (const example& e : examples) {
+        SCOPED_TRACE(e.text);
+        SetUp();
+        run(e.text);
+        const std::string alone = page();
+        const int32_t messages_alone = message_count();
+        const int32_t state_alone = the_engine.play.scan_state;
+        SetUp();
+        run(full);
+        const std::string records = page();
+        clear_messages();
+        run(full + e.text);
+        EXPECT_EQ(page(), records + alone);
+        EXPECT_EQ(count_of("Hotwords structure array overflow"), 1 + e.reported);
+        EXPECT_EQ(message_count(), 1 + e.reported + messages_alone);
+        EXPECT_EQ(the_engine.play.scan_state, state_alone);
+        EXPECT_EQ(the_engine.play.hotword_count, HOTWORDS_SIZE);
+    }
+}
+
 // Every tag clears the control id and first target of the next free
 // record; what a page leaves there is what its last tag left.
 TEST_F(MarkupTest, TheLastTagLeavesTheNextFreeRecordCleared) {
