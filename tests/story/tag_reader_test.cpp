@@ -372,6 +372,30 @@ TEST(TagReader, KnownLetterReadingsMatchParseTag) {
     }
 }
 
+// The variable or restart point after the letter, in the books' shape (one
+// space, then `%` or `*`) and every other.
+TEST(TagReader, TheNumberAfterTheLetterInEveryShape) {
+    struct example {
+        const char* text;
+        int32_t number;
+        int32_t cursor;  // -1: not checked
+    };
+    const example examples[] = {
+        {"l %19", 19, 5}, {"l%19", 19, 4}, {"l  %19", 19, 6}, {"l x%19", 19, 6}, {"l %", 0, 3}, {"l ", 0, 2},
+        {"l  ", 0, 3}, {"l 19", 0, 4}, {"s *3", 3, 4}, {"s*3", 3, 3}, {"s  *3", 3, 5}, {"s %3", 0, 4},
+        {"N %7", 7, 4}, {"Q%7", 7, 3}, {"N  %7 \"n\" 5", 7, -1}, {"R %12 3", 12, 7}, {"R%12 3", 12, 6},
+        {"R  %12 3", 12, 8}, {"r *%4 1", 4, 7}, {"u *1 \"z\" 3", 1, 10}, {"u*1 \"z\" 3", 1, 9},
+    };
+    for (const example& e : examples) {
+        SCOPED_TRACE(e.text);
+        const tag_arguments t = parsed(e.text);
+        EXPECT_EQ(t.number, e.number);
+        if (e.cursor >= 0) {
+            EXPECT_EQ(the_engine.play.tag_cursor, e.cursor);
+        }
+    }
+}
+
 TEST(TagReader, ValueNameAndRestartPointTags) {
     EXPECT_EQ(parsed("l %19").number, 19);
     EXPECT_EQ(parsed("s *3").number, 3);
