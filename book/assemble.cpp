@@ -80,10 +80,10 @@ int32_t join_far_from_limit(const uint16_t* sequence, const char* pool, const ui
 // The words [first, end) of a chunk, each followed by the separator, into
 // `destination`; returns the text's length (its NUL at that index), or,
 // when a word would have passed the limit, ~length of the text so far,
-// which is kept (a negative number).  With `known` the lengths are the chunk's, else every word is
-// measured (and the pool need not be padded).  Everything the loop reads
-// is held in locals: the stores into
-// the destination cannot then make the compiler read them again.
+// which is kept (a negative number).  With `known` the lengths are the
+// chunk's, else every word is measured (and the pool need not be padded).
+// Everything the loop reads is held in locals: the stores into the
+// destination cannot then make the compiler read them again.
 template <bool known>
 int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* destination) {
     const uint16_t* sequence = chunk.sequence;

@@ -108,12 +108,12 @@ void report_name_length() {
 }
 
 // The run is emitted when a tag begins (begin_tag, below: the run is mostly
-// empty there, so that is tested first) and early at a space (take_text).
-// The tag's text is then stored by the scanner.  The run's stored length is
-// known: what
-// pending_words keeps is the count, up to PENDING_KEPT (nothing the scanner
-// adds holds a NUL), so the run (and a held title) goes to the page without
-// being measured, and the whole buffer may be read for its block copy.
+// empty there, so that is tested first; the tag's text is then stored by
+// the scanner) and early at a space (take_text).  The run's stored length
+// is known: what pending_words keeps is the count, up to PENDING_KEPT
+// (nothing the scanner adds holds a NUL), so the run (and a held title)
+// goes to the page without being measured, and the whole buffer may be
+// read for its block copy.
 int32_t stored_pending_length() {
     const int32_t count = the_engine.play.pending_length;
     return count < PENDING_KEPT ? count : PENDING_KEPT;
@@ -336,7 +336,6 @@ namespace {
 // fewer for every tag that is read).
 [[gnu::always_inline]] inline void no_arguments() { the_engine.play.tag_cursor = 1; }
 
-//
 // What a tag leaves: a skip to the next `}`, or the text goes on; and
 // whether every hotword record is then in use, which every tag from then
 // on reports with "Hotwords structure array overflow".  Only the tags that
@@ -668,6 +667,15 @@ void build_paragraph(int32_t n) {
     }
 }
 
+// The plain form measures the text.  A text longer than what is read goes
+// on with the length that is read: the scanner then finds one of the
+// text's characters at text[limit] rather than its NUL, which gap_end
+// allows for.
+void run_paragraph(const char* text) {
+    const size_t length = std::strlen(text);
+    run_paragraph(text, length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1);
+}
+
 // The scanner.  Text outside tags collects in pending_words and is emitted
 // when a tag begins (or, at a space, once the run is longer than 150
 // characters); spaces right after a tag or a `}` are dropped; a false
@@ -684,15 +692,8 @@ void build_paragraph(int32_t n) {
 // position are kept in locals while the text is read (nothing that a tag
 // runs reads them) and stored when it ends.  Only the first 32768
 // characters of a text are read (up to index 32767; a paragraph holds at
-// most 3316).
-// The plain form measures the text; a text longer than what is read is
-// passed on with the length that is read (the scanner reads text[limit]
-// only as a character that is not a blank or the text's NUL).
-void run_paragraph(const char* text) {
-    const size_t length = std::strlen(text);
-    run_paragraph(text, length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1);
-}
-
+// most 3316).  Once every hotword record is in use, the tags that
+// follow are read by the character rules (see run_tag_here).
 void run_paragraph(const char* text, int32_t length) {
     the_engine.play.hotword_count = 0;
     empty_pending();

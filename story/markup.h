@@ -21,7 +21,7 @@ constexpr int32_t PENDING_FLUSH_LENGTH = 150;
 void run_paragraph(const char* text);
 // The same for a text whose length is known (the assembly reports it):
 // text[length] is its NUL, and no NUL stands before it.  The text is not
-// measured again.
+// measured again (and, as above, read up to index 32767 at most).
 void run_paragraph(const char* text, int32_t length);
 
 // Builds story paragraph n into the page: assembles its words into
