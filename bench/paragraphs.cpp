@@ -82,8 +82,9 @@ void BM_AssembleAndRunEveryPage(benchmark::State& state) {
             if (!has_text(n)) continue;
             destroy_page_controls();
             page_clear();
-            assemble_paragraph(n, the_engine.book.paragraph_text, problem);
-            run_paragraph(the_engine.book.paragraph_text);
+            int32_t length = 0;
+            assemble_paragraph(n, the_engine.book.paragraph_text, problem, &length);
+            run_paragraph(the_engine.book.paragraph_text, length);
             realise_page_controls();
             benchmark::DoNotOptimize(the_engine.page.page_items);
         }
@@ -103,16 +104,18 @@ void BM_RunEveryPage(benchmark::State& state) {
     install_page_measures();
     const int64_t pages = page_count();
     static char texts[1024][PARAGRAPH_TEXT_SIZE];
+    static int32_t lengths[1024];
     int32_t stored = 0;
     for (int32_t n = 1; n <= the_engine.book.tables->paragraph_count && stored < 1024; ++n) {
         if (!has_text(n)) continue;
-        assemble_paragraph(n, texts[stored++], problem);
+        assemble_paragraph(n, texts[stored], problem, &lengths[stored]);
+        ++stored;
     }
     for (auto _ : state) {
         for (int32_t k = 0; k < stored; ++k) {
             destroy_page_controls();
             page_clear();
-            run_paragraph(texts[k]);
+            run_paragraph(texts[k], lengths[k]);
             realise_page_controls();
             benchmark::DoNotOptimize(the_engine.page.page_items);
         }

@@ -78,11 +78,12 @@ int32_t join_far_from_limit(const uint16_t* sequence, const char* pool, const ui
 }
 
 // The words [first, end) of a chunk, each followed by the separator, into
-// `destination`; their count on success, else -1 with the text so far
-// kept.  With `known` the lengths are the chunk's, else every word is
-// measured (and the pool need not be padded).  Everything the loop reads
-// is held in locals: the stores into
-// the destination cannot then make the compiler read them again.
+// `destination`; returns the text's length (its NUL at that index), or,
+// when a word would have passed the limit, ~length of the text so far,
+// which is kept (a negative number).  With `known` the lengths are the
+// chunk's, else every word is measured (and the pool need not be padded).
+// Everything the loop reads is held in locals: the stores into the
+// destination cannot then make the compiler read them again.
 template <bool known>
 int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* destination) {
     const uint16_t* sequence = chunk.sequence;
@@ -101,7 +102,7 @@ int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* des
         }
         if (length + word_length >= PARAGRAPH_TEXT_LIMIT) [[unlikely]] {
             destination[length] = '\0';
-            return -1;
+            return ~length;
         }
         if (known && word_length < 8 && length + 8 <= PARAGRAPH_TEXT_SIZE) {
             // One block: the word, its NUL and what follows it in the
@@ -123,7 +124,7 @@ int32_t join_words(const chunk_row& chunk, int32_t first, int32_t end, char* des
 
 }  // namespace
 
-bool assemble_paragraph(int32_t n, char* destination, char* message) {
+bool assemble_paragraph(int32_t n, char* destination, char* message, int32_t* length) {
     const paragraph_row* row = paragraph_at(n);
     if (row == nullptr || row->chunk < 0 || row->chunk >= the_engine.book.tables->chunk_count) {
         std::snprintf(message, ASSEMBLY_MESSAGE_SIZE, "Paragraph %d does not exist", static_cast<int>(n));
@@ -132,6 +133,7 @@ bool assemble_paragraph(int32_t n, char* destination, char* message) {
     const chunk_row& chunk = the_engine.book.tables->chunk_table[row->chunk];
     const int32_t joined = chunk.lengths != nullptr ? join_words<true>(chunk, row->first, row->end, destination)
                                                     : join_words<false>(chunk, row->first, row->end, destination);
+    if (length != nullptr) *length = joined >= 0 ? joined : ~joined;
     if (joined < 0) {
         std::snprintf(message, ASSEMBLY_MESSAGE_SIZE, "%d is Too many words", static_cast<int>(row->end - row->first));
         return false;

@@ -26,6 +26,10 @@ constexpr int32_t ASSEMBLY_MESSAGE_SIZE = 100;
 // bytes) holds what the reader is to be shown, once: "Paragraph %d does not
 // exist", or "%d is Too many words" with the paragraph's word count.  The
 // book never talks to the reader itself; whoever builds the page shows it.
-bool assemble_paragraph(int32_t n, char* destination, char* message);
+// Whenever the destination is written (the result true, or false for too
+// many words), *length (when given) receives the text's length, so that
+// whoever reads the text need not measure it: destination[*length] is its
+// NUL.  A number without a paragraph leaves *length as it was.
+bool assemble_paragraph(int32_t n, char* destination, char* message, int32_t* length = nullptr);
 
 }  // namespace tomelet

@@ -18,6 +18,7 @@
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "story/state_file.h"
+#include "story/story_state.h"
 #include "story/tag_reader.h"
 
 namespace tomelet {
@@ -106,6 +107,25 @@ void report_name_length() {
     if (the_engine.play.pending_length >= PENDING_WORDS_SIZE) show_number_message("%d is Too many letters in word", the_engine.play.pending_length);
 }
 
+// The run is emitted when a tag begins (begin_tag, below: the run is mostly
+// empty there, so that is tested first; the tag's text is then stored by
+// the scanner) and early at a space (take_text).  The run's stored length
+// is known: what pending_words keeps is the count, up to PENDING_KEPT
+// (nothing the scanner adds holds a NUL), so the run (and a held title)
+// goes to the page without being measured, and the whole buffer may be
+// read for its block copy.
+int32_t stored_pending_length() {
+    const int32_t count = the_engine.play.pending_length;
+    return count < PENDING_KEPT ? count : PENDING_KEPT;
+}
+
+// Kept out of line: inlined, the copy's loop would be written out in the
+// scanner's own loop.
+[[gnu::noinline]] void flush_pending() {
+    page_text_run(the_engine.play.pending_words, stored_pending_length(), PENDING_WORDS_SIZE);
+    empty_pending();
+}
+
 // A stretch of running text, read in one step.  "Check the run": a run
 // longer than 150 characters that has just taken a space is emitted early
 // (with its trailing space), so the stretch is taken up to that space, the
@@ -126,30 +146,10 @@ void take_text(const char* text, int32_t count) {
             }
         }
         append_text(text, taken);
-        if (emit) {
-            page_flush_words(the_engine.play.pending_words);
-            empty_pending();
-        }
+        if (emit) flush_pending();
         text += taken;
         count -= taken;
     }
-}
-
-// The tag's text is then stored by the scanner.  (The run is mostly empty
-// here, so that is tested first.)  The run's stored length is known: what
-// pending_words keeps is the count, up to PENDING_KEPT (nothing the scanner
-// adds holds a NUL), so the run (and a held title) goes to the page without
-// being measured, and the whole buffer may be read for its block copy.
-int32_t stored_pending_length() {
-    const int32_t count = the_engine.play.pending_length;
-    return count < PENDING_KEPT ? count : PENDING_KEPT;
-}
-
-// Kept out of line: inlined, the copy's loop would be written out in the
-// scanner's own loop.
-[[gnu::noinline]] void flush_pending() {
-    page_text_run(the_engine.play.pending_words, stored_pending_length(), PENDING_WORDS_SIZE);
-    empty_pending();
 }
 
 void begin_tag() {
@@ -241,9 +241,23 @@ void run_flag_tag(const tag_arguments& tag, uint8_t flag) {
     }
 }
 
+// A variable's catalogue row and its live state, with one test of the
+// number where the story keeps the variable (then the catalogue holds it
+// too); past the story's variables the row alone, as variable_at finds it.
+struct variable_entry {
+    const variable_row* row;
+    variable_state* live;
+};
+
+variable_entry variable_entry_at(int32_t n) {
+    if (n >= 0 && n < story_variable_count()) {
+        return {&the_engine.book.tables->variable_catalogue[n], &the_engine.story.variables[n]};
+    }
+    return {variable_at(n), nullptr};
+}
+
 void run_assignment(const tag_arguments& tag) {
-    const variable_row* row = variable_at(tag.number);
-    variable_state* live = variable_state_at(tag.number);
+    const auto [row, live] = variable_entry_at(tag.number);
     const int32_t x = assignment_value(tag, row, live);
     if (tag.immediate) {
         // x lies in 0 .. count - 1, so it fits the 8-bit value.
@@ -274,8 +288,7 @@ bool run_restart_use(const tag_arguments& tag) {
 // value at or above its count (a loaded file may hold any byte), shows
 // nothing.
 void run_value_name(const tag_arguments& tag) {
-    const variable_row* row = variable_at(tag.number);
-    const variable_state* live = variable_state_at(tag.number);
+    const auto [row, live] = variable_entry_at(tag.number);
     if (row == nullptr || live == nullptr) return;
     const char* name = value_name(row, live->value);
     if (name == nullptr) return;
@@ -315,23 +328,43 @@ namespace {
 // The body of run_tag but for the clearing of the next free record (see
 // clear_next_record), inlined where the scanner runs a tag; `letter` is
 // tag_buffer[0], which the scanner takes from the text.
-[[gnu::always_inline]] inline bool run_tag_here(char letter) {
-    the_engine.play.tag_cursor = 1;
-    // Only the tags that take arguments are read: for the others reading
-    // would change nothing but the cursor, which stays on 1 where the
-    // reader would leave it.
+//
+// Only the tags that take arguments are read; every reading (parse_tag,
+// the assignment's and the value name's, the condition's) sets the cursor
+// where it stops.  For the others reading would change nothing but the
+// cursor, which would stay on 1: those set it so themselves (one store
+// fewer for every tag that is read).
+[[gnu::always_inline]] inline void no_arguments() { the_engine.play.tag_cursor = 1; }
+
+// What a tag leaves: a skip to the next `}`, or the text goes on; and
+// whether every hotword record is then in use, which every tag from then
+// on reports with "Hotwords structure array overflow".  Only the tags that
+// may make a record can fill the table, so where the scanner runs a tag
+// (`Scanning`), and it runs one only while records are free, the others
+// need not look.  Once the table is full the scanner leaves its tags to
+// the rules, which run them with run_tag.
+enum tag_outcome : int32_t { TAG_SKIP = 0, TAG_DONE = 1, TAG_FULL = 2 };
+
+constexpr char HOTWORDS_OVERFLOW[] = "Hotwords structure array overflow";
+
+template <bool Scanning>
+[[gnu::always_inline]] inline tag_outcome run_tag_here(char letter) {
     tag_arguments tag;
+    bool may_fill = false;  // the tag may have made a record
 
     // The commonest tags (M, a and P, about 60 % of a page's) are told apart
     // by tests of their own before the table jump of the switch: that jump's
     // target changes from tag to tag and is often mispredicted, and the
     // interpretation measured about 2.5 % faster with them.
     if (letter == 'M') {
-        parse_tag(&tag);
+        parse_hotword_tag(&tag);
         add_hotword(tag, letter, 0, make_hotword);
+        may_fill = true;
     } else if (letter == 'a') {
+        no_arguments();
         run_space();
     } else if (letter == 'P') {
+        no_arguments();
         page_paragraph_break();
     } else switch (letter) {
         case 'A':
@@ -339,20 +372,26 @@ namespace {
             play_sound(tag.number);
             break;
         case 'B':
+            no_arguments();
             page_bold_on();
             break;
         case 'C':
+            no_arguments();
             stop_sound();
             break;
         case 'D':
+            no_arguments();
             page_bold_off();
             break;
         case 'E':
-            return the_engine.play.last_condition == 0;
+            no_arguments();
+            return the_engine.play.last_condition == 0 ? TAG_DONE : TAG_SKIP;
         case 'H':
+            no_arguments();
             the_engine.play.hold_words = 1;
             break;
         case 'J':
+            no_arguments();
             the_engine.play.hold_words = 0;
             page_title_run(the_engine.play.pending_words, stored_pending_length());
             empty_pending();
@@ -361,39 +400,50 @@ namespace {
         case 'd':
             parse_tag(&tag);
             add_hotword(tag, letter, 0, make_chance_button);
+            may_fill = true;
             break;
         case 'g':
         case 'm':
-            parse_tag(&tag);
+            parse_hotword_tag(&tag);
             add_hotword(tag, letter, 0, make_hotword);
+            may_fill = true;
             break;
         case 'N':
             parse_tag(&tag);
             run_flag_tag(tag, 1);
+            may_fill = true;
             break;
         case 'Q':
             parse_tag(&tag);
             run_flag_tag(tag, 0);
+            may_fill = true;
             break;
         case 'o':
-            if (the_engine.play.last_condition != 0) return false;
+            if (the_engine.play.last_condition != 0) {
+                no_arguments();
+                return TAG_SKIP;
+            }
             [[fallthrough]];
         case 'O':
             the_engine.play.last_condition = evaluate_condition();
-            return the_engine.play.last_condition != 0;
+            return the_engine.play.last_condition != 0 ? TAG_DONE : TAG_SKIP;
         case 'R':
         case 'r':
             parse_assignment_tag(&tag);
             run_assignment(tag);
+            may_fill = true;
             break;
         case 'S':
             parse_tag(&tag);
             add_hotword(tag, 'S', 0, make_answer_field);
+            may_fill = true;
             break;
         case 'T':
+            no_arguments();
             page_tab();
             break;
         case 'U':
+            no_arguments();
             page_line_break();
             break;
         case 'V':
@@ -427,22 +477,27 @@ namespace {
             break;
         case 'u':
             parse_tag(&tag);
-            if (!run_restart_use(tag)) return false;
+            if (!run_restart_use(tag)) return TAG_SKIP;
+            may_fill = true;
             break;
         default:
             // G, F, I, K, Y, other characters and the empty tag: nothing.
+            no_arguments();
             break;
     }
 
-    if (the_engine.play.hotword_count >= HOTWORDS_SIZE) show_error("Hotwords structure array overflow");
-    return true;
+    if ((may_fill || !Scanning) && the_engine.play.hotword_count >= HOTWORDS_SIZE) {
+        show_error(HOTWORDS_OVERFLOW);
+        return TAG_FULL;
+    }
+    return TAG_DONE;
 }
 
 }  // namespace
 
 bool run_tag() {
     clear_next_record();
-    return run_tag_here(the_engine.play.tag_buffer[0]);
+    return run_tag_here<false>(the_engine.play.tag_buffer[0]) != TAG_SKIP;
 }
 
 namespace {
@@ -604,9 +659,21 @@ void copy_block(char* to, const char* from) { std::memcpy(to, from, BLOCK); }
 
 void build_paragraph(int32_t n) {
     char problem[ASSEMBLY_MESSAGE_SIZE];
-    if (!assemble_paragraph(n, the_engine.book.paragraph_text, problem)) show_error(problem);
+    int32_t length = 0;
+    if (!assemble_paragraph(n, the_engine.book.paragraph_text, problem, &length)) show_error(problem);
     const paragraph_row* row = paragraph_at(n);
-    if (row != nullptr && row->chunk >= 0 && row->chunk < the_engine.book.tables->chunk_count) run_paragraph(the_engine.book.paragraph_text);
+    if (row != nullptr && row->chunk >= 0 && row->chunk < the_engine.book.tables->chunk_count) {
+        run_paragraph(the_engine.book.paragraph_text, length);
+    }
+}
+
+// The plain form measures the text.  A text longer than what is read goes
+// on with the length that is read: the scanner then finds one of the
+// text's characters at text[limit] rather than its NUL, which gap_end
+// allows for.
+void run_paragraph(const char* text) {
+    const size_t length = std::strlen(text);
+    run_paragraph(text, length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1);
 }
 
 // The scanner.  Text outside tags collects in pending_words and is emitted
@@ -625,21 +692,29 @@ void build_paragraph(int32_t n) {
 // position are kept in locals while the text is read (nothing that a tag
 // runs reads them) and stored when it ends.  Only the first 32768
 // characters of a text are read (up to index 32767; a paragraph holds at
-// most 3316).
-void run_paragraph(const char* text) {
+// most 3316).  Once every hotword record is in use, the tags that
+// follow are read by the character rules (see run_tag_here).
+void run_paragraph(const char* text, int32_t length) {
     the_engine.play.hotword_count = 0;
     empty_pending();
     the_engine.play.last_condition = 1;
     int32_t state = SCAN_GAP;
     the_engine.play.clearing_owed = false;
 
-    const size_t length = std::strlen(text);
-    const int32_t limit = length <= LAST_READ ? static_cast<int32_t>(length) : LAST_READ + 1;
+    const int32_t limit = length < 0 ? 0 : length <= LAST_READ ? length : LAST_READ + 1;
     int32_t i = 0;
     while (i < limit) {
         const char c = text[i];
-        if (c == '<' && state != SCAN_SKIP) [[likely]] {
-            // Tags, one after the other for as long as one follows at once.
+        if (c == '<' && state != SCAN_SKIP && the_engine.play.hotword_count >= HOTWORDS_SIZE) [[unlikely]] {
+            // Every record in use: the tag is read by the rules below.
+            begin_tag();
+            state = SCAN_TAG;
+            the_engine.play.tag_buffer[0] = '\0';
+            the_engine.play.tag_length = 0;
+            ++i;
+        } else if (c == '<' && state != SCAN_SKIP) [[likely]] {
+            // Tags, one after the other for as long as one follows at once
+            // and records are free.
             for (;;) {
                 begin_tag();
                 state = SCAN_TAG;
@@ -660,7 +735,12 @@ void run_paragraph(const char* text) {
                 // read as its `>`, which, like the NUL the buffer then holds,
                 // names no tag).
                 the_engine.play.clearing_owed = true;
-                if (!run_tag_here(text[from])) {
+                if (const tag_outcome outcome = run_tag_here<true>(text[from]); outcome != TAG_DONE) {
+                    if (outcome == TAG_FULL) {
+                        state = SCAN_GAP;
+                        ++i;
+                        break;
+                    }
                     // The skipped block, up to its `}`, which is then
                     // passed with the blanks after it, as the rules do.
                     state = SCAN_SKIP;

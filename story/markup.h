@@ -19,6 +19,10 @@ constexpr int32_t PENDING_FLUSH_LENGTH = 150;
 
 // Interprets one NUL-terminated marked-up text.
 void run_paragraph(const char* text);
+// The same for a text whose length is known (the assembly reports it):
+// text[length] is its NUL, and no NUL stands before it.  The text is not
+// measured again (and, as above, read up to index 32767 at most).
+void run_paragraph(const char* text, int32_t length);
 
 // Builds story paragraph n into the page: assembles its words into
 // paragraph_text, shows what the assembly reports (a number outside the

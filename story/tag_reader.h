@@ -90,9 +90,11 @@ struct tag_arguments {
 void parse_tag(tag_arguments* out);
 
 // parse_tag for a tag the caller has told apart by its letter already: R
-// or r, and l.  The same reading, to the same effect, without choosing it
+// or r, and l (and M, g and m, below).  The same reading, to the same effect, without choosing it
 // again by the letter.
 void parse_assignment_tag(tag_arguments* out);
 void parse_value_name_tag(tag_arguments* out);
+// The same for the hotwords M, g and m.
+void parse_hotword_tag(tag_arguments* out);
 
 }  // namespace tomelet

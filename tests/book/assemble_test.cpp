@@ -25,7 +25,13 @@ protected:
     void assemble(int32_t n, char* destination) {
         char message[ASSEMBLY_MESSAGE_SIZE];
         std::memset(message, '#', sizeof message);
-        const bool whole = assemble_paragraph(n, destination, message);
+        // The length reported is the text's whenever the text is written.
+        const int32_t unset = -7;
+        int32_t length = unset;
+        const paragraph_row* row = paragraph_at(n);
+        const bool exists = row != nullptr && row->chunk >= 0 && row->chunk < the_engine.book.tables->chunk_count;
+        const bool whole = assemble_paragraph(n, destination, message, &length);
+        EXPECT_EQ(length, exists ? static_cast<int32_t>(std::strlen(destination)) : unset) << n;
         if (whole) {
             EXPECT_EQ(message[0], '#');  // a paragraph assembled whole reports nothing
         } else {

@@ -1,5 +1,7 @@
 #include "tests/story/interpreter_fixture.h"
 
+#include <cstring>
+
 #include "engine/engine.h"
 #include "page/links.h"
 #include "story/place.h"
@@ -70,7 +72,11 @@ void InterpreterTest::SetUp() {
     the_engine.play.random_seeded = 1;
 }
 
-void InterpreterTest::run(const std::string& text) { run_paragraph(text.c_str()); }
+// Given its length, as the paragraph path gives it (up to a NUL the text
+// may hold); the plain form is run by the page digests' random texts.
+void InterpreterTest::run(const std::string& text) {
+    run_paragraph(text.c_str(), static_cast<int32_t>(std::strlen(text.c_str())));
+}
 
 bool InterpreterTest::tag(const std::string& text) {
     tag_load(text.c_str());

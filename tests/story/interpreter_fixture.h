@@ -29,7 +29,7 @@ class InterpreterTest : public ::testing::Test {
 protected:
     void SetUp() override;
 
-    // run_paragraph over `text`.
+    // run_paragraph over `text`, given its length.
     static void run(const std::string& text);
     // tag_load + parse through the interpreter's run_tag.
     static bool tag(const std::string& text);

@@ -15,6 +15,7 @@
 #include "story/game_state.h"
 #include "story/hotwords.h"
 #include "story/state_file.h"
+#include "story/tag_reader.h"
 #include "tests/story/interpreter_fixture.h"
 
 namespace tomelet {
@@ -222,6 +223,29 @@ TEST_F(MarkupTest, LayoutTags) {
     SetUp();
     run("<V 40><v -1><G>");
     EXPECT_EQ(item_count(), 0);
+}
+
+// A tag that is read leaves the cursor where its reading stops, any other
+// on 1, however the cursor stood before.
+TEST_F(MarkupTest, EveryTagLeavesTheCursorWhereItsReadingStops) {
+    struct example {
+        const char* text;
+        int32_t cursor;
+    };
+    const example examples[] = {
+        {"a", 1}, {"P", 1}, {"B", 1}, {"C", 1}, {"D", 1}, {"E", 1}, {"H", 1}, {"J", 1}, {"T", 1}, {"U", 1},
+        {"G", 1}, {"Y", 1}, {"", 1}, {"o (%1 = 0)", 1}, {"O (%1 = 0)", 10}, {"M \"x\" 5", 7}, {"m $2 4 x", 6},
+        {"L \"Try\" 50 7 8", 14}, {"A 2", 3}, {"W 1", 3}, {"N %7", 4}, {"R %3 1", 6}, {"r %5 -1 \"y\" 4", 13},
+        {"l %19", 5}, {"n 12", 4}, {"s *1", 4}, {"u *1 \"z\" 3", 10},
+    };
+    for (const example& e : examples) {
+        SCOPED_TRACE(e.text);
+        tag_load(e.text);
+        the_engine.play.tag_cursor = -7;
+        run_tag();
+        EXPECT_EQ(the_engine.play.tag_cursor, e.cursor);
+        the_engine.play.hold_words = 0;
+    }
 }
 
 // ---- tags that change the story ---------------------------------------------
@@ -523,6 +547,45 @@ TEST_F(MarkupTest, HotwordRecordsStopAtOneHundred) {
     run(text + "<G>");
     EXPECT_EQ(the_engine.play.hotword_count, 99);
     EXPECT_EQ(message_count(), 0);
+}
+
+// Once every record is in use the text reads on as before: the same page
+// and messages as on a page of its own, and the message after every tag
+// that runs to its end (a condition's, and a skip's, end before it).
+TEST_F(MarkupTest, AFullTableOfRecordsLeavesTheRestOfThePageAsItWas) {
+    struct example {
+        std::string text;
+        int32_t reported;  // tags that end with the message
+    };
+    const example examples[] = {
+        {" a word <a><P>  <U>more <B>text<D> <G>", 6},
+        {"{<O (%1 = 1)> skipped <M \"x\" 3>} after <T><G>", 2},
+        {"<O (%1 = 0)> yes } <o (%1 = 1)> no } <E> else <G>", 0},
+        {"<V " + std::string(420, '0') + "5> <P> <G>", 3},
+        {"<W 1 <P> stray > text <H>Title <l %19> <J> <G> tail", 5},
+        {"<U>", 1},
+        {"<U> <", 1},
+    };
+    std::string full;
+    for (int i = 0; i < HOTWORDS_SIZE; ++i) full += "<S (a) 1 2>";
+    for (const example& e : examples) {
+        SCOPED_TRACE(e.text);
+        SetUp();
+        run(e.text);
+        const std::string alone = page();
+        const int32_t messages_alone = message_count();
+        const int32_t state_alone = the_engine.play.scan_state;
+        SetUp();
+        run(full);
+        const std::string records = page();
+        clear_messages();
+        run(full + e.text);
+        EXPECT_EQ(page(), records + alone);
+        EXPECT_EQ(count_of("Hotwords structure array overflow"), 1 + e.reported);
+        EXPECT_EQ(message_count(), 1 + e.reported + messages_alone);
+        EXPECT_EQ(the_engine.play.scan_state, state_alone);
+        EXPECT_EQ(the_engine.play.hotword_count, HOTWORDS_SIZE);
+    }
 }
 
 // Every tag clears the control id and first target of the next free

@@ -349,6 +349,8 @@ TEST(TagReader, KnownLetterReadingsMatchParseTag) {
     const char* const tags[] = {
         "R %24 z", "R %8 %104", "R %43 3", "r %5 -1", "R %17 1 \"label\" 22", "R %17 %3 $2 22", "r %5 z",
         "R %1 70000", "r %9 -2 \"Take a taxi home\" 412", "R", "r 5", "R %3 4 x", "l %19", "l 19", "l", "l %-3+", "l  %7 x",
+        "M \"Go on\" 762", "g\"x\"5", "m \"x\" 5-", "M  \"x\" 5", "M $3 12", "M 4", "M", "M \"a\"b\" 3",
+        "M \"a label of more than thirty-two characters\" 8", "M \"x\" 123456789",
     };
     for (const char* text : tags) {
         SCOPED_TRACE(text);
@@ -358,12 +360,39 @@ TEST(TagReader, KnownLetterReadingsMatchParseTag) {
         tag_arguments t;
         if (text[0] == 'l') {
             parse_value_name_tag(&t);
-        } else {
+        } else if (text[0] == 'R' || text[0] == 'r') {
             parse_assignment_tag(&t);
+        } else {
+            parse_hotword_tag(&t);
         }
         EXPECT_EQ(the_engine.play.tag_cursor, cursor);
         EXPECT_EQ(std::memcmp(&t, &expected, offsetof(tag_arguments, label)), 0);
         EXPECT_STREQ(t.label, expected.label);
+        for (int32_t band = 0; band < MAX_BANDS; ++band) EXPECT_STREQ(t.answers[band], expected.answers[band]);
+    }
+}
+
+// The variable or restart point after the letter, in the books' shape (one
+// space, then `%` or `*`) and every other.
+TEST(TagReader, TheNumberAfterTheLetterInEveryShape) {
+    struct example {
+        const char* text;
+        int32_t number;
+        int32_t cursor;  // -1: not checked
+    };
+    const example examples[] = {
+        {"l %19", 19, 5}, {"l%19", 19, 4}, {"l  %19", 19, 6}, {"l x%19", 19, 6}, {"l %", 0, 3}, {"l ", 0, 2},
+        {"l  ", 0, 3}, {"l 19", 0, 4}, {"s *3", 3, 4}, {"s*3", 3, 3}, {"s  *3", 3, 5}, {"s %3", 0, 4},
+        {"N %7", 7, 4}, {"Q%7", 7, 3}, {"N  %7 \"n\" 5", 7, -1}, {"R %12 3", 12, 7}, {"R%12 3", 12, 6},
+        {"R  %12 3", 12, 8}, {"r *%4 1", 4, 7}, {"u *1 \"z\" 3", 1, 10}, {"u*1 \"z\" 3", 1, 9},
+    };
+    for (const example& e : examples) {
+        SCOPED_TRACE(e.text);
+        const tag_arguments t = parsed(e.text);
+        EXPECT_EQ(t.number, e.number);
+        if (e.cursor >= 0) {
+            EXPECT_EQ(the_engine.play.tag_cursor, e.cursor);
+        }
     }
 }
 
