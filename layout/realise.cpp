@@ -23,13 +23,42 @@ plat_bitmap load_picture(int32_t number) {
     return picture != nullptr ? plat_bitmap_load(picture->resource) : nullptr;
 }
 
+// Frees the bitmap kept from the last picture measured, if any (out of
+// line: the page's rebuild calls it only when one is kept).
+[[gnu::noinline]] void drop_measured_picture() {
+    if (the_engine.layout.measured_picture != nullptr) plat_bitmap_free(the_engine.layout.measured_picture);
+    the_engine.layout.measured_picture = nullptr;
+    the_engine.layout.measured_picture_number = -1;
+}
+
+// A picture is measured for a picture button, which the realise step makes
+// with the same picture: a readable bitmap is kept for it (the last one
+// measured only), so that it is not loaded twice.
 bool picture_size(int32_t number, page_size* size) {
     const plat_bitmap bitmap = load_picture(number);
     plat_size measured{0, 0};
     const bool readable = bitmap != nullptr && plat_bitmap_size(bitmap, &measured);
-    if (bitmap != nullptr) plat_bitmap_free(bitmap);
-    if (readable) *size = page_size{measured.cx, measured.cy};
+    drop_measured_picture();
+    if (readable) {
+        the_engine.layout.measured_picture = bitmap;
+        the_engine.layout.measured_picture_number = number;
+        *size = page_size{measured.cx, measured.cy};
+    } else if (bitmap != nullptr) {
+        plat_bitmap_free(bitmap);
+    }
     return readable;
+}
+
+// Picture `number`'s bitmap for a picture button: the one kept from its
+// measure, or loaded.
+plat_bitmap take_picture(int32_t number) {
+    if (the_engine.layout.measured_picture == nullptr || the_engine.layout.measured_picture_number != number) {
+        return load_picture(number);
+    }
+    const plat_bitmap bitmap = the_engine.layout.measured_picture;
+    the_engine.layout.measured_picture = nullptr;
+    the_engine.layout.measured_picture_number = -1;
+    return bitmap;
 }
 
 constexpr page_measures layout_measures{text_size, picture_size};
@@ -60,7 +89,7 @@ void realise_button(int16_t index) {
                                0, false, nullptr};
     if (entry.type == CONTROL_PICTURE_BUTTON) {
         // Created and left as it is: the layout shows it in its line.
-        params.bitmap = load_picture(entry.picture);
+        params.bitmap = take_picture(entry.picture);
         the_engine.layout.button_bitmaps[index] = params.bitmap;
         if (params.bitmap != nullptr) the_engine.layout.pictures_held = static_cast<int16_t>(index + 1);
         the_engine.layout.button_windows[index] = plat_control_create(params);
@@ -174,6 +203,7 @@ void destroy_page_controls() {
         }
     }
     plat_controls_destroy(the_engine.layout.edit_box_windows, the_engine.layout.realised_edit_boxes);
+    if (the_engine.layout.measured_picture != nullptr) drop_measured_picture();
     the_engine.layout.realised_buttons = 0;
     the_engine.layout.realised_edit_boxes = 0;
     the_engine.layout.pictures_held = 0;
