@@ -56,6 +56,12 @@ struct layout_state {
     plat_bitmap button_bitmaps[CONTROL_TABLE_SIZE];
     int16_t realised_edit_boxes = 0;
     int16_t realised_buttons = 0;
+    // One past the last button whose picture is held: the bitmaps to free.
+    int16_t pictures_held = 0;
+    // The bitmap of the last picture the page measured for a picture
+    // button (owned), kept for the button's control, and its number.
+    plat_bitmap measured_picture = nullptr;
+    int32_t measured_picture_number = -1;
     // The page's fonts, which the application makes once the window is
     // made; the page's labels are measured in them (layout/realise.h).
     plat_font bold_font = nullptr;

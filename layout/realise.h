@@ -14,7 +14,9 @@ namespace tomelet {
 
 // Installs the layout's measures in the page part (page_measures): a
 // label is measured in the layout's bold or normal font, a picture by
-// loading its bitmap.  The application installs them before every build.
+// loading its bitmap, which is kept for the picture button's control (the
+// last picture measured only; freed with the page's controls).  The
+// application installs them before every build.
 void install_page_measures();
 
 // Makes, through the platform and in the order the page recorded them,

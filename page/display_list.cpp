@@ -112,7 +112,7 @@ int32_t page_flush_words(char* buffer) {
     return static_cast<int32_t>(length);
 }
 
-void page_line_break() { add_marker(ITEM_BREAK); }
+[[gnu::noinline]] void page_line_break() { add_marker(ITEM_BREAK); }
 
 void page_paragraph_break() { add_marker(ITEM_PARAGRAPH_BREAK); }
 

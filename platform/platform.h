@@ -277,11 +277,23 @@ struct plat_control_params {
 // Null on failure (plat_last_error then says why).
 plat_control plat_control_create(const plat_control_params& params);
 
+// Creates n controls one after the other, in the order given, as as many
+// calls of plat_control_create would, and stores each handle in
+// controls[i].  Stops at the first that cannot be created, whose handle is
+// stored as null (plat_last_error then says why), and returns the number
+// created before it: n when every one was.  The page makes its text's
+// controls in runs this way.
+int32_t plat_controls_create(const plat_control_params* params, int32_t n, plat_control* controls);
+
 // Shows or hides a control (and updates it).
 void plat_control_show(plat_control control, bool shown);
 
 // Destroys a control (null is ignored).
 void plat_control_destroy(plat_control control);
+
+// Destroys n controls in the order given, as as many calls of
+// plat_control_destroy would, and sets each handle to null.
+void plat_controls_destroy(plat_control* controls, int32_t n);
 
 // Moves and sizes a control; with repaint, it is redrawn at once.
 void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint);

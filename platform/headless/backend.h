@@ -105,6 +105,7 @@ struct backend_state {
     bitmap_size_entry bitmap_sizes[BITMAP_SIZES];
     int32_t bitmap_size_count;
     int32_t bitmaps_live;
+    int32_t bitmap_loads;
     // Controls.
     control_record controls[CONTROL_LOG_SIZE];
     uint32_t control_generations[CONTROL_LOG_SIZE];

@@ -77,6 +77,8 @@ void set_bitmap_size(uint16_t resource, int32_t width, int32_t height) {
 
 int32_t bitmaps_loaded() { return state.bitmaps_live; }
 
+int32_t bitmap_loads() { return state.bitmap_loads; }
+
 int32_t resource_of(plat_bitmap bitmap) {
     uint16_t resource = 0;
     return bitmap_resource(bitmap, &resource) ? resource : -1;
@@ -90,6 +92,7 @@ plat_bitmap plat_bitmap_load(uint16_t resource) {
     plat_size size{};
     if (!headless::resource_size(resource, &size)) return nullptr;
     ++state.bitmaps_live;
+    ++state.bitmap_loads;
     return reinterpret_cast<plat_bitmap>(static_cast<intptr_t>(resource) + 1);
 }
 

@@ -40,6 +40,13 @@ int32_t slot_of(plat_control handle) {
     return slot;
 }
 
+// A destroyed control: no longer live, shown or focused.
+void mark_destroyed(control_record& r) {
+    r.alive = false;
+    r.shown = false;
+    r.focused = false;
+}
+
 }  // namespace
 
 control_record* record_of(plat_control handle) {
@@ -50,10 +57,7 @@ control_record* record_of(plat_control handle) {
 void destroy_all_controls() {
     free_from = 0;
     for (int32_t i = 0; i < state.controls_used; ++i) {
-        control_record& r = state.controls[i];
-        r.alive = false;
-        r.shown = false;
-        r.focused = false;
+        mark_destroyed(state.controls[i]);
     }
 }
 
@@ -106,31 +110,16 @@ namespace {
     return handle;
 }
 
-}  // namespace
-}  // namespace headless
-
-plat_control plat_control_create(const plat_control_params& params) {
-    if (state.controls_to_fail > 0) {
-        --state.controls_to_fail;
-        return headless::refuse_creation();
-    }
-    int32_t slot = headless::free_from < state.controls_used ? headless::free_from : state.controls_used;
-    while (slot < state.controls_used && state.controls[slot].alive) ++slot;
-    if (slot >= headless::CONTROL_LOG_SIZE) return headless::refuse_creation();
-    if (slot == state.controls_used) {
-        ++state.controls_used;
-    } else {
-        ++state.control_generations[slot];
-    }
-    headless::free_from = slot + 1;
-    headless::control_record& r = state.controls[slot];
-    // Every field is set here; the two texts only up to their ends, which
-    // is all that is ever read of them.
-    // The fields one by one: the caller has just stored them one by one,
-    // and loads that match those stores are served from them at once,
-    // where a block copy of the record would wait for them to be written.
-    // Each is loaded once (the record might, for all the compiler knows,
-    // hold `params`).
+// Fills the record `r` of a new control in `slot` and returns its handle.
+// Every field is set here; the two texts only up to their ends, which is
+// all that is ever read of them.
+[[gnu::always_inline]] inline plat_control fill_record(control_record& r, int32_t slot,
+                                                       const plat_control_params& params) {
+    // The parameters copied as one block, their text then pointed at the
+    // record's own (fewer instructions than field by field; the page's
+    // controls come in lists, whose parameters were all stored before the
+    // first is made).  The fields used again are loaded first, once (the
+    // record might, for all the compiler knows, hold `params`).
     const plat_control_kind kind = params.kind;
     const int32_t x = params.x;
     const int32_t y = params.y;
@@ -141,16 +130,8 @@ plat_control plat_control_create(const plat_control_params& params) {
     // A text-entry box starts empty whatever text it is given; a hotword
     // button has no text of its own.
     const char* text = kind == PLAT_EDIT_BOX ? nullptr : params.text;
-    r.params.kind = kind;
-    r.params.id = params.id;
+    r.params = params;
     r.params.text = r.text;
-    r.params.x = x;
-    r.params.y = y;
-    r.params.width = width;
-    r.params.height = height;
-    r.params.max_length = params.max_length;
-    r.params.bitmap = bitmap;
-    r.params.hidden = hidden;
     r.alive = true;
     r.shown = !hidden;
     r.enabled = true;
@@ -164,14 +145,87 @@ plat_control plat_control_create(const plat_control_params& params) {
     r.show_calls = 0;
     r.move_calls = 0;
     r.drawn_label[0] = '\0';
-    const plat_control handle = headless::control_handle(slot);
+    const plat_control handle = control_handle(slot);
     // The text last, a caption's copy out of line and at the very end, so
     // that a button without one needs no registers kept across a call.
     if (text == nullptr || text[0] == '\0') {
         r.text[0] = '\0';
         return handle;
     }
-    return headless::with_text(r, text, handle);
+    return with_text(r, text, handle);
+}
+
+// Takes a slot for a new control (the first free one), or -1 when every
+// slot is live.
+int32_t take_slot() {
+    int32_t slot = free_from < state.controls_used ? free_from : state.controls_used;
+    while (slot < state.controls_used && state.controls[slot].alive) ++slot;
+    if (slot >= CONTROL_LOG_SIZE) return -1;
+    if (slot == state.controls_used) {
+        ++state.controls_used;
+    } else {
+        ++state.control_generations[slot];
+    }
+    free_from = slot + 1;
+    return slot;
+}
+
+[[gnu::always_inline]] inline plat_control create_control(const plat_control_params& params) {
+    if (state.controls_to_fail > 0) {
+        --state.controls_to_fail;
+        return refuse_creation();
+    }
+    const int32_t slot = take_slot();
+    if (slot < 0) return refuse_creation();
+    return fill_record(state.controls[slot], slot, params);
+}
+
+}  // namespace
+}  // namespace headless
+
+plat_control plat_control_create(const plat_control_params& params) { return headless::create_control(params); }
+
+// The same slots as one creation after another would take, with the search
+// kept in registers from one control to the next: the slot after the one
+// just taken is where the next search starts, and the count of slots used
+// is written back once.  While a test has creations set to fail, they are
+// made one by one.
+int32_t plat_controls_create(const plat_control_params* params, int32_t n, plat_control* controls) {
+    if (state.controls_to_fail > 0) {
+        for (int32_t i = 0; i < n; ++i) {
+            const plat_control made = headless::create_control(params[i]);
+            controls[i] = made;
+            if (made == nullptr) return i;
+        }
+        return n < 0 ? 0 : n;
+    }
+    int32_t used = state.controls_used;
+    int32_t slot = headless::free_from < used ? headless::free_from : used;
+    // The slot's record walked alongside it.
+    headless::control_record* r = &state.controls[slot];
+    int32_t i = 0;
+    for (; i < n; ++i) {
+        while (slot < used && r->alive) {
+            ++slot;
+            ++r;
+        }
+        if (slot >= headless::CONTROL_LOG_SIZE) break;
+        if (slot == used) {
+            ++used;
+        } else {
+            ++state.control_generations[slot];
+        }
+        controls[i] = headless::fill_record(*r, slot, params[i]);
+        ++slot;
+        ++r;
+    }
+    state.controls_used = used;
+    headless::free_from = slot;
+    if (i < n) {
+        controls[i] = headless::refuse_creation();
+        return i;
+    }
+    return n < 0 ? 0 : n;
 }
 
 void plat_control_show(plat_control control, bool shown) {
@@ -185,10 +239,21 @@ void plat_control_destroy(plat_control control) {
     const int32_t slot = headless::slot_of(control);
     if (slot < 0) return;
     if (slot < headless::free_from) headless::free_from = slot;
-    headless::control_record& r = state.controls[slot];
-    r.alive = false;
-    r.shown = false;
-    r.focused = false;
+    headless::mark_destroyed(state.controls[slot]);
+}
+
+// As plat_control_destroy on each, with the lowest free slot kept in a
+// register and written back once.
+void plat_controls_destroy(plat_control* controls, int32_t n) {
+    int32_t lowest = headless::free_from;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t slot = headless::slot_of(controls[i]);
+        controls[i] = nullptr;
+        if (slot < 0) continue;
+        if (slot < lowest) lowest = slot;
+        headless::mark_destroyed(state.controls[slot]);
+    }
+    headless::free_from = lowest;
 }
 
 void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool) {

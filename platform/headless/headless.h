@@ -341,6 +341,7 @@ void draw_items();
 // bit fields; bottom-up or top-down); failing that it cannot be loaded.
 void set_bitmap_size(uint16_t resource, int32_t width, int32_t height);
 int32_t bitmaps_loaded();  // currently loaded (loads minus frees)
+int32_t bitmap_loads();    // loads since the reset
 // The resource number a bitmap handle was loaded from (-1 for null or a
 // handle that is not one of ours).
 int32_t resource_of(plat_bitmap bitmap);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/engine.h"
 #include "page/controls.h"
 #include "page/display_list.h"
@@ -141,6 +143,56 @@ TEST_F(RealiseTest, ControlsThatCannotBeMadeAreReported) {
         EXPECT_STREQ(the_engine.page.held[0].caption, row.caption);
         EXPECT_EQ(the_engine.page.held[0].close_after, row.close_after);
         EXPECT_EQ(the_engine.page.button_count + the_engine.page.edit_box_count, 1);
+    }
+}
+
+// The hotwords and push buttons in a row are made together; one that
+// cannot be made is reported (the program closes) and the rest are made.
+TEST_F(RealiseTest, AButtonThatCannotBeMadeLeavesTheRestOfItsRow) {
+    make_hotword_button("a");
+    make_hotword_button("b");
+    make_text_button("OK", 513);
+    headless::fail_next_controls(1);
+    realise_page_controls();
+    realise_page_controls();
+    EXPECT_EQ(reported_message_count(), 1);
+    EXPECT_EQ(the_engine.layout.realised_buttons, 3);
+    EXPECT_EQ(the_engine.layout.button_windows[0], nullptr);
+    ASSERT_EQ(headless::control_count(), 2);
+    EXPECT_EQ(headless::control_of(the_engine.layout.button_windows[1])->params.id, 5001);
+    EXPECT_STREQ(headless::control_of(the_engine.layout.button_windows[2])->text, "OK");
+}
+
+// A picture button's bitmap is loaded once, for its measure, and kept for
+// its control; only the last picture measured is kept, and a page's
+// bitmaps are all freed with its controls, made or not.
+TEST_F(RealiseTest, APictureButtonsBitmapIsLoadedOnce) {
+    testing::memory_book_contents contents;
+    contents.pictures = {{1704, 1, 1}, {1705, 1, 1}};
+    testing::memory_book book(contents);
+    book.select();
+    const struct {
+        std::vector<int32_t> pictures;
+        bool realised;
+        int32_t loads;
+    } rows[] = {{{0}, true, 1}, {{0, 1}, true, 3}, {{1, 1}, true, 3}, {{0}, false, 1}, {{7}, true, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pictures.size() * 10 + row.realised);
+        destroy_page_controls();
+        headless::reset();
+        headless::set_bitmap_size(1704, 128, 64);
+        headless::set_bitmap_size(1705, 32, 32);
+        for (const int32_t number : row.pictures) make_hotword_picture(number);
+        if (row.realised) realise_page_controls();
+        EXPECT_EQ(headless::bitmap_loads(), row.loads);
+        for (size_t i = 0; row.realised && i < row.pictures.size(); ++i) {
+            const int32_t resource = row.pictures[i] == 7 ? -1 : 1704 + row.pictures[i];
+            EXPECT_EQ(headless::resource_of(the_engine.layout.button_bitmaps[i]), resource) << i;
+            EXPECT_EQ(headless::control_of(the_engine.layout.button_windows[i])->image,
+                      the_engine.layout.button_bitmaps[i]);
+        }
+        destroy_page_controls();
+        EXPECT_EQ(headless::bitmaps_loaded(), 0);
     }
 }
 

@@ -187,6 +187,69 @@ TEST_F(ControlsTest, ADestroyedControlsHandleStaysDeadWhenItsSlotIsReused) {
     EXPECT_EQ(headless::control_by_id(513), reused);
 }
 
+// A list is made as one creation after another would be: the first free
+// slots, in order, each control as asked; it ends at the first creation
+// that fails.  Its destruction frees them and clears the handles.
+TEST_F(ControlsTest, ListsOfControlsAreMadeAndDestroyedAsSingleCallsWould) {
+    const plat_control_params list[] = {
+        {PLAT_HOTWORD_BUTTON, 5000, "", 1, 2, 3, 4, 0, true, nullptr},
+        {PLAT_PUSH_BUTTON, 513, "Go on", 5, 6, 7, 8, 0, true, nullptr},
+        {PLAT_EDIT_BOX, 4000, "ignored", 9, 10, 11, 12, 7, false, nullptr},
+    };
+    make(PLAT_PUSH_BUTTON, 1, "a");
+    const plat_control freed = make(PLAT_PUSH_BUTTON, 2, "b");
+    make(PLAT_PUSH_BUTTON, 3, "c");
+    plat_control_destroy(freed);
+    plat_control made[4] = {nullptr, nullptr, nullptr, freed};
+    ASSERT_EQ(plat_controls_create(list, 3, made), 3);
+    const int32_t slots[] = {1, 3, 4};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const headless::control_record* r = headless::control_of(made[i]);
+        ASSERT_EQ(r, &headless::control(slots[i]));
+        EXPECT_EQ(r->params.kind, list[i].kind);
+        EXPECT_EQ(r->params.id, list[i].id);
+        EXPECT_STREQ(r->text, i == 1 ? "Go on" : "");
+        EXPECT_EQ(r->params.max_length, list[i].max_length);
+        EXPECT_EQ(r->x + r->y + r->width + r->height, 10 + 16 * i);
+        EXPECT_EQ(r->shown, !list[i].hidden);
+    }
+    EXPECT_NE(made[0], freed);
+    EXPECT_EQ(made[3], freed);  // past the list: untouched
+    made[3] = nullptr;
+    plat_controls_destroy(made, 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(made[i], nullptr) << i;
+    EXPECT_EQ(headless::control_of(headless::control_by_id(513)), nullptr);
+    EXPECT_TRUE(headless::control(2).alive);
+    EXPECT_EQ(plat_controls_create(list, 3, made), 3);  // the freed slots again
+    EXPECT_EQ(headless::control_of(made[2]), &headless::control(4));
+
+    // Failures: a creation set to fail, and the last slots taken.
+    const struct {
+        int32_t taken;  // slots made live beforehand
+        int32_t fail;   // creations set to fail
+        int32_t made;
+    } rows[] = {{0, 1, 0}, {0, 0, 3}, {headless::CONTROL_LOG_SIZE - 2, 0, 2}, {headless::CONTROL_LOG_SIZE, 0, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.taken);
+        headless::reset();
+        ASSERT_TRUE(plat_window_create("Book", 0, 0, 529, 706));
+        for (int32_t i = 0; i < row.taken; ++i) ASSERT_NE(make(PLAT_HOTWORD_BUTTON, 5000, ""), nullptr);
+        headless::fail_next_controls(row.fail);
+        const auto unset = reinterpret_cast<plat_control>(static_cast<intptr_t>(-1));  // no handle of ours
+        plat_control handles[3] = {unset, unset, unset};
+        EXPECT_EQ(plat_controls_create(list, 3, handles), row.made);
+        for (int32_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(handles[i] == nullptr, i == row.made) << i;
+            EXPECT_EQ(handles[i] == unset, i > row.made) << i;
+        }
+        if (row.made < 3) {
+            EXPECT_EQ(plat_last_error(), 8u);
+        }
+        EXPECT_EQ(headless::control_count(), row.taken + row.made);
+    }
+}
+
 TEST_F(ControlsTest, ClosingTheWindowDestroysItsControls) {
     plat_control box = make(PLAT_EDIT_BOX, 4000, "", 5);
     plat_control_focus(box);
