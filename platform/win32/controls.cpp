@@ -107,23 +107,6 @@ void plat_control_destroy(plat_control control) {
     if (control != nullptr) DestroyWindow(win32::window_of(control));
 }
 
-// The lists, one control after the other: each creation and destruction
-// reaches the system as a single call would.
-int32_t plat_controls_create(const plat_control_params* params, int32_t n, plat_control* controls) {
-    for (int32_t i = 0; i < n; ++i) {
-        controls[i] = plat_control_create(params[i]);
-        if (controls[i] == nullptr) return i;
-    }
-    return n < 0 ? 0 : n;
-}
-
-void plat_controls_destroy(plat_control* controls, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) {
-        plat_control_destroy(controls[i]);
-        controls[i] = nullptr;
-    }
-}
-
 void plat_control_move(plat_control control, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint) {
     if (control != nullptr) MoveWindow(win32::window_of(control), x, y, width, height, repaint ? TRUE : FALSE);
 }
