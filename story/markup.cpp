@@ -241,21 +241,6 @@ void run_flag_tag(const tag_arguments& tag, uint8_t flag) {
     }
 }
 
-// A variable's catalogue row and its live state, with one test of the
-// number where the story keeps the variable (then the catalogue holds it
-// too); past the story's variables the row alone, as variable_at finds it.
-struct variable_entry {
-    const variable_row* row;
-    variable_state* live;
-};
-
-variable_entry variable_entry_at(int32_t n) {
-    if (n >= 0 && n < story_variable_count()) {
-        return {&the_engine.book.tables->variable_catalogue[n], &the_engine.story.variables[n]};
-    }
-    return {variable_at(n), nullptr};
-}
-
 void run_assignment(const tag_arguments& tag) {
     const auto [row, live] = variable_entry_at(tag.number);
     const int32_t x = assignment_value(tag, row, live);

@@ -49,6 +49,20 @@ inline int32_t story_restart_point_count() {
 // nullptr outside the book in use's tables.
 variable_state* variable_state_at(int32_t n);
 restart_state* restart_state_at(int32_t k);
+// A variable's catalogue row and its live state, with one test of the
+// number where the story keeps the variable (the catalogue then holds it
+// too); past the story's variables the row alone, as variable_at finds it.
+struct variable_entry {
+    const variable_row* row;
+    variable_state* live;
+};
+
+inline variable_entry variable_entry_at(int32_t n) {
+    if (n >= 0 && n < story_variable_count()) {
+        return {&the_engine.book.tables->variable_catalogue[n], &the_engine.story.variables[n]};
+    }
+    return {variable_at(n), nullptr};
+}
 // Snapshot k of the restart points: variable_count (flag, value) pairs.
 uint8_t* restart_snapshot(int32_t k);
 
